@@ -1,0 +1,76 @@
+#include "image/St6Loader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "resources/StringTable.h"
+
+namespace orelith {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+St6Status checkSignature(std::FILE* f) {
+  char head[15];
+  if (std::fread(head, 1, sizeof head, f) != sizeof head) return St6Status::CannotRead;
+  if (std::memcmp(head, "ST-6 Compressed", 15) == 0) return St6Status::Compressed;
+  head[10] = ' ';
+  head[11] = ' ';
+  if (std::memcmp(head, "ST-6 Image  Fil", 15) != 0) return St6Status::NotSt6;
+  return St6Status::Ok;
+}
+
+}  // namespace
+
+int st6MessageFor(St6Status status) {
+  switch (status) {
+    case St6Status::CannotOpen:
+      return str::UnableToOpenFile;
+    case St6Status::CannotRead:
+      return str::UnableToReadFile;
+    case St6Status::Compressed:
+      return str::CompressedSt6;
+    case St6Status::NotSt6:
+      return str::NoSt6Image;
+    case St6Status::Ok:
+      break;
+  }
+  return 0;
+}
+
+St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
+  File f(std::fopen(path.c_str(), "rb"));
+  if (!f) return St6Status::CannotOpen;
+  if (St6Status s = checkSignature(f.get()); s != St6Status::Ok) return s;
+  if (std::fseek(f.get(), kSt6PixelOffset, SEEK_SET) != 0) return St6Status::CannotRead;
+  unsigned char row[2 * kImageWidth];
+  for (int y = 0; y < kImageHeight; ++y) {
+    if (std::fread(row, 1, sizeof row, f.get()) != sizeof row) return St6Status::CannotRead;
+    for (int x = 0; x < kImageWidth; ++x) {
+      // Least significant byte first.
+      rowMajor[y * kImageWidth + x] =
+          static_cast<std::uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
+    }
+  }
+  return St6Status::Ok;
+}
+
+int loadImage(Workspace& ws, WindowPort& port, int image) {
+  // Read into scratch first, so that a bad file leaves the old image intact.
+  std::uint16_t* plane = ws.scratch.loadPlane;
+  St6Status status = readSt6File(ws.filePath, plane);
+  if (status != St6Status::Ok) {
+    port.showMessage(st6MessageFor(status), MessageOwner::MainWindow);
+    return 1;
+  }
+  for (int y = 0; y < kImageHeight; ++y) {
+    for (int x = 0; x < kImageWidth; ++x) pixelAt(ws, image, x, y) = plane[y * kImageWidth + x];
+  }
+  return 0;
+}
+
+}  // namespace orelith

@@ -1,0 +1,29 @@
+// One star of one image, as the star search finds it.
+#pragma once
+
+#include <cstdint>
+
+namespace orelith {
+
+inline constexpr int kMaxStars = 1024;
+inline constexpr int kMaxStarPixels = 512;
+
+struct PixelPos {
+  std::uint16_t x;
+  std::uint16_t y;
+};
+
+struct StarRecord {
+  std::uint32_t brightness;  // sum of (value - background), or of values
+  std::uint16_t x;           // brightest pixel: the star's position
+  std::uint16_t y;
+  std::uint16_t pixelCount;
+  std::int16_t partner;             // star number in the other image, -1 = none
+  std::uint32_t marks;              // StarMarkBits
+  PixelPos pixels[kMaxStarPixels];  // in the order the fill accepted them
+  float magnitudeB;                 // both magnitudes live in the blue record of a pair
+  float magnitudeV;
+  float lgBrightness;
+};
+
+}  // namespace orelith

@@ -1,0 +1,25 @@
+#include "image/Workflow.h"
+
+#include "resources/ControlIds.h"
+
+namespace orelith {
+
+void endCalibrationStage(Workspace& ws) {
+  for (int e = 0; e < ws.calibration.count; ++e) {
+    const CalibrationEntry& entry = ws.calibration.entries[e];
+    star(ws, kBlue, entry.blue).marks &= ~MARK_CALIBRATION;
+    star(ws, kGreen, entry.green).marks &= ~MARK_CALIBRATION;
+  }
+  ws.calibration.count = 0;
+  ws.progressFlags &= ~(PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES);
+}
+
+void refillStarList(Workspace& ws, WindowPort& port) {
+  port.starListChanged();
+  const std::uint32_t p = ws.progressFlags;
+  if (!hasBit(p, PRG_COMPARED) && hasBit(p, PRG_BLUE_SEARCHED) && hasBit(p, PRG_GREEN_SEARCHED)) {
+    port.setEnabled(ctl::CompareImages, true);
+  }
+}
+
+}  // namespace orelith

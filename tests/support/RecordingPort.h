@@ -1,0 +1,51 @@
+// A window port that records every effect, for tests of the core.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/WindowPort.h"
+
+namespace orelith::test {
+
+struct PortEvent {
+  enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill } kind;
+  int id = 0;
+  bool on = false;
+  std::string text;
+  MessageOwner owner = MessageOwner::MainWindow;
+  bool operator==(const PortEvent&) const = default;
+};
+
+class RecordingPort : public WindowPort {
+ public:
+  void showMessage(int stringId, MessageOwner owner) override;
+  void beep() override;
+  void setEnabled(int controlId, bool on) override;
+  void setVisible(int controlId, bool on) override;
+  void setChecked(int controlId, bool on) override;
+  void setText(int controlId, const std::string& text) override;
+  void setMenuEnabled(int menuId, bool on) override;
+  void repaint(int panel) override;
+  void starListChanged() override;
+
+  std::vector<PortEvent> events;
+
+  void clear() { events.clear(); }
+  std::vector<int> messages() const;
+  int count(PortEvent::Kind kind) const;
+  std::vector<int> repaints() const;
+  // The last state the core gave a control or menu item; none if untouched.
+  std::optional<bool> enabled(int controlId) const;
+  std::optional<bool> visible(int controlId) const;
+  std::optional<bool> menuEnabled(int menuId) const;
+  std::optional<std::string> text(int controlId) const;
+  // Index of the first event of `kind` (with `id` where given), or -1.
+  int indexOf(PortEvent::Kind kind, int id = -1) const;
+
+ private:
+  std::optional<bool> lastOn(PortEvent::Kind kind, int id) const;
+};
+
+}  // namespace orelith::test

@@ -1,0 +1,33 @@
+// Workspaces and ST-6 files built inside a test.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/Workspace.h"
+
+namespace orelith::test {
+
+// A zero-initialised workspace with the program's start values.
+std::unique_ptr<Workspace> makeWorkspace();
+
+// Sets the pixels of `image` from rows of characters: '.' is `low`, a digit d
+// is low + (d + 1) * step; rows and columns beyond the pattern stay `low`.
+void paintPattern(Workspace& ws, int image, const std::vector<std::string>& rows, int left = 0,
+                  int top = 0, std::uint16_t low = 100, std::uint16_t step = 100);
+
+// Fills the pixel plane of `image` with one value.
+void fillPlane(Workspace& ws, int image, std::uint16_t value);
+
+// A fresh empty directory below the system's temporary directory.
+std::filesystem::path makeTempDir();
+
+// Bytes of an ST-6 file whose pixel (x, y) is pixel(x, y).
+std::vector<unsigned char> st6Bytes(std::uint16_t (*pixel)(int x, int y));
+
+void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+
+}  // namespace orelith::test
