@@ -90,6 +90,8 @@ struct Scratch {
   std::int32_t order[kPixelCount];
   std::int32_t levelStart[65537];
   std::uint16_t depthLabels[kPixelCount];
+  std::uint8_t rootChecked[kPixelCount];
+  std::int32_t pending512[kPixelCount];
   std::int32_t starPixels[kPixelCount];
 };
 

@@ -1,0 +1,111 @@
+#include "analysis/StarSearch.h"
+
+#include <cmath>
+
+#include "analysis/FillTraversal.h"
+#include "image/Workflow.h"
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
+
+namespace orelith {
+namespace {
+
+// Writes the accepted pixels of star n = StarCount into its record.
+struct StarCollector {
+  Workspace& ws;
+  int image;
+  int level;
+  bool started = false;
+  int brightest = 0;
+
+  int operator()(int x, int y, int value, int depth) {
+    const int n = ws.starCount[image];
+    if (n == kMaxStars) return kTooManyStars;
+    StarRecord& s = star(ws, image, n);
+    if (!started) {
+      started = true;
+      s.brightness = 0;
+      s.pixelCount = 0;
+      s.marks &= ~(MARK_HOT | MARK_LARGE);
+    }
+    if (depth == ws.algorithm.pixelPerStar) s.marks |= MARK_LARGE;
+    labelAt(ws, image, x, y) = static_cast<std::uint16_t>(n);
+    const bool subtract = !hasBit(ws.optionFlags, OPT_NO_BG_SUBTRACT);
+    s.brightness += static_cast<std::uint32_t>(subtract ? value - level : value);
+    if (value >= ws.algorithm.hotPixelValue) s.marks |= MARK_HOT;
+    if (s.pixelCount == kMaxStarPixels) return kTooManyPixels;
+    s.pixels[s.pixelCount++] = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)};
+    if (s.pixelCount == 1 || value > brightest) {
+      brightest = value;
+      s.x = static_cast<std::uint16_t>(x);
+      s.y = static_cast<std::uint16_t>(y);
+    }
+    return 0;
+  }
+};
+
+struct ImageLabels {
+  Workspace& ws;
+  int image;
+  std::uint16_t& operator()(int x, int y) { return labelAt(ws, image, x, y); }
+};
+
+}  // namespace
+
+int fillStar(Workspace& ws, int image, int x, int y, int depth) {
+  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const int level = ws.backgroundLevel[image];
+  ImageLabels labels{ws, image};
+  StarCollector collect{ws, image, level};
+  return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
+}
+
+int scanImage(Workspace& ws, int image) {
+  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) labelAt(ws, image, x, y) = kLabelUnvisited;
+  ws.starCount[image] = 0;
+  const int level = ws.backgroundLevel[image];
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      // Most pixels are sky or already taken: skip the call for them.
+      std::uint16_t& label = labelAt(ws, image, x, y);
+      if (label != kLabelUnvisited) continue;
+      if (pixelAt(ws, image, x, y) <= level) {
+        label = kLabelNoStar;
+        continue;
+      }
+      const int n = ws.starCount[image];
+      if (int rc = fillStar(ws, image, x, y, 1)) return rc;
+      if (star(ws, image, n).pixelCount > 0) ws.starCount[image] = n + 1;
+    }
+  }
+  return kSearchOk;
+}
+
+void searchStars(Workspace& ws, WindowPort& port, int image) {
+  if (hasBit(ws.optionFlags, OPT_AUTO_BACKGROUND)) chooseAutoBackground(ws, image);
+  const int rc = scanImage(ws, image);
+  if (rc != kSearchOk) {
+    port.showMessage(rc == kTooManyStars ? str::TooManyStars : str::TooManyPixelInStar,
+                     MessageOwner::MainWindow);
+    ws.starCount[image] = 0;
+    ws.progressFlags &= ~kSearchedBit[image];
+  } else {
+    ws.progressFlags |= kSearchedBit[image];
+    for (int k = 0; k < ws.starCount[image]; ++k) {
+      StarRecord& s = star(ws, image, k);
+      s.lgBrightness = static_cast<float>(std::log10(static_cast<long double>(s.brightness)));
+    }
+  }
+  endCalibrationStage(ws);
+}
+
+void searchStarsCommand(Workspace& ws, WindowPort& port, int image) {
+  searchStars(ws, port, image);
+  refillStarList(ws, port);
+  port.setEnabled(ctl::ResetSelection, false);
+  port.setMenuEnabled(menu::Save, true);
+}
+
+}  // namespace orelith

@@ -1,0 +1,194 @@
+// The automatic background against the literal procedure: try every level
+// from the top down with a full scan and keep the first level with strictly
+// more stars than all before.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "analysis/StarSearch.h"
+#include "tests/support/ParamName.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace orelith {
+namespace {
+
+int literalAutoBackground(Workspace& ws, int image) {
+  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const int before = ws.backgroundLevel[image];
+  int maxValue = 0;
+  int minValue = 65535;
+  for (int x = r.left; x < r.right; ++x) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      const int v = pixelAt(ws, image, x, y);
+      if (v > maxValue && maxValue < ws.algorithm.hotPixelValue) maxValue = v;
+      if (v < minValue) minValue = v;
+    }
+  }
+  int best = -1;
+  int bestCount = 0;
+  for (int t = maxValue; t > minValue; --t) {
+    ws.backgroundLevel[image] = t;
+    if (scanImage(ws, image) == kSearchOk && ws.starCount[image] > bestCount) {
+      bestCount = ws.starCount[image];
+      best = t;
+    }
+  }
+  ws.backgroundLevel[image] = best >= 0 ? best : before;
+  return ws.backgroundLevel[image];
+}
+
+using Painter = std::function<void(Workspace&, std::mt19937&)>;
+
+struct FieldCase {
+  const char* name;
+  SearchRect rect;
+  int hotValue;
+  Painter paint;
+};
+
+std::uint16_t u16(int v) { return static_cast<std::uint16_t>(v); }
+
+void noise(Workspace& ws, std::mt19937& rng, const SearchRect& r, int top) {
+  std::uniform_int_distribution<int> value(0, top);
+  for (int x = r.left; x < r.right; ++x)
+    for (int y = r.top; y < r.bottom; ++y) pixelAt(ws, kBlue, x, y) = u16(value(rng));
+}
+
+// Flat-topped discs of random value over a low sky.
+void plateaus(Workspace& ws, std::mt19937& rng, const SearchRect& r) {
+  noise(ws, rng, r, 20);
+  std::uniform_int_distribution<int> cx(r.left, r.right - 1), cy(r.top, r.bottom - 1);
+  std::uniform_int_distribution<int> radius(0, 4), value(30, 250);
+  for (int k = 0; k < 25; ++k) {
+    const int x0 = cx(rng), y0 = cy(rng), rad = radius(rng), v = value(rng);
+    for (int x = x0 - rad; x <= x0 + rad; ++x)
+      for (int y = y0 - rad; y <= y0 + rad; ++y)
+        if (insideImage(x, y) && (x - x0) * (x - x0) + (y - y0) * (y - y0) <= rad * rad)
+          pixelAt(ws, kBlue, x, y) = u16(v);
+  }
+}
+
+// A shape of 540 pixels whose k-th pixel has the value 1000 - k, so that at
+// level t it holds 1000 - t pixels and passes 511, 512 and 513 near t = 488;
+// beside it single pixels of 470..530 make every lower level count one star
+// more. The best level is thus the lowest one the limits allow: a serpentine
+// fails at 512 pixels (depth), a comb only at 513 (size).
+void fallingShape(Workspace& ws, std::mt19937& rng, const SearchRect& r, bool serpentine) {
+  noise(ws, rng, r, 5);
+  int placed = 0;
+  auto put = [&](int x, int y) {
+    if (placed < 540) pixelAt(ws, kBlue, r.left + x, r.top + y) = u16(1000 - placed++);
+  };
+  if (serpentine) {
+    for (int row = 0; placed < 540; row += 2) {
+      const bool right = (row / 2) % 2 == 0;
+      for (int i = 0; i < 40; ++i) put(right ? i : 39 - i, row);
+      put(right ? 39 : 0, row + 1);
+    }
+  } else {
+    for (int x = 0; x < 40; ++x) {
+      put(x, 0);
+      if (x % 2 == 0)
+        for (int y = 1; y <= 26; ++y) put(x, y);
+    }
+  }
+  for (int k = 0; k <= 60; ++k)
+    pixelAt(ws, kBlue, r.left + 50 + 2 * (k % 15), r.top + 2 * (k / 15)) = u16(470 + k);
+}
+
+// Single pixels of rising value on a grid: the count passes 1024.
+void manyStars(Workspace& ws, std::mt19937& rng, const SearchRect& r) {
+  noise(ws, rng, r, 3);
+  std::uniform_int_distribution<int> value(10, 60);
+  for (int x = r.left; x < r.right; x += 2)
+    for (int y = r.top; y < r.bottom; y += 2) pixelAt(ws, kBlue, x, y) = u16(value(rng));
+}
+
+void hotPixels(Workspace& ws, std::mt19937& rng, const SearchRect& r) {
+  plateaus(ws, rng, r);
+  std::uniform_int_distribution<int> cx(r.left, r.right - 1), cy(r.top, r.bottom - 1);
+  for (int k = 0; k < 6; ++k) pixelAt(ws, kBlue, cx(rng), cy(rng)) = u16(200 + 20 * k);
+}
+
+class AutoBackground : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(AutoBackground, ChoosesTheLiteralLevel) {
+  const FieldCase& c = GetParam();
+  auto fast = test::makeWorkspace();
+  auto literal = test::makeWorkspace();
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    test::fillPlane(*fast, kBlue, 0);
+    c.paint(*fast, rng);
+    for (Workspace* ws : {fast.get(), literal.get()}) {
+      ws->searchRect[kBlue] = c.rect;
+      ws->algorithm.hotPixelValue = c.hotValue;
+      ws->backgroundLevel[kBlue] = 4321;
+    }
+    std::copy(&fast->imageStore[0][0][0], &fast->imageStore[0][0][0] + kPixelCount * 4,
+              &literal->imageStore[0][0][0]);
+    chooseAutoBackground(*fast, kBlue);
+    EXPECT_EQ(fast->backgroundLevel[kBlue], literalAutoBackground(*literal, kBlue))
+        << "seed " << seed;
+  }
+}
+
+const SearchRect kSmall{10, 20, 50, 45};
+const SearchRect kPathBox{100, 100, 180, 140};
+const SearchRect kGridBox{0, 0, 90, 100};
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, AutoBackground,
+    testing::Values(
+        FieldCase{"RandomNoise", kSmall, 65530,
+                  [](Workspace& ws, std::mt19937& rng) { noise(ws, rng, kSmall, 120); }},
+        FieldCase{"Plateaus", kSmall, 65530,
+                  [](Workspace& ws, std::mt19937& rng) { plateaus(ws, rng, kSmall); }},
+        FieldCase{"HotPixelsStopTheMaximum", kSmall, 210,
+                  [](Workspace& ws, std::mt19937& rng) { hotPixels(ws, rng, kSmall); }},
+        FieldCase{"SerpentinePassesThe512Limits", kPathBox, 65530,
+                  [](Workspace& ws, std::mt19937& rng) { fallingShape(ws, rng, kPathBox, true); }},
+        FieldCase{"CombPassesThe512Limits", kPathBox, 65530,
+                  [](Workspace& ws, std::mt19937& rng) { fallingShape(ws, rng, kPathBox, false); }},
+        FieldCase{"StarCountPasses1024", kGridBox, 65530,
+                  [](Workspace& ws, std::mt19937& rng) { manyStars(ws, rng, kGridBox); }},
+        FieldCase{"BeyondTheImageEdge",
+                  {360, 230, 391, 258},
+                  65530,
+                  [](Workspace& ws, std::mt19937& rng) { noise(ws, rng, kWholeImage, 60); }},
+        FieldCase{"OneValue", kSmall, 65530,
+                  [](Workspace& ws, std::mt19937&) { test::fillPlane(ws, kBlue, 77); }},
+        FieldCase{"OnePixel",
+                  {5, 5, 6, 6},
+                  65530,
+                  [](Workspace& ws, std::mt19937& rng) { noise(ws, rng, kWholeImage, 60); }},
+        FieldCase{"EmptyRectangle",
+                  {30, 30, 30, 60},
+                  65530,
+                  [](Workspace& ws, std::mt19937& rng) { noise(ws, rng, kWholeImage, 60); }}),
+    test::ParamName());
+
+TEST(AutoBackgroundChoice, NoLevelWithStarsLeavesTheLevel) {
+  auto ws = test::makeWorkspace();
+  test::fillPlane(*ws, kBlue, 500);
+  ws->searchRect[kBlue] = kWholeImage;
+  ws->backgroundLevel[kBlue] = 123;
+  chooseAutoBackground(*ws, kBlue);
+  EXPECT_EQ(ws->backgroundLevel[kBlue], 123);
+}
+
+TEST(AutoBackgroundChoice, HighestOfEqualCountsWins) {
+  // Two single pixels of 50 and 40 over 0: levels 40..49 give one star,
+  // levels 0..39 give two; the highest level with two stars is 39.
+  auto ws = test::makeWorkspace();
+  pixelAt(*ws, kBlue, 3, 3) = 50;
+  pixelAt(*ws, kBlue, 9, 9) = 40;
+  ws->searchRect[kBlue] = kWholeImage;
+  chooseAutoBackground(*ws, kBlue);
+  EXPECT_EQ(ws->backgroundLevel[kBlue], 39);
+}
+
+}  // namespace
+}  // namespace orelith
