@@ -1,0 +1,138 @@
+#include "app/BatchOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <sstream>
+
+namespace orelith::batch {
+namespace {
+
+// "A,B,C,D" into ints; false unless exactly `count` integers.
+bool parseInts(const std::string& text, int count, std::vector<int>& values) {
+  values.clear();
+  std::stringstream in(text);
+  std::string part;
+  while (std::getline(in, part, ',')) {
+    std::size_t used = 0;
+    try {
+      values.push_back(std::stoi(part, &used));
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (used != part.size()) return false;
+  }
+  return static_cast<int>(values.size()) == count && text.back() != ',';
+}
+
+std::string checkRect(const std::string& text, Options& o) {
+  std::vector<int> v;
+  if (!parseInts(text, 4, v)) return "--rect takes L,T,R,B";
+  if (v[0] < 0 || v[1] < 0 || v[2] > kImageWidth || v[3] > kImageHeight || v[0] >= v[2] ||
+      v[1] >= v[3])
+    return "--rect must lie in 0,0,375,242 and cover at least one pixel";
+  o.rect = SearchRect{v[0], v[1], v[2], v[3]};
+  return {};
+}
+
+std::string checkOffset(const std::string& text, Options& o) {
+  std::vector<int> v;
+  if (!parseInts(text, 2, v)) return "--offset takes DX,DY";
+  if (v[0] < -16 || v[0] > 16 || v[1] < -16 || v[1] > 16) return "--offset: each of -16..16";
+  o.offset = std::pair{v[0], v[1]};
+  return {};
+}
+
+std::string checkPairs(const std::string& text, Options& o) {
+  std::stringstream in(text);
+  std::string part;
+  while (std::getline(in, part, ',')) {
+    const auto colon = part.find(':');
+    std::vector<int> v;
+    if (colon == std::string::npos ||
+        !parseInts(part.substr(0, colon) + "," + part.substr(colon + 1), 2, v) || v[0] < 0 ||
+        v[1] < 0 || v[0] >= kMaxStars || v[1] >= kMaxStars)
+      return "--pairs takes B0:G0,B1:G1,B2:G2 with star numbers from 0";
+    o.pairs.push_back({v[0], v[1]});
+  }
+  if (o.pairs.size() != 3) return "--pairs takes exactly three pairs";
+  return {};
+}
+
+void addOptions(CLI::App& app, Options& o) {
+  app.add_option("--blue", o.blue, "ST-6 file of the blue (B) frame");
+  app.add_option("--green", o.green, "ST-6 file of the green (V) frame");
+  app.add_option("--background-blue", o.backgroundBlue, "background of the blue image")
+      ->check(CLI::Range(0, 65535));
+  app.add_option("--background-green", o.backgroundGreen, "background of the green image")
+      ->check(CLI::Range(0, 65535));
+  app.add_flag("--auto-background", o.autoBackground,
+               "choose the background that yields the most stars");
+  app.add_flag("--no-subtract", o.noSubtract,
+               "sum pixel values without subtracting the background");
+  app.add_option("--hot-pixel", o.hotPixel, "hot-pixel value")->check(CLI::Range(0, 65535));
+  app.add_option("--pixel-per-star", o.pixelPerStar, "pixel-per-star value")
+      ->check(CLI::Range(0, 512));
+  app.add_option("--coefficients", o.coefficients, "coefficients of each calibration curve")
+      ->check(CLI::Range(0, 10));
+  app.add_flag("--search", o.search, "search the stars of each loaded image");
+  app.add_flag("--compare", o.compare, "pair the stars of the two images");
+  app.add_option("--calibration", o.calibrationFile,
+                 "CSV x,y,V,BV of calibration stars (blue pixels)");
+  app.add_option("--ignore", o.ignoreFile, "CSV x,y of stars to ignore (blue pixels)");
+  app.add_flag("--calculate", o.calculate, "fit the curves and compute the magnitudes");
+  app.add_option("--html", o.html, "write the HTML report");
+  app.add_flag("--complex", o.complex, "the report with every column");
+  app.add_option("--cmd-mono", o.cmdMono, "write the monochrome colour-magnitude diagram");
+  app.add_option("--cmd-color", o.cmdColor, "write the 16-colour colour-magnitude diagram");
+  app.add_flag("--thick", o.thick, "thick stars in the diagram");
+  app.add_option("--render-blue", o.renderBlue, "write the blue panel as PNG");
+  app.add_option("--render-green", o.renderGreen, "write the green panel as PNG");
+  app.add_option("--range-blue", o.rangeBlue, "blue range slider position")
+      ->check(CLI::Range(1, 1024));
+  app.add_option("--range-green", o.rangeGreen, "green range slider position")
+      ->check(CLI::Range(1, 1024));
+  app.add_flag("--custom-colors-blue", o.customColorsBlue, "two-colour map in the blue panel");
+  app.add_flag("--custom-colors-green", o.customColorsGreen, "two-colour map in the green panel");
+  app.add_flag("--move-mode", o.moveMode, "overlay both images in the blue panel");
+  app.add_flag("--curve-blue", o.curveBlue, "blue panel shows the calibration plot");
+  app.add_flag("--curve-green", o.curveGreen, "green panel shows the calibration plot");
+  app.add_option("--json", o.json, "write the state as JSON to FILE, or - for standard output");
+  app.add_flag("--with-pixels", o.withPixels, "include each star's pixel list");
+}
+
+}  // namespace
+
+ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& out,
+                          std::string& err) {
+  CLI::App app{"orelith-batch: two-colour photometry of a star field without a window"};
+  app.set_version_flag("--version", std::string(ORELITH_VERSION));
+  addOptions(app, options);
+  std::string rect, offset, pairs;
+  app.add_option("--rect", rect,
+                 "search rectangle L,T,R,B of both images (right, bottom exclusive)");
+  app.add_option("--offset", offset, "compare at this green offset DX,DY (manual mode)");
+  app.add_option("--pairs", pairs, "compare through three star pairs B0:G0,B1:G1,B2:G2");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::ostringstream o, e2;
+    const int rc = app.exit(e, o, e2);
+    out = o.str();
+    err = e2.str();
+    return rc == 0 ? ParseOutcome::Exit0 : ParseOutcome::UsageError;
+  }
+  for (auto [text, check] : {std::pair{&rect, &checkRect}, std::pair{&offset, &checkOffset},
+                             std::pair{&pairs, &checkPairs}}) {
+    if (text->empty()) continue;
+    if (std::string problem = check(*text, options); !problem.empty()) {
+      err = problem + "\n";
+      return ParseOutcome::UsageError;
+    }
+  }
+  if (options.offset && !options.pairs.empty()) {
+    err = "--offset and --pairs choose different comparisons; give one\n";
+    return ParseOutcome::UsageError;
+  }
+  return ParseOutcome::Run;
+}
+
+}  // namespace orelith::batch

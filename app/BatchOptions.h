@@ -1,0 +1,47 @@
+// Command line of orelith-batch.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/Workspace.h"
+
+namespace orelith::batch {
+
+struct StarPairArg {
+  int blue;
+  int green;
+};
+
+struct Options {
+  std::string blue, green;
+  std::optional<SearchRect> rect;
+  std::optional<int> backgroundBlue, backgroundGreen;
+  bool autoBackground = false;
+  bool noSubtract = false;
+  std::optional<int> hotPixel, pixelPerStar, coefficients;
+  bool search = false;
+  bool compare = false;
+  std::optional<std::pair<int, int>> offset;
+  std::vector<StarPairArg> pairs;
+  std::string calibrationFile, ignoreFile;
+  bool calculate = false;
+  std::string html, cmdMono, cmdColor;
+  bool complex = false, thick = false;
+  std::string renderBlue, renderGreen;
+  std::optional<int> rangeBlue, rangeGreen;
+  bool customColorsBlue = false, customColorsGreen = false, moveMode = false;
+  bool curveBlue = false, curveGreen = false;
+  std::string json;  // "-" = standard output
+  bool withPixels = false;
+};
+
+enum class ParseOutcome { Run, Exit0, UsageError };
+
+// Parses argv into `options`; help and version texts go to `out`, usage
+// errors to `err`.
+ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& out,
+                          std::string& err);
+
+}  // namespace orelith::batch
