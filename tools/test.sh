@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything with warnings as errors and runs
+# every test; then builds the core again with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs its tests once more.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORELITH_WERROR=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build -j "$jobs" --output-on-failure
+
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+  -DORELITH_WERROR=ON -DORELITH_SANITIZE=ON -DORELITH_BENCH=OFF
+cmake --build build-sanitize -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-sanitize -j "$jobs" --output-on-failure
