@@ -1,0 +1,64 @@
+// Synthetic blue/green frame pairs of a star cluster field, with the truth
+// they were made from, for testing the star search, the pairing and the
+// calibration end to end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orelith::gen {
+
+struct FieldParams {
+  std::uint64_t seed = 1;
+  int starCount = 150;                  // stars placed in the field
+  double sky = 1000.0;                  // sky level in counts (both frames)
+  double readNoise = 10.0;              // counts rms, Gaussian
+  bool photonNoise = true;              // Poisson noise of sky and stars; off gives the bare model
+  double fwhm = 2.2;                    // pixels, Gaussian PSF
+  double vBright = 8.5, vFaint = 15.5;  // range of V
+  // Luminosity function: the density of V grows as 10^(lfSlope * V), so faint
+  // stars outnumber bright ones.
+  double lfSlope = 0.15;
+  double bvScatter = 0.05;      // rms of B-V about the main sequence
+  int hotPixels = 4;            // single pixels at 65535 per frame
+  int shiftX = 3, shiftY = -2;  // green pixel (x+shiftX, y+shiftY) shows blue pixel (x, y)
+  double edgeMargin = 4.0;      // least distance of a star centre from the edge, in both frames
+  double minSeparation = 8.0;   // least distance between two star centres (0: none)
+  // Counts of a star = 10^(-0.4 (m - zeroPoint)) (total flux). With these a
+  // V = 9 star just saturates the green frame at its peak.
+  double zeroPointB = 23.3, zeroPointV = 23.05;
+};
+
+// x, y in the BLUE frame (sub-pixel centre; pixel x covers x - 0.5 .. x + 0.5).
+struct TrueStar {
+  double x, y;
+  double V, BV;
+  double blueFlux, greenFlux;  // total counts of the star in each frame
+  bool saturated;              // a pixel of the star was clipped at 65535 in either frame
+};
+
+// Planes row-major, y * 375 + x. hotBlue / hotGreen: row-major indices of the
+// hot pixels of each frame.
+struct FieldPair {
+  std::vector<std::uint16_t> blue, green;
+  std::vector<TrueStar> truth;
+  std::vector<int> hotBlue, hotGreen;
+};
+
+// Empty when the parameters make a field; otherwise what is wrong with them.
+std::string checkFieldParams(const FieldParams& p);
+
+// Deterministic for a seed. Stars come brightest first. With parameters that
+// checkFieldParams refuses, every vector of the result is empty.
+FieldPair generateField(const FieldParams& p);
+
+// B-V of the cluster's main sequence at magnitude V: -0.1 at V = 8.5 rising
+// smoothly to 1.4 at V = 15.5 (continued beyond).
+double mainSequenceColour(double V);
+
+// Share of a star's flux that falls into the pixel whose centre lies (dx, dy)
+// from the star's centre, for a Gaussian PSF of the given FWHM.
+double pixelFraction(double fwhm, double dx, double dy);
+
+}  // namespace orelith::gen
