@@ -12,6 +12,12 @@ void endCalibrationStage(Workspace& ws) {
   }
   ws.calibration.count = 0;
   ws.progressFlags &= ~(PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES);
+  // The stars these numbers named are gone; the report, the diagram and the
+  // calculation read partners without asking whether a pairing is current.
+  for (auto& pair : ws.starTable) {
+    pair[kBlue].partner = -1;
+    pair[kGreen].partner = -1;
+  }
 }
 
 void refillStarList(Workspace& ws, WindowPort& port) {

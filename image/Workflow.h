@@ -7,8 +7,8 @@
 namespace orelith {
 
 // Ends pairing and calibration: every listed calibration star loses its mark,
-// the list empties, and the compared, calibration and magnitude bits clear.
-// Runs after every load and every search.
+// the list empties, the compared, calibration and magnitude bits clear, and
+// no star keeps a partner. Runs after every load and every search.
 void endCalibrationStage(Workspace& ws);
 
 // Asks the window to rebuild the star list; with both images searched and no

@@ -73,7 +73,7 @@ TEST_F(BatchTool, LoadsAndSearchesAndWritesTheState) {
   EXPECT_EQ(plus["pixels"], 9);
   EXPECT_EQ(plus["x"], 50);
   EXPECT_EQ(plus["y"], 60);
-  EXPECT_EQ(plus["partner"], 0);  // never paired: the record's start value
+  EXPECT_EQ(plus["partner"], -1);
   EXPECT_FALSE(plus.contains("pixel_list"));
   // The float read back is the float the search stored.
   const float lg = static_cast<float>(std::log10(14400.0L));

@@ -1,0 +1,170 @@
+#include "photometry/StarProperties.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
+
+namespace orelith {
+namespace {
+
+void enableCalibrationControls(WindowPort& port, bool on) {
+  port.setEnabled(ctl::CalculateMagnitudes, on);
+  port.setEnabled(ctl::CurveViewBlue, on);
+  port.setEnabled(ctl::CurveViewGreen, on);
+}
+
+void enableEdits(WindowPort& port, bool on) {
+  port.setEnabled(props::VMagnitude, on);
+  port.setEnabled(props::BMinusV, on);
+}
+
+int entryOf(const Workspace& ws, int blueStar) {
+  for (int e = 0; e < ws.calibration.count; ++e)
+    if (ws.calibration.entries[e].blue == blueStar) return e;
+  return -1;
+}
+
+std::string formatF(float value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+  return text;
+}
+
+void acceptCalibrationStar(Workspace& ws, WindowPort& port, const StarPropertiesDialog& d) {
+  enableCalibrationControls(port, true);
+  ws.progressFlags |= PRG_CALIBRATION_STAR;
+  StarRecord& blue = star(ws, kBlue, d.blueStar);
+  blue.magnitudeB = d.enteredV + d.enteredBMinusV;
+  blue.magnitudeV = d.enteredV;
+  blue.marks |= MARK_CALIBRATION;
+  star(ws, kGreen, d.greenStar).marks |= MARK_CALIBRATION;
+  if (entryOf(ws, d.blueStar) < 0)
+    ws.calibration.entries[ws.calibration.count++] = {d.blueStar, d.greenStar};
+}
+
+void withdrawCalibrationStar(Workspace& ws, WindowPort& port, const StarPropertiesDialog& d) {
+  StarRecord& blue = star(ws, kBlue, d.blueStar);
+  if (!hasBit(blue.marks, MARK_CALIBRATION)) return;
+  blue.marks &= ~MARK_CALIBRATION;
+  star(ws, kGreen, d.greenStar).marks &= ~MARK_CALIBRATION;
+  if (const int e = entryOf(ws, d.blueStar); e >= 0) {
+    // The green star marked when the entry was made, should a later
+    // comparison have paired the blue star differently.
+    star(ws, kGreen, ws.calibration.entries[e].green).marks &= ~MARK_CALIBRATION;
+    for (int k = e; k + 1 < ws.calibration.count; ++k)
+      ws.calibration.entries[k] = ws.calibration.entries[k + 1];
+    --ws.calibration.count;
+  }
+  if (ws.calibration.count == 0) {
+    enableCalibrationControls(port, false);
+    ws.progressFlags &= ~PRG_CALIBRATION_STAR;
+  }
+}
+
+}  // namespace
+
+bool canOpenStarProperties(const Workspace& ws) {
+  const int blue = ws.selectedStar[kBlue];
+  return hasBit(ws.progressFlags, PRG_COMPARED) && blue >= 0 && blue < ws.starCount[kBlue] &&
+         star(ws, kBlue, blue).partner != -1 && ws.selectedStar[kGreen] >= 0;
+}
+
+std::string starInformation(const Workspace& ws, int blueStar, int greenStar) {
+  const StarRecord& b = star(ws, kBlue, blueStar);
+  const StarRecord& g = star(ws, kGreen, greenStar);
+  const std::string format(stringText(str::StarInformation));
+  char text[550];
+  std::snprintf(text, sizeof text, format.c_str(), blueStar, static_cast<int>(b.brightness),
+                static_cast<int>(b.pixelCount), static_cast<int>(g.brightness),
+                static_cast<int>(g.pixelCount), static_cast<int>(b.x), static_cast<int>(b.y));
+  return text;
+}
+
+StarPropertiesDialog openStarProperties(const Workspace& ws, WindowPort& port) {
+  StarPropertiesDialog d;
+  d.blueStar = ws.selectedStar[kBlue];
+  d.greenStar = ws.selectedStar[kGreen];
+  port.setText(props::Information, starInformation(ws, d.blueStar, d.greenStar));
+  const StarRecord& blue = star(ws, kBlue, d.blueStar);
+  if (hasBit(blue.marks, MARK_IGNORE)) {
+    d.ignoreChecked = true;
+    port.setChecked(props::IgnoreStar, true);
+    port.setEnabled(props::CalibrationStar, false);
+  }
+  d.calibrationRequested = hasBit(blue.marks, MARK_CALIBRATION);
+  if (d.calibrationRequested) {
+    port.setChecked(props::CalibrationStar, true);
+    enableEdits(port, true);
+    // Writing an edit's text raises its change handling, so the entered
+    // values become the six-decimal values shown.
+    const std::string bv = formatF(blue.magnitudeB - blue.magnitudeV);
+    port.setText(props::BMinusV, bv);
+    starPropertiesTextChanged(d, props::BMinusV, bv);
+    const std::string v = formatF(blue.magnitudeV);
+    port.setText(props::VMagnitude, v);
+    starPropertiesTextChanged(d, props::VMagnitude, v);
+  }
+  return d;
+}
+
+float leadingNumber(std::string_view text) {
+  // Decimal numbers only: no hexadecimal, infinity or not-a-number, which
+  // would turn a typing slip into a curve of nonsense.
+  std::string s(text);
+  std::size_t i = 0;
+  while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+  std::size_t j = i;
+  if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+  if (j >= s.size() || !(std::isdigit(static_cast<unsigned char>(s[j])) || s[j] == '.'))
+    return 0.0f;
+  if (s[j] == '0' && j + 1 < s.size() && (s[j + 1] == 'x' || s[j + 1] == 'X')) s.resize(j + 1);
+  const auto value = static_cast<float>(std::strtod(s.c_str() + i, nullptr));
+  return std::isfinite(value) ? value : 0.0f;
+}
+
+void starPropertiesTextChanged(StarPropertiesDialog& d, int control, std::string_view text) {
+  if (control == props::VMagnitude) d.enteredV = leadingNumber(text);
+  if (control == props::BMinusV) d.enteredBMinusV = leadingNumber(text);
+}
+
+void starPropertiesCalibrationClicked(StarPropertiesDialog& d, WindowPort& port, bool checked) {
+  d.calibrationRequested = checked;
+  enableEdits(port, checked);
+}
+
+void starPropertiesIgnoreClicked(StarPropertiesDialog& d, WindowPort& port, bool checked) {
+  d.ignoreChecked = checked;
+  port.setEnabled(props::CalibrationStar, !checked);
+  enableEdits(port, !checked && d.calibrationRequested);
+}
+
+bool starPropertiesOk(Workspace& ws, WindowPort& port, StarPropertiesDialog& d) {
+  StarRecord& blue = star(ws, kBlue, d.blueStar);
+  if (d.ignoreChecked) {
+    blue.marks |= MARK_IGNORE;
+    d.calibrationRequested = false;
+  } else {
+    blue.marks &= ~MARK_IGNORE;
+  }
+  if (d.calibrationRequested) {
+    if (ws.calibration.count == kMaxCalibrationStars) {
+      port.showMessage(str::TooManyCalibrationStars, MessageOwner::Dialog);
+      return false;
+    }
+    if (d.enteredV == 0.0f) {
+      port.showMessage(str::EnterVMagnitude, MessageOwner::Dialog);
+      return false;
+    }
+    acceptCalibrationStar(ws, port, d);
+    return true;
+  }
+  withdrawCalibrationStar(ws, port, d);
+  return true;
+}
+
+}  // namespace orelith

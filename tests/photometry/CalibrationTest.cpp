@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "photometry/Calibration.h"
+#include "photometry/CalibrationCurve.h"
+#include "resources/StringTable.h"
+#include "tests/support/RecordingPort.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace orelith {
+namespace {
+
+using test::RecordingPort;
+
+// Ten pairs; blue star k has lg 2 + 0.3 k and green star k + 50 has lg
+// 2.1 + 0.3 k. Stars 0, 3, 6 and 9 are calibration stars on the exact lines
+// B = 20 - 2.5 lgB and V = 19 - 2.5 lgV.
+std::unique_ptr<Workspace> calibratedWorkspace() {
+  auto ws = test::makeWorkspace();
+  ws->starCount[kBlue] = 10;
+  ws->starCount[kGreen] = 60;
+  for (int k = 0; k < 10; ++k) {
+    StarRecord& b = star(*ws, kBlue, k);
+    StarRecord& g = star(*ws, kGreen, k + 50);
+    b.lgBrightness = static_cast<float>(2.0 + 0.3 * k);
+    g.lgBrightness = static_cast<float>(2.1 + 0.3 * k);
+    b.partner = static_cast<std::int16_t>(k + 50);
+    g.partner = static_cast<std::int16_t>(k);
+    b.magnitudeB = -1.0f;
+    b.magnitudeV = -1.0f;
+  }
+  for (int k : {0, 3, 6, 9}) {
+    StarRecord& b = star(*ws, kBlue, k);
+    b.marks = MARK_CALIBRATION;
+    star(*ws, kGreen, k + 50).marks = MARK_CALIBRATION;
+    b.magnitudeV = static_cast<float>(19.0 - 2.5 * star(*ws, kGreen, k + 50).lgBrightness);
+    b.magnitudeB = static_cast<float>(20.0 - 2.5 * b.lgBrightness);
+    ws->calibration.entries[ws->calibration.count++] = {k, k + 50};
+  }
+  ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED | PRG_CALIBRATION_STAR;
+  return ws;
+}
+
+TEST(Calibration, ExactLinesGiveExactMagnitudes) {
+  for (int n : {2, 3}) {
+    auto ws = calibratedWorkspace();
+    ws->algorithm.coefficientCount = n;
+    RecordingPort port;
+    ASSERT_EQ(calculateMagnitudes(*ws, port), 0);
+    EXPECT_TRUE(ws->progressFlags & PRG_MAGNITUDES);
+    EXPECT_EQ(port.count(test::PortEvent::ListRefill), 1);
+    for (int k = 0; k < 10; ++k) {
+      const StarRecord& b = star(*ws, kBlue, k);
+      const double lgV = star(*ws, kGreen, k + 50).lgBrightness;
+      EXPECT_NEAR(b.magnitudeB, 20.0 - 2.5 * b.lgBrightness, 1e-5) << "n " << n << " star " << k;
+      EXPECT_NEAR(b.magnitudeV, 19.0 - 2.5 * lgV, 1e-5) << "n " << n << " star " << k;
+    }
+    // The points are floats, so the line is exact only to float precision.
+    EXPECT_NEAR(ws->curves[kBlue][0], 20.0, 1e-4);
+    EXPECT_NEAR(ws->curves[kGreen][1], -2.5, 1e-4);
+  }
+}
+
+TEST(Calibration, CalibrationStarsKeepTheirEnteredValues) {
+  auto ws = calibratedWorkspace();
+  star(*ws, kBlue, 3).magnitudeB = 14.0f;  // off the line: the fit does not reach it
+  RecordingPort port;
+  ASSERT_EQ(calculateMagnitudes(*ws, port), 0);
+  EXPECT_EQ(star(*ws, kBlue, 3).magnitudeB, 14.0f);
+}
+
+TEST(Calibration, NoCoefficientsGiveZero) {
+  auto ws = calibratedWorkspace();
+  ws->algorithm.coefficientCount = 0;
+  const float entered = star(*ws, kBlue, 6).magnitudeV;
+  RecordingPort port;
+  ASSERT_EQ(calculateMagnitudes(*ws, port), 0);
+  EXPECT_EQ(star(*ws, kBlue, 1).magnitudeB, 0.0f);
+  EXPECT_EQ(star(*ws, kBlue, 1).magnitudeV, 0.0f);
+  EXPECT_EQ(star(*ws, kBlue, 6).magnitudeV, entered);
+}
+
+TEST(Calibration, UnpairedStarsKeepAndIgnoredStarsGetMagnitudes) {
+  auto ws = calibratedWorkspace();
+  star(*ws, kBlue, 4).partner = -1;
+  star(*ws, kBlue, 5).marks = MARK_IGNORE;
+  RecordingPort port;
+  ASSERT_EQ(calculateMagnitudes(*ws, port), 0);
+  EXPECT_EQ(star(*ws, kBlue, 4).magnitudeB, -1.0f);
+  EXPECT_EQ(star(*ws, kBlue, 4).magnitudeV, -1.0f);
+  EXPECT_NEAR(star(*ws, kBlue, 5).magnitudeB, 20.0 - 2.5 * star(*ws, kBlue, 5).lgBrightness, 1e-5);
+}
+
+// More coefficients than the library takes: the fit refuses, message 15,
+// nothing applied and no magnitudes bit; the button still refills.
+TEST(Calibration, RefusedFitShowsMessage15) {
+  auto ws = calibratedWorkspace();
+  ws->algorithm.coefficientCount = 11;
+  ws->optionFlags = OPT_CURVE_VIEW_GREEN;
+  RecordingPort port;
+  calculateMagnitudesCommand(*ws, port);
+  EXPECT_EQ(port.messages(), std::vector<int>{str::MinimisationFailed});
+  EXPECT_FALSE(ws->progressFlags & PRG_MAGNITUDES);
+  EXPECT_EQ(star(*ws, kBlue, 1).magnitudeB, -1.0f);
+  EXPECT_EQ(port.count(test::PortEvent::ListRefill), 1);
+  EXPECT_EQ(port.repaints(), std::vector<int>{kGreen});
+}
+
+TEST(Calibration, CommandRepaintsEachCurveView) {
+  auto ws = calibratedWorkspace();
+  ws->optionFlags = OPT_CURVE_VIEW_BLUE | OPT_CURVE_VIEW_GREEN;
+  RecordingPort port;
+  calculateMagnitudesCommand(*ws, port);
+  EXPECT_EQ(port.repaints(), (std::vector<int>{kBlue, kGreen}));
+  EXPECT_EQ(port.count(test::PortEvent::ListRefill), 2);
+}
+
+TEST(CalibrationCurve, PowersByRepeatedMultiplication) {
+  const double c[3] = {1.0, 2.0, 3.0};
+  EXPECT_EQ(evaluatePolynomial(c, 3, 2.0), 1.0 + 4.0 + 12.0);
+  EXPECT_EQ(evaluatePolynomial(c, 3, 0.0), 1.0);  // 0^0 is 1
+  EXPECT_EQ(evaluatePolynomial(c, 0, 5.0), 0.0);
+}
+
+}  // namespace
+}  // namespace orelith
