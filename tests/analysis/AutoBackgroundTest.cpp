@@ -1,6 +1,5 @@
-// The automatic background against the literal procedure: try every level
-// from the top down with a full scan and keep the first level with strictly
-// more stars than all before.
+// The automatic background against the literal procedure, on generated
+// fields that cross each limit of the search.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,36 +7,12 @@
 #include <string>
 
 #include "analysis/StarSearch.h"
+#include "tests/support/LiteralAutoBackground.h"
 #include "tests/support/ParamName.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith {
 namespace {
-
-int literalAutoBackground(Workspace& ws, int image) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
-  const int before = ws.backgroundLevel[image];
-  int maxValue = 0;
-  int minValue = 65535;
-  for (int x = r.left; x < r.right; ++x) {
-    for (int y = r.top; y < r.bottom; ++y) {
-      const int v = pixelAt(ws, image, x, y);
-      if (v > maxValue && maxValue < ws.algorithm.hotPixelValue) maxValue = v;
-      if (v < minValue) minValue = v;
-    }
-  }
-  int best = -1;
-  int bestCount = 0;
-  for (int t = maxValue; t > minValue; --t) {
-    ws.backgroundLevel[image] = t;
-    if (scanImage(ws, image) == kSearchOk && ws.starCount[image] > bestCount) {
-      bestCount = ws.starCount[image];
-      best = t;
-    }
-  }
-  ws.backgroundLevel[image] = best >= 0 ? best : before;
-  return ws.backgroundLevel[image];
-}
 
 using Painter = std::function<void(Workspace&, std::mt19937&)>;
 
@@ -130,7 +105,7 @@ TEST_P(AutoBackground, ChoosesTheLiteralLevel) {
     std::copy(&fast->imageStore[0][0][0], &fast->imageStore[0][0][0] + kPixelCount * 4,
               &literal->imageStore[0][0][0]);
     chooseAutoBackground(*fast, kBlue);
-    EXPECT_EQ(fast->backgroundLevel[kBlue], literalAutoBackground(*literal, kBlue))
+    EXPECT_EQ(fast->backgroundLevel[kBlue], test::literalAutoBackground(*literal, kBlue))
         << "seed " << seed;
   }
 }

@@ -1,0 +1,32 @@
+#include "tests/support/LiteralAutoBackground.h"
+
+#include "analysis/StarSearch.h"
+
+namespace orelith::test {
+
+int literalAutoBackground(Workspace& ws, int image) {
+  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const int before = ws.backgroundLevel[image];
+  int maxValue = 0;
+  int minValue = 65535;
+  for (int x = r.left; x < r.right; ++x) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      const int v = pixelAt(ws, image, x, y);
+      if (v > maxValue && maxValue < ws.algorithm.hotPixelValue) maxValue = v;
+      if (v < minValue) minValue = v;
+    }
+  }
+  int best = -1;
+  int bestCount = 0;
+  for (int t = maxValue; t > minValue; --t) {
+    ws.backgroundLevel[image] = t;
+    if (scanImage(ws, image) == kSearchOk && ws.starCount[image] > bestCount) {
+      bestCount = ws.starCount[image];
+      best = t;
+    }
+  }
+  ws.backgroundLevel[image] = best >= 0 ? best : before;
+  return ws.backgroundLevel[image];
+}
+
+}  // namespace orelith::test
