@@ -5,7 +5,11 @@
 #include "analysis/StarSearch.h"
 #include "app/BatchJson.h"
 #include "app/BatchPort.h"
+#include "app/StarFile.h"
 #include "image/OpenImage.h"
+#include "photometry/Calibration.h"
+#include "photometry/StarProperties.h"
+#include "resources/ControlIds.h"
 
 namespace orelith::batch {
 namespace {
@@ -56,6 +60,68 @@ void searchImages(Run& run) {
   }
 }
 
+// The paired blue star whose label covers blue pixel (x, y), selected with
+// its partner as a click would; -1 with a complaint about the row otherwise.
+int selectStarAt(Run& run, const std::string& file, const StarRow& row) {
+  Workspace& ws = run.ws;
+  auto complain = [&](const std::string& what) {
+    run.err << "ERROR: " << file << " line " << row.line << ": " << what << " at blue pixel ("
+            << row.x << ", " << row.y << ")\n";
+    run.failed = true;
+    return -1;
+  };
+  if (!insideImage(row.x, row.y) || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED))
+    return complain("no star");
+  const int label = labelAt(ws, kBlue, row.x, row.y);
+  if (label >= ws.starCount[kBlue]) return complain("no star");
+  const int partner = star(ws, kBlue, label).partner;
+  if (!hasBit(ws.progressFlags, PRG_COMPARED) || partner == -1)
+    return complain("a star without partner");
+  ws.selectedStar[kBlue] = label;
+  ws.selectedStar[kGreen] = partner;
+  return label;
+}
+
+bool readRows(Run& run, const std::string& file, const char* header, std::vector<StarRow>& rows) {
+  std::string error;
+  if (readStarRows(file, header, rows, error)) return true;
+  run.err << "ERROR: " << error << '\n';
+  run.failed = true;
+  return false;
+}
+
+// Each row as the "Star properties" dialog would take it: "Calibration star"
+// ticked, V and B-V typed, OK.
+void markCalibrationStars(Run& run) {
+  std::vector<StarRow> rows;
+  if (run.o.calibrationFile.empty() || !readRows(run, run.o.calibrationFile, "x,y,V,BV", rows))
+    return;
+  for (const StarRow& row : rows) {
+    if (selectStarAt(run, run.o.calibrationFile, row) < 0) continue;
+    StarPropertiesDialog d = openStarProperties(run.ws, run.port);
+    starPropertiesCalibrationClicked(d, run.port, true);
+    starPropertiesTextChanged(d, props::VMagnitude, row.extra[0]);
+    starPropertiesTextChanged(d, props::BMinusV, row.extra[1]);
+    starPropertiesOk(run.ws, run.port, d);
+  }
+}
+
+// Each row as the dialog with "Ignore star" ticked and OK.
+void markIgnoredStars(Run& run) {
+  std::vector<StarRow> rows;
+  if (run.o.ignoreFile.empty() || !readRows(run, run.o.ignoreFile, "x,y", rows)) return;
+  for (const StarRow& row : rows) {
+    if (selectStarAt(run, run.o.ignoreFile, row) < 0) continue;
+    StarPropertiesDialog d = openStarProperties(run.ws, run.port);
+    starPropertiesIgnoreClicked(d, run.port, true);
+    starPropertiesOk(run.ws, run.port, d);
+  }
+}
+
+void calculate(Run& run) {
+  if (run.o.calculate) calculateMagnitudesCommand(run.ws, run.port);
+}
+
 bool writeJson(Run& run, std::ostream& out) {
   if (run.o.json.empty()) return true;
   JsonInputs in{{run.o.blue, run.o.green}, run.o.withPixels, run.port.messages()};
@@ -82,6 +148,9 @@ int runBatch(const Options& options, Workspace& ws, std::ostream& out, std::ostr
   applyRect(run);
   applySettings(run);
   searchImages(run);
+  markCalibrationStars(run);
+  markIgnoredStars(run);
+  calculate(run);
   if (!writeJson(run, out)) run.failed = true;
   return run.failed || !run.port.messages().empty() ? 2 : 0;
 }

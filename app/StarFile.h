@@ -1,0 +1,23 @@
+// The batch tool's star files: CSV rows that name a star by one of its
+// pixels in the blue image.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orelith::batch {
+
+struct StarRow {
+  int line;  // 1-based line in the file, for messages
+  int x;
+  int y;
+  std::vector<std::string> extra;  // the columns after x and y, as text
+};
+
+// Reads a CSV file whose first line is exactly `header` (e.g. "x,y,V,BV").
+// Empty lines are skipped; CR LF line ends are accepted. On failure returns
+// false with `error` naming the file and line.
+bool readStarRows(const std::string& path, const std::string& header, std::vector<StarRow>& rows,
+                  std::string& error);
+
+}  // namespace orelith::batch
