@@ -1,0 +1,329 @@
+#include "display/Render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "photometry/CalibrationCurve.h"
+
+namespace orelith {
+namespace {
+
+constexpr int kPixelBytes = 3;
+// 1125 bytes of pixels; the rest of the 1128-byte stride is padding.
+constexpr int kRowBytes = kImageWidth * kPixelBytes;
+
+// Plot frame: lg 0 sits on the vertical axis at column 10, magnitude 16 on the
+// horizontal axis at row 232, magnitude 8 at the top.
+constexpr int kAxisColumn = 10;
+constexpr int kAxisRow = 232;
+// Marker j carries 254 - j in its green byte; the plot itself uses only 0 and
+// 255 there, so a click can tell a marker from the plot.
+constexpr int kFirstMarkerValue = 254;
+
+struct Bgr {
+  std::uint8_t b;
+  std::uint8_t g;
+  std::uint8_t r;
+};
+
+constexpr Bgr kBlack{0, 0, 0};
+// The plot is drawn in fixed black and white, not in the colour table's
+// White, so that its green bytes never look like a marker.
+constexpr Bgr kPlotWhite{255, 255, 255};
+
+Bgr tableColor(const Workspace& ws, int k) {
+  const std::uint8_t* c = ws.display.colorTable + 3 * k;
+  return {c[2], c[1], c[0]};
+}
+
+std::uint8_t* pixelPtr(std::uint8_t* picture, int x, int y) {
+  return picture + y * kPictureStride + x * kPixelBytes;
+}
+
+void put(std::uint8_t* p, Bgr c) {
+  p[0] = c.b;
+  p[1] = c.g;
+  p[2] = c.r;
+}
+
+std::uint8_t saturatingAdd(std::uint8_t a, std::uint8_t b) {
+  return static_cast<std::uint8_t>(std::min(255, a + b));
+}
+
+Bgr saturatingAdd(Bgr a, Bgr b) {
+  return {saturatingAdd(a.b, b.b), saturatingAdd(a.g, b.g), saturatingAdd(a.r, b.r)};
+}
+
+// Every pixel of the picture, padding excluded.
+void fillPicture(std::uint8_t* picture, Bgr c) {
+  for (int x = 0; x < kImageWidth; ++x) put(pixelPtr(picture, x, 0), c);
+  for (int y = 1; y < kImageHeight; ++y) std::memcpy(pixelPtr(picture, 0, y), picture, kRowBytes);
+}
+
+// The sliders bound themselves to 1..1024; the clamp only keeps a bad state
+// from indexing past the grey table.
+int clampedRange(const Workspace& ws, int image) {
+  return std::clamp(ws.display.range[image], kMinRange, kMaxRange);
+}
+
+// The grey levels of one render. Every value at or below the background gives
+// 0 and every value at or above background + range gives 255, so only the
+// range + 1 levels from the background up need a table; they are computed by
+// greyLevel itself, which keeps the map identical to the rule. Lives on the
+// stack of the render (about 1 KB), so nothing is allocated.
+class GreyMap {
+ public:
+  GreyMap(int background, int range) : low_(background), range_(range) {
+    const double bg = background;
+    for (int k = 0; k <= range; ++k) levels_[k] = greyLevel(background + k, bg, range);
+  }
+  std::uint8_t operator()(int value) const { return levels_[std::clamp(value - low_, 0, range_)]; }
+
+ private:
+  int low_;
+  int range_;
+  std::uint8_t levels_[kMaxRange + 1];
+};
+
+// The render loops run down the columns: the image store keeps a column's
+// pixels together, and reading it in that order is about a third faster than
+// row by row, although the picture is then written with the row stride.
+void drawGrey(Workspace& ws, int image, const SearchRect& r) {
+  const GreyMap map(effectiveBackground(ws, image), clampedRange(ws, image));
+  std::uint8_t* picture = ws.picture[image];
+  for (int x = r.left; x < r.right; ++x) {
+    std::uint8_t* p = pixelPtr(picture, x, r.top);
+    for (int y = r.top; y < r.bottom; ++y, p += kPictureStride) {
+      const std::uint8_t g = map(pixelAt(ws, image, x, y));
+      p[0] = g;
+      p[1] = g;
+      p[2] = g;
+    }
+  }
+}
+
+// The preview of what the star search counts as a star pixel.
+void drawTwoColour(Workspace& ws, int image, const SearchRect& r) {
+  const int bg = effectiveBackground(ws, image);
+  const Bgr above = tableColor(ws, kColorWhite);
+  const Bgr other = tableColor(ws, kColorBackground);
+  std::uint8_t* picture = ws.picture[image];
+  for (int x = r.left; x < r.right; ++x) {
+    std::uint8_t* p = pixelPtr(picture, x, r.top);
+    for (int y = r.top; y < r.bottom; ++y, p += kPictureStride)
+      put(p, pixelAt(ws, image, x, y) > bg ? above : other);
+  }
+}
+
+// Overlay shading of one pixel from its blue value and, where the shifted
+// green pixel counts, its green value.
+class GreyOverlay {
+ public:
+  GreyOverlay(const GreyMap& blue, const GreyMap& green) : blue_(blue), green_(green) {}
+  Bgr operator()(int blue, int green, bool counts) const {
+    return {blue_(blue), counts ? green_(green) : std::uint8_t{0}, 0};
+  }
+
+ private:
+  const GreyMap& blue_;
+  const GreyMap& green_;
+};
+
+// The four possible results of the two-colour overlay, picked by two bits:
+// blue above its background, green counting and above its background.
+class TwoColourOverlay {
+ public:
+  TwoColourOverlay(const Workspace& ws, int bg0, int bg1) : bg0_(bg0), bg1_(bg1) {
+    const Bgr background = tableColor(ws, kColorBackground);
+    const Bgr blue = tableColor(ws, kColorBlue);
+    const Bgr green = tableColor(ws, kColorGreen);
+    colours_[0] = background;
+    colours_[1] = blue;
+    colours_[2] = saturatingAdd(background, green);
+    colours_[3] = saturatingAdd(blue, green);
+  }
+  Bgr operator()(int blue, int green, bool counts) const {
+    return colours_[(blue > bg0_ ? 1 : 0) | (counts && green > bg1_ ? 2 : 0)];
+  }
+
+ private:
+  int bg0_;
+  int bg1_;
+  Bgr colours_[4];
+};
+
+template <bool kCounts, class Shade>
+void overlaySpan(Workspace& ws, const Shade& shade, int x, int from, int to) {
+  std::uint8_t* p = pixelPtr(ws.picture[kBlue], x, from);
+  for (int y = from; y < to; ++y, p += kPictureStride) {
+    const int green = kCounts ? pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY) : 0;
+    put(p, shade(pixelAt(ws, kBlue, x, y), green, kCounts));
+  }
+}
+
+// Both images over the blue rectangle, the green one shifted by the offset. A
+// green pixel counts only inside the green rectangle clipped to the image; in
+// each column those pixels form one span of rows.
+template <class Shade>
+void drawOverlay(Workspace& ws, const Shade& shade) {
+  const SearchRect b = clippedToImage(ws.searchRect[kBlue]);
+  const SearchRect g = clippedToImage(ws.searchRect[kGreen]);
+  for (int x = b.left; x < b.right; ++x) {
+    const int gx = x + ws.offsetX;
+    int from = b.bottom;
+    int to = b.bottom;
+    if (gx >= g.left && gx < g.right && b.top < b.bottom) {
+      from = std::clamp(g.top - ws.offsetY, b.top, b.bottom);
+      to = std::clamp(g.bottom - ws.offsetY, from, b.bottom);
+    }
+    overlaySpan<false>(ws, shade, x, b.top, from);
+    overlaySpan<true>(ws, shade, x, from, to);
+    overlaySpan<false>(ws, shade, x, to, b.bottom);
+  }
+}
+
+void drawOverlay(Workspace& ws) {
+  const int bg0 = effectiveBackground(ws, kBlue);
+  const int bg1 = effectiveBackground(ws, kGreen);
+  if (hasBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE)) {
+    drawOverlay(ws, TwoColourOverlay(ws, bg0, bg1));
+  } else {
+    const GreyMap blueMap(bg0, clampedRange(ws, kBlue));
+    const GreyMap greenMap(bg1, clampedRange(ws, kGreen));
+    drawOverlay(ws, GreyOverlay(blueMap, greenMap));
+  }
+}
+
+void drawAxes(std::uint8_t* picture) {
+  for (int y = 0; y <= kAxisRow; ++y) put(pixelPtr(picture, kAxisColumn, y), kPlotWhite);
+  for (int x = kAxisColumn; x < kImageWidth; ++x) put(pixelPtr(picture, x, kAxisRow), kPlotWhite);
+}
+
+// The factors are single-precision constants and lg is formed in single
+// precision; a double version would move some curve points by a pixel.
+void drawCurve(Workspace& ws, int filter) {
+  std::uint8_t* picture = ws.picture[filter];
+  for (int x = kAxisColumn; x < kImageWidth; ++x) {
+    const float lg = static_cast<float>(x - kAxisColumn) * 0.0027397261f * 7.0f;
+    const double m = evaluateCurve(ws, lg, filter);
+    const double row = (m - 8.0) * 0.125f * 232.0;
+    // Truncation toward zero: exactly the values in (-1, 232) give rows
+    // 0..231. NaN fails the test too.
+    if (row > -1.0 && row < kAxisRow) put(pixelPtr(picture, x, static_cast<int>(row)), kPlotWhite);
+  }
+}
+
+bool validStar(int number) { return number >= 0 && number < kMaxStars; }
+
+void drawMarker(std::uint8_t* picture, int col, int row, std::uint8_t value) {
+  static constexpr int kShape[5][2] = {{0, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}};
+  for (const auto& d : kShape) {
+    const int x = col + d[0];
+    const int y = row + d[1];
+    // Clipped pixel by pixel: a marker at the edge keeps its visible part.
+    if (insideImage(x, y)) pixelPtr(picture, x, y)[1] = value;
+  }
+}
+
+void drawMarkers(Workspace& ws, int filter) {
+  std::uint8_t* picture = ws.picture[filter];
+  const int count = std::clamp(ws.calibration.count, 0, kMaxCalibrationStars);
+  for (int j = 0; j < count; ++j) {
+    const CalibrationEntry& e = ws.calibration.entries[j];
+    if (!validStar(e.blue) || (filter == kGreen && !validStar(e.green))) continue;
+    // Both entered magnitudes live in the blue record.
+    const StarRecord& blue = star(ws, kBlue, e.blue);
+    const float mag = filter == kBlue ? blue.magnitudeB : blue.magnitudeV;
+    const float lg = filter == kBlue ? blue.lgBrightness : star(ws, kGreen, e.green).lgBrightness;
+    const float row = (mag - 8.0f) * 0.125f * 232.0f;
+    const float col = 10.0f - (lg * 0.14285715f * -365.0f);
+    // Far outside the picture no pixel of the marker can show; the test also
+    // keeps the conversion to int defined (and drops NaN).
+    if (!(std::fabs(row) < 1.0e6f && std::fabs(col) < 1.0e6f)) continue;
+    drawMarker(picture, static_cast<int>(col), static_cast<int>(row),
+               static_cast<std::uint8_t>(kFirstMarkerValue - j));
+  }
+}
+
+void drawPlot(Workspace& ws, int filter) {
+  std::uint8_t* picture = ws.picture[filter];
+  fillPicture(picture, kBlack);
+  drawAxes(picture);
+  if (hasBit(ws.progressFlags, PRG_MAGNITUDES)) drawCurve(ws, filter);
+  drawMarkers(ws, filter);
+}
+
+// Follows the star's pixel list, not the search rectangle.
+void paintStar(Workspace& ws, int image, int number, Bgr c) {
+  if (!validStar(number)) return;
+  const StarRecord& s = star(ws, image, number);
+  const int n = std::min<int>(s.pixelCount, kMaxStarPixels);
+  std::uint8_t* picture = ws.picture[image];
+  for (int k = 0; k < n; ++k) {
+    const int x = s.pixels[k].x;
+    const int y = s.pixels[k].y;
+    if (insideImage(x, y)) put(pixelPtr(picture, x, y), c);
+  }
+}
+
+void paintHighlights(Workspace& ws, int image) {
+  if (!hasBit(ws.optionFlags, OPT_HIDE_CALIBRATION) &&
+      hasBit(ws.progressFlags, PRG_CALIBRATION_STAR)) {
+    const Bgr c = tableColor(ws, kColorCalibrate);
+    const int count = std::clamp(ws.calibration.count, 0, kMaxCalibrationStars);
+    for (int j = 0; j < count; ++j) {
+      const CalibrationEntry& e = ws.calibration.entries[j];
+      paintStar(ws, image, image == kBlue ? e.blue : e.green, c);
+    }
+  }
+  // After the calibration stars, so a selected calibration star shows as selected.
+  if (hasBit(ws.optionFlags, OPT_SELECTION_SHOWN) && ws.selectedStar[image] != -1)
+    paintStar(ws, image, ws.selectedStar[image], tableColor(ws, kColorSelection));
+}
+
+bool showsPlot(const Workspace& ws, int image) {
+  return hasBit(ws.optionFlags, image == kBlue ? OPT_CURVE_VIEW_BLUE : OPT_CURVE_VIEW_GREEN);
+}
+
+}  // namespace
+
+std::uint8_t greyLevel(int value, double background, int range) {
+  double f = value - background;
+  if (f < 0) f = 0;
+  f /= range;
+  if (f > 1) f = 1;
+  return static_cast<std::uint8_t>(f * 255 + 0.5);
+}
+
+int effectiveBackground(const Workspace& ws, int image) {
+  return ws.backgroundLevel[image] + ws.display.backgroundOffset[image];
+}
+
+int panelForGreenDisplay(const Workspace& ws) {
+  return hasBit(ws.optionFlags, OPT_MOVE_MODE) ? kBlue : kGreen;
+}
+
+void renderImage(Workspace& ws, int image) {
+  if (image != kBlue && image != kGreen) return;
+  const bool moveMode = hasBit(ws.optionFlags, OPT_MOVE_MODE);
+  if (!moveMode && showsPlot(ws, image)) {
+    // The plot covers the whole picture, so the Void fill would be wasted.
+    drawPlot(ws, image);
+    return;
+  }
+  fillPicture(ws.picture[image], tableColor(ws, kColorVoid));
+  if (moveMode) {
+    // Nothing is painted over the overlay; the green panel stays Void.
+    if (image == kBlue) drawOverlay(ws);
+    return;
+  }
+  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  if (hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN))
+    drawTwoColour(ws, image, r);
+  else
+    drawGrey(ws, image, r);
+  paintHighlights(ws, image);
+}
+
+}  // namespace orelith

@@ -1,0 +1,31 @@
+// Turning the state into the 24-bit picture of a panel.
+#pragma once
+
+#include <cstdint>
+
+#include "image/Workspace.h"
+
+namespace orelith {
+
+inline constexpr int kMinRange = 1;
+inline constexpr int kMaxRange = 1024;
+
+// Grey level (0..255) of pixel value `value` over effective background
+// `background` with range `range`: (value - background) clamped at 0, divided
+// by the range, clamped at 1, times 255, plus 0.5, truncated.
+std::uint8_t greyLevel(int value, double background, int range);
+
+// BackgroundLevel plus the background slider's offset: the background every
+// render of `image` subtracts.
+int effectiveBackground(const Workspace& ws, int image);
+
+// The panel that shows the green display parameters: in move mode the green
+// image is part of the overlay in the blue panel.
+int panelForGreenDisplay(const Workspace& ws);
+
+// Rebuilds picture buffer `image` (panel 0 or 1) from the current state. Only
+// the 375 pixels of each row are written; the three padding bytes at the end
+// of a row keep whatever they held. Showing the buffer is the window's job.
+void renderImage(Workspace& ws, int image);
+
+}  // namespace orelith
