@@ -1,0 +1,255 @@
+#include "report/HtmlReport.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <span>
+
+#include "report/AtomicFile.h"
+#include "resources/StringTable.h"
+
+namespace orelith {
+namespace {
+
+constexpr char kHead[] =
+    "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n<html>\n<head>\n  \n  "
+    "<meta http-equiv=\"content-type\" CONTENT=\"text/html; charset=windows-1253\">\n  "
+    "<title>Kelvara Output</title>\n</head>\n";
+constexpr char kTableStart[] =
+    "<body>\n<table cellpadding=\"2\" cellspacing=\"2\" border=\"1\" width=\"100%%\" "
+    "height=\"%d\">\n  <tbody>\n";
+constexpr char kRowEnd[] = "    </tr>\n";
+constexpr char kRowStart[] = "    <tr valign=\"Top\">\n";
+constexpr char kPlainNumberCell[] = "      <td valign=\"Top\">%d<br>\n      </td>\n";
+constexpr char kRedNumberCell[] =
+    "      <td valign=\"Top\"><font color=\"#ff0000\">%d</font><br>\n      </td>\n";
+constexpr char kGreyNumberCell[] =
+    "      <td valign=\"Top\"><font color=\"#808080\">%d</font><br>\n      </td>\n";
+constexpr char kPositionCell[] = "      <td valign=\"Top\">@(%d|%d)<br>\n      </td>\n";
+constexpr char kIntCell[] = "      <td valign=\"Top\">%d<br>\n      </td>\n";
+constexpr char kValueCell[] = "      <td valign=\"Top\">%.3f<br>\n      </td>\n";
+constexpr char kEmptyCell[] = "      <td valign=\"Top\"><br>\n      </td>\n";
+constexpr char kCurveTerm[] = "%.3f*x^%d";
+constexpr char kComplexEnd[] = "<br>\n</body>\n</html>\n";
+constexpr char kSimpleEnd[] = "    </tr>\n  \n  </tbody>\n</table>\n</html>\n";
+
+constexpr int kRowHeight = 28;
+constexpr std::uint32_t kRedMarks = MARK_HOT | MARK_LARGE;
+
+[[gnu::format(printf, 2, 3)]] void appendf(std::string& out, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::va_list again;
+  va_copy(again, args);
+  int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  if (length > 0) {
+    std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(length) + 1);
+    std::vsnprintf(out.data() + at, static_cast<std::size_t>(length) + 1, format, again);
+    out.resize(at + static_cast<std::size_t>(length));
+  }
+  va_end(again);
+}
+
+void appendText(std::string& out, int stringId) { out += stringText(stringId); }
+
+void appendValue(std::string& out, float value) {
+  appendf(out, kValueCell, static_cast<double>(value));
+}
+
+void appendEmptyCells(std::string& out, int count) {
+  for (int i = 0; i < count; ++i) out += kEmptyCell;
+}
+
+void appendNewRow(std::string& out) {
+  out += kRowEnd;
+  out += kRowStart;
+}
+
+int validCount(int count) { return std::clamp(count, 0, kMaxStars); }
+
+// The partner's star number, or -1; a number outside the table counts as none.
+int partnerOf(const StarRecord& s) {
+  return s.partner >= 0 && s.partner < kMaxStars ? s.partner : -1;
+}
+
+std::string escapedTitle(const Workspace& ws, int image) {
+  const char* title = ws.fileTitle[image];
+  return htmlEscaped(std::string_view(title, strnlen(title, kFileTitleSize)));
+}
+
+// Red for a hot or large star of the pair wins over grey for an ignored one.
+void appendPairNumber(std::string& out, const StarRecord& blue, const StarRecord& green,
+                      int number) {
+  if (hasBit(blue.marks, kRedMarks) || hasBit(green.marks, kRedMarks))
+    appendf(out, kRedNumberCell, number);
+  else if (hasBit(blue.marks, MARK_IGNORE))
+    appendf(out, kGreyNumberCell, number);
+  else
+    appendf(out, kPlainNumberCell, number);
+}
+
+void appendSingleNumber(std::string& out, const StarRecord& s, int number) {
+  appendf(out, hasBit(s.marks, kRedMarks) ? kRedNumberCell : kPlainNumberCell, number);
+}
+
+void appendPosition(std::string& out, const StarRecord& s) {
+  appendf(out, kPositionCell, static_cast<int>(s.x), static_cast<int>(s.y));
+}
+
+void appendBrightness(std::string& out, const StarRecord& s) {
+  appendf(out, kIntCell, static_cast<int>(s.brightness));
+}
+
+void appendPairedRow(std::string& out, const Workspace& ws, int k, int p) {
+  const StarRecord& blue = star(ws, kBlue, k);
+  const StarRecord& green = star(ws, kGreen, p);
+  appendNewRow(out);
+  appendPairNumber(out, blue, green, k + 1);
+  appendPosition(out, blue);
+  appendBrightness(out, blue);
+  appendValue(out, blue.lgBrightness);
+  appendValue(out, blue.magnitudeB);
+  appendBrightness(out, green);
+  appendValue(out, green.lgBrightness);
+  appendValue(out, blue.magnitudeV);
+  appendValue(out, blue.magnitudeB - blue.magnitudeV);
+  appendValue(out, blue.magnitudeV);
+}
+
+void appendUnpairedBlueRow(std::string& out, const StarRecord& blue, int number) {
+  appendNewRow(out);
+  appendSingleNumber(out, blue, number);
+  appendPosition(out, blue);
+  appendBrightness(out, blue);
+  appendValue(out, blue.lgBrightness);
+  appendValue(out, blue.magnitudeB);
+  appendEmptyCells(out, 5);
+}
+
+// A green star without a partner has no V magnitude (magnitudes live in the
+// blue record of a pair), so its Mag(V) cell stays empty like B-V and V.
+void appendUnpairedGreenRow(std::string& out, const StarRecord& green, int number) {
+  appendNewRow(out);
+  appendSingleNumber(out, green, number);
+  appendPosition(out, green);
+  appendEmptyCells(out, 3);
+  appendBrightness(out, green);
+  appendValue(out, green.lgBrightness);
+  appendEmptyCells(out, 3);
+}
+
+void appendCurve(std::string& out, const double* coefficients, int n) {
+  for (int i = 0; i < n; ++i) appendf(out, kCurveTerm, coefficients[i], i);
+}
+
+void appendComplexBody(std::string& out, const Workspace& ws) {
+  int blueCount = validCount(ws.starCount[kBlue]);
+  int greenCount = validCount(ws.starCount[kGreen]);
+  appendText(out, str::ReportComplexHeader);
+  for (int k = 0; k < blueCount; ++k) {
+    int p = partnerOf(star(ws, kBlue, k));
+    if (p != -1) appendPairedRow(out, ws, k, p);
+  }
+  for (int k = 0; k < blueCount; ++k) {
+    if (partnerOf(star(ws, kBlue, k)) == -1) appendUnpairedBlueRow(out, star(ws, kBlue, k), k + 1);
+  }
+  // The running number is raised before each row, so the first unpaired
+  // green star is numbered blue count + 2.
+  int number = ws.starCount[kBlue] + 1;
+  for (int k = 0; k < greenCount; ++k) {
+    if (partnerOf(star(ws, kGreen, k)) == -1)
+      appendUnpairedGreenRow(out, star(ws, kGreen, k), ++number);
+  }
+  std::string summary(stringText(str::ReportSummary));
+  appendf(out, summary.c_str(), ws.starCount[kBlue], escapedTitle(ws, kBlue).c_str(),
+          ws.backgroundLevel[kBlue], ws.starCount[kGreen], escapedTitle(ws, kGreen).c_str(),
+          ws.backgroundLevel[kGreen], ws.overlapCount);
+  int n = std::clamp(ws.algorithm.coefficientCount, 0, kMaxCoefficients);
+  appendText(out, str::ReportBlueCurve);
+  appendCurve(out, ws.curves[kBlue], n);
+  appendText(out, str::ReportGreenCurve);
+  appendCurve(out, ws.curves[kGreen], n);
+  out += kComplexEnd;
+}
+
+void appendSimpleBody(std::string& out, const Workspace& ws) {
+  appendText(out, str::ReportSimpleHeader);
+  int blueCount = validCount(ws.starCount[kBlue]);
+  for (int k = 0; k < blueCount; ++k) {
+    const StarRecord& blue = star(ws, kBlue, k);
+    int p = partnerOf(blue);
+    if (p == -1 || hasBit(blue.marks, MARK_IGNORE)) continue;
+    appendNewRow(out);
+    appendPairNumber(out, blue, star(ws, kGreen, p), k + 1);
+    appendPosition(out, blue);
+    appendValue(out, blue.magnitudeB - blue.magnitudeV);
+    appendValue(out, blue.magnitudeV);
+  }
+  out += kSimpleEnd;
+}
+
+}  // namespace
+
+std::string htmlEscaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string withCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::string reportText(const Workspace& ws) {
+  int stars = validCount(ws.starCount[kBlue]) + validCount(ws.starCount[kGreen]);
+  std::string out;
+  out.reserve(2048 + 512 * static_cast<std::size_t>(stars));
+  out += kHead;
+  appendf(out, kTableStart,
+          kRowHeight * (ws.starCount[kBlue] + ws.starCount[kGreen]) - ws.overlapCount);
+  out += kRowStart;
+  if (hasBit(ws.optionFlags, OPT_COMPLEX_OUTPUT))
+    appendComplexBody(out, ws);
+  else
+    appendSimpleBody(out, ws);
+  return out;
+}
+
+int writeReport(const Workspace& ws, WindowPort& port, const std::string& path) {
+  std::string file = withCrLf(reportText(ws));
+  std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(file.data()),
+                                       file.size());
+  int failure = 0;
+  if (writeFileAtomically(path, bytes, failure)) return 0;
+  port.showMessage(failure, MessageOwner::MainWindow);
+  return 1;
+}
+
+}  // namespace orelith

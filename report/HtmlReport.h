@@ -1,0 +1,32 @@
+// The HTML report: a table of the stars with their brightness, logarithm,
+// magnitudes and colour, in a complex form (every star of both images, a
+// summary and the calibration curves) or a simple one (the paired stars that
+// are not ignored, with position, B-V and V).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "image/WindowPort.h"
+#include "image/Workspace.h"
+
+namespace orelith {
+
+// The report as the file holds it, but with "\n" line ends. The form follows
+// OPT_COMPLEX_OUTPUT.
+std::string reportText(const Workspace& ws);
+
+// `text` with &, <, > and " replaced by their HTML entities, so that a file
+// name cannot break the markup it is printed into.
+std::string htmlEscaped(std::string_view text);
+
+// `text` with every "\n" written as "\r\n", as a text-mode stream of the
+// original platform writes it.
+std::string withCrLf(std::string_view text);
+
+// Writes the report to `path`. 0 on success; 1 after message 5 "Unable to
+// create file." or 7 "Unable to save file." (owner: main window), in which
+// case a file that was at `path` before is left as it was.
+int writeReport(const Workspace& ws, WindowPort& port, const std::string& path);
+
+}  // namespace orelith
