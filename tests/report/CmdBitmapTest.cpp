@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <set>
+#include <tuple>
+
+#include "report/CmdBitmap.h"
+#include "tests/report/ReportTestSupport.h"
+#include "tests/support/RecordingPort.h"
+#include "tests/support/TestWorkspace.h"
+#include "tools/TemplateDrawing.h"
+
+namespace orelith {
+namespace {
+
+namespace fs = std::filesystem;
+using test::pair;
+using test::setStar;
+
+constexpr int kMono = kCmdMonochrome;
+constexpr int kColour = kCmdColour;
+
+// ---- Pixel positions -------------------------------------------------------
+//
+// The difference of two float magnitudes above 4.8 is a multiple of 2^-21, so
+// it never equals -0.7 or 1.9 exactly: the boundary cases use the last float
+// inside each bound and the first one beyond it.
+
+struct PixelCase {
+  const char* name;
+  float b;
+  float v;
+  bool plotted;
+  CmdPixel mono;
+  CmdPixel colour;
+};
+
+float after(float x) { return std::nextafter(x, std::numeric_limits<float>::infinity()); }
+float before(float x) { return std::nextafter(x, -std::numeric_limits<float>::infinity()); }
+
+// With V = 17.4999981 (the float below 17.5) this B gives B - V = 996147 *
+// 2^-19 = 1.8999996, the largest difference below 1.9 at that V.
+constexpr float kFaintRedB = 19.3999977f;
+
+// Worked by hand with the rule x = 32 + trunc((BV + 0.699999988) * 0.38461539
+// * 507 [+ 0.5]) and y = 488 - trunc((V - 5.5) * 0.083333336 * 467 [+ 0.5]).
+const PixelCase kPixelCases[] = {
+    // BV = 9.30000019 - 10 = -0.69999981: x product 3.5e-5 -> 32 in both;
+    // V 10: 4.5 * 0.083333336 * 467 = 175.125 (175.625 rounded) -> y 313.
+    {"JustInsideBlueEdge", 9.3f, 10.0f, true, {32, 313}, {32, 313}},
+    {"JustBeyondBlueEdge", before(9.3f), 10.0f, false, {}, {}},
+    // BV = 11.8999996 - 10 = 1.8999996: (2.5999996) * 0.38461539 * 507 =
+    // 506.99992 -> 538 truncated, 539 rounded.
+    {"JustInsideRedEdge", 11.9f, 10.0f, true, {538, 313}, {539, 313}},
+    {"JustBeyondRedEdge", after(11.9f), 10.0f, false, {}, {}},
+    // V = 5.50000048: (V - 5.5) * 0.083333336 * 467 = 1.9e-5 -> row 488; BV
+    // 0.4999995: 1.1999995 * 0.38461539 * 507 = 233.99991 -> 265 / 266.
+    {"JustBelowBrightEdge", 6.0f, after(5.5f), true, {265, 488}, {266, 488}},
+    {"BrightEdge", 6.0f, 5.5f, false, {}, {}},
+    // V = 17.4999981 with B - V = 1.8999996: e = 466.99994 -> 466 / 467, so
+    // the faint red corner is (538, 22) in monochrome and (539, 21) in colour.
+    {"FaintRedCorner", kFaintRedB, before(17.5f), true, {538, 22}, {539, 21}},
+    {"FaintEdge", 18.0f, 17.5f, false, {}, {}},
+    // BV 1.0, V 6.5: x 1.69999999 * 0.38461539 * 507 = 331.50001 -> 363 / 364;
+    // e = 38.916668 -> 38 / 39 -> rows 450 / 449.
+    {"TruncateOrRound", 7.5f, 6.5f, true, {363, 450}, {364, 449}},
+    {"NotANumber", 7.5f, std::numeric_limits<float>::quiet_NaN(), false, {}, {}},
+};
+
+class CmdPixelPosition : public ::testing::TestWithParam<PixelCase> {};
+
+TEST_P(CmdPixelPosition, FollowsTheSinglePrecisionScale) {
+  const PixelCase& c = GetParam();
+  CmdPixel mono{-1, -1};
+  CmdPixel colour{-1, -1};
+  EXPECT_EQ(cmdStarPixel(c.b, c.v, kMono, mono), c.plotted);
+  EXPECT_EQ(cmdStarPixel(c.b, c.v, kColour, colour), c.plotted);
+  if (!c.plotted) return;
+  EXPECT_EQ(std::tie(mono.x, mono.y), std::tie(c.mono.x, c.mono.y));
+  EXPECT_EQ(std::tie(colour.x, colour.y), std::tie(c.colour.x, c.colour.y));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CmdPixelPosition, ::testing::ValuesIn(kPixelCases),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+TEST(CmdBitmap, FaintRedCornerInputIsTheLastFloatInside) {
+  // The case above relies on B - V being 996147 * 2^-19 = 1.8999996.
+  float v = before(17.5f);
+  EXPECT_EQ(v, 17.4999981f);
+  EXPECT_EQ(static_cast<double>(kFaintRedB) - static_cast<double>(v), 996147.0 / 524288.0);
+}
+
+TEST(CmdBitmap, ScaleConstantsAreTheFloatsOfTheirFractions) {
+  EXPECT_EQ(0.38461539f, static_cast<float>(1.0 / 2.6));
+  EXPECT_EQ(0.083333336f, static_cast<float>(1.0 / 12.0));
+}
+
+TEST(CmdBitmap, ByteOffsets) {
+  // 62 + (544 * 488 + 32) / 8 and 118 + (544 * 488 + 32) / 2.
+  EXPECT_EQ(cmdByteOffset(kMono, 32, 488), 33250u);
+  EXPECT_EQ(cmdByteOffset(kColour, 32, 488), 132870u);
+  EXPECT_EQ(cmdByteOffset(kMono, 0, 0), 62u);
+  EXPECT_EQ(cmdByteOffset(kColour, 1, 0), 118u);
+  // The highest pixel a thick star reaches still lies in the file.
+  EXPECT_LT(cmdByteOffset(kMono, 540, 489), kCmdMonochromeSize);
+  EXPECT_LT(cmdByteOffset(kColour, 540, 489), kCmdColourSize);
+}
+
+// ---- Whole diagrams ---------------------------------------------------------
+
+// A pixel of a diagram: its palette index (0/1 in monochrome).
+int pixelOf(const std::vector<unsigned char>& bmp, int variant, int x, int y) {
+  if (variant == kMono) return (bmp[62 + (544 * y + x) / 8] >> (7 - x % 8)) & 1;
+  unsigned char b = bmp[118 + (544 * y + x) / 2];
+  return x % 2 == 0 ? b >> 4 : b & 0x0F;
+}
+
+using PixelSet = std::set<std::tuple<int, int, int>>;  // x, y, new index
+
+// Every pixel in which `after` differs from `before`, with its new index;
+// the header and palette (after the signature) must not differ at all.
+PixelSet changedPixels(const std::vector<unsigned char>& before,
+                       const std::vector<unsigned char>& after, int variant) {
+  PixelSet changed;
+  std::size_t data = variant == kMono ? 62 : 118;
+  EXPECT_EQ(after.size(), before.size());
+  if (after.size() != before.size()) return changed;
+  EXPECT_TRUE(std::equal(before.begin() + 2, before.begin() + data, after.begin() + 2));
+  for (int y = 0; y < kCmdRows; ++y) {
+    for (int x = 0; x < kCmdWidth; ++x) {
+      int now = pixelOf(after, variant, x, y);
+      if (now != pixelOf(before, variant, x, y)) changed.insert({x, y, now});
+    }
+  }
+  return changed;
+}
+
+std::vector<unsigned char> generatedTemplate(int variant) {
+  tools::TemplateInk ink = tools::drawDiagramAxes();
+  return variant == kMono ? tools::monochromeTemplate(ink) : tools::colourTemplate(ink);
+}
+
+// The generated template with a blank picture, so that every drawn pixel
+// shows (the real frame would hide arms that reach beyond the plot window),
+// and with its signature spoiled: the writer must put "BM" back.
+std::vector<unsigned char> blankTemplate(int variant) {
+  std::vector<unsigned char> t = generatedTemplate(variant);
+  std::fill(t.begin() + (variant == kMono ? 62 : 118), t.end(), 0xFF);
+  t[0] = 'X';
+  t[1] = 'Y';
+  return t;
+}
+
+class CmdDiagram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = test::makeTempDir();
+    fs::create_directory(dir_ / "templates");
+    for (int variant : {kMono, kColour})
+      test::writeBytes(dir_ / "templates" / cmdTemplateName(variant), blankTemplate(variant));
+    ws_ = test::makeWorkspace();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Adds a pair whose blue star has these magnitudes and marks.
+  int addPair(float b, float v, std::uint32_t blueMarks = 0, std::uint32_t greenMarks = 0) {
+    int k = ws_->starCount[kBlue]++;
+    ws_->starCount[kGreen]++;
+    setStar(*ws_, kBlue, k, {100, 1, 1, 2.0f, -1, blueMarks, b, v});
+    setStar(*ws_, kGreen, k, {100, 1, 1, 2.0f, -1, greenMarks, 0.0f, 0.0f});
+    pair(*ws_, k, k);
+    return k;
+  }
+
+  // Writes the diagram and returns what changed against the template.
+  PixelSet draw(int variant) {
+    std::string out = (dir_ / "cmd.bmp").string();
+    EXPECT_EQ(writeDiagram(*ws_, port_, variant, out, {(dir_ / "templates").string()}), 0);
+    EXPECT_TRUE(port_.messages().empty());
+    std::vector<unsigned char> bytes = test::readAll(out);
+    EXPECT_GE(bytes.size(), 2u);
+    if (bytes.size() < 2) return {};
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[1], 'M');
+    return changedPixels(blankTemplate(variant), bytes, variant);
+  }
+
+  fs::path dir_;
+  std::unique_ptr<Workspace> ws_;
+  test::RecordingPort port_;
+};
+
+TEST_F(CmdDiagram, NoStarsGiveTheTemplateWithItsSignature) {
+  EXPECT_TRUE(draw(kMono).empty());
+  EXPECT_TRUE(draw(kColour).empty());
+}
+
+TEST_F(CmdDiagram, MonochromeClearsOneBitPerStar) {
+  addPair(7.5f, 6.5f);   // (363, 450), see the pixel cases
+  addPair(9.3f, 10.0f);  // (32, 313)
+  EXPECT_EQ(draw(kMono), (PixelSet{{363, 450, 0}, {32, 313, 0}}));
+}
+
+TEST_F(CmdDiagram, MonochromeLeavesOutIgnoredUnpairedAndOutsideStars) {
+  addPair(7.5f, 6.5f, MARK_IGNORE);
+  int k = addPair(9.3f, 10.0f);
+  star(*ws_, kBlue, k).partner = -1;
+  addPair(6.0f, 5.5f);  // V on the bright bound
+  EXPECT_TRUE(draw(kMono).empty());
+  EXPECT_EQ(draw(kColour), (PixelSet{{364, 449, 7}}));  // only the ignored star, in silver
+}
+
+struct ColourCase {
+  const char* name;
+  std::uint32_t blueMarks;
+  std::uint32_t greenMarks;
+  int index;
+};
+
+class CmdColourIndex : public CmdDiagram, public ::testing::WithParamInterface<ColourCase> {};
+
+TEST_P(CmdColourIndex, FirstMatchingRuleWins) {
+  addPair(7.5f, 6.5f, GetParam().blueMarks, GetParam().greenMarks);
+  EXPECT_EQ(cmdColourIndex(*ws_, 0), GetParam().index);
+  EXPECT_EQ(draw(kColour), (PixelSet{{364, 449, GetParam().index}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, CmdColourIndex,
+    ::testing::Values(ColourCase{"Plain", 0, 0, 0}, ColourCase{"Large", MARK_LARGE, MARK_LARGE, 0},
+                      ColourCase{"Calibration", MARK_CALIBRATION, MARK_CALIBRATION, 12},
+                      ColourCase{"BlueHot", MARK_HOT, 0, 9}, ColourCase{"GreenHot", 0, MARK_HOT, 9},
+                      ColourCase{"HotCalibration", MARK_CALIBRATION, MARK_HOT, 9},
+                      ColourCase{"IgnoredHot", MARK_IGNORE | MARK_HOT, MARK_HOT, 7},
+                      ColourCase{"GreenIgnoreDoesNotCount", 0, MARK_IGNORE, 0}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(CmdDiagram, StarsOnOnePixelAndTheirColours) {
+  addPair(7.5f, 6.5f, MARK_HOT);                        // 9, red
+  addPair(7.5f, 6.5f, MARK_CALIBRATION);                // 12, blue
+  EXPECT_EQ(draw(kColour), (PixelSet{{364, 449, 8}}));  // 9 & 12
+}
+
+TEST_F(CmdDiagram, ThickStarsAreClippedAtThePlotEdgesInColour) {
+  ws_->optionFlags |= OPT_THICK_CMD_STARS;
+  addPair(9.3f, 10.0f, MARK_CALIBRATION);           // (32, 313): no left arm
+  addPair(kFaintRedB, before(17.5f), MARK_IGNORE);  // (539, 21): no right, no lower arm
+  addPair(7.5f, 6.5f);                              // (364, 449): the whole plus
+  EXPECT_EQ(draw(kColour), (PixelSet{{32, 313, 12},
+                                     {33, 313, 12},
+                                     {32, 312, 12},
+                                     {32, 314, 12},
+                                     {539, 21, 7},
+                                     {538, 21, 7},
+                                     {539, 22, 7},
+                                     {364, 449, 0},
+                                     {363, 449, 0},
+                                     {365, 449, 0},
+                                     {364, 448, 0},
+                                     {364, 450, 0}}));
+}
+
+TEST_F(CmdDiagram, ThickStarsInMonochrome) {
+  ws_->optionFlags |= OPT_THICK_CMD_STARS;
+  addPair(9.3f, 10.0f);                // (32, 313): no left arm
+  addPair(kFaintRedB, before(17.5f));  // (538, 22): all arms, down to row 21
+  EXPECT_EQ(draw(kMono), (PixelSet{{32, 313, 0},
+                                   {33, 313, 0},
+                                   {32, 312, 0},
+                                   {32, 314, 0},
+                                   {538, 22, 0},
+                                   {537, 22, 0},
+                                   {539, 22, 0},
+                                   {538, 21, 0},
+                                   {538, 23, 0}}));
+}
+
+TEST_F(CmdDiagram, MissingTemplateGivesItsMessageAndNoFile) {
+  for (auto [variant, message] : {std::pair{kMono, 8}, std::pair{kColour, 11}}) {
+    test::RecordingPort port;
+    std::string out = (dir_ / "cmd.bmp").string();
+    EXPECT_EQ(writeDiagram(*ws_, port, variant, out, {(dir_ / "nowhere").string()}), 1);
+    EXPECT_EQ(port.messages(), std::vector<int>{message});
+    EXPECT_EQ(port.events.at(0).owner, MessageOwner::MainWindow);
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+TEST_F(CmdDiagram, TemplateFoldersAreTriedInOrderWithOrWithoutSlash) {
+  fs::create_directory(dir_ / "first");
+  std::vector<unsigned char> other(kCmdMonochromeSize, 0x11);
+  test::writeBytes(dir_ / "first" / "DIB01.DAT", other);
+  std::string out = (dir_ / "cmd.bmp").string();
+  std::string templates = (dir_ / "templates").string();
+  std::string first = (dir_ / "first").string() + "/";
+  // Missing folder first, then one without trailing slash.
+  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {(dir_ / "nowhere").string(), templates}), 0);
+  EXPECT_EQ(test::readAll(out).at(100), 0xFF);
+  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {first, templates}), 0);
+  EXPECT_EQ(test::readAll(out).at(100), 0x11);
+  EXPECT_TRUE(port_.messages().empty());
+}
+
+TEST_F(CmdDiagram, ShortTemplateIsPaddedWithFF) {
+  fs::create_directory(dir_ / "short");
+  test::writeBytes(dir_ / "short" / "DIB01.DAT", std::vector<unsigned char>(100, 0x00));
+  addPair(7.5f, 6.5f);
+  std::string out = (dir_ / "cmd.bmp").string();
+  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {(dir_ / "short").string()}), 0);
+  std::vector<unsigned char> bytes = test::readAll(out);
+  ASSERT_EQ(bytes.size(), kCmdMonochromeSize);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  EXPECT_EQ(bytes[99], 0x00);
+  std::size_t starByte = cmdByteOffset(kMono, 363, 450);
+  for (std::size_t i = 100; i < bytes.size(); ++i) {
+    if (i == starByte) continue;
+    ASSERT_EQ(bytes[i], 0xFF) << i;
+  }
+  EXPECT_EQ(bytes[starByte], 0xFF & ~(0x80 >> (363 % 8)));
+}
+
+TEST_F(CmdDiagram, UncreatableOutputGivesMessage5) {
+  addPair(7.5f, 6.5f);
+  std::string out = (dir_ / "no" / "cmd.bmp").string();
+  EXPECT_EQ(writeDiagram(*ws_, port_, kColour, out, {(dir_ / "templates").string()}), 1);
+  EXPECT_EQ(port_.messages(), std::vector<int>{5});
+}
+
+TEST_F(CmdDiagram, DrawingIntoATooSmallBufferHitsTheOffsetGuard) {
+  addPair(7.5f, 6.5f);
+  std::vector<unsigned char> small(1000, 0xFF);
+  EXPECT_EQ(drawCmdStars(*ws_, kMono, small), 1);
+  EXPECT_EQ(small, std::vector<unsigned char>(1000, 0xFF));
+}
+
+// ---- The shipped templates ---------------------------------------------------
+
+TEST(CmdTemplates, GeneratedTemplatesHaveTheirLayout) {
+  struct Layout {
+    int variant;
+    std::size_t size;
+    std::uint32_t data;
+    int bits;
+    std::uint32_t colours;
+  };
+  for (const Layout& l : {Layout{kMono, 33382, 62, 1, 2}, Layout{kColour, 133398, 118, 4, 16}}) {
+    std::vector<unsigned char> t = generatedTemplate(l.variant);
+    auto u32 = [&](std::size_t at) {
+      return static_cast<std::uint32_t>(t[at] | t[at + 1] << 8 | t[at + 2] << 16 | t[at + 3] << 24);
+    };
+    ASSERT_EQ(t.size(), l.size);
+    EXPECT_EQ(t[0], 'B');
+    EXPECT_EQ(t[1], 'M');
+    EXPECT_EQ(u32(2), l.size);
+    EXPECT_EQ(u32(10), l.data);
+    EXPECT_EQ(u32(14), 40u);
+    EXPECT_EQ(u32(18), 544u);
+    EXPECT_EQ(u32(22), 490u);
+    EXPECT_EQ(t[28], l.bits);
+    EXPECT_EQ(u32(46), l.colours);
+    // Background inside the plot window, a drawn frame just outside it.
+    int white = l.variant == kMono ? 1 : 15;
+    EXPECT_EQ(pixelOf(t, l.variant, 300, 250), white);
+    EXPECT_EQ(pixelOf(t, l.variant, 31, 250), 0);
+    EXPECT_EQ(pixelOf(t, l.variant, 300, 20), 0);
+  }
+  std::vector<unsigned char> mono = generatedTemplate(kMono);
+  EXPECT_EQ(std::vector<unsigned char>(mono.begin() + 54, mono.begin() + 62),
+            (std::vector<unsigned char>{0, 0, 0, 0, 255, 255, 255, 0}));
+  // Palette entries 7, 9 and 12 of the 16 colours: silver, red, blue (B, G, R, 0).
+  std::vector<unsigned char> colour = generatedTemplate(kColour);
+  EXPECT_EQ(std::vector<unsigned char>(colour.begin() + 54 + 28, colour.begin() + 54 + 32),
+            (std::vector<unsigned char>{192, 192, 192, 0}));
+  EXPECT_EQ(std::vector<unsigned char>(colour.begin() + 54 + 36, colour.begin() + 54 + 40),
+            (std::vector<unsigned char>{0, 0, 255, 0}));
+  EXPECT_EQ(std::vector<unsigned char>(colour.begin() + 54 + 48, colour.begin() + 54 + 52),
+            (std::vector<unsigned char>{255, 0, 0, 0}));
+}
+
+TEST(CmdTemplates, ShippedTemplatesAreTheGeneratedOnes) {
+  // The build copies resources/DIB0x.DAT beside the programs (share/orelith).
+  for (int variant : {kMono, kColour}) {
+    std::vector<unsigned char> found;
+    for (const std::string& dir : defaultTemplateDirs("/nonexistent/")) {
+      found = test::readAll(fs::path(dir) / cmdTemplateName(variant));
+      if (!found.empty()) break;
+    }
+    EXPECT_EQ(found, generatedTemplate(variant)) << cmdTemplateName(variant);
+  }
+}
+
+}  // namespace
+}  // namespace orelith
