@@ -1,0 +1,39 @@
+// The "Save..." command, less its file dialog, which the window layer runs:
+// the extension rule and the writer of the chosen filter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "image/WindowPort.h"
+#include "image/Workspace.h"
+
+namespace orelith {
+
+// Filters of the save dialog, 1-based as the dialog reports them.
+inline constexpr int kSaveFilterHtml = 1;
+inline constexpr int kSaveFilterMonochrome = 2;
+inline constexpr int kSaveFilterColour = 3;
+
+// True when the last component of `name` has no extension: no '.' after its
+// first character (a leading dot marks a hidden file, not an extension), or a
+// '.' as its last character.
+bool lacksExtension(const std::string& name);
+
+// `name` with the extension of `filterIndex` appended when it has none:
+// ".html" for filter 1, ".bmp" for 2 and 3. A name with an extension is kept
+// whatever the filter. For another filter a name without extension gets
+// message 18 "Unable to extend filename." and comes back unchanged with `ok`
+// false.
+std::string applyExtensionRule(const std::string& name, int filterIndex, WindowPort& port,
+                               bool& ok);
+
+// Saves the results under `chosenName` as the dialog's filter `filterIndex`
+// says: 1 the HTML report, 2 the monochrome diagram, 3 the 16-colour diagram,
+// any other writes nothing. The final name goes to ws.filePath; the open
+// dialogs' remembered filter is left alone. The writers report their own
+// errors; the result is theirs (1 after a message, 0 otherwise).
+int saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName, int filterIndex,
+               const std::vector<std::string>& templateDirs);
+
+}  // namespace orelith
