@@ -1,14 +1,21 @@
 #include "app/BatchRunner.h"
 
+#include <filesystem>
 #include <fstream>
 
+#include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
 #include "app/BatchJson.h"
 #include "app/BatchPort.h"
 #include "app/StarFile.h"
+#include "display/DisplayControls.h"
+#include "display/PngWriter.h"
+#include "display/Render.h"
 #include "image/OpenImage.h"
 #include "photometry/Calibration.h"
 #include "photometry/StarProperties.h"
+#include "report/CmdBitmap.h"
+#include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
 
 namespace orelith::batch {
@@ -41,9 +48,8 @@ void applySettings(Run& run) {
   Workspace& ws = run.ws;
   const std::optional<int>* backgrounds[2] = {&o.backgroundBlue, &o.backgroundGreen};
   for (int image : {kBlue, kGreen}) {
-    if (!*backgrounds[image]) continue;
-    ws.backgroundLevel[image] = **backgrounds[image];
-    ws.display.backgroundField[image] = **backgrounds[image];
+    if (*backgrounds[image])
+      backgroundFieldChanged(ws, run.port, image, std::to_string(**backgrounds[image]));
   }
   if (o.autoBackground) ws.optionFlags |= OPT_AUTO_BACKGROUND;
   if (o.noSubtract) ws.optionFlags |= OPT_NO_BG_SUBTRACT;
@@ -57,6 +63,44 @@ void searchImages(Run& run) {
   for (int image : {kBlue, kGreen}) {
     if (hasBit(run.ws.progressFlags, kLoadedBit[image]))
       searchStarsCommand(run.ws, run.port, image);
+  }
+}
+
+// Manual mode: the green image walks to the offset as arrow presses would.
+void moveGreenImageTo(Run& run) {
+  if (!run.o.offset) return;
+  Workspace& ws = run.ws;
+  ws.optionFlags |= OPT_MOVE_MANUALLY;
+  const auto [dx, dy] = *run.o.offset;
+  while (ws.offsetX < dx) moveGreenImage(ws, run.port, MoveDirection::Left);
+  while (ws.offsetX > dx) moveGreenImage(ws, run.port, MoveDirection::Right);
+  while (ws.offsetY < dy) moveGreenImage(ws, run.port, MoveDirection::Up);
+  while (ws.offsetY > dy) moveGreenImage(ws, run.port, MoveDirection::Down);
+}
+
+// Three-pair mode: the entry starts, each pair is clicked and set.
+void compareByPairs(Run& run) {
+  Workspace& ws = run.ws;
+  ws.optionFlags |= OPT_ROTATE_IMAGES;
+  ws.optionFlags &= ~OPT_MOVE_MANUALLY;
+  compareImages(ws, run.port);
+  for (int slot = 0; slot < 3; ++slot) {
+    pickPendingStar(ws, kBlue, run.o.pairs[slot].blue);
+    pickPendingStar(ws, kGreen, run.o.pairs[slot].green);
+    setReferencePair(ws, run.port, slot);
+  }
+  if (!hasBit(ws.progressFlags, PRG_COMPARED)) {
+    run.err << "ERROR: --pairs: no pairing; each pair must name found stars, and the three "
+               "blue stars must not lie on one line\n";
+    run.failed = true;
+  }
+}
+
+void compare(Run& run) {
+  if (!run.o.pairs.empty()) {
+    compareByPairs(run);
+  } else if (run.o.compare || run.o.offset) {
+    compareImages(run.ws, run.port);
   }
 }
 
@@ -122,6 +166,48 @@ void calculate(Run& run) {
   if (run.o.calculate) calculateMagnitudesCommand(run.ws, run.port);
 }
 
+// Each file as the Save command would write it with that filter.
+void saveOutputs(Run& run) {
+  const Options& o = run.o;
+  if (o.complex) run.ws.optionFlags |= OPT_COMPLEX_OUTPUT;
+  if (o.thick) run.ws.optionFlags |= OPT_THICK_CMD_STARS;
+  // Templates are looked for in the working directory first.
+  std::error_code ec;
+  const std::string startDir = std::filesystem::current_path(ec).string() + "/";
+  const std::vector<std::string> dirs = defaultTemplateDirs(startDir);
+  const std::pair<const std::string*, int> outputs[] = {{&o.html, kSaveFilterHtml},
+                                                        {&o.cmdMono, kSaveFilterMonochrome},
+                                                        {&o.cmdColor, kSaveFilterColour}};
+  for (const auto& [file, filter] : outputs) {
+    if (!file->empty()) saveOutput(run.ws, run.port, *file, filter, dirs);
+  }
+}
+
+void applyDisplay(Run& run) {
+  const Options& o = run.o;
+  Workspace& ws = run.ws;
+  if (o.rangeBlue) releaseRangeSlider(ws, run.port, kBlue, *o.rangeBlue);
+  if (o.rangeGreen) releaseRangeSlider(ws, run.port, kGreen, *o.rangeGreen);
+  setBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE, o.customColorsBlue);
+  setBit(ws.optionFlags, OPT_CUSTOM_COLORS_GREEN, o.customColorsGreen);
+  if (o.moveMode) ws.optionFlags |= OPT_MOVE_MODE;
+  setBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE, o.curveBlue);
+  setBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN, o.curveGreen);
+}
+
+// The panels as the window would show them once everything is done.
+void renderPanels(Run& run) {
+  const std::string* files[2] = {&run.o.renderBlue, &run.o.renderGreen};
+  for (int panel : {kBlue, kGreen}) {
+    if (files[panel]->empty()) continue;
+    renderImage(run.ws, panel);
+    if (!writePanelPng(run.ws, panel, *files[panel])) {
+      run.err << "ERROR: cannot write " << *files[panel] << '\n';
+      run.failed = true;
+    }
+  }
+}
+
 bool writeJson(Run& run, std::ostream& out) {
   if (run.o.json.empty()) return true;
   JsonInputs in{{run.o.blue, run.o.green}, run.o.withPixels, run.port.messages()};
@@ -148,9 +234,14 @@ int runBatch(const Options& options, Workspace& ws, std::ostream& out, std::ostr
   applyRect(run);
   applySettings(run);
   searchImages(run);
+  moveGreenImageTo(run);
+  compare(run);
   markCalibrationStars(run);
   markIgnoredStars(run);
   calculate(run);
+  saveOutputs(run);
+  applyDisplay(run);
+  renderPanels(run);
   if (!writeJson(run, out)) run.failed = true;
   return run.failed || !run.port.messages().empty() ? 2 : 0;
 }
