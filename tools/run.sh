@@ -7,14 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DORELITH_TESTS=OFF -DORELITH_BENCH=OFF
-cmake --build build -j "$(nproc)" --target orelith-batch orelith-genfield orelith-gentemplates
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DORELITH_TESTS=OFF -DORELITH_BENCH=OFF
+cmake --build build-release -j "$(nproc)" --target orelith-batch orelith-genfield orelith-gentemplates
 
 mkdir -p out
 # The diagram templates are looked for in the working directory first, then
-# beside the program; build/share/orelith holds them.
-build/bin/orelith-batch \
-  --blue samples/m-sample.b --green samples/m-sample.g \
+# beside the program; build-release/share/orelith holds them.
+build-release/bin/orelith-batch \
+  --blue samples/cluster.b --green samples/cluster.g \
   --background-blue 1130 --background-green 1130 --search --compare \
   --calibration samples/calibration.csv --calculate \
   --html out/report.html --complex --cmd-color out/cmd-color.bmp --cmd-mono out/cmd-mono.bmp \
