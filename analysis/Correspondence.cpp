@@ -1,0 +1,404 @@
+#include "analysis/Correspondence.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "image/Workflow.h"
+#include "resources/ControlIds.h"
+
+namespace orelith {
+
+namespace {
+
+constexpr int kSearchReach = 5;  // the automatic search tries -5..+5 in x and y
+constexpr int kMoveLimit = 16;   // the arrow buttons keep each offset within -16..+16
+constexpr int kPendingSlot = 3;
+
+bool isStarLabel(std::uint16_t label) { return label < kLabelNoStar; }
+
+int validCount(const Workspace& ws, int image) {
+  return std::clamp(ws.starCount[image], 0, kMaxStars);
+}
+
+void clearPartners(Workspace& ws, int image) {
+  for (int n = 0; n < validCount(ws, image); ++n) star(ws, image, n).partner = -1;
+}
+
+// A label of 1024 or more cannot come from a search; it is no index of the table.
+void linkPartners(Workspace& ws, int blue, int green) {
+  if (blue >= kMaxStars || green >= kMaxStars) return;
+  star(ws, kBlue, blue).partner = static_cast<std::int16_t>(green);
+  star(ws, kGreen, green).partner = static_cast<std::int16_t>(blue);
+}
+
+// After a pairing by any of the three modes.
+void completePairing(Workspace& ws, WindowPort& port) {
+  port.setEnabled(ctl::CompareImages, false);
+  ws.progressFlags |= PRG_COMPARED;
+  ws.progressFlags &= ~static_cast<std::uint32_t>(PRG_CALIBRATION_STAR);
+  refillStarList(ws, port);
+}
+
+// ---- automatic offset search ----
+//
+// The count at an offset is the number of blue star pixels lying on green
+// star pixels, that is, the set bits of (blue bitmap) AND (green bitmap
+// shifted by the offset). With 64-bit words one offset costs 242 x 6 word
+// operations, however many stars the images hold; the partners are then
+// written by one full match at the chosen offset.
+
+constexpr int kRowWords = 6;  // 384 bits cover the 375 columns
+constexpr int kPlaneWords = kRowWords * kImageHeight;
+constexpr int kBitPlanes = 6;
+static_assert(kBitPlanes * kPlaneWords * 2 + kPlaneWords + kImageHeight + 1 <= kPixelCount,
+              "bitmaps and word list fit the working array");
+
+// A bitmap of the image held in the int32 working array, row y in words
+// y * 6 .. y * 6 + 5, column x in bit x % 64 of word x / 64. The words go
+// through memcpy, so neither the array's type nor its alignment matter.
+class BitPlane {
+ public:
+  explicit BitPlane(std::int32_t* storage) : storage_(storage) {}
+  std::uint64_t word(int i) const {
+    std::uint64_t w;
+    std::memcpy(&w, storage_ + 2 * i, sizeof w);
+    return w;
+  }
+  void setWord(int i, std::uint64_t w) { std::memcpy(storage_ + 2 * i, &w, sizeof w); }
+  void clear() { std::memset(storage_, 0, kPlaneWords * sizeof(std::uint64_t)); }
+  void setBit(int x, int y) {
+    const int i = y * kRowWords + (x >> 6);
+    setWord(i, word(i) | (std::uint64_t{1} << (x & 63)));
+  }
+
+ private:
+  std::int32_t* storage_;
+};
+
+// Without a popcount instruction in the target the library call costs more
+// than this.
+int bitCount(std::uint64_t v) {
+  v = v - ((v >> 1) & 0x5555555555555555ULL);
+  v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+  v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((v * 0x0101010101010101ULL) >> 56);
+}
+
+// Star pixels of `image` inside `r` (clipped to the image) go to `all`; those
+// whose label lies beyond the star count (left over from an earlier search)
+// also to `old`. Returns whether there was any such label.
+bool paintStarBits(const Workspace& ws, int image, const SearchRect& r, BitPlane& all,
+                   BitPlane& old) {
+  all.clear();
+  old.clear();
+  const int current = validCount(ws, image);
+  bool anyOld = false;
+  for (int x = r.left; x < r.right; ++x) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      const std::uint16_t label = labelAt(ws, image, x, y);
+      if (!isStarLabel(label)) continue;
+      all.setBit(x, y);
+      if (label >= current) {
+        old.setBit(x, y);
+        anyOld = true;
+      }
+    }
+  }
+  return anyOld;
+}
+
+// shifted(x, y) = source(x + dx, y); columns beyond the image read as empty.
+void shiftColumns(const BitPlane& source, BitPlane& shifted, int dx) {
+  for (int row = 0; row < kPlaneWords; row += kRowWords) {
+    for (int k = 0; k < kRowWords; ++k) {
+      std::uint64_t w;
+      if (dx >= 0) {
+        w = source.word(row + k) >> dx;
+        if (dx > 0 && k + 1 < kRowWords) w |= source.word(row + k + 1) << (64 - dx);
+      } else {
+        w = source.word(row + k) << -dx;
+        if (k > 0) w |= source.word(row + k - 1) >> (64 + dx);
+      }
+      shifted.setWord(row + k, w);
+    }
+  }
+}
+
+// The words of the blue bitmap that hold any bit, in row-major order, with
+// the first entry of each row: the counts skip the empty parts of the field.
+struct WordList {
+  std::int32_t* index;     // word numbers
+  std::int32_t* rowStart;  // kImageHeight + 1 entries
+};
+
+void listBlueWords(const BitPlane& blue, WordList& list) {
+  int n = 0;
+  for (int y = 0; y < kImageHeight; ++y) {
+    list.rowStart[y] = n;
+    for (int i = y * kRowWords; i < (y + 1) * kRowWords; ++i) {
+      if (blue.word(i) != 0) list.index[n++] = i;
+    }
+  }
+  list.rowStart[kImageHeight] = n;
+}
+
+// Bits set in both blue(x, y) and shifted(x, y + dy), over the listed words.
+int countCommon(const BitPlane& blue, const BitPlane& shifted, int dy, const WordList& list) {
+  const int from = list.rowStart[std::max(0, -dy)];
+  const int to = list.rowStart[std::min(kImageHeight, kImageHeight - dy)];
+  const int rowShift = dy * kRowWords;
+  int count = 0;
+  for (int i = from; i < to; ++i) {
+    const int w = list.index[i];
+    count += bitCount(blue.word(w) & shifted.word(w + rowShift));
+  }
+  return count;
+}
+
+struct SearchBits {
+  BitPlane blue, blueOld, green, greenOld, shifted, shiftedOld;
+  bool anyBlueOld, anyGreenOld;
+  WordList words;
+};
+
+SearchBits prepareBits(Workspace& ws) {
+  std::int32_t* s = ws.scratch.starPixels;
+  const int n = 2 * kPlaneWords;  // int32 entries per bitmap
+  SearchBits bits{BitPlane(s),
+                  BitPlane(s + n),
+                  BitPlane(s + 2 * n),
+                  BitPlane(s + 3 * n),
+                  BitPlane(s + 4 * n),
+                  BitPlane(s + 5 * n),
+                  false,
+                  false,
+                  {s + 6 * n, s + 6 * n + kPlaneWords}};
+  const SearchRect& raw = ws.searchRect[kBlue];
+  const SearchRect blue = raw.top >= raw.bottom ? SearchRect{0, 0, 0, 0} : clippedToImage(raw);
+  bits.anyBlueOld = paintStarBits(ws, kBlue, blue, bits.blue, bits.blueOld);
+  bits.anyGreenOld =
+      paintStarBits(ws, kGreen, clippedToImage(ws.searchRect[kGreen]), bits.green, bits.greenOld);
+  listBlueWords(bits.blue, bits.words);
+  return bits;
+}
+
+// Whether a pixel matched at (dx, dy) carries a label beyond a star count.
+bool touchesOldLabel(const SearchBits& bits, int dy) {
+  return (bits.anyBlueOld && countCommon(bits.blueOld, bits.shifted, dy, bits.words) > 0) ||
+         (bits.anyGreenOld && countCommon(bits.blue, bits.shiftedOld, dy, bits.words) > 0);
+}
+
+// Leaves in ws.offsetX/offsetY the first offset (dx outer, dy inner) with the
+// largest count, (0, 0) when no offset gives any overlap.
+void searchOffset(Workspace& ws) {
+  SearchBits bits = prepareBits(ws);
+  int best = 0;
+  int bestDx = 0;
+  int bestDy = 0;
+  for (int dx = -kSearchReach; dx <= kSearchReach; ++dx) {
+    shiftColumns(bits.green, bits.shifted, dx);
+    if (bits.anyGreenOld) shiftColumns(bits.greenOld, bits.shiftedOld, dx);
+    for (int dy = -kSearchReach; dy <= kSearchReach; ++dy) {
+      const int count = countCommon(bits.blue, bits.shifted, dy, bits.words);
+      if (count > 0 && (bits.anyBlueOld || bits.anyGreenOld) && touchesOldLabel(bits, dy)) {
+        // A match does not clear records beyond the star count, so a pass
+        // that writes one leaves its trace; running that pass in full keeps
+        // those records exactly as 121 full matches leave them. A clean
+        // search leaves no such label inside its rectangle.
+        ws.offsetX = dx;
+        ws.offsetY = dy;
+        matchAtOffset(ws);
+      }
+      if (count > best) {
+        best = count;
+        bestDx = dx;
+        bestDy = dy;
+      }
+    }
+  }
+  ws.offsetX = bestDx;
+  ws.offsetY = bestDy;
+}
+
+// ---- three reference pairs ----
+
+struct Vec {
+  int x;
+  int y;
+};
+
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
+
+Vec positionOf(const Workspace& ws, int image, int number) {
+  const StarRecord& s = star(ws, image, number);
+  return {s.x, s.y};
+}
+
+// Slot 1 is the origin; blue u, w and green s, t are the other two slots.
+struct PairFrame {
+  Vec p, u, w;
+  Vec q, s, t;
+  int det;
+};
+
+PairFrame frameOf(const Workspace& ws) {
+  const StarPair* slot = ws.referencePairs;
+  PairFrame f{};
+  f.p = positionOf(ws, kBlue, slot[1].blue);
+  f.u = positionOf(ws, kBlue, slot[0].blue) - f.p;
+  f.w = positionOf(ws, kBlue, slot[2].blue) - f.p;
+  f.q = positionOf(ws, kGreen, slot[1].green);
+  f.s = positionOf(ws, kGreen, slot[0].green) - f.q;
+  f.t = positionOf(ws, kGreen, slot[2].green) - f.q;
+  f.det = f.u.x * f.w.y - f.w.x * f.u.y;
+  return f;
+}
+
+// Mapped coordinates are rounded by adding 0.5 and truncating towards zero,
+// so everything above -1.5 and below 0.5 lands on 0.
+int roundMapped(double v) { return static_cast<int>(v + 0.5); }
+
+void mapBlueStars(Workspace& ws, const PairFrame& f) {
+  clearPartners(ws, kGreen);
+  for (int i = 0; i < validCount(ws, kBlue); ++i) {
+    const Vec d = positionOf(ws, kBlue, i) - f.p;
+    const double a = static_cast<double>(d.x * f.w.y - d.y * f.w.x) / f.det;
+    const double b = static_cast<double>(f.u.x * d.y - f.u.y * d.x) / f.det;
+    const int gx = roundMapped(f.q.x + a * f.s.x + b * f.t.x);
+    const int gy = roundMapped(f.q.y + a * f.s.y + b * f.t.y);
+    const std::uint16_t g = insideImage(gx, gy) ? labelAt(ws, kGreen, gx, gy) : kLabelNoStar;
+    if (isStarLabel(g) && g < kMaxStars) {
+      linkPartners(ws, i, g);
+    } else {
+      star(ws, kBlue, i).partner = -1;
+    }
+  }
+}
+
+void showSetButtons(WindowPort& port, bool on) {
+  port.setVisible(ctl::Set1, on);
+  port.setVisible(ctl::Set2, on);
+  port.setVisible(ctl::Set3, on);
+}
+
+void startPairEntry(Workspace& ws, WindowPort& port) {
+  // With a pairing current, star clicks select pairs instead of filling the
+  // pending pair and the entry could never be completed: the entry ends it.
+  const bool wasPaired = hasBit(ws.progressFlags, PRG_COMPARED);
+  ws.progressFlags &= ~static_cast<std::uint32_t>(PRG_COMPARED);
+  for (StarPair& pair : ws.referencePairs) pair = {-1, -1};
+  ws.optionFlags |= OPT_PAIR_ENTRY;
+  ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_SELECTION_SHOWN);
+  port.repaint(kBlue);
+  port.repaint(kGreen);
+  ws.selectedStar[kBlue] = -1;
+  ws.selectedStar[kGreen] = -1;
+  port.setVisible(ctl::CompareImages, false);
+  showSetButtons(port, true);
+  // The list drops the rows of the pairing that no longer holds.
+  if (wasPaired) refillStarList(ws, port);
+}
+
+void endPairEntry(Workspace& ws, WindowPort& port) {
+  showSetButtons(port, false);
+  port.setVisible(ctl::CompareImages, true);
+  ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_SELECTION_SHOWN | OPT_PAIR_ENTRY);
+  port.repaint(kBlue);
+  port.repaint(kGreen);
+  ws.selectedStar[kBlue] = -1;
+  ws.selectedStar[kGreen] = -1;
+}
+
+}  // namespace
+
+int matchAtOffset(Workspace& ws) {
+  clearPartners(ws, kBlue);
+  clearPartners(ws, kGreen);
+  if (ws.searchRect[kBlue].top >= ws.searchRect[kBlue].bottom) return 0;
+  const SearchRect b = clippedToImage(ws.searchRect[kBlue]);
+  const SearchRect g = clippedToImage(ws.searchRect[kGreen]);
+  const int dx = ws.offsetX;
+  const int dy = ws.offsetY;
+  // Only columns and rows whose shifted position lies in the green rectangle
+  // can match; the visiting order stays row-major, which decides the partners.
+  const int xFrom = std::max(b.left, g.left - dx);
+  const int xTo = std::min(b.right, g.right - dx);
+  const int yFrom = std::max(b.top, g.top - dy);
+  const int yTo = std::min(b.bottom, g.bottom - dy);
+  int count = 0;
+  for (int y = yFrom; y < yTo; ++y) {
+    for (int x = xFrom; x < xTo; ++x) {
+      const std::uint16_t blue = labelAt(ws, kBlue, x, y);
+      if (!isStarLabel(blue)) continue;
+      const std::uint16_t green = labelAt(ws, kGreen, x + dx, y + dy);
+      if (!isStarLabel(green)) continue;
+      linkPartners(ws, blue, green);
+      ++count;
+    }
+  }
+  return count;
+}
+
+void compareImages(Workspace& ws, WindowPort& port) {
+  if (hasBit(ws.optionFlags, OPT_ROTATE_IMAGES)) {
+    startPairEntry(ws, port);
+    return;
+  }
+  if (!hasBit(ws.optionFlags, OPT_MOVE_MANUALLY)) searchOffset(ws);
+  ws.overlapCount = matchAtOffset(ws);
+  completePairing(ws, port);
+}
+
+void setReferencePair(Workspace& ws, WindowPort& port, int slot) {
+  if (slot < 0 || slot >= kPendingSlot) return;
+  const StarPair pending = ws.referencePairs[kPendingSlot];
+  if (pending.blue == -1 || pending.green == -1) {
+    port.beep();
+    return;
+  }
+  ws.referencePairs[slot] = pending;
+  for (int s = 0; s < kPendingSlot; ++s) {
+    if (ws.referencePairs[s].blue == -1) return;
+  }
+  const PairFrame frame = frameOf(ws);
+  if (frame.det == 0) {
+    // Three blue stars on one line span no plane; the user sets another pair.
+    port.beep();
+    return;
+  }
+  endPairEntry(ws, port);
+  mapBlueStars(ws, frame);
+  completePairing(ws, port);
+}
+
+void moveGreenImage(Workspace& ws, WindowPort& port, MoveDirection dir) {
+  // The green image sits shifted by (-dx, -dy) on screen, so moving it up or
+  // left raises the offset.
+  const bool horizontal = dir == MoveDirection::Right || dir == MoveDirection::Left;
+  const int step = dir == MoveDirection::Up || dir == MoveDirection::Left ? 1 : -1;
+  int& value = horizontal ? ws.offsetX : ws.offsetY;
+  if (value == step * kMoveLimit) {
+    port.beep();
+    return;
+  }
+  value += step;
+  char text[32];
+  std::snprintf(text, sizeof text, "%d|%d", -ws.offsetX, -ws.offsetY);
+  port.setText(ctl::OffsetLabel, text);
+  const SearchRect& b = ws.searchRect[kBlue];
+  ws.searchRect[kGreen] = {b.left + ws.offsetX, b.top + ws.offsetY, b.right + ws.offsetX,
+                           b.bottom + ws.offsetY};
+  port.repaint(kBlue);
+}
+
+void pickPendingStar(Workspace& ws, int image, int starNumber) {
+  if (image != kBlue && image != kGreen) return;
+  if (starNumber < 0 || starNumber >= validCount(ws, image)) return;
+  ws.selectedStar[image] = starNumber;
+  StarPair& pending = ws.referencePairs[kPendingSlot];
+  (image == kBlue ? pending.blue : pending.green) = starNumber;
+}
+
+}  // namespace orelith
