@@ -81,8 +81,16 @@ void moveGreenImageTo(Run& run) {
 // Three-pair mode: the entry starts, each pair is clicked and set.
 void compareByPairs(Run& run) {
   Workspace& ws = run.ws;
+  for (const StarPairArg& pair : run.o.pairs) {
+    if (pair.blue >= ws.starCount[kBlue] || pair.green >= ws.starCount[kGreen]) {
+      run.err << "ERROR: --pairs: " << pair.blue << ":" << pair.green
+              << " names no star found in the images\n";
+      run.failed = true;
+      return;
+    }
+  }
   ws.optionFlags |= OPT_ROTATE_IMAGES;
-  ws.optionFlags &= ~OPT_MOVE_MANUALLY;
+  ws.optionFlags &= ~(OPT_MOVE_MANUALLY | OPT_MOVE_MODE);
   compareImages(ws, run.port);
   for (int slot = 0; slot < 3; ++slot) {
     pickPendingStar(ws, kBlue, run.o.pairs[slot].blue);
@@ -90,8 +98,7 @@ void compareByPairs(Run& run) {
     setReferencePair(ws, run.port, slot);
   }
   if (!hasBit(ws.progressFlags, PRG_COMPARED)) {
-    run.err << "ERROR: --pairs: no pairing; each pair must name found stars, and the three "
-               "blue stars must not lie on one line\n";
+    run.err << "ERROR: --pairs: no pairing; the three blue stars lie on one line\n";
     run.failed = true;
   }
 }

@@ -107,6 +107,12 @@ TEST_F(BatchSteps, ThreePairsOnOneLineGiveNoPairing) {
   EXPECT_NE(read("err.txt").find("--pairs: no pairing"), std::string::npos);
 }
 
+TEST_F(BatchSteps, PairsNamingNoStarAreRefused) {
+  ASSERT_EQ(run(kSearched + "--pairs 0:0,1:1,1000:2 --json -"), 2);
+  EXPECT_EQ(state()["compared"], false);
+  EXPECT_NE(read("err.txt").find("1000:2 names no star"), std::string::npos);
+}
+
 TEST_F(BatchSteps, CalibrationRowsNamingNoStarAreErrors) {
   write("cal.csv", "x,y,V,BV\n0,0,12.0,0.5\n");
   EXPECT_EQ(run(kSearched + "--compare --calibration cal.csv --json -"), 2);
