@@ -10,6 +10,7 @@
 
 #include "analysis/Correspondence.h"
 #include "image/Workspace.h"
+#include "tests/support/LiteralCompare.h"
 
 namespace orelith {
 namespace {
@@ -98,55 +99,6 @@ std::unique_ptr<Workspace> makeField() {
   return ws;
 }
 
-// The procedure as written: one full pass over the blue rectangle per offset.
-int literalMatch(Workspace& ws) {
-  for (int n = 0; n < ws.starCount[kBlue]; ++n) star(ws, kBlue, n).partner = -1;
-  for (int n = 0; n < ws.starCount[kGreen]; ++n) star(ws, kGreen, n).partner = -1;
-  const SearchRect& b = ws.searchRect[kBlue];
-  const SearchRect& g = ws.searchRect[kGreen];
-  if (b.top >= b.bottom) return 0;
-  int count = 0;
-  for (int y = b.top; y < b.bottom; ++y) {
-    for (int x = b.left; x < b.right; ++x) {
-      if (!insideImage(x, y)) continue;
-      const int gx = x + ws.offsetX;
-      const int gy = y + ws.offsetY;
-      if (gx < g.left || gx >= g.right || gy < g.top || gy >= g.bottom) continue;
-      if (!insideImage(gx, gy)) continue;
-      const int bl = labelAt(ws, kBlue, x, y);
-      const int gl = labelAt(ws, kGreen, gx, gy);
-      if (bl >= kLabelNoStar || gl >= kLabelNoStar) continue;
-      if (bl < kMaxStars && gl < kMaxStars) {
-        star(ws, kBlue, bl).partner = static_cast<std::int16_t>(gl);
-        star(ws, kGreen, gl).partner = static_cast<std::int16_t>(bl);
-      }
-      ++count;
-    }
-  }
-  return count;
-}
-
-void literalCompare(Workspace& ws) {
-  int best = 0;
-  int bestDx = 0;
-  int bestDy = 0;
-  for (int dx = -5; dx <= 5; ++dx) {
-    for (int dy = -5; dy <= 5; ++dy) {
-      ws.offsetX = dx;
-      ws.offsetY = dy;
-      const int count = literalMatch(ws);
-      if (count > best) {
-        best = count;
-        bestDx = dx;
-        bestDy = dy;
-      }
-    }
-  }
-  ws.offsetX = bestDx;
-  ws.offsetY = bestDy;
-  ws.overlapCount = literalMatch(ws);
-}
-
 void reportResult(benchmark::State& state, const Workspace& ws) {
   if (ws.offsetX != kShiftX || ws.offsetY != kShiftY) state.SkipWithError("wrong offset found");
   state.counters["overlap"] = ws.overlapCount;
@@ -168,7 +120,7 @@ BENCHMARK(BM_CompareFast)->Unit(benchmark::kMicrosecond);
 void BM_CompareLiteral(benchmark::State& state) {
   auto ws = makeField();
   for (auto _ : state) {
-    literalCompare(*ws);
+    test::literalAutomaticCompare(*ws);
     benchmark::DoNotOptimize(ws->overlapCount);
   }
   reportResult(state, *ws);

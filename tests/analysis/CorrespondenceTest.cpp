@@ -10,6 +10,7 @@
 
 #include "analysis/Correspondence.h"
 #include "resources/ControlIds.h"
+#include "tests/support/LiteralCompare.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -66,69 +67,6 @@ PortEvent ev(PortEvent::Kind kind, int id = 0, bool on = false, std::string text
 }
 
 int partnerOf(const Workspace& ws, int image, int n) { return star(ws, image, n).partner; }
-
-// ---- the literal procedure, kept as the reference of the fast search ----
-
-// Transcription of the match: every pixel of the blue rectangle, rows from the
-// top, columns from the left.
-int literalMatch(Workspace& ws) {
-  for (int n = 0; n < ws.starCount[kBlue]; ++n) star(ws, kBlue, n).partner = -1;
-  for (int n = 0; n < ws.starCount[kGreen]; ++n) star(ws, kGreen, n).partner = -1;
-  const SearchRect& b = ws.searchRect[kBlue];
-  const SearchRect& g = ws.searchRect[kGreen];
-  if (b.top >= b.bottom) return 0;
-  int count = 0;
-  for (int y = b.top; y < b.bottom; ++y) {
-    for (int x = b.left; x < b.right; ++x) {
-      if (!insideImage(x, y)) continue;
-      const int gx = x + ws.offsetX;
-      const int gy = y + ws.offsetY;
-      if (gx < g.left || gx >= g.right || gy < g.top || gy >= g.bottom) continue;
-      if (!insideImage(gx, gy)) continue;
-      const int bl = labelAt(ws, kBlue, x, y);
-      const int gl = labelAt(ws, kGreen, gx, gy);
-      if (bl >= 0xFFFE || gl >= 0xFFFE) continue;
-      if (bl < kMaxStars && gl < kMaxStars) {
-        star(ws, kBlue, bl).partner = static_cast<std::int16_t>(gl);
-        star(ws, kGreen, gl).partner = static_cast<std::int16_t>(bl);
-      }
-      ++count;
-    }
-  }
-  return count;
-}
-
-struct LiteralOutcome {
-  int best;
-  int offsetsAtBest;
-};
-
-// Transcription of the automatic comparison: 121 full matches, the first
-// strictly larger count wins, (0, 0) when nothing overlaps; a last match.
-LiteralOutcome literalAutomaticCompare(Workspace& ws) {
-  int best = 0;
-  int at = 0;
-  int bestDx = 0;
-  int bestDy = 0;
-  for (int dx = -5; dx <= 5; ++dx) {
-    for (int dy = -5; dy <= 5; ++dy) {
-      ws.offsetX = dx;
-      ws.offsetY = dy;
-      const int count = literalMatch(ws);
-      if (count > best) {
-        best = count;
-        at = 0;
-        bestDx = dx;
-        bestDy = dy;
-      }
-      at += count == best && best > 0;
-    }
-  }
-  ws.offsetX = bestDx;
-  ws.offsetY = bestDy;
-  ws.overlapCount = literalMatch(ws);
-  return {best, at};
-}
 
 // ---- matching: automatic and manual mode ----
 
@@ -519,7 +457,7 @@ TEST(FastSearch, EqualsLiteralProcedureOnGeneratedFields) {
     Partners before{};  // earlier values, so that untouched records are compared too
     for (auto& v : before) v = static_cast<std::int16_t>(uniform(rng, -1, 1023));
     setPartners(*ws, before);
-    const LiteralOutcome literal = literalAutomaticCompare(*ws);
+    const test::LiteralOutcome literal = test::literalAutomaticCompare(*ws);
     const int dx = ws->offsetX, dy = ws->offsetY, count = ws->overlapCount;
     const Partners expected = partners(*ws);
     ties += literal.offsetsAtBest > 1;

@@ -1,13 +1,13 @@
 // The comparison, calibration and saving steps of orelith-batch on the
 // shipped samples.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith {
@@ -26,18 +26,8 @@ class BatchSteps : public testing::Test {
   void SetUp() override { dir = test::makeTempDir(); }
   void TearDown() override { fs::remove_all(dir); }
 
-  int run(const std::string& args) {
-    const std::string command =
-        "cd '" + dir.string() + "' && '" ORELITH_BATCH "' " + args + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string read(const std::string& name) {
-    std::ifstream in(dir / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  int run(const std::string& args) { return test::runIn(dir, ORELITH_BATCH, args); }
+  std::string read(const std::string& name) { return test::readText(dir / name); }
   void write(const std::string& name, const std::string& text) {
     std::ofstream(dir / name) << text;
   }

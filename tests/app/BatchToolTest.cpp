@@ -1,7 +1,6 @@
 // orelith-batch run as a user would: as a process, with files in a
 // temporary directory.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith {
@@ -16,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-std::string readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Three stars on a sky of 1000: a plus of 9 pixels, a single pixel and a
 // 2 x 2 square.
@@ -42,22 +35,16 @@ class BatchTool : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  // Runs the tool in `dir`; returns its exit status.
-  int run(const std::string& args) {
-    const std::string command =
-        "cd '" + dir.string() + "' && '" ORELITH_BATCH "' " + args + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string out() { return readText(dir / "out.txt"); }
-  std::string err() { return readText(dir / "err.txt"); }
+  int run(const std::string& args) { return test::runIn(dir, ORELITH_BATCH, args); }
+  std::string out() { return test::readText(dir / "out.txt"); }
+  std::string err() { return test::readText(dir / "err.txt"); }
 
   fs::path dir;
 };
 
 TEST_F(BatchTool, LoadsAndSearchesAndWritesTheState) {
   ASSERT_EQ(run("--blue m67.b --background-blue 1000 --search --json state.json"), 0) << err();
-  const json state = json::parse(readText(dir / "state.json"));
+  const json state = json::parse(test::readText(dir / "state.json"));
   EXPECT_EQ(state["messages"], json::array());
   const json& blue = state["images"][0];
   EXPECT_EQ(blue["loaded"], true);
@@ -97,7 +84,7 @@ TEST_F(BatchTool, RectangleLimitsBothImages) {
 TEST_F(BatchTool, MessagesGoToStandardErrorAndExitTwo) {
   EXPECT_EQ(run("--blue missing.b --json state.json"), 2);
   EXPECT_EQ(err(), "ERROR: Unable to open file.\n");
-  const json state = json::parse(readText(dir / "state.json"));
+  const json state = json::parse(test::readText(dir / "state.json"));
   EXPECT_EQ(state["messages"], json({1}));
   EXPECT_EQ(state["images"][0]["loaded"], false);
 }

@@ -1,7 +1,6 @@
 // The shipped samples measured as a user would: orelith-batch as a process,
 // run from an empty directory.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <sstream>
 
 #include "image/St6Loader.h"
+#include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith {
@@ -20,13 +20,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 const std::string kSamples = ORELITH_SAMPLES_DIR;
-
-std::string readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct TrueStar {
   double x, y, greenX, greenY, v, bv;
@@ -60,12 +53,7 @@ class Samples : public testing::Test {
   void SetUp() override { dir = test::makeTempDir(); }
   void TearDown() override { fs::remove_all(dir); }
 
-  int run(const std::string& args) {
-    const std::string command =
-        "cd '" + dir.string() + "' && '" ORELITH_BATCH "' " + args + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  int run(const std::string& args) { return test::runIn(dir, ORELITH_BATCH, args); }
 
   fs::path dir;
 };
@@ -79,17 +67,17 @@ TEST_F(Samples, WholeMeasurement) {
                 "--complex --cmd-color cmd-color.bmp --render-blue blue.png --render-green "
                 "green.png --with-pixels --json state.json"),
             0)
-      << readText(dir / "err.txt");
+      << test::readText(dir / "err.txt");
   for (const char* name : {"report.html", "cmd-color.bmp", "blue.png", "green.png"})
     EXPECT_TRUE(fs::exists(dir / name)) << name;  // the report got its extension
 
-  const json state = json::parse(readText(dir / "state.json"));
+  const json state = json::parse(test::readText(dir / "state.json"));
   ASSERT_EQ(state["compared"], true);
   ASSERT_EQ(state["magnitudes"], true);
   EXPECT_EQ(state["calibration_list"].size(), 10u);
   const json& blue = state["images"][0]["stars"];
   const json& green = state["images"][1]["stars"];
-  const std::string report = readText(dir / "report.html");
+  const std::string report = test::readText(dir / "report.html");
   int paired = 0;
   for (const json& s : blue) {
     if (s["partner"] == -1) continue;
@@ -138,7 +126,7 @@ TEST(SamplesRead, SameAsSbigtopgm) {
     const std::string command =
         "sbigtopgm '" + kSamples + "/" + name + "' >'" + pgm.string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string bytes = readText(pgm);
+    const std::string bytes = test::readText(pgm);
     const std::string head = "P5\n375 242\n65535\n";
     ASSERT_EQ(bytes.compare(0, head.size(), head), 0);
     ASSERT_EQ(bytes.size(), head.size() + 2u * kPixelCount);
