@@ -103,7 +103,19 @@ void compareByPairs(Run& run) {
   }
 }
 
+// A step whose button the window would still keep disabled.
+void refuse(Run& run, const char* what) {
+  run.err << "ERROR: " << what << '\n';
+  run.failed = true;
+}
+
 void compare(Run& run) {
+  if (run.o.pairs.empty() && !run.o.compare && !run.o.offset) return;
+  if (!hasBit(run.ws.progressFlags, PRG_BLUE_SEARCHED) ||
+      !hasBit(run.ws.progressFlags, PRG_GREEN_SEARCHED)) {
+    refuse(run, "comparing needs both images searched");
+    return;
+  }
   if (!run.o.pairs.empty()) {
     compareByPairs(run);
   } else if (run.o.compare || run.o.offset) {
@@ -170,7 +182,12 @@ void markIgnoredStars(Run& run) {
 }
 
 void calculate(Run& run) {
-  if (run.o.calculate) calculateMagnitudesCommand(run.ws, run.port);
+  if (!run.o.calculate) return;
+  if (run.ws.calibration.count == 0) {
+    refuse(run, "calculating magnitudes needs calibration stars");
+    return;
+  }
+  calculateMagnitudesCommand(run.ws, run.port);
 }
 
 // Each file as the Save command would write it with that filter.

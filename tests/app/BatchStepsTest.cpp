@@ -169,6 +169,24 @@ TEST_F(BatchSteps, SavingTakesTheExtensionRule) {
   EXPECT_EQ(read("table.html").find("</body>"), std::string::npos);
 }
 
+struct Refusal {
+  const char* args;
+  const char* error;
+};
+
+// Steps whose buttons the window keeps disabled are refused, not run.
+TEST_F(BatchSteps, StepsThatAreNotYetPossible) {
+  for (const Refusal& r :
+       {Refusal{"--blue x --compare", "comparing needs both images searched"},
+        Refusal{"--calculate", "calculating magnitudes needs calibration stars"}}) {
+    EXPECT_EQ(run(std::string(r.args) + " --json -"), 2) << r.args;
+    EXPECT_NE(read("err.txt").find(r.error), std::string::npos) << read("err.txt");
+    const json s = state();
+    EXPECT_EQ(s["compared"], false);
+    EXPECT_EQ(s["magnitudes"], false);
+  }
+}
+
 TEST_F(BatchSteps, UnwritableOutputShowsMessage5) {
   EXPECT_EQ(run(kSearched + "--html no-such-folder/table.html --json -"), 2);
   EXPECT_EQ(state()["messages"], json({5}));
