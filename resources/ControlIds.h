@@ -73,3 +73,50 @@ inline constexpr int Cancel = 1022;
 }  // namespace props
 
 }  // namespace orelith
+
+namespace orelith {
+
+// Controls of the "Algorithm configuration" dialog.
+namespace algodlg {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Standard = 1010;
+inline constexpr int Sort = 1011;
+inline constexpr int MaxStarsBlue = 1012;
+inline constexpr int MaxStarsBlueLabel = 1013;
+inline constexpr int MaxStarsGreenLabel = 1014;
+inline constexpr int MaxStarsGreen = 1015;
+inline constexpr int SubtractBackground = 1005;
+inline constexpr int Manually = 1004;
+inline constexpr int RotateImages = 1007;
+inline constexpr int AutoBackground = 1006;
+inline constexpr int Coefficients = 1028;
+inline constexpr int HotPixel = 1029;
+inline constexpr int PixelPerStar = 1030;
+}  // namespace algodlg
+
+// Controls of the "Display configuration" dialog.
+namespace displaydlg {
+inline constexpr int CustomColorsBlue = 1003;
+inline constexpr int AutoUpdateBlue = 1004;
+inline constexpr int CustomColorsGreen = 1013;
+inline constexpr int AutoUpdateGreen = 1015;
+inline constexpr int Frequency = 1016;
+inline constexpr int ComplexOutput = 1005;
+inline constexpr int DrawCalibration = 1006;
+inline constexpr int ThickStars = 1007;
+inline constexpr int Deselect = 1010;
+inline constexpr int Ok = 1009;
+inline constexpr int Cancel = 1008;
+}  // namespace displaydlg
+
+// Controls of the "Color configuration" dialog: field FirstField + n edits
+// byte n of the colour table.
+namespace colordlg {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int FirstField = 1027;
+inline constexpr int LastField = 1047;
+}  // namespace colordlg
+
+}  // namespace orelith

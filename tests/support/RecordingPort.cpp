@@ -32,6 +32,54 @@ void RecordingPort::setMenuEnabled(int id, bool on) {
 }
 void RecordingPort::repaint(int panel) { events.push_back(event(PortEvent::Repaint, panel)); }
 void RecordingPort::starListChanged() { events.push_back(event(PortEvent::ListRefill)); }
+void RecordingPort::setSliderPosition(int id, int position) {
+  PortEvent e = event(PortEvent::Slider, id);
+  e.value = position;
+  events.push_back(e);
+}
+void RecordingPort::startTimer(int id, int periodMs) {
+  PortEvent e = event(PortEvent::TimerStart, id, true);
+  e.value = periodMs;
+  events.push_back(e);
+}
+void RecordingPort::stopTimer(int id) { events.push_back(event(PortEvent::TimerStop, id)); }
+void RecordingPort::setStatusText(int part, const std::string& text) {
+  events.push_back(event(PortEvent::Status, part, false, text));
+}
+void RecordingPort::setPointerShape(PointerShape shape) {
+  PortEvent e = event(PortEvent::Pointer);
+  e.value = static_cast<int>(shape);
+  events.push_back(e);
+}
+void RecordingPort::revealListRow(StarRowKey key) {
+  PortEvent e = event(PortEvent::Reveal);
+  e.rect[0] = key.blue;
+  e.rect[1] = key.green;
+  events.push_back(e);
+}
+void RecordingPort::showRubberBand(bool shown, int left, int top, int right, int bottom) {
+  PortEvent e = event(PortEvent::RubberBand, 0, shown);
+  e.rect[0] = left;
+  e.rect[1] = top;
+  e.rect[2] = right;
+  e.rect[3] = bottom;
+  events.push_back(e);
+}
+void RecordingPort::confinePointer(bool on) { events.push_back(event(PortEvent::Confine, 0, on)); }
+void RecordingPort::runDialog(int id) { events.push_back(event(PortEvent::Dialog, id)); }
+FileChoice RecordingPort::askOpenFile(int title, int filterIndex) {
+  PortEvent e = event(PortEvent::OpenFile, title);
+  e.value = filterIndex;
+  events.push_back(e);
+  return nextOpenFile;
+}
+FileChoice RecordingPort::askSaveFile(int title, int filterIndex) {
+  PortEvent e = event(PortEvent::SaveFile, title);
+  e.value = filterIndex;
+  events.push_back(e);
+  return nextSaveFile;
+}
+void RecordingPort::quit() { events.push_back(event(PortEvent::Quit)); }
 
 std::vector<int> RecordingPort::messages() const {
   std::vector<int> out;

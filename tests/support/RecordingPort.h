@@ -10,11 +10,35 @@
 namespace orelith::test {
 
 struct PortEvent {
-  enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill } kind;
+  enum Kind {
+    Message,
+    Beep,
+    Enable,
+    Visible,
+    Check,
+    Text,
+    Menu,
+    Repaint,
+    ListRefill,
+    Slider,
+    TimerStart,
+    TimerStop,
+    Status,
+    Pointer,
+    Reveal,
+    RubberBand,
+    Confine,
+    Dialog,
+    OpenFile,
+    SaveFile,
+    Quit
+  } kind;
   int id = 0;
   bool on = false;
   std::string text;
   MessageOwner owner = MessageOwner::MainWindow;
+  int value = 0;               // slider position, timer period, pointer shape
+  int rect[4] = {0, 0, 0, 0};  // rubber band; reveal: blue, green
   bool operator==(const PortEvent&) const = default;
 };
 
@@ -29,6 +53,22 @@ class RecordingPort : public WindowPort {
   void setMenuEnabled(int menuId, bool on) override;
   void repaint(int panel) override;
   void starListChanged() override;
+  void setSliderPosition(int controlId, int position) override;
+  void startTimer(int timerId, int periodMs) override;
+  void stopTimer(int timerId) override;
+  void setStatusText(int part, const std::string& text) override;
+  void setPointerShape(PointerShape shape) override;
+  void revealListRow(StarRowKey key) override;
+  void showRubberBand(bool shown, int left, int top, int right, int bottom) override;
+  void confinePointer(bool on) override;
+  void runDialog(int dialogId) override;
+  FileChoice askOpenFile(int titleString, int filterIndex) override;
+  FileChoice askSaveFile(int titleString, int filterIndex) override;
+  void quit() override;
+
+  // What the next file dialogs answer.
+  FileChoice nextOpenFile;
+  FileChoice nextSaveFile;
 
   std::vector<PortEvent> events;
 

@@ -1,0 +1,29 @@
+// The "Display configuration" dialog without its window.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "image/DialogControl.h"
+#include "image/WindowPort.h"
+#include "image/Workspace.h"
+
+namespace orelith {
+
+struct DisplayDialog {
+  unsigned touched = 0;  // the option bit of each clicked box
+  std::vector<DialogControl> controls;
+};
+
+DisplayDialog openDisplayDialog(const Workspace& ws);
+void displayBoxClicked(DisplayDialog& d, int controlId, bool checked);
+// The frequency field's text changed: stored at once, bounds 1..24.
+void displayFrequencyChanged(DisplayDialog& d, Workspace& ws, WindowPort& port,
+                             std::string_view text);
+// "Deselect": clears the star selection at once.
+void displayDeselect(Workspace& ws, WindowPort& port);
+// OK writes the touched boxes; "Auto update" follows the main window's rule.
+// Cancel, Escape and the close box write nothing and need no call.
+void displayOk(Workspace& ws, WindowPort& port, const DisplayDialog& d);
+
+}  // namespace orelith

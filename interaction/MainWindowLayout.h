@@ -1,0 +1,85 @@
+// The main window as data: every control with its identifier, kind, caption,
+// place and state at creation, in creation order (which is also the tab
+// order), the menu, the file filters and the start directory. The window
+// builds itself from these tables and nothing else.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orelith {
+
+inline constexpr std::string_view kMainWindowTitle = "Windows-Kelvara";
+inline constexpr std::string_view kMainWindowClass = "MyOrelithWndClass";
+inline constexpr int kClientWidth = 770;
+// Right edges of the three status-bar parts.
+inline constexpr int kStatusPartEdges[3] = {671, 734, 769};
+
+// Panels in client coordinates, right and bottom exclusive.
+struct PanelRect {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+inline constexpr PanelRect kPanelRect[2] = {{6, 33, 381, 275}, {389, 33, 764, 275}};
+
+enum class ControlKind {
+  Frame,       // sunken static that holds a panel
+  Caption,     // centred static text
+  Trackbar,    // horizontal, no ticks, value tooltips
+  StatusBar,   // docks itself at the bottom
+  CheckBox,    // automatic check box
+  DigitsEdit,  // digits only, sunken edge
+  Button,      // push button, centred text
+  ListView,    // report view, single selection, header not clickable
+  ArrowButton  // push button showing a 12 x 12 arrow bitmap
+};
+
+enum class ControlFont { System, DefaultGui };
+
+struct ControlSpec {
+  int id;
+  ControlKind kind;
+  int captionString;        // string table number, 0 for none
+  std::string_view text;    // fixed caption where there is no string ("0", "0|0")
+  int x, y, width, height;  // client coordinates
+  bool enabled;
+  bool visible;
+  ControlFont font;
+  int rangeMin, rangeMax;  // trackbars only
+  int bitmap;              // arrow bitmap resource (110, 112, 113, 114), else 0
+};
+
+// The 32 controls in the order they are created.
+std::span<const ControlSpec> mainWindowControls();
+// The spec of control `id`, or nullptr.
+const ControlSpec* findControl(int id);
+
+struct MenuItemSpec {
+  int menu;               // 0 "File", 1 "Configuration"
+  int id;                 // 0 for a separator
+  std::string_view text;  // empty for a separator
+  bool enabledAtStart;
+};
+inline constexpr std::string_view kMenuTitles[2] = {"File", "Configuration"};
+std::span<const MenuItemSpec> mainMenu();
+
+// Star list columns: header strings 26..33, widths 45 then 100.
+inline constexpr int kListColumns = 8;
+inline constexpr int kListColumnWidth[kListColumns] = {45, 100, 100, 100, 100, 100, 100, 100};
+
+struct FileFilter {
+  std::string label;
+  std::string pattern;
+};
+// The filter list of string 59 (open, five filters) or 60 (save, three): the
+// text split at each separator character into label/pattern pairs.
+std::vector<FileFilter> fileFilters(int stringId);
+
+// The absolute path of the working directory, ending in a separator.
+std::string startDirectory();
+
+}  // namespace orelith
