@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The desktop files are what desktop environments and software centres accept:
+# the desktop entry and the AppStream metadata pass their validators, the MIME
+# type compiles into a database that knows the frames by name and content,
+# and the man pages format without a warning.
+# Usage: check-data.sh SOURCE_DIR MAN_DIR VERSION
+set -euo pipefail
+src=$1 man=$2 version=$3
+pkg=$src/packaging
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+desktop-file-validate "$pkg/org.orelith.Orelith.desktop"
+
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$pkg/org.orelith.Orelith.metainfo.xml"
+fi
+grep -q "<release version=\"$version\"" "$pkg/org.orelith.Orelith.metainfo.xml" ||
+  { echo "metainfo names no release $version"; exit 1; }
+
+mkdir -p "$scratch/mime/packages"
+cp "$pkg/orelith-mime.xml" "$scratch/mime/packages/orelith.xml"
+XDG_DATA_DIRS=$scratch update-mime-database "$scratch/mime" 2>"$scratch/mime.err"
+[ ! -s "$scratch/mime.err" ] || { cat "$scratch/mime.err"; exit 1; }
+for glob in st6 r g b; do
+  grep -qx "50:image/x-st6:\*\.$glob" "$scratch/mime/globs2" || { echo "no glob *.$glob"; exit 1; }
+done
+grep -aq "ST-6 Image" "$scratch/mime/magic" || { echo "no magic"; exit 1; }
+
+for page in orelith orelith-batch; do
+  LC_ALL=C.UTF-8 groff -t -man -ww -z -Tutf8 "$man/$page.1" 2>"$scratch/groff.err"
+  [ ! -s "$scratch/groff.err" ] || { cat "$scratch/groff.err"; exit 1; }
+  grep -q "Orelith $version" "$man/$page.1" || { echo "$page.1 names no version $version"; exit 1; }
+done
+echo "desktop data valid"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# `cmake --install` lays out a complete application: programs, the fit library
+# under its soname, data, desktop integration and man pages.
+# Usage: check-install.sh CMAKE BUILD_DIR VERSION WINDOW(0|1)
+set -euo pipefail
+cmake=$1 build=$2 version=$3 window=$4
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+files=(
+  bin/orelith-batch
+  share/orelith/DIB01.DAT share/orelith/DIB02.DAT
+  share/applications/org.orelith.Orelith.desktop
+  share/metainfo/org.orelith.Orelith.metainfo.xml
+  share/mime/packages/orelith.xml
+  share/icons/hicolor/scalable/apps/orelith.svg
+  share/man/man1/orelith.1 share/man/man1/orelith-batch.1
+)
+for size in 16 32 48 64 128 256; do
+  files+=("share/icons/hicolor/${size}x${size}/apps/orelith.png")
+done
+[ "$window" = 0 ] || files+=(bin/orelith)
+for f in "${files[@]}"; do
+  [ -f "$prefix/$f" ] || { echo "missing $f"; exit 1; }
+done
+for size in 16 256; do
+  file "$prefix/share/icons/hicolor/${size}x${size}/apps/orelith.png" | grep -q "$size x $size" ||
+    { echo "icon of ${size}px has the wrong size"; exit 1; }
+done
+
+# The fit library: real file, soname link, development link.
+lib=$(find "$prefix" -name "libbrelox.so.$version")
+[ -f "$lib" ] || { echo "no libbrelox.so.$version"; exit 1; }
+dir=$(dirname "$lib")
+[ "$(readlink "$dir/libbrelox.so.0")" = "libbrelox.so.$version" ] || { echo "bad soname link"; exit 1; }
+[ "$(readlink "$dir/libbrelox.so")" = "libbrelox.so.0" ] || { echo "bad development link"; exit 1; }
+objdump -p "$lib" | grep -Eq "SONAME +libbrelox\.so\.0$" || { echo "bad SONAME"; exit 1; }
+
+[ "$("$prefix/bin/orelith-batch" --version)" = "$version" ] || { echo "wrong --version"; exit 1; }
+echo "install tree complete"
