@@ -11,6 +11,8 @@ packages=(
   libpng-dev
   qt6-base-dev
   netpbm
+  file dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
+  xvfb xauth xdotool x11-utils
 )
 
 missing=()

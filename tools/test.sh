@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything with warnings as errors and runs
-# every test; then builds the core again with AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs its tests once more.
+# Sets up the machine, builds everything with warnings as errors, runs every
+# test and checks the Debian package; then builds the core again with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs its tests once more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,7 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORELITH_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
+bash tools/test-package.sh build
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
   -DORELITH_WERROR=ON -DORELITH_SANITIZE=ON -DORELITH_BENCH=OFF
