@@ -1,17 +1,47 @@
 #include "tools/FieldGenerator.h"
 
+#include <gsl/gsl_randist.h>
+#include <gsl/gsl_rng.h>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "image/Workspace.h"
-#include "tools/Random.h"
 
 namespace orelith::gen {
 namespace {
 
-// Independent random sequences drawn from one seed.
-enum Stream : std::uint64_t { kStars = 1, kBlueNoise, kGreenNoise, kBlueHot, kGreenHot };
+// Independent random sequences drawn from one seed, so that e.g. the noise of
+// a frame does not change when the star count does.
+enum Stream : unsigned long { kStars = 1, kBlueNoise, kGreenNoise, kBlueHot, kGreenHot };
+
+// GSL's Mersenne Twister and samplers are fixed algorithms, so a seed gives
+// the same field with every compiler and standard library (the std::
+// distributions are implementation-defined). The generator keeps 32 bits of
+// its seed: sequences stay distinct for seeds below 2^28.
+class Random {
+ public:
+  Random(std::uint64_t seed, Stream stream) : rng_(gsl_rng_alloc(gsl_rng_mt19937)) {
+    gsl_rng_set(rng_, static_cast<unsigned long>(seed) * 16 + stream);
+  }
+  ~Random() { gsl_rng_free(rng_); }
+  Random(const Random&) = delete;
+  Random& operator=(const Random&) = delete;
+
+  // Uniform in [lo, hi).
+  double uniform(double lo = 0.0, double hi = 1.0) {
+    return lo + (hi - lo) * gsl_rng_uniform(rng_);
+  }
+  double normal() { return gsl_ran_gaussian(rng_, 1.0); }
+  double poisson(double mean) { return mean > 0.0 ? gsl_ran_poisson(rng_, mean) : 0.0; }
+  int below(int n) {
+    return static_cast<int>(gsl_rng_uniform_int(rng_, static_cast<unsigned long>(n)));
+  }
+
+ private:
+  gsl_rng* rng_;
+};
 
 constexpr double kFwhmPerSigma = 2.3548200450309493;  // 2 sqrt(2 ln 2)
 constexpr int kPlacementTries = 1000;
@@ -68,7 +98,7 @@ std::vector<TrueStar> makeStars(const FieldParams& p) {
   bool full = false;
   for (int i = 0; i < p.starCount; ++i) {
     TrueStar s{};
-    s.V = magnitudeAt(p, (i + (1.0 - rng.uniform())) / p.starCount);
+    s.V = magnitudeAt(p, (i + rng.uniform()) / p.starCount);
     s.BV = std::clamp(mainSequenceColour(s.V) + p.bvScatter * rng.normal(), -0.5, 1.8);
     s.blueFlux = std::pow(10.0, -0.4 * (s.V + s.BV - p.zeroPointB));
     s.greenFlux = std::pow(10.0, -0.4 * (s.V - p.zeroPointV));
@@ -123,7 +153,7 @@ std::vector<std::uint16_t> expose(const FieldParams& p, const std::vector<double
   std::vector<std::uint16_t> plane(kPixelCount);
   clipped.assign(kPixelCount, 0);
   for (int i = 0; i < kPixelCount; ++i) {
-    double counts = p.photonNoise ? static_cast<double>(rng.poisson(model[i])) : model[i];
+    double counts = p.photonNoise ? rng.poisson(model[i]) : model[i];
     if (p.readNoise > 0.0) counts += p.readNoise * rng.normal();
     double v = std::floor(counts + 0.5);
     if (v > kFull) {
@@ -140,7 +170,7 @@ std::vector<int> addHotPixels(const FieldParams& p, Stream stream,
   Random rng(p.seed, stream);
   std::vector<int> hot;
   while (static_cast<int>(hot.size()) < p.hotPixels) {
-    const int at = static_cast<int>(rng.below(kPixelCount));
+    const int at = rng.below(kPixelCount);
     if (std::find(hot.begin(), hot.end(), at) != hot.end()) continue;
     hot.push_back(at);
     plane[at] = 65535;

@@ -1,5 +1,6 @@
 // The whole measurement on a generated pair with known magnitudes: search,
-// compare, eight calibration stars from V = 9 to 13, three coefficients.
+// compare, eight calibration stars from V = 9 to 13, three coefficients. It
+// also fails on a broken field generator.
 #include <gtest/gtest.h>
 
 #include <algorithm>

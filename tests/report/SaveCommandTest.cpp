@@ -13,44 +13,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ExtensionCase {
-  const char* name;
-  int filter;
-  const char* result;
-  bool ok;
-};
-
-class ExtensionRule : public ::testing::TestWithParam<ExtensionCase> {};
-
-TEST_P(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
-  const ExtensionCase& c = GetParam();
-  test::RecordingPort port;
-  bool ok = !c.ok;
-  EXPECT_EQ(applyExtensionRule(c.name, c.filter, port, ok), c.result);
-  EXPECT_EQ(ok, c.ok);
-  EXPECT_EQ(port.messages(), c.ok ? std::vector<int>{} : std::vector<int>{18});
+TEST(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
+  struct Case {
+    const char* name;
+    int filter;
+    const char* result;
+    bool ok;
+  };
+  for (const Case& c :
+       {Case{"report", 1, "report.html", true}, Case{"report", 2, "report.bmp", true},
+        Case{"report", 3, "report.bmp", true}, Case{"report", 0, "report", false},
+        Case{"report", 4, "report", false}, Case{"report.txt", 1, "report.txt", true},
+        Case{"report.txt", 0, "report.txt", true},
+        // A dot in a folder name is no extension of the file.
+        Case{"/tmp/run.d/report", 1, "/tmp/run.d/report.html", true},
+        // A leading dot marks a hidden file, not an extension.
+        Case{"dir/.report", 3, "dir/.report.bmp", true},
+        Case{".report.html", 2, ".report.html", true},
+        // A trailing dot is an empty extension: one is appended.
+        Case{"report.", 1, "report..html", true}}) {
+    test::RecordingPort port;
+    bool ok = !c.ok;
+    EXPECT_EQ(applyExtensionRule(c.name, c.filter, port, ok), c.result) << c.name;
+    EXPECT_EQ(ok, c.ok) << c.name;
+    EXPECT_EQ(port.messages(), c.ok ? std::vector<int>{} : std::vector<int>{18}) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, ExtensionRule,
-                         ::testing::Values(ExtensionCase{"report", 1, "report.html", true},
-                                           ExtensionCase{"report", 2, "report.bmp", true},
-                                           ExtensionCase{"report", 3, "report.bmp", true},
-                                           ExtensionCase{"report", 0, "report", false},
-                                           ExtensionCase{"report", 4, "report", false},
-                                           ExtensionCase{"report.txt", 1, "report.txt", true},
-                                           ExtensionCase{"report.html", 2, "report.html", true},
-                                           ExtensionCase{"report.txt", 0, "report.txt", true},
-                                           ExtensionCase{"a.b.c", 1, "a.b.c", true},
-                                           // A dot in a folder name is no extension of the file.
-                                           ExtensionCase{"/tmp/run.d/report", 1,
-                                                         "/tmp/run.d/report.html", true},
-                                           ExtensionCase{"./report", 2, "./report.bmp", true},
-                                           // A leading dot marks a hidden file, not an extension.
-                                           ExtensionCase{".report", 1, ".report.html", true},
-                                           ExtensionCase{"dir/.report", 3, "dir/.report.bmp", true},
-                                           ExtensionCase{".report.html", 2, ".report.html", true},
-                                           // A trailing dot is an empty extension: one is appended.
-                                           ExtensionCase{"report.", 1, "report..html", true}));
 
 class SaveCommand : public ::testing::Test {
  protected:
@@ -79,57 +67,39 @@ class SaveCommand : public ::testing::Test {
   test::RecordingPort port_;
 };
 
-TEST_F(SaveCommand, HtmlFilterWritesTheReportUnderTheExtendedName) {
+TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
   fs::create_directory(dir_ / "out");
   EXPECT_EQ(save("result", 1), 0);
-  EXPECT_EQ(ws_->filePath, (dir_ / "out" / "result.html").string());
-  EXPECT_EQ(written(), std::vector<std::string>{"result.html"});
-  EXPECT_EQ(test::readText(dir_ / "out" / "result.html"), withCrLf(reportText(*ws_)));
-  EXPECT_EQ(ws_->openFilterIndex, 4);
-  EXPECT_TRUE(port_.messages().empty());
-}
-
-TEST_F(SaveCommand, OtherExtensionKeptAndStillGetsTheReport) {
-  fs::create_directory(dir_ / "out");
   EXPECT_EQ(save("result.txt", 1), 0);
-  EXPECT_EQ(written(), std::vector<std::string>{"result.txt"});
-  EXPECT_EQ(test::readText(dir_ / "out" / "result.txt"), withCrLf(reportText(*ws_)));
-}
-
-TEST_F(SaveCommand, BitmapFiltersWriteTheDiagrams) {
-  fs::create_directory(dir_ / "out");
   EXPECT_EQ(save("mono", 2), 0);
   EXPECT_EQ(save("colour", 3), 0);
-  EXPECT_EQ(written(), (std::vector<std::string>{"colour.bmp", "mono.bmp"}));
+  EXPECT_EQ(save("bitmap.html", 2), 0);  // a bitmap filter never writes the report
+  EXPECT_TRUE(port_.messages().empty());
+  EXPECT_EQ(written(), (std::vector<std::string>{"bitmap.html", "colour.bmp", "mono.bmp",
+                                                 "result.html", "result.txt"}));
+  for (const char* name : {"result.html", "result.txt"})
+    EXPECT_EQ(test::readText(dir_ / "out" / name), withCrLf(reportText(*ws_))) << name;
   EXPECT_EQ(fs::file_size(dir_ / "out" / "mono.bmp"), kCmdMonochromeSize);
-  EXPECT_EQ(fs::file_size(dir_ / "out" / "colour.bmp"), kCmdColourSize);
-  EXPECT_EQ(ws_->filePath, (dir_ / "out" / "colour.bmp").string());
-  // The star at (364, 449) of the colour diagram is plain: index 0.
-  std::vector<unsigned char> bytes = test::readAll(dir_ / "out" / "colour.bmp");
-  EXPECT_EQ(bytes.at(cmdByteOffset(kCmdColour, 364, 449)) >> 4, 0);
+  EXPECT_EQ(fs::file_size(dir_ / "out" / "bitmap.html"), kCmdMonochromeSize);
+  // The plain star at (364, 449) of the colour diagram: index 0 in the high nibble.
+  const std::vector<unsigned char> colour = test::readAll(dir_ / "out" / "colour.bmp");
+  ASSERT_EQ(colour.size(), kCmdColourSize);
+  EXPECT_EQ(colour.at(cmdByteOffset(kCmdColour, 364, 449)) >> 4, 0);
+  EXPECT_EQ(ws_->filePath, (dir_ / "out" / "bitmap.html").string());
+  EXPECT_EQ(ws_->openFilterIndex, 4);
 }
 
-TEST_F(SaveCommand, ABitmapFilterNeverWritesTheReport) {
+TEST_F(SaveCommand, UnknownFilterWritesNothingAndWriterErrorsAreReported) {
+  EXPECT_EQ(save("result", 1), 1);  // no folder "out"
+  EXPECT_EQ(port_.messages(), std::vector<int>{5});
   fs::create_directory(dir_ / "out");
-  EXPECT_EQ(save("result.html", 2), 0);
-  std::vector<unsigned char> bytes = test::readAll(dir_ / "out" / "result.html");
-  ASSERT_EQ(bytes.size(), kCmdMonochromeSize);
-  EXPECT_EQ(bytes[0], 'B');
-}
-
-TEST_F(SaveCommand, UnknownFilterWritesNothing) {
-  fs::create_directory(dir_ / "out");
+  port_.clear();
   EXPECT_EQ(save("result", 0), 1);
   EXPECT_EQ(port_.messages(), std::vector<int>{18});
   EXPECT_EQ(save("result.html", 7), 0);
   EXPECT_EQ(port_.messages(), std::vector<int>{18});
   EXPECT_TRUE(written().empty());
   EXPECT_EQ(ws_->openFilterIndex, 4);
-}
-
-TEST_F(SaveCommand, WriterErrorsAreReported) {
-  EXPECT_EQ(save("result", 1), 1);  // no folder "out"
-  EXPECT_EQ(port_.messages(), std::vector<int>{5});
 }
 
 }  // namespace
