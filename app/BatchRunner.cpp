@@ -161,8 +161,8 @@ void markCalibrationStars(Run& run) {
     return;
   for (const StarRow& row : rows) {
     if (selectStarAt(run, run.o.calibrationFile, row) < 0) continue;
-    StarPropertiesDialog d = openStarProperties(run.ws, run.port);
-    starPropertiesCalibrationClicked(d, run.port, true);
+    StarPropertiesDialog d = openStarProperties(run.ws);
+    starPropertiesCalibrationClicked(d, true);
     starPropertiesTextChanged(d, props::VMagnitude, row.extra[0]);
     starPropertiesTextChanged(d, props::BMinusV, row.extra[1]);
     starPropertiesOk(run.ws, run.port, d);
@@ -175,8 +175,8 @@ void markIgnoredStars(Run& run) {
   if (run.o.ignoreFile.empty() || !readRows(run, run.o.ignoreFile, "x,y", rows)) return;
   for (const StarRow& row : rows) {
     if (selectStarAt(run, run.o.ignoreFile, row) < 0) continue;
-    StarPropertiesDialog d = openStarProperties(run.ws, run.port);
-    starPropertiesIgnoreClicked(d, run.port, true);
+    StarPropertiesDialog d = openStarProperties(run.ws);
+    starPropertiesIgnoreClicked(d, true);
     starPropertiesOk(run.ws, run.port, d);
   }
 }

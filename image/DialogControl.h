@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orelith {
@@ -13,6 +14,12 @@ struct DialogControl {
   bool checked = false;
   bool enabled = true;
 };
+
+// A control as a model lists it when its dialog opens.
+inline DialogControl makeControl(int id, std::string text = {}, bool checked = false,
+                                 bool enabled = true) {
+  return DialogControl{id, std::move(text), checked, enabled};
+}
 
 // The control `id` of a dialog model; every model lists all its controls.
 DialogControl& dialogControl(std::vector<DialogControl>& controls, int id);

@@ -18,9 +18,9 @@ void enableCalibrationControls(WindowPort& port, bool on) {
   port.setEnabled(ctl::CurveViewGreen, on);
 }
 
-void enableEdits(WindowPort& port, bool on) {
-  port.setEnabled(props::VMagnitude, on);
-  port.setEnabled(props::BMinusV, on);
+void enableEdits(StarPropertiesDialog& d, bool on) {
+  dialogControl(d.controls, props::VMagnitude).enabled = on;
+  dialogControl(d.controls, props::BMinusV).enabled = on;
 }
 
 int entryOf(const Workspace& ws, int blueStar) {
@@ -85,29 +85,27 @@ std::string starInformation(const Workspace& ws, int blueStar, int greenStar) {
   return text;
 }
 
-StarPropertiesDialog openStarProperties(const Workspace& ws, WindowPort& port) {
+StarPropertiesDialog openStarProperties(const Workspace& ws) {
   StarPropertiesDialog d;
   d.blueStar = ws.selectedStar[kBlue];
   d.greenStar = ws.selectedStar[kGreen];
-  port.setText(props::Information, starInformation(ws, d.blueStar, d.greenStar));
+  d.controls = {makeControl(props::Information, starInformation(ws, d.blueStar, d.greenStar)),
+                makeControl(props::VMagnitude, "", false, false),
+                makeControl(props::BMinusV, "", false, false), makeControl(props::CalibrationStar),
+                makeControl(props::IgnoreStar)};
   const StarRecord& blue = star(ws, kBlue, d.blueStar);
   if (hasBit(blue.marks, MARK_IGNORE)) {
-    d.ignoreChecked = true;
-    port.setChecked(props::IgnoreStar, true);
-    port.setEnabled(props::CalibrationStar, false);
+    dialogControl(d.controls, props::IgnoreStar).checked = true;
+    dialogControl(d.controls, props::CalibrationStar).enabled = false;
   }
   d.calibrationRequested = hasBit(blue.marks, MARK_CALIBRATION);
   if (d.calibrationRequested) {
-    port.setChecked(props::CalibrationStar, true);
-    enableEdits(port, true);
+    dialogControl(d.controls, props::CalibrationStar).checked = true;
+    enableEdits(d, true);
     // Writing an edit's text raises its change handling, so the entered
     // values become the six-decimal values shown.
-    const std::string bv = formatF(blue.magnitudeB - blue.magnitudeV);
-    port.setText(props::BMinusV, bv);
-    starPropertiesTextChanged(d, props::BMinusV, bv);
-    const std::string v = formatF(blue.magnitudeV);
-    port.setText(props::VMagnitude, v);
-    starPropertiesTextChanged(d, props::VMagnitude, v);
+    starPropertiesTextChanged(d, props::BMinusV, formatF(blue.magnitudeB - blue.magnitudeV));
+    starPropertiesTextChanged(d, props::VMagnitude, formatF(blue.magnitudeV));
   }
   return d;
 }
@@ -128,24 +126,26 @@ float leadingNumber(std::string_view text) {
 }
 
 void starPropertiesTextChanged(StarPropertiesDialog& d, int control, std::string_view text) {
-  if (control == props::VMagnitude) d.enteredV = leadingNumber(text);
-  if (control == props::BMinusV) d.enteredBMinusV = leadingNumber(text);
+  if (control != props::VMagnitude && control != props::BMinusV) return;
+  dialogControl(d.controls, control).text = text;
+  (control == props::VMagnitude ? d.enteredV : d.enteredBMinusV) = leadingNumber(text);
 }
 
-void starPropertiesCalibrationClicked(StarPropertiesDialog& d, WindowPort& port, bool checked) {
+void starPropertiesCalibrationClicked(StarPropertiesDialog& d, bool checked) {
   d.calibrationRequested = checked;
-  enableEdits(port, checked);
+  dialogControl(d.controls, props::CalibrationStar).checked = checked;
+  enableEdits(d, checked);
 }
 
-void starPropertiesIgnoreClicked(StarPropertiesDialog& d, WindowPort& port, bool checked) {
-  d.ignoreChecked = checked;
-  port.setEnabled(props::CalibrationStar, !checked);
-  enableEdits(port, !checked && d.calibrationRequested);
+void starPropertiesIgnoreClicked(StarPropertiesDialog& d, bool checked) {
+  dialogControl(d.controls, props::IgnoreStar).checked = checked;
+  dialogControl(d.controls, props::CalibrationStar).enabled = !checked;
+  enableEdits(d, !checked && d.calibrationRequested);
 }
 
 bool starPropertiesOk(Workspace& ws, WindowPort& port, StarPropertiesDialog& d) {
   StarRecord& blue = star(ws, kBlue, d.blueStar);
-  if (d.ignoreChecked) {
+  if (dialogControl(d.controls, props::IgnoreStar).checked) {
     blue.marks |= MARK_IGNORE;
     d.calibrationRequested = false;
   } else {

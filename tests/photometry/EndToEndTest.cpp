@@ -99,8 +99,8 @@ class EndToEnd : public testing::TestWithParam<int> {
     std::snprintf(bvText, 32, "%.4f", t.BV);
     ws->selectedStar[kBlue] = c.blueStar;
     ws->selectedStar[kGreen] = star(*ws, kBlue, c.blueStar).partner;
-    StarPropertiesDialog d = openStarProperties(*ws, port);
-    starPropertiesCalibrationClicked(d, port, true);
+    StarPropertiesDialog d = openStarProperties(*ws);
+    starPropertiesCalibrationClicked(d, true);
     starPropertiesTextChanged(d, props::VMagnitude, vText);
     starPropertiesTextChanged(d, props::BMinusV, bvText);
     ASSERT_TRUE(starPropertiesOk(*ws, port, d));
