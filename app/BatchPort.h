@@ -1,8 +1,10 @@
 // The batch tool's window: messages go to a stream as "ERROR: <text>" and
-// are remembered by number; the rest has nothing to show.
+// are remembered by number; the file dialogs answer with the file the
+// options name; the rest has nothing to show.
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "image/WindowPort.h"
@@ -13,11 +15,18 @@ class BatchPort : public NullWindowPort {
  public:
   explicit BatchPort(std::ostream& err) : err_(err) {}
   void showMessage(int stringId, MessageOwner owner) override;
+  FileChoice askOpenFile(int, int) override { return nextFile_; }
+  FileChoice askSaveFile(int, int) override { return nextFile_; }
   const std::vector<int>& messages() const { return messages_; }
+  // What the next file dialog answers, as if the user had chosen it.
+  void chooseFile(const std::string& path, int filterIndex) {
+    nextFile_ = {true, path, filterIndex};
+  }
 
  private:
   std::ostream& err_;
   std::vector<int> messages_;
+  FileChoice nextFile_;
 };
 
 }  // namespace orelith::batch

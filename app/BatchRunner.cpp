@@ -12,6 +12,12 @@
 #include "display/PngWriter.h"
 #include "display/Render.h"
 #include "image/OpenImage.h"
+#include "image/StarLabels.h"
+#include "interaction/AlgorithmDialog.h"
+#include "interaction/Commands.h"
+#include "interaction/DisplayDialog.h"
+#include "interaction/Pointer.h"
+#include "interaction/Selection.h"
 #include "photometry/Calibration.h"
 #include "photometry/StarProperties.h"
 #include "report/CmdBitmap.h"
@@ -29,53 +35,78 @@ struct Run {
   bool failed = false;  // a step that is no window message went wrong
 };
 
+// A click on a button, a check box or a menu item of the main window.
+void click(Run& run, int id, bool checked = false) {
+  dispatchCommand(run.ws, run.port, {id, CommandCode::Clicked, checked, {}});
+}
+
+// The "Open ... Image..." commands with the file chosen in their dialog.
 void loadFrames(Run& run) {
   const std::string* files[2] = {&run.o.blue, &run.o.green};
   for (int image : {kBlue, kGreen}) {
-    if (!files[image]->empty()) openImage(run.ws, run.port, image, *files[image]);
+    if (files[image]->empty()) continue;
+    run.port.chooseFile(*files[image], run.ws.openFilterIndex);
+    click(run, image == kBlue ? menu::OpenBlue : menu::OpenGreen);
   }
 }
 
-// As a drag over the blue panel: both images get the same rectangle.
+// A drag over the blue panel from the top left to the bottom right pixel:
+// both images get the same rectangle.
 void applyRect(Run& run) {
   if (!run.o.rect) return;
-  run.ws.searchRect[kBlue] = *run.o.rect;
-  run.ws.searchRect[kGreen] = *run.o.rect;
+  const SearchRect& r = *run.o.rect;
+  beginSelectionDrag(run.ws, run.port, r.left, r.top);
+  endSelectionDrag(run.ws, run.port, r.right - 1, r.bottom - 1);
 }
 
+// The background fields typed into, and "Configuration" / "Algorithm...".
 void applySettings(Run& run) {
   const Options& o = run.o;
   Workspace& ws = run.ws;
   const std::optional<int>* backgrounds[2] = {&o.backgroundBlue, &o.backgroundGreen};
+  const int fields[2] = {ctl::BackgroundFieldBlue, ctl::BackgroundFieldGreen};
   for (int image : {kBlue, kGreen}) {
-    if (*backgrounds[image])
-      backgroundFieldChanged(ws, run.port, image, std::to_string(**backgrounds[image]));
+    if (!*backgrounds[image]) continue;
+    const std::string text = std::to_string(**backgrounds[image]);
+    dispatchCommand(ws, run.port, {fields[image], CommandCode::TextChanged, false, text});
   }
-  if (o.autoBackground) ws.optionFlags |= OPT_AUTO_BACKGROUND;
-  if (o.noSubtract) ws.optionFlags |= OPT_NO_BG_SUBTRACT;
-  if (o.hotPixel) ws.algorithm.hotPixelValue = *o.hotPixel;
-  if (o.pixelPerStar) ws.algorithm.pixelPerStar = static_cast<std::uint16_t>(*o.pixelPerStar);
-  if (o.coefficients) ws.algorithm.coefficientCount = *o.coefficients;
+  AlgorithmDialog d = openAlgorithmDialog(ws);
+  if (o.autoBackground) algorithmBoxClicked(d, algodlg::AutoBackground, true);
+  if (o.noSubtract) algorithmBoxClicked(d, algodlg::SubtractBackground, false);
+  const std::pair<const std::optional<int>*, int> fieldValues[] = {
+      {&o.hotPixel, algodlg::HotPixel},
+      {&o.pixelPerStar, algodlg::PixelPerStar},
+      {&o.coefficients, algodlg::Coefficients}};
+  for (const auto& [value, field] : fieldValues)
+    if (*value) algorithmFieldChanged(d, run.port, field, std::to_string(**value));
+  algorithmOk(ws, run.port, d);
 }
 
 void searchImages(Run& run) {
   if (!run.o.search) return;
   for (int image : {kBlue, kGreen}) {
     if (hasBit(run.ws.progressFlags, kLoadedBit[image]))
-      searchStarsCommand(run.ws, run.port, image);
+      click(run, image == kBlue ? ctl::SearchBlue : ctl::SearchGreen);
   }
+}
+
+// One check box of the algorithm dialog ticked, then OK.
+void tickAlgorithmBox(Run& run, int box) {
+  AlgorithmDialog d = openAlgorithmDialog(run.ws);
+  algorithmBoxClicked(d, box, true);
+  algorithmOk(run.ws, run.port, d);
 }
 
 // Manual mode: the green image walks to the offset as arrow presses would.
 void moveGreenImageTo(Run& run) {
   if (!run.o.offset) return;
   Workspace& ws = run.ws;
-  ws.optionFlags |= OPT_MOVE_MANUALLY;
+  tickAlgorithmBox(run, algodlg::Manually);
   const auto [dx, dy] = *run.o.offset;
-  while (ws.offsetX < dx) moveGreenImage(ws, run.port, MoveDirection::Left);
-  while (ws.offsetX > dx) moveGreenImage(ws, run.port, MoveDirection::Right);
-  while (ws.offsetY < dy) moveGreenImage(ws, run.port, MoveDirection::Up);
-  while (ws.offsetY > dy) moveGreenImage(ws, run.port, MoveDirection::Down);
+  while (ws.offsetX < dx) click(run, ctl::ArrowLeft);
+  while (ws.offsetX > dx) click(run, ctl::ArrowRight);
+  while (ws.offsetY < dy) click(run, ctl::ArrowUp);
+  while (ws.offsetY > dy) click(run, ctl::ArrowDown);
 }
 
 // Three-pair mode: the entry starts, each pair is clicked and set.
@@ -89,13 +120,16 @@ void compareByPairs(Run& run) {
       return;
     }
   }
-  ws.optionFlags |= OPT_ROTATE_IMAGES;
-  ws.optionFlags &= ~(OPT_MOVE_MANUALLY | OPT_MOVE_MODE);
-  compareImages(ws, run.port);
+  tickAlgorithmBox(run, algodlg::RotateImages);
+  click(run, ctl::CompareImages);
+  // Each star clicked at its brightest pixel, then "Set 1" to "Set 3".
+  const int setButtons[3] = {ctl::Set1, ctl::Set2, ctl::Set3};
   for (int slot = 0; slot < 3; ++slot) {
-    pickPendingStar(ws, kBlue, run.o.pairs[slot].blue);
-    pickPendingStar(ws, kGreen, run.o.pairs[slot].green);
-    setReferencePair(ws, run.port, slot);
+    const StarRecord& blue = star(ws, kBlue, run.o.pairs[slot].blue);
+    const StarRecord& green = star(ws, kGreen, run.o.pairs[slot].green);
+    selectStarAtPixel(ws, run.port, kBlue, blue.x, blue.y);
+    selectStarAtPixel(ws, run.port, kGreen, green.x, green.y);
+    click(run, setButtons[slot]);
   }
   if (!hasBit(ws.progressFlags, PRG_COMPARED)) {
     run.err << "ERROR: --pairs: no pairing; the three blue stars lie on one line\n";
@@ -111,20 +145,19 @@ void refuse(Run& run, const char* what) {
 
 void compare(Run& run) {
   if (run.o.pairs.empty() && !run.o.compare && !run.o.offset) return;
-  if (!hasBit(run.ws.progressFlags, PRG_BLUE_SEARCHED) ||
-      !hasBit(run.ws.progressFlags, PRG_GREEN_SEARCHED)) {
+  if (!canCompare(run.ws)) {
     refuse(run, "comparing needs both images searched");
     return;
   }
   if (!run.o.pairs.empty()) {
     compareByPairs(run);
-  } else if (run.o.compare || run.o.offset) {
-    compareImages(run.ws, run.port);
+  } else {
+    click(run, ctl::CompareImages);
   }
 }
 
 // The paired blue star whose label covers blue pixel (x, y), selected with
-// its partner as a click would; -1 with a complaint about the row otherwise.
+// its partner by a click there; -1 with a complaint about the row otherwise.
 int selectStarAt(Run& run, const std::string& file, const StarRow& row) {
   Workspace& ws = run.ws;
   auto complain = [&](const std::string& what) {
@@ -133,15 +166,11 @@ int selectStarAt(Run& run, const std::string& file, const StarRow& row) {
     run.failed = true;
     return -1;
   };
-  if (!insideImage(row.x, row.y) || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED))
-    return complain("no star");
-  const int label = labelAt(ws, kBlue, row.x, row.y);
-  if (label >= ws.starCount[kBlue]) return complain("no star");
-  const int partner = star(ws, kBlue, label).partner;
-  if (!hasBit(ws.progressFlags, PRG_COMPARED) || partner == -1)
+  const int label = starAtPixel(ws, kBlue, row.x, row.y);
+  if (label < 0 || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED)) return complain("no star");
+  if (!hasBit(ws.progressFlags, PRG_COMPARED) || star(ws, kBlue, label).partner == -1)
     return complain("a star without partner");
-  ws.selectedStar[kBlue] = label;
-  ws.selectedStar[kGreen] = partner;
+  selectStarAtPixel(ws, run.port, kBlue, row.x, row.y);
   return label;
 }
 
@@ -183,40 +212,45 @@ void markIgnoredStars(Run& run) {
 
 void calculate(Run& run) {
   if (!run.o.calculate) return;
-  if (run.ws.calibration.count == 0) {
+  if (!canCalculate(run.ws)) {
     refuse(run, "calculating magnitudes needs calibration stars");
     return;
   }
-  calculateMagnitudesCommand(run.ws, run.port);
+  click(run, ctl::CalculateMagnitudes);
 }
 
-// Each file as the Save command would write it with that filter.
+// "Complex output" and "Thick stars in CMD bitmap" ticked in the display
+// dialog, then each file saved by "Save..." with that filter.
 void saveOutputs(Run& run) {
   const Options& o = run.o;
-  if (o.complex) run.ws.optionFlags |= OPT_COMPLEX_OUTPUT;
-  if (o.thick) run.ws.optionFlags |= OPT_THICK_CMD_STARS;
-  // Templates are looked for in the working directory first.
-  std::error_code ec;
-  const std::string startDir = std::filesystem::current_path(ec).string() + "/";
-  const std::vector<std::string> dirs = defaultTemplateDirs(startDir);
+  if (o.complex || o.thick) {
+    DisplayDialog d = openDisplayDialog(run.ws);
+    if (o.complex) displayBoxClicked(d, displaydlg::ComplexOutput, true);
+    if (o.thick) displayBoxClicked(d, displaydlg::ThickStars, true);
+    displayOk(run.ws, run.port, d);
+  }
   const std::pair<const std::string*, int> outputs[] = {{&o.html, kSaveFilterHtml},
                                                         {&o.cmdMono, kSaveFilterMonochrome},
                                                         {&o.cmdColor, kSaveFilterColour}};
   for (const auto& [file, filter] : outputs) {
-    if (!file->empty()) saveOutput(run.ws, run.port, *file, filter, dirs);
+    if (file->empty()) continue;
+    run.port.chooseFile(*file, filter);
+    click(run, menu::Save);
   }
 }
 
 void applyDisplay(Run& run) {
   const Options& o = run.o;
   Workspace& ws = run.ws;
-  if (o.rangeBlue) releaseRangeSlider(ws, run.port, kBlue, *o.rangeBlue);
-  if (o.rangeGreen) releaseRangeSlider(ws, run.port, kGreen, *o.rangeGreen);
-  setBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE, o.customColorsBlue);
-  setBit(ws.optionFlags, OPT_CUSTOM_COLORS_GREEN, o.customColorsGreen);
-  if (o.moveMode) ws.optionFlags |= OPT_MOVE_MODE;
-  setBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE, o.curveBlue);
-  setBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN, o.curveGreen);
+  if (o.rangeBlue) sliderReleased(ws, run.port, ctl::RangeBlue, *o.rangeBlue);
+  if (o.rangeGreen) sliderReleased(ws, run.port, ctl::RangeGreen, *o.rangeGreen);
+  const std::pair<bool, int> boxes[] = {{o.customColorsBlue, ctl::CustomColorsBlue},
+                                        {o.customColorsGreen, ctl::CustomColorsGreen},
+                                        {o.moveMode, ctl::Move},
+                                        {o.curveBlue, ctl::CurveViewBlue},
+                                        {o.curveGreen, ctl::CurveViewGreen}};
+  for (const auto& [on, box] : boxes)
+    if (on) click(run, box, true);
 }
 
 // The panels as the window would show them once everything is done.

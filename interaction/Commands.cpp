@@ -170,13 +170,6 @@ int imageOfSlider(int controlId) {
   return controlId == ctl::RangeBlue || controlId == ctl::BackgroundSliderBlue ? kBlue : kGreen;
 }
 
-// The start directory, recorded once: the CMD templates are looked for
-// there first.
-const std::string& recordedStartDirectory() {
-  static const std::string dir = startDirectory();
-  return dir;
-}
-
 }  // namespace
 
 bool dispatchCommand(Workspace& ws, WindowPort& port, const CommandEvent& event) {
@@ -269,11 +262,12 @@ void openCommand(Workspace& ws, WindowPort& port, int image) {
 
 void saveCommand(Workspace& ws, WindowPort& port) {
   // The save dialog starts at its first filter and leaves the open dialogs'
-  // remembered filter alone.
+  // remembered filter alone. The program never changes its working
+  // directory, so it is still the start directory, where the CMD templates
+  // are looked for first.
   const FileChoice choice = port.askSaveFile(str::SaveTitle, 0);
   if (!choice.chosen) return;
-  saveOutput(ws, port, choice.path, choice.filterIndex,
-             defaultTemplateDirs(recordedStartDirectory()));
+  saveOutput(ws, port, choice.path, choice.filterIndex, defaultTemplateDirs(startDirectory()));
 }
 
 bool canCompare(const Workspace& ws) {
