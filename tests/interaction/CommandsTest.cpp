@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "interaction/Commands.h"
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
+#include "tests/interaction/Fixture.h"
+#include "tests/support/RecordingPort.h"
+
+namespace orelith {
+namespace {
+
+using test::PortEvent;
+using test::RecordingPort;
+using Events = std::vector<PortEvent>;
+
+PortEvent ev(PortEvent::Kind kind, int id = 0, bool on = false, int value = 0) {
+  PortEvent e{kind, id, on, {}};
+  e.value = value;
+  return e;
+}
+constexpr auto Enable = PortEvent::Enable;
+constexpr auto Repaint = PortEvent::Repaint;
+
+CommandEvent cmd(int id, CommandCode code = CommandCode::Clicked, bool checked = false) {
+  return {id, code, checked, {}};
+}
+
+struct CommandRow {
+  const char* name;
+  std::uint32_t options;
+  CommandEvent event;
+  bool handled;
+  Events effects;  // everything the window sees, in order
+};
+
+// The command table and the enabling rules of the main window, on a searched,
+// unpaired measurement.
+TEST(Commands, EachEventHasExactlyItsEffects) {
+  const CommandRow rows[] = {
+      {"CustomColorsTicked",
+       0,
+       cmd(ctl::CustomColorsBlue, CommandCode::Clicked, true),
+       true,
+       {ev(Enable, ctl::RangeBlue, false), ev(Repaint, 0)}},
+      {"GreenCustomColorsInMoveMode",
+       OPT_MOVE_MODE,
+       cmd(ctl::CustomColorsGreen, CommandCode::Other),
+       true,
+       {ev(Enable, ctl::RangeGreen, true), ev(Repaint, 1)}},
+      {"MoveTicked",
+       0,
+       cmd(ctl::Move, CommandCode::Clicked, true),
+       true,
+       {ev(Enable, 24, true), ev(Enable, 25, true), ev(Enable, 26, true), ev(Enable, 27, true),
+        ev(Repaint, 0), ev(Repaint, 1)}},
+      {"SearchGreysResetAndCalculate",
+       0,
+       cmd(ctl::SearchGreen),
+       true,
+       {ev(PortEvent::ListRefill), ev(Enable, ctl::CompareImages, true),
+        ev(Enable, ctl::ResetSelection, false), ev(PortEvent::Menu, menu::Save, true),
+        ev(Enable, ctl::CalculateMagnitudes, false)}},
+      {"ButtonNeedsAClick", 0, cmd(ctl::SearchGreen, CommandCode::Other), false, {}},
+      {"FieldNeedsATextChange", 0, cmd(ctl::BackgroundFieldBlue), false, {}},
+      {"CurveViewGreen",
+       OPT_MOVE_MODE,
+       cmd(ctl::CurveViewGreen, CommandCode::Clicked, true),
+       true,
+       {ev(Repaint, 1)}},
+      {"ResetSelection", 0, cmd(ctl::ResetSelection), true, {ev(Repaint, 0), ev(Repaint, 1)}},
+      {"CalculateWithoutCalibrationBeeps",
+       0,
+       cmd(ctl::CalculateMagnitudes),
+       true,
+       {ev(PortEvent::Beep)}},
+      {"DisplayDialog",
+       0,
+       cmd(menu::Display, CommandCode::Other),
+       true,
+       {ev(PortEvent::Dialog, dlg::Display)}},
+      {"ExitStopsOnlyTheRunningTimer",
+       OPT_AUTO_UPDATE_GREEN,
+       cmd(menu::Exit),
+       true,
+       {ev(PortEvent::TimerStop, timer::AutoUpdateGreen), ev(PortEvent::Quit)}},
+      {"UnknownControl", 0, cmd(14), false, {}},
+  };
+  for (const CommandRow& row : rows) {
+    auto ws = test::searchedPair(false);
+    ws->optionFlags = row.options;
+    ws->searchRect[kBlue] = {1, 2, 3, 4};
+    RecordingPort port;
+    EXPECT_EQ(dispatchCommand(*ws, port, row.event), row.handled) << row.name;
+    EXPECT_EQ(port.events, row.effects) << row.name;
+  }
+}
+
+TEST(Commands, AutoUpdateRunsOneTimerAtATime) {
+  auto ws = test::searchedPair(false);
+  RecordingPort port;
+  dispatchCommand(*ws, port, cmd(ctl::AutoUpdateBlue, CommandCode::Clicked, true));
+  ws->display.autoUpdateFrequency = 24;
+  dispatchCommand(*ws, port, cmd(ctl::AutoUpdateGreen, CommandCode::Clicked, true));
+  dispatchCommand(*ws, port, cmd(ctl::AutoUpdateGreen, CommandCode::Clicked, false));
+  // Periods by hand: 1000 / 1 + 0.5 and 1000 / 24 + 0.5, truncated.
+  EXPECT_EQ(port.events,
+            (Events{ev(PortEvent::TimerStart, 14, true, 1000),
+                    ev(PortEvent::Check, ctl::AutoUpdateBlue, false), ev(PortEvent::TimerStop, 14),
+                    ev(PortEvent::TimerStart, 17, true, 42), ev(PortEvent::TimerStop, 17)}));
+  EXPECT_EQ(ws->optionFlags & (OPT_AUTO_UPDATE_BLUE | OPT_AUTO_UPDATE_GREEN), 0u);
+  port.clear();
+  ws->optionFlags |= OPT_MOVE_MODE;
+  EXPECT_TRUE(timerFired(*ws, port, 17));
+  EXPECT_TRUE(timerFired(*ws, port, 14));
+  EXPECT_FALSE(timerFired(*ws, port, 15));
+  EXPECT_EQ(port.repaints(), (std::vector<int>{0, 0}));
+}
+
+TEST(Commands, SlidersKeepTheirBitsAndFoldTheBackground) {
+  auto ws = test::searchedPair(false);
+  RecordingPort port;
+  ws->optionFlags = OPT_CUSTOM_COLORS_GREEN | OPT_AUTO_UPDATE_BLUE | OPT_MOVE_MODE;
+  sliderReleased(*ws, port, ctl::RangeBlue, 1);
+  EXPECT_EQ(ws->optionFlags,
+            OPT_CUSTOM_COLORS_GREEN | OPT_AUTO_UPDATE_BLUE | OPT_MOVE_MODE | OPT_RANGE_ONE_BLUE);
+  sliderReleased(*ws, port, ctl::RangeBlue, 2);
+  sliderReleased(*ws, port, ctl::RangeGreen, 7);  // move mode: the blue panel shows it
+  EXPECT_EQ(ws->optionFlags, OPT_CUSTOM_COLORS_GREEN | OPT_AUTO_UPDATE_BLUE | OPT_MOVE_MODE);
+  EXPECT_EQ(port.repaints(), (std::vector<int>{0, 0, 0}));
+  sliderMoved(*ws, ctl::BackgroundSliderGreen, 500);
+  EXPECT_EQ(ws->display.backgroundOffset[kGreen], 128);
+  port.clear();
+  ws->display.backgroundField[kGreen] = 150;
+  sliderReleased(*ws, port, ctl::BackgroundSliderGreen, -40);
+  EXPECT_EQ(ws->backgroundLevel[kGreen], 110);  // field 150 - 40
+  EXPECT_EQ(port.events.back(), ev(PortEvent::Slider, ctl::BackgroundSliderGreen));
+}
+
+TEST(Commands, RefusalsFollowTheWorkflow) {
+  auto ws = test::searchedPair(false);
+  EXPECT_TRUE(canCompare(*ws));
+  EXPECT_FALSE(canCalculate(*ws));
+  ws->optionFlags |= OPT_PAIR_ENTRY;
+  EXPECT_FALSE(canCompare(*ws));
+  ws = test::searchedPair(true);
+  EXPECT_FALSE(canCompare(*ws));
+  ws->calibration = {{{0, 0}}, 1};
+  EXPECT_TRUE(canCalculate(*ws));
+}
+
+TEST(Commands, FileDialogsKeepTheOpenFilter) {
+  auto ws = test::makeWorkspace();
+  RecordingPort port;
+  ws->openFilterIndex = 3;  // the green filter turns blue for the blue image
+  openCommand(*ws, port, kBlue);
+  port.nextOpenFile = {true, "/nonexistent/x.g", 3};
+  openCommand(*ws, port, kBlue);
+  saveCommand(*ws, port);
+  EXPECT_EQ(port.events, (Events{ev(PortEvent::OpenFile, str::OpenBlueTitle, false, 4),
+                                 ev(PortEvent::OpenFile, str::OpenBlueTitle, false, 4),
+                                 ev(PortEvent::Message, str::UnableToOpenFile),
+                                 ev(PortEvent::SaveFile, str::SaveTitle, false, 0)}));
+  EXPECT_EQ(ws->openFilterIndex, 3);
+  EXPECT_EQ(ws->progressFlags, 0u);
+}
+
+}  // namespace
+}  // namespace orelith
