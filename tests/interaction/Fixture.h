@@ -22,7 +22,11 @@ inline std::unique_ptr<Workspace> searchedPair(bool paired) {
     ws->progressFlags |= kLoadedBit[image];
     searchStars(*ws, port, image);
   }
-  if (paired) compareImages(*ws, port);
+  if (paired) {
+    ws->optionFlags = OPT_MOVE_MANUALLY;  // at offset (0, 0)
+    compareImages(*ws, port);
+    ws->optionFlags = 0;
+  }
   return ws;
 }
 
