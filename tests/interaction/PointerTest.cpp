@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include "interaction/Pointer.h"
+#include "interaction/Selection.h"
+#include "resources/ControlIds.h"
+#include "tests/interaction/Fixture.h"
+#include "tests/support/RecordingPort.h"
+
+namespace orelith {
+namespace {
+
+using test::PortEvent;
+using test::RecordingPort;
+
+// Client point of image pixel (x, y) in panel `image`.
+int cx(int image, int x) { return (image == kBlue ? 6 : 389) + x; }
+int cy(int y) { return 33 + y; }
+
+TEST(Pointer, DragCoversPressedAndReleasedPixels) {
+  // Cases and results from the description of the drag.
+  const int rows[][6] = {{10, 20, 9, 19}, {10, 20, 10, 20}, {10, 20, 100, 200}};
+  const SearchRect expected[] = {{9, 19, 11, 21}, {10, 20, 11, 21}, {10, 20, 101, 201}};
+  for (int i = 0; i < 3; ++i) {
+    auto ws = test::makeWorkspace();
+    ws->progressFlags = PRG_BLUE_LOADED;
+    ws->offsetX = 3;
+    RecordingPort port;
+    const int* r = rows[i];
+    ASSERT_TRUE(leftButtonPressed(*ws, port, cx(0, r[0]), cy(r[1])));
+    pointerMoved(*ws, port, cx(0, r[2]), cy(r[3]), ctl::BlueFrame);
+    ASSERT_TRUE(leftButtonReleased(*ws, port, cx(0, r[2]), cy(r[3])));
+    for (int image : {kBlue, kGreen}) {
+      const SearchRect& got = ws->searchRect[image];
+      EXPECT_EQ(
+          (std::array{got.left, got.top, got.right, got.bottom}),
+          (std::array{expected[i].left, expected[i].top, expected[i].right, expected[i].bottom}));
+    }
+    const PortEvent& band =
+        port.events[static_cast<std::size_t>(port.indexOf(PortEvent::RubberBand))];
+    const SearchRect& e = expected[i];
+    EXPECT_EQ((std::array{band.rect[0], band.rect[1], band.rect[2], band.rect[3]}),
+              (std::array{e.left + 5, e.top + 32, e.right + 7, e.bottom + 34}));
+    EXPECT_FALSE(ws->optionFlags & OPT_DRAGGING);
+    EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
+  }
+}
+
+TEST(Pointer, HelpAndReadouts) {
+  auto ws = test::searchedPair(false);
+  const std::pair<int, int> help[] = {{ctl::BlueFrame, 99},
+                                      {ctl::StarList, 86},
+                                      {ctl::Move, 87},
+                                      {ctl::SearchGreen, 83},
+                                      {0, 67},
+                                      {14, 67},
+                                      {35, 67},
+                                      {40001, 67}};
+  for (const auto& [id, string] : help) EXPECT_EQ(helpString(*ws, id), string) << id;
+  ws->progressFlags = 0;
+  EXPECT_EQ(helpString(*ws, ctl::GreenFrame), 70);
+  EXPECT_EQ(helpString(*ws, ctl::StarList), 67);
+  RecordingPort port;
+  pointerMoved(*ws, port, cx(1, 30), cy(30), ctl::GreenFrame);
+  pointerMoved(*ws, port, 385, cy(30), ctl::GreenFrame);  // on the frame, off the panel
+  EXPECT_EQ(port.events[1], (PortEvent{PortEvent::Status, 1, false, "@(30|30)"}));
+  EXPECT_EQ(port.events[2], (PortEvent{PortEvent::Status, 2, false, "500"}));
+  EXPECT_EQ(port.count(PortEvent::Status), 4);
+  EXPECT_EQ(port.events[4].value, static_cast<int>(PointerShape::Arrow));
+}
+
+TEST(Pointer, ClicksSelectStarsAndDoubleClicksOpenPairs) {
+  struct Row {
+    const char* name;
+    bool paired;
+    std::uint32_t options;
+    int image, x, y;
+    int blue, green;  // selection afterwards
+    StarRowKey revealed;
+  };
+  const Row rows[] = {
+      {"Paired", true, 0, kGreen, 15, 10, 1, 1, {1, 1}},
+      {"PairedWithoutPartner", true, 0, kBlue, 20, 10, 2, -1, {2, -1}},
+      {"Unpaired", false, 0, kGreen, 30, 30, -1, 2, {-1, 2}},
+      {"PairEntryKeepsTheOther", false, OPT_PAIR_ENTRY, kGreen, 30, 30, 0, 2, {-1, 2}},
+      {"NoStar", true, 0, kBlue, 12, 10, 0, 0, {-9, -9}},
+  };
+  for (const Row& row : rows) {
+    auto ws = test::searchedPair(row.paired);
+    ws->optionFlags = row.options;
+    ws->selectedStar[kBlue] = ws->selectedStar[kGreen] = 0;
+    RecordingPort port;
+    EXPECT_TRUE(leftButtonReleased(*ws, port, cx(row.image, row.x), cy(row.y))) << row.name;
+    EXPECT_EQ(ws->selectedStar[kBlue], row.blue) << row.name;
+    EXPECT_EQ(ws->selectedStar[kGreen], row.green) << row.name;
+    const int reveal = port.indexOf(PortEvent::Reveal);
+    if (row.revealed.blue == -9) {
+      EXPECT_EQ(reveal, -1) << row.name;
+      continue;
+    }
+    ASSERT_GE(reveal, 0) << row.name;
+    const PortEvent& e = port.events[static_cast<std::size_t>(reveal)];
+    EXPECT_EQ((StarRowKey{e.rect[0], e.rect[1]}), row.revealed) << row.name;
+    EXPECT_TRUE(ws->optionFlags & OPT_SELECTION_SHOWN);
+    // The double click's second half: only a star with a partner opens.
+    leftButtonDoubleClicked(*ws, port, cx(row.image, row.x), cy(row.y));
+    EXPECT_EQ(port.count(PortEvent::Dialog), row.paired && row.green != -1 ? 1 : 0) << row.name;
+  }
+}
+
+TEST(Selection, MarkersAndListRows) {
+  auto ws = test::searchedPair(true);
+  ws->calibration = {{{0, 0}, {1, 1}}, 2};
+  ws->optionFlags = OPT_CURVE_VIEW_GREEN;
+  ws->picture[kGreen][7 * kPictureStride + 5 * 3 + 1] = 253;  // marker of entry 1
+  ws->picture[kGreen][7 * kPictureStride + 6 * 3 + 1] = 252;  // no entry 2
+  RecordingPort port;
+  leftButtonReleased(*ws, port, cx(1, 6), cy(7));
+  EXPECT_EQ(port.count(PortEvent::Reveal), 0);
+  leftButtonReleased(*ws, port, cx(1, 5), cy(7));
+  EXPECT_EQ(ws->selectedStar[kBlue], 1);
+  EXPECT_EQ(ws->selectedStar[kGreen], 1);
+  port.clear();
+  selectStarFromList(*ws, port, std::nullopt);
+  selectStarFromList(*ws, port, StarRowKey{1, -1});
+  EXPECT_EQ(port.repaints(), std::vector<int>{1});
+  openPropertiesFromList(*ws, port);
+  EXPECT_EQ(port.count(PortEvent::Dialog), 0);
+  selectStarFromList(*ws, port, StarRowKey{0, 0});
+  port.clear();
+  openPropertiesFromList(*ws, port);
+  EXPECT_EQ(port.events,
+            (std::vector<PortEvent>{{PortEvent::Dialog, dlg::StarProperties, false, {}},
+                                    {PortEvent::Repaint, 1, false, {}}}));
+}
+
+}  // namespace
+}  // namespace orelith
