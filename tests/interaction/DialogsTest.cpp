@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "interaction/AlgorithmDialog.h"
+#include "interaction/ColorDialog.h"
+#include "interaction/DisplayDialog.h"
+#include "interaction/MainWindowLayout.h"
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
+#include "tests/support/RecordingPort.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace orelith {
+namespace {
+
+using test::PortEvent;
+using test::RecordingPort;
+
+// A number field of dialog 108, 107 or 116 typed into: its text afterwards
+// and whether it beeped.
+struct FieldRow {
+  int dialog;
+  int field;
+  const char* typed;
+  const char* shown;
+  bool beep;
+};
+
+TEST(Dialogs, NumberFieldsPutTheirBoundsBack) {
+  auto ws = test::makeWorkspace();
+  const FieldRow rows[] = {{108, algodlg::Coefficients, "11", "10", true},
+                           {108, algodlg::Coefficients, "0", "0", false},
+                           {108, algodlg::PixelPerStar, "600", "512", true},
+                           {108, algodlg::HotPixel, "", "", false},
+                           {107, displaydlg::Frequency, "30", "24", true},
+                           {107, displaydlg::Frequency, "", "1", true},
+                           {116, colordlg::FirstField + 18, "300", "255", true},
+                           {116, colordlg::FirstField, "-4", "0", true}};
+  for (const FieldRow& row : rows) {
+    RecordingPort port;
+    AlgorithmDialog a = openAlgorithmDialog(*ws);
+    DisplayDialog d = openDisplayDialog(*ws);
+    ColorDialog c = openColorDialog(*ws);
+    if (row.dialog == 108) algorithmFieldChanged(a, port, row.field, row.typed);
+    if (row.dialog == 107) displayFrequencyChanged(d, *ws, port, row.typed);
+    if (row.dialog == 116) colorFieldChanged(c, port, row.field, row.typed);
+    std::vector<DialogControl>& controls = row.dialog == 107   ? d.controls
+                                           : row.dialog == 116 ? c.controls
+                                                               : a.controls;
+    EXPECT_EQ(dialogControl(controls, row.field).text, row.shown) << row.field << row.typed;
+    EXPECT_EQ(port.count(PortEvent::Beep), row.beep ? 1 : 0) << row.field << row.typed;
+    algorithmOk(*ws, port, a);
+    colorOk(*ws, port, c);
+  }
+  // Stored by OK (the colour field 1045 is byte 18) or, the frequency, at once.
+  EXPECT_EQ(ws->algorithm.coefficientCount, 0);
+  EXPECT_EQ(ws->algorithm.pixelPerStar, 512);
+  EXPECT_EQ(ws->algorithm.hotPixelValue, 0);
+  EXPECT_EQ(ws->display.autoUpdateFrequency, 1);
+  EXPECT_EQ(ws->display.colorTable[18], 255);
+  EXPECT_EQ(ws->display.colorTable[0], 0);
+}
+
+TEST(Dialogs, AlgorithmOkWritesOnlyTouchedBoxes) {
+  auto ws = test::makeWorkspace();
+  ws->optionFlags = OPT_MOVE_MANUALLY | OPT_MOVE_MODE;
+  AlgorithmDialog d = openAlgorithmDialog(*ws);
+  EXPECT_TRUE(dialogControl(d.controls, algodlg::Standard).checked);
+  EXPECT_TRUE(dialogControl(d.controls, algodlg::SubtractBackground).checked);
+  EXPECT_EQ(dialogControl(d.controls, algodlg::MaxStarsGreen).text, "256");
+  algorithmBoxClicked(d, algodlg::RotateImages, true);
+  EXPECT_FALSE(dialogControl(d.controls, algodlg::Manually).enabled);
+  algorithmBoxClicked(d, algodlg::AutoBackground, true);
+  RecordingPort port;
+  algorithmOk(*ws, port, d);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND);
+  EXPECT_EQ(port.visible(ctl::Move), false);
+  EXPECT_EQ(port.repaints(), std::vector<int>{0});  // the move overlay leaves the panel
+  ws->optionFlags |= OPT_PAIR_ENTRY;
+  EXPECT_FALSE(dialogControl(openAlgorithmDialog(*ws).controls, algodlg::RotateImages).enabled);
+}
+
+TEST(Dialogs, DisplayOkRunsTheAutoUpdateRule) {
+  auto ws = test::makeWorkspace();
+  DisplayDialog d = openDisplayDialog(*ws);
+  for (int id : {displaydlg::CustomColorsBlue, displaydlg::AutoUpdateBlue,
+                 displaydlg::ComplexOutput, displaydlg::ThickStars})
+    EXPECT_FALSE(dialogControl(d.controls, id).checked);
+  EXPECT_TRUE(dialogControl(d.controls, displaydlg::DrawCalibration).checked);
+  for (int id :
+       {displaydlg::AutoUpdateBlue, displaydlg::AutoUpdateGreen, displaydlg::DrawCalibration})
+    displayBoxClicked(d, id, id != displaydlg::DrawCalibration);
+  RecordingPort port;
+  displayOk(*ws, port, d);
+  EXPECT_EQ(ws->optionFlags, OPT_AUTO_UPDATE_GREEN | OPT_HIDE_CALIBRATION);
+  EXPECT_EQ(port.count(PortEvent::TimerStart), 2);
+  EXPECT_EQ(port.events.back(), (PortEvent{PortEvent::TimerStart, 17, true, {}, {}, 1000}));
+  ws->selectedStar[kBlue] = 3;
+  displayDeselect(*ws, port);
+  EXPECT_EQ(ws->selectedStar[kBlue], -1);
+}
+
+TEST(Dialogs, MainWindowTables) {
+  const auto controls = mainWindowControls();
+  ASSERT_EQ(controls.size(), 32u);
+  // Creation order as the window's control table gives it.
+  const int order[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13, 15, 16, 18, 19,
+                       20, 28, 21, 22, 23, 24, 25, 26, 27, 29, 30, 31, 32, 33, 34, 9};
+  for (std::size_t i = 0; i < controls.size(); ++i) EXPECT_EQ(controls[i].id, order[i]);
+  EXPECT_EQ(findControl(ctl::CalculateMagnitudes)->x, 387);
+  EXPECT_FALSE(findControl(ctl::ArrowUp)->visible);
+  EXPECT_EQ(mainMenu().size(), 9u);
+  ASSERT_EQ(fileFilters(str::OpenFilters).size(), 5u);
+  EXPECT_EQ(fileFilters(str::OpenFilters)[3].label, "Blue ST6 Files (*.b)");
+  ASSERT_EQ(fileFilters(str::SaveFilters).size(), 3u);
+  EXPECT_EQ(fileFilters(str::SaveFilters)[0].pattern, "*.html");
+  EXPECT_EQ(startDirectory().back(), '/');
+}
+
+}  // namespace
+}  // namespace orelith
