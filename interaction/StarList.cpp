@@ -1,9 +1,11 @@
 #include "interaction/StarList.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace orelith {
 namespace {
@@ -14,25 +16,32 @@ void cell(StarListRow& row, int column, const char* format, Args... args) {
   std::snprintf(row.cells[column], kCellChars + 1, format, args...);
 }
 
+// Decimal integers without the cost of a format string: a refill writes
+// thousands of them.
+void number(StarListRow& row, int column, long value) {
+  char* cell = row.cells[column];
+  *std::to_chars(cell, cell + kCellChars, value).ptr = '\0';
+}
+
 void blueCells(const Workspace& ws, StarListRow& row, int b) {
   const StarRecord& s = star(ws, kBlue, b);
-  cell(row, 1, "%u", static_cast<unsigned>(s.brightness));
+  number(row, 1, static_cast<long>(s.brightness));
   formatLg(s.lgBrightness, row.cells[2]);
-  cell(row, 3, "%u", static_cast<unsigned>(s.pixelCount));
+  number(row, 3, s.pixelCount);
 }
 
 void greenCells(const Workspace& ws, StarListRow& row, int g) {
   const StarRecord& s = star(ws, kGreen, g);
-  cell(row, 4, "%u", static_cast<unsigned>(s.brightness));
+  number(row, 4, static_cast<long>(s.brightness));
   formatLg(s.lgBrightness, row.cells[5]);
-  cell(row, 6, "%u", static_cast<unsigned>(s.pixelCount));
+  number(row, 6, s.pixelCount);
 }
 
 StarListRow& append(StarListRows& out, int blue, int green) {
   StarListRow& row = out.rows[out.count++];
   row.key = {blue, green};
   for (auto& text : row.cells) text[0] = '\0';
-  cell(row, 0, "%d", (blue != kNoStar ? blue : green) + 1);
+  number(row, 0, (blue != kNoStar ? blue : green) + 1);
   return row;
 }
 
@@ -76,11 +85,15 @@ void formatLg(double lg, char (&out)[kCellChars + 1]) {
   // to five digits says how many of them stand before the point (9.99996
   // becomes 10, with three decimals); values below 1 keep five decimals.
   char scientific[32];
-  std::snprintf(scientific, sizeof scientific, "%.4e", lg);
-  const char* e = std::strchr(scientific, 'e');
-  const int exponent = e != nullptr ? std::atoi(e + 1) : 0;
+  char* const sciEnd = std::to_chars(scientific, scientific + sizeof scientific, lg,
+                                     std::chars_format::scientific, 4)
+                           .ptr;
+  const char* e = std::find(scientific, sciEnd, 'e');
+  int exponent = 0;
+  if (e != sciEnd) std::from_chars(e + (e[1] == '+' ? 2 : 1), sciEnd, exponent);
   const int decimals = std::clamp(4 - exponent, 0, 5);
-  std::snprintf(out, sizeof out, "%.*f", decimals, lg);
+  const auto fixed = std::to_chars(out, out + kCellChars, lg, std::chars_format::fixed, decimals);
+  *(fixed.ec == std::errc() ? fixed.ptr : out) = '\0';
   char* point = std::strchr(out, '.');
   if (point == nullptr) {
     const std::size_t n = std::strlen(out);
