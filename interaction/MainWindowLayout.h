@@ -55,7 +55,7 @@ struct ControlSpec {
 
 // The 32 controls in the order they are created.
 std::span<const ControlSpec> mainWindowControls();
-// The spec of control `id`, or nullptr.
+// The entry of control `id`, or nullptr.
 const ControlSpec* findControl(int id);
 
 struct MenuItemSpec {
