@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
 #include "resources/ControlIds.h"
@@ -17,29 +19,25 @@ int cx(int image, int x) { return (image == kBlue ? 6 : 389) + x; }
 int cy(int y) { return 33 + y; }
 
 TEST(Pointer, DragCoversPressedAndReleasedPixels) {
-  // Cases and results from the description of the drag.
-  const int rows[][6] = {{10, 20, 9, 19}, {10, 20, 10, 20}, {10, 20, 100, 200}};
-  const SearchRect expected[] = {{9, 19, 11, 21}, {10, 20, 11, 21}, {10, 20, 101, 201}};
-  for (int i = 0; i < 3; ++i) {
+  // Press, release and rectangle from the description of the drag.
+  const std::array<int, 8> rows[] = {{10, 20, 9, 19, 9, 19, 11, 21},
+                                     {10, 20, 10, 20, 10, 20, 11, 21},
+                                     {10, 20, 100, 200, 10, 20, 101, 201}};
+  for (const auto& r : rows) {
     auto ws = test::makeWorkspace();
     ws->progressFlags = PRG_BLUE_LOADED;
     ws->offsetX = 3;
     RecordingPort port;
-    const int* r = rows[i];
     ASSERT_TRUE(leftButtonPressed(*ws, port, cx(0, r[0]), cy(r[1])));
     pointerMoved(*ws, port, cx(0, r[2]), cy(r[3]), ctl::BlueFrame);
     ASSERT_TRUE(leftButtonReleased(*ws, port, cx(0, r[2]), cy(r[3])));
-    for (int image : {kBlue, kGreen}) {
-      const SearchRect& got = ws->searchRect[image];
-      EXPECT_EQ(
-          (std::array{got.left, got.top, got.right, got.bottom}),
-          (std::array{expected[i].left, expected[i].top, expected[i].right, expected[i].bottom}));
-    }
-    const PortEvent& band =
-        port.events[static_cast<std::size_t>(port.indexOf(PortEvent::RubberBand))];
-    const SearchRect& e = expected[i];
-    EXPECT_EQ((std::array{band.rect[0], band.rect[1], band.rect[2], band.rect[3]}),
-              (std::array{e.left + 5, e.top + 32, e.right + 7, e.bottom + 34}));
+    for (const SearchRect& got : ws->searchRect)
+      EXPECT_EQ((std::array{got.left, got.top, got.right, got.bottom}),
+                (std::array{r[4], r[5], r[6], r[7]}));
+    const int* band =
+        port.events[static_cast<std::size_t>(port.indexOf(PortEvent::RubberBand))].rect;
+    EXPECT_EQ((std::array{band[0], band[1], band[2], band[3]}),
+              (std::array{r[4] + 5, r[5] + 32, r[6] + 7, r[7] + 34}));
     EXPECT_FALSE(ws->optionFlags & OPT_DRAGGING);
     EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
   }
