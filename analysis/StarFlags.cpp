@@ -1,0 +1,148 @@
+#include "analysis/StarFlags.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace orelith {
+namespace {
+
+// A flat top needs this many pixels at the maximum, and a peak this many sky
+// sigmas above the sky, so that chance ties of a faint star do not count.
+constexpr int kFlatTopPixels = 3;
+constexpr double kFlatTopSigmas = 50.0;
+constexpr double kBlendSigmas = 5.0;
+
+// Value below which `share` of the histogram's `total` counts lie.
+int percentile(const std::vector<std::uint32_t>& histogram, std::uint64_t total, double share) {
+  const auto target = static_cast<std::uint64_t>(share * static_cast<double>(total));
+  std::uint64_t seen = 0;
+  for (int v = 0; v < static_cast<int>(histogram.size()); ++v) {
+    seen += histogram[v];
+    if (seen > target) return v;
+  }
+  return 65535;
+}
+
+bool touchesBorder(const StarRecord& s, const SearchRect& r) {
+  for (int p = 0; p < s.pixelCount; ++p) {
+    const int x = s.pixels[p].x, y = s.pixels[p].y;
+    if (x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1) return true;
+  }
+  return false;
+}
+
+bool saturated(const Workspace& ws, int image, const StarRecord& s, const FlagLimits& limits) {
+  int peak = 0, atPeak = 0;
+  for (int p = 0; p < s.pixelCount; ++p) {
+    const int v = pixelAt(ws, image, s.pixels[p].x, s.pixels[p].y);
+    if (v > peak) {
+      peak = v;
+      atPeak = 0;
+    }
+    if (v == peak) ++atPeak;
+  }
+  if (peak >= limits.saturation) return true;
+  return atPeak >= kFlatTopPixels && peak - limits.sky.level >= kFlatTopSigmas * limits.sky.sigma;
+}
+
+// Star pixels by value, highest first, with their row-major keys for lookups.
+struct PeakSearch {
+  int count = 0;
+  int order[kMaxStarPixels];
+  int key[kMaxStarPixels];  // sorted ascending, with the matching pixel index
+  int keyIndex[kMaxStarPixels];
+  int parent[kMaxStarPixels];
+  int top[kMaxStarPixels];  // highest pixel of each component root
+  int value[kMaxStarPixels];
+  bool done[kMaxStarPixels];
+
+  int find(int i) {
+    while (parent[i] != i) i = parent[i] = parent[parent[i]];
+    return i;
+  }
+  int indexOf(int x, int y) const {
+    const int k = y * kImageWidth + x;
+    const int* at = std::lower_bound(key, key + count, k);
+    return at != key + count && *at == k ? keyIndex[at - key] : -1;
+  }
+};
+
+void prepare(const Workspace& ws, int image, const StarRecord& s, PeakSearch& ps) {
+  ps.count = s.pixelCount;
+  for (int i = 0; i < ps.count; ++i) {
+    ps.order[i] = i;
+    ps.parent[i] = i;
+    ps.top[i] = i;
+    ps.done[i] = false;
+    ps.value[i] = pixelAt(ws, image, s.pixels[i].x, s.pixels[i].y);
+    ps.key[i] = i;
+  }
+  std::sort(ps.order, ps.order + ps.count, [&](int a, int b) { return ps.value[a] > ps.value[b]; });
+  auto keyOf = [&](int i) { return s.pixels[i].y * kImageWidth + s.pixels[i].x; };
+  std::sort(ps.key, ps.key + ps.count, [&](int a, int b) { return keyOf(a) < keyOf(b); });
+  for (int i = 0; i < ps.count; ++i) {
+    ps.keyIndex[i] = ps.key[i];
+    ps.key[i] = keyOf(ps.keyIndex[i]);
+  }
+}
+
+}  // namespace
+
+SkyNoise measureSkyNoise(const Workspace& ws, int image) {
+  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  std::vector<std::uint32_t> histogram(65536, 0);
+  std::uint64_t total = 0;
+  for (int x = r.left; x < r.right; ++x) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
+      ++histogram[pixelAt(ws, image, x, y)];
+      ++total;
+    }
+  }
+  if (total == 0) return {static_cast<double>(ws.backgroundLevel[image]), 1.0};
+  const int median = percentile(histogram, total, 0.5);
+  const int low = percentile(histogram, total, 0.15866);
+  return {static_cast<double>(median), std::max(1.0, static_cast<double>(median - low))};
+}
+
+// Pixels join in falling order (a watershed); where two components meet, the
+// lower one's peak stands above that level by its prominence.
+bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits& limits) {
+  const StarRecord& s = star(ws, image, number);
+  PeakSearch ps;
+  prepare(ws, image, s, ps);
+  const double skyVar = limits.sky.sigma * limits.sky.sigma;
+  for (int n = 0; n < ps.count; ++n) {
+    const int i = ps.order[n];
+    ps.done[i] = true;
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int j = ps.indexOf(s.pixels[i].x + dx, s.pixels[i].y + dy);
+        if (j < 0 || j == i || !ps.done[j]) continue;
+        int a = ps.find(i), b = ps.find(j);
+        if (a == b) continue;
+        if (a != i) {
+          const int lowTop = std::min(ps.value[ps.top[a]], ps.value[ps.top[b]]);
+          const double signal = std::max(0.0, lowTop - limits.sky.level) / limits.gain;
+          const double noise = std::sqrt(2.0 * (skyVar + signal));
+          if (lowTop - ps.value[i] > kBlendSigmas * noise) return true;
+        }
+        if (a == i || ps.value[ps.top[b]] >= ps.value[ps.top[a]]) std::swap(a, b);
+        ps.parent[b] = a;
+      }
+    }
+  }
+  return false;
+}
+
+std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const FlagLimits& limits) {
+  const StarRecord& s = star(ws, image, number);
+  std::uint32_t flags = 0;
+  if (saturated(ws, image, s, limits)) flags |= FLAG_SATURATED;
+  if (touchesBorder(s, clippedToImage(ws.searchRect[image]))) flags |= FLAG_EDGE;
+  if (hasSecondPeak(ws, image, number, limits)) flags |= FLAG_BLENDED;
+  return flags;
+}
+
+}  // namespace orelith

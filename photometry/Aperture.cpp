@@ -1,0 +1,185 @@
+#include "photometry/Aperture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace orelith {
+namespace {
+
+constexpr double kMagPerLn = 1.0857362047581294;  // 2.5 / ln 10
+constexpr int kMinSkyPixels = 10;
+constexpr int kClipRounds = 10;
+constexpr double kClipSigmas = 3.0;
+constexpr int kMaxAnnulusPixels = 61 * 61;
+// Radii of the first look at each star when the FWHM is not yet known.
+constexpr double kProbeRadius = 5.0, kProbeInner = 8.0, kProbeOuter = 12.0;
+
+// Integral of sqrt(r^2 - x^2) - h over x, up to a constant.
+double segment(double x, double h, double r) {
+  return 0.5 * (x * std::sqrt(std::max(0.0, r * r - x * x)) + r * r * std::asin(x / r)) - h * x;
+}
+
+// Circle area with x0 < x < x1 and y > h, for h >= 0.
+double areaAbove(double x0, double x1, double h, double r) {
+  if (h >= r) return 0.0;
+  const double s = std::sqrt(r * r - h * h);
+  return segment(std::clamp(x1, -s, s), h, r) - segment(std::clamp(x0, -s, s), h, r);
+}
+
+struct SkyEstimate {
+  double level, sigma;
+  int kept;
+};
+
+// Median of the sorted values[lo, hi) and their standard deviation from the
+// prefix sums, narrowed to median +- 3 sigma until nothing changes.
+SkyEstimate clippedSky(const std::uint16_t* values, int n) {
+  double sum[kMaxAnnulusPixels + 1], square[kMaxAnnulusPixels + 1];
+  sum[0] = square[0] = 0.0;
+  for (int i = 0; i < n; ++i) {
+    sum[i + 1] = sum[i] + values[i];
+    square[i + 1] = square[i] + static_cast<double>(values[i]) * values[i];
+  }
+  int lo = 0, hi = n;
+  SkyEstimate e{0.0, 0.0, 0};
+  for (int round = 0; round < kClipRounds && hi > lo; ++round) {
+    const int m = lo + (hi - lo) / 2;
+    e.level = (hi - lo) % 2 ? values[m] : 0.5 * (values[m - 1] + values[m]);
+    const double count = hi - lo, mean = (sum[hi] - sum[lo]) / count;
+    e.sigma = std::sqrt(std::max(0.0, (square[hi] - square[lo]) / count - mean * mean));
+    e.kept = hi - lo;
+    const double low = e.level - kClipSigmas * e.sigma, high = e.level + kClipSigmas * e.sigma;
+    const int newLo = static_cast<int>(std::lower_bound(values, values + n, low) - values);
+    const int newHi = static_cast<int>(std::upper_bound(values, values + n, high) - values);
+    if (newLo == lo && newHi == hi) break;
+    lo = newLo;
+    hi = newHi;
+  }
+  return e;
+}
+
+bool coveredByStar(const Workspace& ws, int image, const SearchRect& r, int x, int y) {
+  if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
+  return labelAt(ws, image, x, y) < kLabelNoStar;
+}
+
+SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
+                       const ApertureSettings& s) {
+  const SearchRect rect = clippedToImage(ws.searchRect[image]);
+  std::uint16_t values[kMaxAnnulusPixels];
+  int n = 0;
+  const double outer = std::min(s.outer, kMaxAnnulusRadius);
+  const int x0 = std::max(0, static_cast<int>(std::floor(cx - outer)));
+  const int x1 = std::min(kImageWidth - 1, static_cast<int>(std::ceil(cx + outer)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(cy - outer)));
+  const int y1 = std::min(kImageHeight - 1, static_cast<int>(std::ceil(cy + outer)));
+  for (int x = x0; x <= x1; ++x) {
+    for (int y = y0; y <= y1; ++y) {
+      const double d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+      if (d2 < s.inner * s.inner || d2 >= outer * outer) continue;
+      if (coveredByStar(ws, image, rect, x, y)) continue;
+      values[n++] = pixelAt(ws, image, x, y);
+    }
+  }
+  std::sort(values, values + n);
+  SkyEstimate e = clippedSky(values, n);
+  if (e.kept < kMinSkyPixels) {
+    // Too few clean pixels to tell the scatter: the noise the detector
+    // model gives for that sky.
+    const double rn = s.readNoise / s.gain;
+    e.sigma = std::sqrt(std::max(0.0, e.level) / s.gain + rn * rn);
+  }
+  return e;
+}
+
+}  // namespace
+
+double circleRectOverlap(double x0, double x1, double y0, double y1, double r) {
+  if (r <= 0.0) return 0.0;
+  if (x0 > x1) std::swap(x0, x1);
+  if (y0 > y1) std::swap(y0, y1);
+  if (y1 <= 0.0) return circleRectOverlap(x0, x1, -y1, -y0, r);
+  if (y0 < 0.0)
+    return circleRectOverlap(x0, x1, 0.0, -y0, r) + circleRectOverlap(x0, x1, 0.0, y1, r);
+  return areaAbove(x0, x1, y0, r) - areaAbove(x0, x1, y1, r);
+}
+
+void starCentroid(const Workspace& ws, int image, int number, double& x, double& y) {
+  const StarRecord& s = star(ws, image, number);
+  const double level = hasBit(ws.optionFlags, OPT_NO_BG_SUBTRACT) ? 0 : ws.backgroundLevel[image];
+  double sw = 0.0, sx = 0.0, sy = 0.0;
+  for (int p = 0; p < s.pixelCount; ++p) {
+    const double w = std::max(1.0, pixelAt(ws, image, s.pixels[p].x, s.pixels[p].y) - level);
+    sw += w;
+    sx += w * s.pixels[p].x;
+    sy += w * s.pixels[p].y;
+  }
+  x = sw > 0.0 ? sx / sw : s.x;
+  y = sw > 0.0 ? sy / sw : s.y;
+}
+
+ApertureResult measureAperture(const Workspace& ws, int image, double cx, double cy,
+                               const ApertureSettings& s) {
+  ApertureResult out{};
+  out.x = cx;
+  out.y = cy;
+  const SkyEstimate sky = annulusSky(ws, image, cx, cy, s);
+  const double r = std::min(s.radius, kMaxApertureRadius);
+  double area = 0.0, sum = 0.0;
+  const int reach = static_cast<int>(std::ceil(r)) + 1;
+  const int nx = static_cast<int>(std::lround(cx)), ny = static_cast<int>(std::lround(cy));
+  const double inside = (r - std::numbers::sqrt2 / 2) * (r - std::numbers::sqrt2 / 2);
+  const double outside = (r + std::numbers::sqrt2 / 2) * (r + std::numbers::sqrt2 / 2);
+  for (int x = nx - reach; x <= nx + reach; ++x) {
+    for (int y = ny - reach; y <= ny + reach; ++y) {
+      const double dx = x - cx, dy = y - cy, d2 = dx * dx + dy * dy;
+      if (d2 >= outside) continue;
+      const double w = d2 <= inside && r >= std::numbers::sqrt2 / 2
+                           ? 1.0
+                           : circleRectOverlap(dx - 0.5, dx + 0.5, dy - 0.5, dy + 0.5, r);
+      if (w <= 0.0) continue;
+      if (!insideImage(x, y)) {
+        out.clipped = true;
+        continue;
+      }
+      area += w;
+      sum += w * pixelAt(ws, image, x, y);
+    }
+  }
+  out.sky = sky.level;
+  out.skySigma = sky.sigma;
+  out.skyPixels = sky.kept;
+  out.flux = sum - area * sky.level;
+  const double skyVar = sky.sigma * sky.sigma;
+  const double meanVar = sky.kept > 0 ? std::numbers::pi / 2 * skyVar / sky.kept : skyVar;
+  out.fluxError =
+      std::sqrt(std::max(0.0, out.flux) / s.gain + area * skyVar + area * area * meanVar);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  out.mag = out.flux > 0.0 ? -2.5 * std::log10(out.flux) : nan;
+  out.magError = out.flux > 0.0 ? kMagPerLn * out.fluxError / out.flux : nan;
+  return out;
+}
+
+double estimateFwhm(const Workspace& ws, int image, double fallback) {
+  const ApertureSettings probe{kProbeRadius, kProbeInner, kProbeOuter, 1.0, 0.0};
+  double widths[kMaxStars];
+  int n = 0;
+  for (int k = 0; k < ws.starCount[image]; ++k) {
+    const StarRecord& s = star(ws, image, k);
+    if (s.marks & (MARK_HOT | MARK_LARGE)) continue;
+    double x, y;
+    starCentroid(ws, image, k, x, y);
+    const ApertureResult a = measureAperture(ws, image, x, y, probe);
+    const double peak = pixelAt(ws, image, s.x, s.y) - a.sky;
+    // Only stars well clear of the noise tell their width.
+    if (a.clipped || peak < 20.0 * a.skySigma || a.flux <= peak) continue;
+    widths[n++] = 2.3548200450309493 * std::sqrt(a.flux / (2.0 * std::numbers::pi * peak));
+  }
+  if (n == 0) return fallback;
+  std::nth_element(widths, widths + n / 2, widths + n);
+  return widths[n / 2];
+}
+
+}  // namespace orelith

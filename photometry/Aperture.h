@@ -1,0 +1,49 @@
+// Aperture photometry of one star: the flux in a circle with exact pixel
+// weights, less the sky of an annulus, with its error.
+#pragma once
+
+#include "image/Workspace.h"
+
+namespace orelith {
+
+inline constexpr double kMaxApertureRadius = 20.0;
+inline constexpr double kMaxAnnulusRadius = 30.0;
+
+struct ApertureSettings {
+  double radius;  // of the aperture, pixels
+  double inner;   // of the sky annulus
+  double outer;
+  double gain;       // electrons per count
+  double readNoise;  // electrons; used only where the annulus cannot tell the sky noise
+};
+
+struct ApertureResult {
+  double x, y;  // centre, pixel coordinates (pixel x covers x - 0.5 .. x + 0.5)
+  double flux;  // counts above the sky
+  double fluxError;
+  double sky;       // per pixel
+  double skySigma;  // scatter of one sky pixel
+  double mag;       // -2.5 lg(flux); NaN unless flux > 0
+  double magError;
+  int skyPixels;  // annulus pixels kept after clipping
+  bool clipped;   // the aperture reaches beyond the image
+};
+
+// Area of the intersection of the circle of radius r about the origin with
+// the rectangle [x0, x1] x [y0, y1].
+double circleRectOverlap(double x0, double x1, double y0, double y1, double r);
+
+// Intensity-weighted centroid of a found star's pixels above the background.
+void starCentroid(const Workspace& ws, int image, int number, double& x, double& y);
+
+// Sky annulus pixels are those whose centres lie at inner <= d < outer and
+// that no star of the search covers; the sky is their median after clipping
+// at three sigma.
+ApertureResult measureAperture(const Workspace& ws, int image, double x, double y,
+                               const ApertureSettings& settings);
+
+// FWHM of a Gaussian star with the flux and peak of the star: the median over
+// the stars of the image that carry no mark, or `fallback` when none has one.
+double estimateFwhm(const Workspace& ws, int image, double fallback);
+
+}  // namespace orelith
