@@ -16,7 +16,7 @@ namespace orelith {
 struct ScienceSettings {
   int saturation = 65530;  // the hot-pixel value unless chosen
   bool aperture = false;   // aperture photometry; else the summed brightness
-  double radius = 0;       // aperture radius; 0: one FWHM of the image
+  double radius = 0;       // aperture radius; 0: 0.85 of the image's FWHM
   double inner = 0;        // sky annulus; 0 0: three to five FWHM
   double outer = 0;
   double gain = 1.0;       // electrons per count
