@@ -1,0 +1,54 @@
+// The flags of one star on small painted fields: '.' is the sky of 100, a
+// digit d is 100 + (d + 1) * 100; the detection level is 150.
+#include <gtest/gtest.h>
+
+#include "analysis/StarFlags.h"
+#include "analysis/StarSearch.h"
+#include "tests/support/ParamName.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace orelith {
+namespace {
+
+struct FlagRow {
+  std::string name;
+  std::vector<std::string> rows;
+  int left, top;  // where the pattern goes
+  SearchRect rect;
+  int saturation;
+  std::uint32_t expected;
+};
+
+const FlagRow kFlagRows[] = {
+    {"single_peak", {"..3..", ".484.", "37973", ".484.", "..3.."}, 10, 10, kWholeImage, 65530, 0},
+    {"two_equal_pixels_are_no_flat_top", {"4994"}, 10, 10, kWholeImage, 65530, 0},
+    {"flat_top", {"49994"}, 10, 10, kWholeImage, 65530, FLAG_SATURATED},
+    {"peak_at_saturation", {"4794"}, 10, 10, kWholeImage, 1100, FLAG_SATURATED},
+    {"touches_image_edge", {"484"}, 0, 10, kWholeImage, 65530, FLAG_EDGE},
+    {"touches_rectangle", {"484"}, 20, 10, {22, 0, 100, 100}, 65530, FLAG_EDGE},
+    // Peaks of 1100 over a saddle of 700: 400 against 5 sqrt(2 (1 + 1000)) = 224.
+    {"two_peaks", {"39593"}, 10, 10, kWholeImage, 65530, FLAG_BLENDED},
+    {"shallow_dip", {"39893"}, 10, 10, kWholeImage, 65530, 0},
+    {"diagonal_peaks", {"9..", "56.", ".49"}, 10, 10, kWholeImage, 65530, FLAG_BLENDED},
+};
+
+class StarFlags : public testing::TestWithParam<FlagRow> {};
+
+TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
+  const FlagRow& row = GetParam();
+  auto ws = test::makeWorkspace();
+  test::paintPattern(*ws, kBlue, row.rows, row.left, row.top);
+  ws->searchRect[kBlue] = row.rect;
+  ws->backgroundLevel[kBlue] = 150;
+  NullWindowPort port;
+  searchStars(*ws, port, kBlue);
+  ASSERT_EQ(ws->starCount[kBlue], 1);
+  const SkyNoise sky = measureSkyNoise(*ws, kBlue);
+  EXPECT_EQ(sky.level, 100.0);
+  EXPECT_EQ(starShapeFlags(*ws, kBlue, 0, {row.saturation, sky, 1.0}), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, StarFlags, testing::ValuesIn(kFlagRows), test::ParamName{});
+
+}  // namespace
+}  // namespace orelith
