@@ -13,6 +13,7 @@ constexpr int kMinSkyPixels = 10;
 constexpr int kClipRounds = 10;
 constexpr double kClipSigmas = 3.0;
 constexpr int kMaxAnnulusPixels = 61 * 61;
+constexpr int kCountingSpan = 2048;
 // Radii of the first look at each star when the FWHM is not yet known.
 constexpr double kProbeRadius = 5.0, kProbeInner = 8.0, kProbeOuter = 12.0;
 
@@ -60,6 +61,23 @@ SkyEstimate clippedSky(const std::uint16_t* values, int n) {
   return e;
 }
 
+// Sky pixels lie at or below the detection level, so their spread is narrow
+// and counting sorts them in one pass; std::sort takes the rare wide case.
+void sortValues(std::uint16_t* values, int n) {
+  if (n == 0) return;
+  const auto [lo, hi] = std::minmax_element(values, values + n);
+  const int base = *lo, span = *hi - *lo + 1;
+  if (span > kCountingSpan) {
+    std::sort(values, values + n);
+    return;
+  }
+  int counts[kCountingSpan] = {};
+  for (int i = 0; i < n; ++i) ++counts[values[i] - base];
+  int at = 0;
+  for (int v = 0; v < span; ++v)
+    for (int c = 0; c < counts[v]; ++c) values[at++] = static_cast<std::uint16_t>(base + v);
+}
+
 bool coveredByStar(const Workspace& ws, int image, const SearchRect& r, int x, int y) {
   if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
   return labelAt(ws, image, x, y) < kLabelNoStar;
@@ -83,7 +101,7 @@ SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
       values[n++] = pixelAt(ws, image, x, y);
     }
   }
-  std::sort(values, values + n);
+  sortValues(values, n);
   SkyEstimate e = clippedSky(values, n);
   if (e.kept < kMinSkyPixels) {
     // Too few clean pixels to tell the scatter: the noise the detector
