@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgsl-dev
   nlohmann-json3-dev libcli11-dev
-  libpng-dev
+  libpng-dev libcairo2-dev
   qt6-base-dev
   netpbm
   file dpkg-dev desktop-file-utils appstream shared-mime-info groff-base

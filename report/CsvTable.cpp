@@ -1,0 +1,147 @@
+#include "report/CsvTable.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "report/AtomicFile.h"
+
+namespace orelith {
+namespace {
+
+constexpr const char* kHeader =
+    "blue,green,x_blue,y_blue,x_green,y_green,brightness_blue,brightness_green,pixels_blue,"
+    "pixels_green,lg_blue,lg_green,B,V,BV,b_inst,b_inst_error,v_inst,v_inst_error,V_std,"
+    "V_std_error,BV_std,BV_std_error,calibration,ignore,hot,large,saturated,edge,extrapolated,"
+    "blended\n";
+
+void number(std::string& out, double v) {
+  char text[48] = "";
+  if (std::isfinite(v)) std::snprintf(text, sizeof text, "%.4f", v);
+  out += text;
+  out += ',';
+}
+
+void integer(std::string& out, long long v) {
+  out += std::to_string(v);
+  out += ',';
+}
+
+void blanks(std::string& out, int count) { out.append(static_cast<std::size_t>(count), ','); }
+
+// Numbers, positions, brightness, pixels and lg of each side; -1 = absent.
+void sides(std::string& out, const Workspace& ws, int blue, int green) {
+  const int numbers[2] = {blue, green};
+  for (int image : {kBlue, kGreen}) {
+    if (numbers[image] >= 0)
+      integer(out, numbers[image]);
+    else
+      blanks(out, 1);
+  }
+  for (int image : {kBlue, kGreen}) {
+    if (numbers[image] < 0) {
+      blanks(out, 2);
+      continue;
+    }
+    integer(out, star(ws, image, numbers[image]).x);
+    integer(out, star(ws, image, numbers[image]).y);
+  }
+  for (int image : {kBlue, kGreen})
+    if (numbers[image] >= 0)
+      integer(out, star(ws, image, numbers[image]).brightness);
+    else
+      blanks(out, 1);
+  for (int image : {kBlue, kGreen})
+    if (numbers[image] >= 0)
+      integer(out, star(ws, image, numbers[image]).pixelCount);
+    else
+      blanks(out, 1);
+  for (int image : {kBlue, kGreen}) {
+    if (numbers[image] >= 0)
+      number(out, star(ws, image, numbers[image]).lgBrightness);
+    else
+      blanks(out, 1);
+  }
+}
+
+void magnitudes(std::string& out, const Workspace& ws, const ScienceTable& table, int blue,
+                int green) {
+  const StarRecord* b = blue >= 0 ? &star(ws, kBlue, blue) : nullptr;
+  if (b && green >= 0 &&
+      (hasBit(ws.progressFlags, PRG_MAGNITUDES) || (b->marks & MARK_CALIBRATION))) {
+    number(out, b->magnitudeB);
+    number(out, b->magnitudeV);
+    number(out, static_cast<double>(b->magnitudeB) - b->magnitudeV);
+  } else {
+    blanks(out, 3);
+  }
+  const int numbers[2] = {blue, green};
+  for (int image : {kBlue, kGreen}) {
+    if (!table.apertureDone || numbers[image] < 0) {
+      blanks(out, 2);
+      continue;
+    }
+    number(out, table.aperture[numbers[image]][image].mag);
+    number(out, table.aperture[numbers[image]][image].magError);
+  }
+  if (table.transformDone && blue >= 0 && green >= 0) {
+    const StandardMagnitudes& m = table.standard[blue];
+    for (double v : {m.V, m.VError, m.BV, m.BVError}) number(out, v);
+  } else {
+    blanks(out, 4);
+  }
+}
+
+void flags(std::string& out, const Workspace& ws, const ScienceTable& table, int blue, int green) {
+  std::uint32_t marks = 0, found = 0;
+  if (blue >= 0) {
+    marks |= star(ws, kBlue, blue).marks;
+    found |= table.flags[blue][kBlue];
+  }
+  if (green >= 0) {
+    marks |= star(ws, kGreen, green).marks;
+    found |= table.flags[green][kGreen];
+  }
+  if (!table.flagsDone) found = 0;
+  const bool bits[] = {hasBit(marks, MARK_CALIBRATION),  hasBit(marks, MARK_IGNORE),
+                       hasBit(marks, MARK_HOT),          hasBit(marks, MARK_LARGE),
+                       hasBit(found, FLAG_SATURATED),    hasBit(found, FLAG_EDGE),
+                       hasBit(found, FLAG_EXTRAPOLATED), hasBit(found, FLAG_BLENDED)};
+  for (bool bit : bits) out += bit ? "1," : "0,";
+  out.back() = '\n';
+}
+
+void row(std::string& out, const Workspace& ws, const ScienceTable& table, int blue, int green) {
+  sides(out, ws, blue, green);
+  magnitudes(out, ws, table, blue, green);
+  flags(out, ws, table, blue, green);
+}
+
+}  // namespace
+
+std::string csvTable(const Workspace& ws, const ScienceTable& table) {
+  std::string out = kHeader;
+  const bool compared = hasBit(ws.progressFlags, PRG_COMPARED);
+  bool pairedGreen[kMaxStars] = {};
+  for (int k = 0; k < ws.starCount[kBlue]; ++k) {
+    const int p = compared ? star(ws, kBlue, k).partner : -1;
+    if (p < 0 || p >= ws.starCount[kGreen]) continue;
+    pairedGreen[p] = true;
+    row(out, ws, table, k, p);
+  }
+  for (int k = 0; k < ws.starCount[kBlue]; ++k) {
+    const int p = compared ? star(ws, kBlue, k).partner : -1;
+    if (p < 0 || p >= ws.starCount[kGreen]) row(out, ws, table, k, -1);
+  }
+  for (int k = 0; k < ws.starCount[kGreen]; ++k)
+    if (!pairedGreen[k]) row(out, ws, table, -1, k);
+  return out;
+}
+
+bool writeCsv(const Workspace& ws, const ScienceTable& table, const std::string& path,
+              int& failureMessage) {
+  const std::string text = csvTable(ws, table);
+  return writeFileAtomically(
+      path, {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, failureMessage);
+}
+
+}  // namespace orelith
