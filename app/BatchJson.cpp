@@ -56,15 +56,17 @@ json workspaceJson(const Workspace& ws, const JsonInputs& in) {
   json calibration = json::array();
   for (int e = 0; e < ws.calibration.count; ++e)
     calibration.push_back({ws.calibration.entries[e].blue, ws.calibration.entries[e].green});
-  return {{"images", {imageJson(ws, kBlue, in), imageJson(ws, kGreen, in)}},
-          {"messages", in.messages},
-          {"offset", {ws.offsetX, ws.offsetY}},
-          {"overlap", ws.overlapCount},
-          {"compared", hasBit(ws.progressFlags, PRG_COMPARED)},
-          {"coefficients", ws.algorithm.coefficientCount},
-          {"curves", curvesJson(ws)},
-          {"calibration_list", std::move(calibration)},
-          {"magnitudes", hasBit(ws.progressFlags, PRG_MAGNITUDES)}};
+  json state = {{"images", {imageJson(ws, kBlue, in), imageJson(ws, kGreen, in)}},
+                {"messages", in.messages},
+                {"offset", {ws.offsetX, ws.offsetY}},
+                {"overlap", ws.overlapCount},
+                {"compared", hasBit(ws.progressFlags, PRG_COMPARED)},
+                {"coefficients", ws.algorithm.coefficientCount},
+                {"curves", curvesJson(ws)},
+                {"calibration_list", std::move(calibration)},
+                {"magnitudes", hasBit(ws.progressFlags, PRG_MAGNITUDES)}};
+  if (in.extend) in.extend(state);
+  return state;
 }
 
 }  // namespace orelith::batch

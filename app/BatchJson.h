@@ -2,6 +2,7 @@
 // interface: add keys, never rename or drop them.
 #pragma once
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ struct JsonInputs {
   std::string files[2];  // paths as given on the command line
   bool withPixels = false;
   std::vector<int> messages;
+  // Adds further keys to the finished picture (the science results).
+  std::function<void(nlohmann::json&)> extend;
 };
 
 nlohmann::json workspaceJson(const Workspace& ws, const JsonInputs& in);

@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <sstream>
 
+#include "app/ScienceSteps.h"
+
 namespace orelith::batch {
 namespace {
 
@@ -111,6 +113,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
                  "search rectangle L,T,R,B of both images (right, bottom exclusive)");
   app.add_option("--offset", offset, "compare at this green offset DX,DY (manual mode)");
   app.add_option("--pairs", pairs, "compare through three star pairs B0:G0,B1:G1,B2:G2");
+  std::string annulus;
+  addScienceOptions(app, options, annulus);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -127,6 +131,10 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       err = problem + "\n";
       return ParseOutcome::UsageError;
     }
+  }
+  if (std::string problem = checkScienceOptions(annulus, options); !problem.empty()) {
+    err = problem + "\n";
+    return ParseOutcome::UsageError;
   }
   if (options.offset && !options.pairs.empty()) {
     err = "--offset and --pairs choose different comparisons; give one\n";

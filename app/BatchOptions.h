@@ -35,6 +35,13 @@ struct Options {
   bool curveBlue = false, curveGreen = false;
   std::string json;  // "-" = standard output
   bool withPixels = false;
+  // Science outputs beside the specified measurement (app/ScienceSteps.h).
+  std::optional<int> saturation;
+  std::string photometry = "sum";  // or "aperture"
+  std::optional<double> aperture, gain, readNoise;
+  std::optional<std::pair<double, double>> annulus;
+  std::string model = "polynomial";  // or "transform"
+  std::string csv, plotCmd;
 };
 
 enum class ParseOutcome { Run, Exit0, UsageError };

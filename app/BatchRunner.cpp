@@ -2,11 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
 #include "app/BatchJson.h"
 #include "app/BatchPort.h"
+#include "app/ScienceSteps.h"
 #include "app/StarFile.h"
 #include "display/DisplayControls.h"
 #include "display/PngWriter.h"
@@ -33,6 +35,8 @@ struct Run {
   BatchPort port;
   std::ostream& err;
   bool failed = false;  // a step that is no window message went wrong
+  // One fixed table per run for flags, apertures and the transformation.
+  std::unique_ptr<ScienceTable> science = std::make_unique<ScienceTable>();
 };
 
 // A click on a button, a check box or a menu item of the main window.
@@ -268,7 +272,11 @@ void renderPanels(Run& run) {
 
 bool writeJson(Run& run, std::ostream& out) {
   if (run.o.json.empty()) return true;
-  JsonInputs in{{run.o.blue, run.o.green}, run.o.withPixels, run.port.messages()};
+  JsonInputs in{
+      {run.o.blue, run.o.green},
+      run.o.withPixels,
+      run.port.messages(),
+      [&run](nlohmann::json& state) { addScienceJson(state, run.ws, *run.science, run.o); }};
   // Names that are no valid UTF-8 are written with replacement characters.
   const std::string text =
       workspaceJson(run.ws, in).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
@@ -297,7 +305,9 @@ int runBatch(const Options& options, Workspace& ws, std::ostream& out, std::ostr
   markCalibrationStars(run);
   markIgnoredStars(run);
   calculate(run);
+  if (!computeScience(run.o, run.ws, *run.science, run.err)) run.failed = true;
   saveOutputs(run);
+  if (!writeScienceOutputs(run.o, run.ws, *run.science, run.err)) run.failed = true;
   applyDisplay(run);
   renderPanels(run);
   if (!writeJson(run, out)) run.failed = true;
