@@ -1,0 +1,182 @@
+#include "app/dialogs/DialogWindow.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <algorithm>
+
+namespace orelith::gui {
+namespace {
+
+using K = DialogItemKind;
+
+QWidget* newWidget(const DialogItem& item, QWidget* parent) {
+  const QString text = QString::fromStdString(item.text);
+  switch (item.kind) {
+    case K::DefaultButton:
+    case K::Button: {
+      auto* b = new QPushButton(text, parent);
+      b->setDefault(item.kind == K::DefaultButton);
+      return b;
+    }
+    case K::GroupBox:
+      return new QGroupBox(text, parent);
+    case K::RadioButton:
+      return new QRadioButton(text, parent);
+    case K::CheckBox:
+      return new QCheckBox(text, parent);
+    case K::Label:
+    case K::RightLabel:
+    case K::TextBlock: {
+      auto* l = new QLabel(text, parent);
+      l->setTextFormat(Qt::PlainText);
+      const Qt::Alignment vertical = item.kind == K::TextBlock ? Qt::AlignTop : Qt::AlignVCenter;
+      l->setAlignment((item.kind == K::RightLabel ? Qt::AlignRight : Qt::AlignLeft) | vertical);
+      return l;
+    }
+    case K::DigitsEdit: {
+      auto* e = new QLineEdit(parent);
+      static const QRegularExpression digits("[0-9]*");
+      e->setValidator(new QRegularExpressionValidator(digits, e));
+      return e;
+    }
+    case K::TextEdit:
+      return new QLineEdit(parent);
+    case K::Swatch: {
+      auto* f = new QFrame(parent);
+      f->setFrameShape(QFrame::Box);
+      f->setAutoFillBackground(true);
+      return f;
+    }
+  }
+  return nullptr;
+}
+
+// The dialog font's base units as the dialog manager measures them: the
+// average width of the 52 letters, rounded, and the line height.
+struct BaseUnits {
+  int x;
+  int y;
+};
+
+BaseUnits baseUnits(const QFont& font) {
+  const QFontMetrics fm(font);
+  const int letters = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  return {(letters / 26 + 1) / 2, fm.height()};
+}
+
+// The default font's letters are wider, against their average, than those
+// the layout was drawn for, and a check box's mark takes more room: the
+// dialog grows wide enough that every caption shows whole, at most twice.
+int captionBaseX(const DialogLayout& layout, const std::vector<QWidget*>& widgets, int baseX) {
+  int needed = baseX;
+  for (std::size_t i = 0; i < widgets.size(); ++i) {
+    const DialogItem& item = layout.items[i];
+    if (item.text.empty() || item.width <= 0) continue;
+    const int hint = widgets[i]->sizeHint().width();
+    needed = std::max(needed, (4 * hint - 2 + item.width - 1) / item.width);
+  }
+  return std::min(needed, 2 * baseX);
+}
+
+QString itemName(int dialogId, const DialogItem& item, int index) {
+  if (item.kind == K::Swatch) return QString("dlg%1_swatch%2").arg(dialogId).arg(item.colour);
+  if (item.id != 0) return QString("dlg%1_%2").arg(dialogId).arg(item.id);
+  return QString("dlg%1_item%2").arg(dialogId).arg(index);
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(const DialogLayout& layout, QWidget* owner) : QDialog(owner) {
+  setWindowTitle(QString::fromStdString(layout.title));
+  setObjectName(QString("dlg%1").arg(layout.id));
+  setModal(true);
+  // Created in table order, so the tab order is the table's and each group
+  // box lies below the controls it frames.
+  std::vector<QWidget*> widgets;
+  for (int i = 0; i < static_cast<int>(layout.items.size()); ++i) {
+    const DialogItem& item = layout.items[i];
+    QWidget* w = createItem(item);
+    w->setObjectName(itemName(layout.id, item, i));
+    w->setAccessibleName(QString::fromStdString(item.name));
+    widgets.push_back(w);
+  }
+  BaseUnits base = baseUnits(font());
+  base.x = captionBaseX(layout, widgets, base.x);
+  const auto px = [&](int units) { return dialogUnitsToPixelsX(units, base.x); };
+  const auto py = [&](int units) { return dialogUnitsToPixelsY(units, base.y); };
+  for (std::size_t i = 0; i < widgets.size(); ++i) {
+    const DialogItem& item = layout.items[i];
+    widgets[i]->setGeometry(px(item.x), py(item.y), px(item.width), py(item.height));
+  }
+  setFixedSize(px(layout.width), py(layout.height));
+}
+
+QWidget* DialogWindow::createItem(const DialogItem& item) {
+  QWidget* w = newWidget(item, this);
+  if (item.kind == K::Swatch) swatches_[item.colour] = static_cast<QFrame*>(w);
+  if (item.id != 0) {
+    controls_[item.id] = w;
+    connectItem(item, w);
+  }
+  return w;
+}
+
+void DialogWindow::connectItem(const DialogItem& item, QWidget* widget) {
+  const int id = item.id;
+  if (auto* e = qobject_cast<QLineEdit*>(widget)) {
+    connect(e, &QLineEdit::textChanged, this,
+            [this, id](const QString& text) { textChanged(id, text.toStdString()); });
+  } else if (auto* b = qobject_cast<QPushButton*>(widget)) {
+    connect(b, &QPushButton::clicked, this, [this, id] { buttonClicked(id); });
+  } else if (auto* box = qobject_cast<QAbstractButton*>(widget)) {
+    connect(box, &QAbstractButton::clicked, this,
+            [this, id](bool checked) { boxClicked(id, checked); });
+  }
+}
+
+QWidget* DialogWindow::control(int id) const {
+  const auto it = controls_.find(id);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QFrame* DialogWindow::swatch(int colour) const {
+  const auto it = swatches_.find(colour);
+  return it == swatches_.end() ? nullptr : it->second;
+}
+
+void DialogWindow::showControls(const std::vector<DialogControl>& controls) {
+  for (const DialogControl& c : controls) {
+    QWidget* w = control(c.id);
+    if (w == nullptr) continue;
+    const QSignalBlocker blocker(w);
+    w->setEnabled(c.enabled);
+    const QString text = QString::fromStdString(c.text);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      // Only a text the model changed (a bound put back) is written, so the
+      // cursor stays where the user types; a new text puts it at the end.
+      if (e->text() != text) e->setText(text);
+    } else if (auto* box = qobject_cast<QAbstractButton*>(w); box && box->isCheckable()) {
+      box->setChecked(c.checked);
+    } else if (auto* l = qobject_cast<QLabel*>(w); l && !text.isEmpty()) {
+      l->setText(text);
+    }
+  }
+}
+
+void DialogWindow::showSwatch(int colour, int red, int green, int blue) {
+  QFrame* f = swatch(colour);
+  if (f == nullptr) return;
+  QPalette p = f->palette();
+  p.setColor(QPalette::Window, QColor(red, green, blue));
+  f->setPalette(p);
+}
+
+}  // namespace orelith::gui

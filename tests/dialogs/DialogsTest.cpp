@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <functional>
+
+#include "app/dialogs/DialogWindow.h"
+#include "resources/ControlIds.h"
+#include "tests/support/RecordingPort.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace orelith {
+namespace {
+
+using gui::DialogWindow;
+
+struct Shown {
+  int id;
+  std::string text;  // caption, or an edit's text
+  bool checked;
+  bool enabled;
+  bool operator==(const Shown&) const = default;
+};
+
+void PrintTo(const Shown& s, std::ostream* os) {
+  *os << s.id << " \"" << s.text << "\" " << s.checked << s.enabled;
+}
+
+// Found by object name, as a screen reader or a test script would.
+QWidget* widget(const DialogWindow& d, int id) {
+  auto* w = d.findChild<QWidget*>(QString("%1_%2").arg(d.objectName()).arg(id));
+  EXPECT_NE(w, nullptr) << id;
+  return w;
+}
+
+Shown shown(const DialogWindow& d, int id) {
+  QWidget* w = widget(d, id);
+  Shown s{id, {}, false, w->isEnabled()};
+  if (auto* e = qobject_cast<QLineEdit*>(w)) s.text = e->text().toStdString();
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+    s.text = b->text().toStdString();
+    s.checked = b->isChecked();
+  }
+  if (auto* l = qobject_cast<QLabel*>(w)) s.text = l->text().toStdString();
+  return s;
+}
+
+void retype(const DialogWindow& d, int id, const char* keys) {
+  auto* e = qobject_cast<QLineEdit*>(widget(d, id));
+  e->selectAll();
+  QTest::keyClicks(e, keys);
+}
+
+// Near the left edge, where a check box's indicator and caption are.
+void click(const DialogWindow& d, int id) {
+  QWidget* w = widget(d, id);
+  QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
+}
+
+// Twenty blue stars, star k paired with green star k + 100.
+void pairStars(Workspace& ws) {
+  ws.starCount[kBlue] = 20;
+  ws.starCount[kGreen] = 120;
+  for (int k = 0; k < 20; ++k) {
+    StarRecord& b = star(ws, kBlue, k);
+    b.brightness = static_cast<std::uint32_t>(1000 + k);
+    b.pixelCount = 9;
+    b.x = static_cast<std::uint16_t>(10 + k);
+    b.y = 30;
+    b.partner = static_cast<std::int16_t>(k + 100);
+    star(ws, kGreen, k + 100).brightness = 2000;
+    star(ws, kGreen, k + 100).pixelCount = 7;
+    star(ws, kGreen, k + 100).partner = static_cast<std::int16_t>(k);
+  }
+  ws.progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
+}
+
+class Dialogs : public ::testing::Test {
+ protected:
+  std::unique_ptr<DialogWindow> open(int dialogId, int selectedBlue = 4) {
+    ws->selectedStar[kBlue] = selectedBlue;
+    ws->selectedStar[kGreen] = selectedBlue + 100;
+    auto d = gui::makeDialog(dialogId, *ws, port, nullptr);
+    d->show();
+    return d;
+  }
+  std::unique_ptr<Workspace> ws = test::makeWorkspace();
+  test::RecordingPort port;
+};
+
+TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
+  ws->optionFlags = OPT_PAIR_ENTRY;
+  pairStars(*ws);
+  StarRecord& calibrated = star(*ws, kBlue, 4);
+  calibrated.marks = MARK_CALIBRATION;
+  calibrated.magnitudeV = 12.25f;
+  calibrated.magnitudeB = 12.75f;
+  const struct {
+    int dialog;
+    const char* title;
+    std::vector<Shown> controls;
+  } cases[] = {
+      {dlg::Algorithm,
+       "Algorithm configuration",
+       {{1, "OK", 0, 1},
+        {2, "Cancel", 0, 1},
+        {1010, "Standart", 1, 1},
+        {1011, "Sort", 0, 0},
+        {1013, "max. stars(blue):", 0, 0},
+        {1012, "256", 0, 0},
+        {1014, "max. stars(green):", 0, 0},
+        {1015, "256", 0, 0},
+        {1005, "Subtract background", 1, 1},
+        {1004, "Manually", 0, 1},
+        {1007, "Rotate images", 0, 0},  // three pairs are being entered
+        {1006, "Backgrnd. autom.", 0, 1},
+        {1028, "3", 0, 1},
+        {1029, "65530", 0, 1},
+        {1030, "64", 0, 1}}},
+      {dlg::Display,
+       "Display configuration",
+       {{1003, "Custom colors", 0, 1},
+        {1004, "Auto update", 0, 1},
+        {1013, "Custom colors", 0, 1},
+        {1015, "Auto update", 0, 1},
+        {1016, "1", 0, 1},
+        {1005, "Complex output", 0, 1},
+        {1006, "Draw calibration stars", 1, 1},
+        {1007, "Thick stars in CMD bitmap", 0, 1},
+        {1010, "Deselect", 0, 1},
+        {1009, "OK", 0, 1},
+        {1008, "Cancel", 0, 1}}},
+      // The information text by hand from string 19; B-V written as "%f".
+      {dlg::StarProperties,
+       "Star properties",
+       {{1023, "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)", 0,
+         1},
+        {1019, "12.250000", 0, 1},
+        {1020, "0.500000", 0, 1},
+        {1025, "Calibration star", 1, 1},
+        {1026, "Ignore star", 0, 1},
+        {1021, "OK", 0, 1},
+        {1022, "Cancel", 0, 1}}},
+      // The start colours White, Blue, Green, Backgrnd., Calibrate, Selection, Void.
+      {dlg::Colors,
+       "Color configuration",
+       {{1027, "255", 0, 1},
+        {1028, "255", 0, 1},
+        {1029, "255", 0, 1},
+        {1032, "255", 0, 1},
+        {1034, "255", 0, 1},
+        {1038, "0", 0, 1},
+        {1040, "255", 0, 1},
+        {1044, "255", 0, 1},
+        {1045, "192", 0, 1},
+        {1, "OK", 0, 1},
+        {2, "Cancel", 0, 1}}},
+  };
+  for (const auto& c : cases) {
+    auto d = open(c.dialog);
+    EXPECT_EQ(d->windowTitle().toStdString(), c.title);
+    EXPECT_EQ(d->minimumSize(), d->maximumSize()) << "fixed size";
+    for (const Shown& s : c.controls) EXPECT_EQ(shown(*d, s.id), s) << c.title;
+    for (const QWidget* w : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      EXPECT_TRUE(d->rect().contains(w->geometry())) << w->objectName().toStdString();
+  }
+}
+
+TEST_F(Dialogs, ColoursShowVoidBetweenBackgroundAndCalibrateWithSwatches) {
+  auto d = open(dlg::Colors);
+  const int voidY = widget(*d, 1045)->y();
+  EXPECT_LT(widget(*d, 1036)->y(), voidY);  // "Backgrnd." red
+  EXPECT_LT(voidY, widget(*d, 1039)->y());  // "Calibrate" red
+  retype(*d, 1045, "7");
+  EXPECT_EQ(d->swatch(kColorVoid)->palette().color(QPalette::Window), QColor(7, 192, 192));
+  EXPECT_EQ(ws->display.colorTable[18], 192) << "nothing written before OK";
+}
+
+TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
+  const struct {
+    int dialog, field;
+    const char* keys;
+    const char* text;
+    int beeps;
+  } rows[] = {
+      {dlg::Algorithm, algodlg::Coefficients, "11", "10", 1},
+      {dlg::Algorithm, algodlg::PixelPerStar, "600", "512", 1},
+      {dlg::Algorithm, algodlg::HotPixel, "6x5", "65", 0},  // digits only
+      {dlg::Display, displaydlg::Frequency, "30", "24", 1},
+      {dlg::Colors, 1045, "300", "255", 1},
+  };
+  for (const auto& r : rows) {
+    port.clear();
+    auto d = open(r.dialog);
+    retype(*d, r.field, r.keys);
+    EXPECT_EQ(shown(*d, r.field).text, r.text) << r.keys;
+    EXPECT_EQ(port.count(test::PortEvent::Beep), r.beeps) << r.keys;
+  }
+  EXPECT_EQ(ws->display.autoUpdateFrequency, 24) << "the frequency is stored at every edit";
+}
+
+TEST_F(Dialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
+  pairStars(*ws);
+  const auto before = [&] {
+    return std::make_tuple(ws->optionFlags, ws->algorithm.coefficientCount,
+                           std::vector<std::uint8_t>(std::begin(ws->display.colorTable),
+                                                     std::end(ws->display.colorTable)),
+                           ws->calibration.count, star(*ws, kBlue, 4).marks);
+  };
+  const auto start = before();
+  const struct {
+    int dialog;
+    std::function<void(DialogWindow&)> edit, close;
+  } rows[] = {
+      {dlg::Algorithm,
+       [](DialogWindow& d) {
+         click(d, 1007);
+         retype(d, 1028, "5");
+       },
+       [](DialogWindow& d) { click(d, algodlg::Cancel); }},
+      {dlg::Display,
+       [](DialogWindow& d) {
+         click(d, 1005);
+         click(d, 1006);
+       },
+       [](DialogWindow& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+      {dlg::StarProperties,
+       [](DialogWindow& d) {
+         click(d, 1025);
+         retype(d, 1019, "9");
+       },
+       [](DialogWindow& d) { click(d, props::Cancel); }},
+      {dlg::Colors, [](DialogWindow& d) { retype(d, 1027, "1"); },
+       [](DialogWindow& d) { d.close(); }},
+  };
+  for (const auto& r : rows) {
+    auto d = open(r.dialog);
+    r.edit(*d);
+    r.close(*d);
+    EXPECT_FALSE(d->isVisible()) << r.dialog;
+    EXPECT_EQ(before(), start) << r.dialog;
+  }
+}
+
+TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
+  ws->optionFlags = OPT_MOVE_MANUALLY | OPT_COMPLEX_OUTPUT;
+  auto algorithm = open(dlg::Algorithm);
+  click(*algorithm, algodlg::RotateImages);
+  EXPECT_EQ(shown(*algorithm, algodlg::Manually), (Shown{1004, "Manually", false, false}));
+  click(*algorithm, algodlg::AutoBackground);
+  retype(*algorithm, algodlg::Coefficients, "5");
+  click(*algorithm, algodlg::Ok);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT);
+  EXPECT_EQ(ws->algorithm.coefficientCount, 5);
+  EXPECT_EQ(ws->algorithm.hotPixelValue, 65530);
+  EXPECT_EQ(port.visible(ctl::ArrowUp), false) << "move controls hidden";
+
+  auto display = open(dlg::Display);
+  click(*display, displaydlg::ThickStars);
+  click(*display, displaydlg::ComplexOutput);
+  click(*display, displaydlg::ComplexOutput);  // back to on, still written
+  click(*display, displaydlg::Ok);
+  EXPECT_EQ(ws->optionFlags,
+            OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT | OPT_THICK_CMD_STARS);
+
+  port.clear();
+  auto colours = open(dlg::Colors);
+  retype(*colours, 1045, "7");
+  click(*colours, colordlg::Ok);
+  const std::uint8_t expected[21] = {255, 255, 255, 0, 0, 255, 0,   255, 0,   0,  0,
+                                     0,   0,   255, 0, 0, 0,   255, 7,   192, 192};
+  EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), ws->display.colorTable));
+  EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
+  EXPECT_FALSE(colours->isVisible());
+}
+
+TEST_F(Dialogs, CalibrationStarEnteredThroughTheDialog) {
+  pairStars(*ws);
+  auto d = open(dlg::StarProperties, 4);
+  EXPECT_FALSE(shown(*d, props::VMagnitude).enabled);
+  click(*d, props::CalibrationStar);
+  retype(*d, props::VMagnitude, "12.25");
+  retype(*d, props::BMinusV, "-0.5");
+  click(*d, props::Ok);
+  EXPECT_FALSE(d->isVisible());
+  ASSERT_EQ(ws->calibration.count, 1);
+  EXPECT_EQ(ws->calibration.entries[0].blue, 4);
+  EXPECT_EQ(ws->calibration.entries[0].green, 104);
+  EXPECT_EQ(star(*ws, kBlue, 4).magnitudeB, 11.75f);
+  EXPECT_EQ(port.enabled(ctl::CalculateMagnitudes), true);
+}
+
+TEST_F(Dialogs, SeventeenthCalibrationStarKeepsTheDialogOpen) {
+  pairStars(*ws);
+  for (int k = 0; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
+  ws->calibration.count = kMaxCalibrationStars;
+  auto d = open(dlg::StarProperties, 17);
+  click(*d, props::CalibrationStar);
+  retype(*d, props::VMagnitude, "10");
+  click(*d, props::Ok);
+  ASSERT_EQ(port.messages(), std::vector<int>{20});
+  EXPECT_EQ(port.events[port.indexOf(test::PortEvent::Message)].owner, MessageOwner::Dialog);
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(ws->calibration.count, kMaxCalibrationStars);
+}
+
+}  // namespace
+}  // namespace orelith
