@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <functional>
 
 #include "app/dialogs/DialogWindow.h"
 #include "resources/ControlIds.h"
@@ -65,14 +64,7 @@ void pairStars(Workspace& ws) {
   ws.starCount[kBlue] = 20;
   ws.starCount[kGreen] = 120;
   for (int k = 0; k < 20; ++k) {
-    StarRecord& b = star(ws, kBlue, k);
-    b.brightness = static_cast<std::uint32_t>(1000 + k);
-    b.pixelCount = 9;
-    b.x = static_cast<std::uint16_t>(10 + k);
-    b.y = 30;
-    b.partner = static_cast<std::int16_t>(k + 100);
-    star(ws, kGreen, k + 100).brightness = 2000;
-    star(ws, kGreen, k + 100).pixelCount = 7;
+    star(ws, kBlue, k).partner = static_cast<std::int16_t>(k + 100);
     star(ws, kGreen, k + 100).partner = static_cast<std::int16_t>(k);
   }
   ws.progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
@@ -94,71 +86,41 @@ class Dialogs : public ::testing::Test {
 TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
   ws->optionFlags = OPT_PAIR_ENTRY;
   pairStars(*ws);
-  StarRecord& calibrated = star(*ws, kBlue, 4);
-  calibrated.marks = MARK_CALIBRATION;
-  calibrated.magnitudeV = 12.25f;
-  calibrated.magnitudeB = 12.75f;
+  StarRecord& blue = star(*ws, kBlue, 4);
+  blue.brightness = 1004, blue.pixelCount = 9, blue.x = 14, blue.y = 30;
+  blue.marks = MARK_CALIBRATION, blue.magnitudeV = 12.25f, blue.magnitudeB = 12.75f;
+  star(*ws, kGreen, 104).brightness = 2000, star(*ws, kGreen, 104).pixelCount = 7;
+  // clang-format off
   const struct {
     int dialog;
     const char* title;
     std::vector<Shown> controls;
   } cases[] = {
-      {dlg::Algorithm,
-       "Algorithm configuration",
-       {{1, "OK", 0, 1},
-        {2, "Cancel", 0, 1},
-        {1010, "Standart", 1, 1},
-        {1011, "Sort", 0, 0},
-        {1013, "max. stars(blue):", 0, 0},
-        {1012, "256", 0, 0},
-        {1014, "max. stars(green):", 0, 0},
-        {1015, "256", 0, 0},
-        {1005, "Subtract background", 1, 1},
-        {1004, "Manually", 0, 1},
+      {dlg::Algorithm, "Algorithm configuration",
+       {{1, "OK", 0, 1}, {2, "Cancel", 0, 1}, {1010, "Standart", 1, 1}, {1011, "Sort", 0, 0},
+        {1013, "max. stars(blue):", 0, 0}, {1012, "256", 0, 0},
+        {1014, "max. stars(green):", 0, 0}, {1015, "256", 0, 0},
+        {1005, "Subtract background", 1, 1}, {1004, "Manually", 0, 1},
         {1007, "Rotate images", 0, 0},  // three pairs are being entered
-        {1006, "Backgrnd. autom.", 0, 1},
-        {1028, "3", 0, 1},
-        {1029, "65530", 0, 1},
+        {1006, "Backgrnd. autom.", 0, 1}, {1028, "3", 0, 1}, {1029, "65530", 0, 1},
         {1030, "64", 0, 1}}},
-      {dlg::Display,
-       "Display configuration",
-       {{1003, "Custom colors", 0, 1},
-        {1004, "Auto update", 0, 1},
-        {1013, "Custom colors", 0, 1},
-        {1015, "Auto update", 0, 1},
-        {1016, "1", 0, 1},
-        {1005, "Complex output", 0, 1},
-        {1006, "Draw calibration stars", 1, 1},
-        {1007, "Thick stars in CMD bitmap", 0, 1},
-        {1010, "Deselect", 0, 1},
-        {1009, "OK", 0, 1},
-        {1008, "Cancel", 0, 1}}},
-      // The information text by hand from string 19; B-V written as "%f".
-      {dlg::StarProperties,
-       "Star properties",
-       {{1023, "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)", 0,
-         1},
-        {1019, "12.250000", 0, 1},
-        {1020, "0.500000", 0, 1},
-        {1025, "Calibration star", 1, 1},
-        {1026, "Ignore star", 0, 1},
-        {1021, "OK", 0, 1},
-        {1022, "Cancel", 0, 1}}},
-      // The start colours White, Blue, Green, Backgrnd., Calibrate, Selection, Void.
-      {dlg::Colors,
-       "Color configuration",
-       {{1027, "255", 0, 1},
-        {1028, "255", 0, 1},
-        {1029, "255", 0, 1},
-        {1032, "255", 0, 1},
-        {1034, "255", 0, 1},
-        {1038, "0", 0, 1},
-        {1040, "255", 0, 1},
-        {1044, "255", 0, 1},
-        {1045, "192", 0, 1},
-        {1, "OK", 0, 1},
+      {dlg::Display, "Display configuration",
+       {{1003, "Custom colors", 0, 1}, {1004, "Auto update", 0, 1}, {1013, "Custom colors", 0, 1},
+        {1015, "Auto update", 0, 1}, {1016, "1", 0, 1}, {1005, "Complex output", 0, 1},
+        {1006, "Draw calibration stars", 1, 1}, {1007, "Thick stars in CMD bitmap", 0, 1},
+        {1010, "Deselect", 0, 1}, {1009, "OK", 0, 1}, {1008, "Cancel", 0, 1}}},
+      // The information text by hand from string 19; V and B-V written as "%f".
+      {dlg::StarProperties, "Star properties",
+       {{1023, "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)", 0, 1},
+        {1019, "12.250000", 0, 1}, {1020, "0.500000", 0, 1}, {1025, "Calibration star", 1, 1},
+        {1026, "Ignore star", 0, 1}, {1021, "OK", 0, 1}, {1022, "Cancel", 0, 1}}},
+      // Some of the start colours White, Blue, Green, Backgrnd., Calibrate, Selection, Void.
+      {dlg::Colors, "Color configuration",
+       {{1027, "255", 0, 1}, {1032, "255", 0, 1}, {1034, "255", 0, 1}, {1038, "0", 0, 1},
+        {1040, "255", 0, 1}, {1044, "255", 0, 1}, {1045, "192", 0, 1}, {1, "OK", 0, 1},
         {2, "Cancel", 0, 1}}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     auto d = open(c.dialog);
     EXPECT_EQ(d->windowTitle().toStdString(), c.title);
@@ -167,16 +129,6 @@ TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
     for (const QWidget* w : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       EXPECT_TRUE(d->rect().contains(w->geometry())) << w->objectName().toStdString();
   }
-}
-
-TEST_F(Dialogs, ColoursShowVoidBetweenBackgroundAndCalibrateWithSwatches) {
-  auto d = open(dlg::Colors);
-  const int voidY = widget(*d, 1045)->y();
-  EXPECT_LT(widget(*d, 1036)->y(), voidY);  // "Backgrnd." red
-  EXPECT_LT(voidY, widget(*d, 1039)->y());  // "Calibrate" red
-  retype(*d, 1045, "7");
-  EXPECT_EQ(d->swatch(kColorVoid)->palette().color(QPalette::Window), QColor(7, 192, 192));
-  EXPECT_EQ(ws->display.colorTable[18], 192) << "nothing written before OK";
 }
 
 TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
@@ -211,38 +163,26 @@ TEST_F(Dialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
                            ws->calibration.count, star(*ws, kBlue, 4).marks);
   };
   const auto start = before();
+  constexpr int kEscape = 0, kCloseBox = -1;
   const struct {
-    int dialog;
-    std::function<void(DialogWindow&)> edit, close;
+    int dialog, box, field, cancel;
   } rows[] = {
-      {dlg::Algorithm,
-       [](DialogWindow& d) {
-         click(d, 1007);
-         retype(d, 1028, "5");
-       },
-       [](DialogWindow& d) { click(d, algodlg::Cancel); }},
-      {dlg::Display,
-       [](DialogWindow& d) {
-         click(d, 1005);
-         click(d, 1006);
-       },
-       [](DialogWindow& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
-      {dlg::StarProperties,
-       [](DialogWindow& d) {
-         click(d, 1025);
-         retype(d, 1019, "9");
-       },
-       [](DialogWindow& d) { click(d, props::Cancel); }},
-      {dlg::Colors, [](DialogWindow& d) { retype(d, 1027, "1"); },
-       [](DialogWindow& d) { d.close(); }},
+      {dlg::Algorithm, algodlg::RotateImages, algodlg::Coefficients, algodlg::Cancel},
+      {dlg::Display, displaydlg::ComplexOutput, displaydlg::Frequency, kEscape},
+      {dlg::StarProperties, props::CalibrationStar, props::VMagnitude, props::Cancel},
+      {dlg::Colors, 0, 1027, kCloseBox},
   };
   for (const auto& r : rows) {
     auto d = open(r.dialog);
-    r.edit(*d);
-    r.close(*d);
+    if (r.box != 0) click(*d, r.box);
+    retype(*d, r.field, "5");
+    if (r.cancel == kEscape) QTest::keyClick(d.get(), Qt::Key_Escape);
+    if (r.cancel == kCloseBox) d->close();
+    if (r.cancel > 0) click(*d, r.cancel);
     EXPECT_FALSE(d->isVisible()) << r.dialog;
     EXPECT_EQ(before(), start) << r.dialog;
   }
+  EXPECT_EQ(ws->display.autoUpdateFrequency, 5) << "the frequency is not undone";
 }
 
 TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
@@ -255,7 +195,6 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
   click(*algorithm, algodlg::Ok);
   EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT);
   EXPECT_EQ(ws->algorithm.coefficientCount, 5);
-  EXPECT_EQ(ws->algorithm.hotPixelValue, 65530);
   EXPECT_EQ(port.visible(ctl::ArrowUp), false) << "move controls hidden";
 
   auto display = open(dlg::Display);
@@ -267,17 +206,21 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
             OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT | OPT_THICK_CMD_STARS);
 
   port.clear();
+  std::uint8_t expected[21];
+  std::copy(std::begin(ws->display.colorTable), std::end(ws->display.colorTable), expected);
   auto colours = open(dlg::Colors);
-  retype(*colours, 1045, "7");
+  retype(*colours, 1045, "7");  // "Void" red, byte 18
+  EXPECT_EQ(colours->swatch(kColorVoid)->palette().color(QPalette::Window), QColor(7, 192, 192));
+  EXPECT_EQ(ws->display.colorTable[18], 192) << "nothing written before OK";
   click(*colours, colordlg::Ok);
-  const std::uint8_t expected[21] = {255, 255, 255, 0, 0, 255, 0,   255, 0,   0,  0,
-                                     0,   0,   255, 0, 0, 0,   255, 7,   192, 192};
+  expected[18] = 7;
   EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), ws->display.colorTable));
   EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
   EXPECT_FALSE(colours->isVisible());
 }
 
-TEST_F(Dialogs, CalibrationStarEnteredThroughTheDialog) {
+// Through the real dialog; the values by hand (B = V + B-V).
+TEST_F(Dialogs, CalibrationStarsEnteredUpToTheSixteenth) {
   pairStars(*ws);
   auto d = open(dlg::StarProperties, 4);
   EXPECT_FALSE(shown(*d, props::VMagnitude).enabled);
@@ -291,13 +234,10 @@ TEST_F(Dialogs, CalibrationStarEnteredThroughTheDialog) {
   EXPECT_EQ(ws->calibration.entries[0].green, 104);
   EXPECT_EQ(star(*ws, kBlue, 4).magnitudeB, 11.75f);
   EXPECT_EQ(port.enabled(ctl::CalculateMagnitudes), true);
-}
 
-TEST_F(Dialogs, SeventeenthCalibrationStarKeepsTheDialogOpen) {
-  pairStars(*ws);
-  for (int k = 0; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
+  for (int k = 1; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
   ws->calibration.count = kMaxCalibrationStars;
-  auto d = open(dlg::StarProperties, 17);
+  d = open(dlg::StarProperties, 17);
   click(*d, props::CalibrationStar);
   retype(*d, props::VMagnitude, "10");
   click(*d, props::Ok);
