@@ -1,0 +1,182 @@
+#include "app/window/ControlFactory.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+#include <QTableView>
+
+#include "app/window/PanelFrame.h"
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
+
+namespace orelith::gui {
+namespace {
+
+constexpr const char* kIdProperty = "controlId";
+
+QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// A 12 x 12 arrow pointing up (bitmap 112), right (110), down (113) or left (114).
+QIcon arrowIcon(int bitmap) {
+  QPixmap pixmap(12, 12);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::black);
+  const QPolygon up({QPoint(6, 2), QPoint(11, 8), QPoint(1, 8)});
+  const int turns = bitmap == 110 ? 1 : bitmap == 113 ? 2 : bitmap == 114 ? 3 : 0;
+  p.translate(6, 6);
+  p.rotate(90.0 * turns);
+  p.translate(-6, -6);
+  p.drawPolygon(up);
+  return QIcon(pixmap);
+}
+
+// Names for assistive technology where a control has no caption.
+QString describedName(const ControlSpec& spec) {
+  switch (spec.id) {
+    case ctl::BlueFrame:
+      return "Blue image panel";
+    case ctl::GreenFrame:
+      return "Green image panel";
+    case ctl::RangeBlue:
+      return "Blue display range";
+    case ctl::RangeGreen:
+      return "Green display range";
+    case ctl::BackgroundSliderBlue:
+      return "Blue background adjustment";
+    case ctl::BackgroundSliderGreen:
+      return "Green background adjustment";
+    case ctl::BackgroundFieldBlue:
+      return "Blue background";
+    case ctl::BackgroundFieldGreen:
+      return "Green background";
+    case ctl::StarList:
+      return "Star list";
+    case ctl::OffsetLabel:
+      return "Image offset";
+    case ctl::ArrowUp:
+      return "Move green image up";
+    case ctl::ArrowRight:
+      return "Move green image right";
+    case ctl::ArrowDown:
+      return "Move green image down";
+    case ctl::ArrowLeft:
+      return "Move green image left";
+    case ctl::StatusBar:
+      return "Status bar";
+    default:
+      return controlCaption(spec);
+  }
+}
+
+QWidget* statusBar(QWidget* client) {
+  auto* bar = new QWidget(client);
+  int left = 0;
+  for (int part = 0; part < 3; ++part) {
+    auto* label = new QLabel(bar);
+    label->setObjectName(QString("part%1").arg(part));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setGeometry(left, 2, kStatusPartEdges[part] - left, 20);
+    left = kStatusPartEdges[part];
+  }
+  return bar;
+}
+
+QWidget* makeWidget(const ControlSpec& spec, Workspace& ws, QWidget* client) {
+  const QString caption = controlCaption(spec);
+  switch (spec.kind) {
+    case ControlKind::Frame:
+      return new PanelFrame(ws, spec.id == ctl::BlueFrame ? kBlue : kGreen, client);
+    case ControlKind::Caption: {
+      auto* label = new QLabel(caption, client);
+      label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::Trackbar: {
+      auto* slider = new QSlider(Qt::Horizontal, client);
+      slider->setRange(spec.rangeMin, spec.rangeMax);
+      slider->setTickPosition(QSlider::NoTicks);
+      return slider;
+    }
+    case ControlKind::StatusBar:
+      return statusBar(client);
+    case ControlKind::CheckBox:
+      return new QCheckBox(caption, client);
+    case ControlKind::DigitsEdit: {
+      auto* edit = new QLineEdit(caption, client);
+      edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+      return edit;
+    }
+    case ControlKind::Button:
+      return new QPushButton(caption, client);
+    case ControlKind::ListView:
+      return new QTableView(client);
+    case ControlKind::ArrowButton: {
+      auto* button = new QPushButton(client);
+      button->setIcon(arrowIcon(spec.bitmap));
+      button->setIconSize(QSize(12, 12));
+      return button;
+    }
+  }
+  return new QWidget(client);
+}
+
+}  // namespace
+
+QString controlCaption(const ControlSpec& spec) {
+  return spec.captionString ? fromView(stringText(spec.captionString)) : fromView(spec.text);
+}
+
+int controlId(const QObject* widget) { return widget ? widget->property(kIdProperty).toInt() : 0; }
+
+QWidget* createControl(const ControlSpec& spec, Workspace& ws, QWidget* client) {
+  QWidget* w = makeWidget(spec, ws, client);
+  w->setObjectName(QString("ctl%1").arg(spec.id));
+  w->setProperty(kIdProperty, spec.id);
+  w->setAccessibleName(describedName(spec));
+  w->setGeometry(spec.x, spec.y, spec.width, spec.height);
+  // The small dialog font, so that the captions fit their buttons. The list
+  // and the status bar draw with the platform's own small font, not the
+  // system font of the captions and fields.
+  if (spec.font == ControlFont::DefaultGui || spec.kind == ControlKind::ListView ||
+      spec.kind == ControlKind::StatusBar) {
+    QFont font = w->font();
+    font.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "Helvetica"});
+    font.setPixelSize(11);
+    w->setFont(font);
+  }
+  w->setEnabled(spec.enabled);
+  w->setVisible(spec.visible);
+  return w;
+}
+
+void configureStarList(QTableView& view) {
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view.setSelectionMode(QAbstractItemView::SingleSelection);
+  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view.setShowGrid(true);
+  view.setSortingEnabled(false);
+  view.setWordWrap(false);
+  view.verticalHeader()->hide();
+  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view.verticalHeader()->setDefaultSectionSize(18);
+  QHeaderView* header = view.horizontalHeader();
+  header->setSectionsClickable(false);
+  header->setSectionsMovable(false);
+  header->setHighlightSections(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->setStretchLastSection(false);
+  for (int c = 0; c < kListColumns; ++c) {
+    header->setSectionResizeMode(c, QHeaderView::Interactive);
+    view.setColumnWidth(c, kListColumnWidth[c]);
+  }
+}
+
+}  // namespace orelith::gui

@@ -1,0 +1,177 @@
+#include "app/window/MainWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableView>
+#include <QTimer>
+#include <QToolTip>
+#include <string>
+
+#include "app/window/ControlFactory.h"
+#include "app/window/PanelFrame.h"
+#include "app/window/PointerFilter.h"
+#include "app/window/QtWindowPort.h"
+#include "app/window/StarListModel.h"
+#include "interaction/MainWindowLayout.h"
+#include "interaction/Selection.h"
+#include "resources/ControlIds.h"
+
+namespace orelith::gui {
+namespace {
+
+CommandEvent clicked(int id, bool checked = false) {
+  return {id, CommandCode::Clicked, checked, {}};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindowPort>(*this)) {
+  setWindowTitle(QString::fromUtf8(kMainWindowTitle.data(), kMainWindowTitle.size()));
+  // A caption, the system menu and minimising; no resizing, no maximising.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  buildMenu();
+  client_ = new QWidget(this);
+  client_->setObjectName("client");
+  client_->setFixedSize(kClientWidth, kClientHeight);
+  setCentralWidget(client_);
+  buildControls();
+  for (int id : {timer::AutoUpdateBlue, timer::AutoUpdateGreen}) {
+    auto* t = new QTimer(this);
+    connect(t, &QTimer::timeout, this, [this, id] { timerFired(ws_, *port_, id); });
+    timers_[id] = t;
+  }
+  watchPointer();
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenu() {
+  QMenu* menus[2] = {};
+  for (int m = 0; m < 2; ++m)
+    menus[m] = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[m].data(), kMenuTitles[m].size()));
+  for (const MenuItemSpec& item : mainMenu()) {
+    if (item.id == 0) {
+      menus[item.menu]->addSeparator();
+      continue;
+    }
+    QAction* action =
+        menus[item.menu]->addAction(QString::fromUtf8(item.text.data(), item.text.size()));
+    action->setObjectName(QString("menu%1").arg(item.id));
+    action->setEnabled(item.enabledAtStart);
+    const int id = item.id;
+    connect(action, &QAction::triggered, this, [this, id] { command(clicked(id)); });
+    actions_[id] = action;
+  }
+}
+
+// Created in table order, which Qt also takes as the tab order.
+void MainWindow::buildControls() {
+  for (const ControlSpec& spec : mainWindowControls()) {
+    QWidget* w = createControl(spec, ws_, client_);
+    if (spec.kind == ControlKind::StatusBar)
+      w->setGeometry(0, kStatusBarTop, kClientWidth, kStatusBarHeight);
+    if (spec.kind == ControlKind::ListView) {
+      model_ = new StarListModel(this);
+      static_cast<QTableView*>(w)->setModel(model_);
+      configureStarList(*static_cast<QTableView*>(w));
+    }
+    controls_[spec.id] = w;
+    wire(spec.id, w);
+  }
+}
+
+void MainWindow::wire(int id, QWidget* w) {
+  if (auto* check = qobject_cast<QCheckBox*>(w)) {
+    connect(check, &QCheckBox::clicked, this, [this, id](bool on) { command(clicked(id, on)); });
+  } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+    connect(button, &QPushButton::clicked, this, [this, id] { command(clicked(id)); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+      const std::string s = text.toStdString();
+      command({id, CommandCode::TextChanged, false, s});
+    });
+  } else if (auto* slider = qobject_cast<QSlider*>(w)) {
+    // The renderer reads the position live; only a release reaches the core.
+    connect(slider, &QSlider::valueChanged, this, [this, id](int v) { sliderMoved(ws_, id, v); });
+    connect(slider, &QSlider::sliderMoved, slider,
+            [slider](int v) { QToolTip::showText(QCursor::pos(), QString::number(v), slider); });
+    slider->installEventFilter(this);
+  } else if (auto* list = qobject_cast<QTableView*>(w)) {
+    // Only a click selects; keyboard moves change the highlight alone.
+    connect(list, &QTableView::clicked, this, [this](const QModelIndex& index) {
+      selectStarFromList(ws_, *port_, model_->key(index.row()));
+    });
+    connect(list, &QTableView::doubleClicked, this,
+            [this](const QModelIndex&) { openPropertiesFromList(ws_, *port_); });
+  }
+}
+
+void MainWindow::watchPointer() {
+  pointer_ = new PointerFilter(*this);
+  client_->setMouseTracking(true);
+  client_->installEventFilter(pointer_);
+  for (QWidget* w : client_->findChildren<QWidget*>()) {
+    w->setMouseTracking(true);
+    w->installEventFilter(pointer_);
+  }
+}
+
+QWidget* MainWindow::control(int id) const {
+  auto it = controls_.find(id);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::menuAction(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+PanelFrame* MainWindow::panel(int image) const {
+  return static_cast<PanelFrame*>(control(image == kBlue ? ctl::BlueFrame : ctl::GreenFrame));
+}
+
+QTableView* MainWindow::starList() const {
+  return static_cast<QTableView*>(control(ctl::StarList));
+}
+
+QLabel* MainWindow::statusPart(int part) const {
+  return control(ctl::StatusBar)->findChild<QLabel*>(QString("part%1").arg(part));
+}
+
+QTimer* MainWindow::timer(int timerId) const {
+  auto it = timers_.find(timerId);
+  return it == timers_.end() ? nullptr : it->second;
+}
+
+void MainWindow::command(const CommandEvent& event) { dispatchCommand(ws_, *port_, event); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  shutdown(ws_, *port_);
+  event->accept();
+}
+
+// A slider tells the core its position when the mouse lets it go, after the
+// thumb drag or the click on the channel is complete.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto* slider = qobject_cast<QSlider*>(watched);
+  if (slider && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    const int id = controlId(slider);
+    QMetaObject::invokeMethod(
+        this, [this, id, slider] { sliderReleased(ws_, *port_, id, slider->value()); },
+        Qt::QueuedConnection);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace orelith::gui

@@ -1,0 +1,76 @@
+// The main window: built from the core's control and menu tables, it turns
+// every Qt signal into one call of the interaction core and owns the widgets
+// the window port draws into.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+
+#include "image/WindowPort.h"
+#include "image/Workspace.h"
+#include "interaction/Commands.h"
+
+class QAction;
+class QLabel;
+class QTableView;
+class QTimer;
+
+namespace orelith::gui {
+
+class PanelFrame;
+class PointerFilter;
+class StarListModel;
+
+// The status bar sits below the list, across the whole client width.
+inline constexpr int kStatusBarTop = 604;
+inline constexpr int kStatusBarHeight = 22;
+inline constexpr int kClientHeight = kStatusBarTop + kStatusBarHeight;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(Workspace& ws);
+  ~MainWindow() override;
+
+  Workspace& workspace() { return ws_; }
+  WindowPort& port() { return *port_; }
+
+  // The client area: every control's geometry is relative to it.
+  QWidget* client() const { return client_; }
+  // The widget of control `id` (object name "ctl<id>"), or nullptr.
+  QWidget* control(int id) const;
+  QAction* menuAction(int id) const;
+  PanelFrame* panel(int image) const;
+  QTableView* starList() const;
+  StarListModel* listModel() const { return model_; }
+  QLabel* statusPart(int part) const;
+  QTimer* timer(int timerId) const;
+  PointerFilter* pointerFilter() const { return pointer_; }
+
+  // One event of the command table; the default handling of an event the
+  // table does not know is to do nothing.
+  void command(const CommandEvent& event);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildMenu();
+  void buildControls();
+  void wire(int id, QWidget* widget);
+  void watchPointer();
+
+  Workspace& ws_;
+  std::unique_ptr<WindowPort> port_;
+  QWidget* client_ = nullptr;
+  StarListModel* model_ = nullptr;
+  PointerFilter* pointer_ = nullptr;
+  std::map<int, QWidget*> controls_;
+  std::map<int, QAction*> actions_;
+  std::map<int, QTimer*> timers_;
+};
+
+}  // namespace orelith::gui

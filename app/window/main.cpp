@@ -1,0 +1,39 @@
+// orelith: the desktop program.
+#include <QApplication>
+#include <QTextStream>
+
+#include "app/window/CommandLine.h"
+#include "app/window/MainWindow.h"
+
+namespace {
+// The state of the measurement: one static record for the whole run, far too
+// big for the stack.
+orelith::Workspace workspace;
+
+constexpr const char* kUsage =
+    "usage: orelith [BLUE [GREEN]]\n"
+    "  Opens the main window; BLUE and GREEN are ST-6 frames loaded as\n"
+    "  File > Open Blue Image... and Open Green Image... would load them.\n";
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // Qt has taken its own options out of the list.
+  QStringList files = app.arguments().mid(1);
+  if (files.contains("--help") || files.contains("-h")) {
+    QTextStream(stdout) << kUsage;
+    return 0;
+  }
+  if (files.contains("--version")) {
+    QTextStream(stdout) << "orelith " << ORELITH_VERSION << "\n";
+    return 0;
+  }
+  if (files.size() > 2) {
+    QTextStream(stderr) << kUsage;
+    return 1;
+  }
+  orelith::gui::MainWindow window(workspace);
+  window.show();
+  orelith::gui::openCommandLineFiles(workspace, window.port(), files);
+  return app.exec();
+}
