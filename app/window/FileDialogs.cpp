@@ -38,8 +38,14 @@ FileChoice askFile(QWidget* owner, FileDialogKind kind, int titleString, int fil
     dialog.setFileMode(QFileDialog::AnyFile);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  // Depending on the Qt version the dialog names the filter with or without
+  // its hidden pattern.
+  const QString chosen = dialog.selectedNameFilter();
+  qsizetype index = names.indexOf(chosen);
+  for (qsizetype i = 0; index < 0 && i < names.size(); ++i)
+    if (names[i].startsWith(chosen + " (")) index = i;
   return {true, QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString(),
-          int(names.indexOf(dialog.selectedNameFilter())) + 1};
+          int(index) + 1};
 }
 
 }  // namespace orelith::gui
