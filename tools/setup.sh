@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev
   netpbm
   file dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils imagemagick
 )
 
 missing=()
