@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
@@ -22,20 +21,13 @@ constexpr const char* kIdProperty = "controlId";
 
 QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
-// A 12 x 12 arrow pointing up (bitmap 112), right (110), down (113) or left (114).
+// The 12 x 12 arrow bitmaps: 112 up, 110 right, 113 down, 114 left.
 QIcon arrowIcon(int bitmap) {
-  QPixmap pixmap(12, 12);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(Qt::NoPen);
-  p.setBrush(Qt::black);
-  const QPolygon up({QPoint(6, 2), QPoint(11, 8), QPoint(1, 8)});
-  const int turns = bitmap == 110 ? 1 : bitmap == 113 ? 2 : bitmap == 114 ? 3 : 0;
-  p.translate(6, 6);
-  p.rotate(90.0 * turns);
-  p.translate(-6, -6);
-  p.drawPolygon(up);
-  return QIcon(pixmap);
+  const char* name = bitmap == 110   ? "right"
+                     : bitmap == 113 ? "down"
+                     : bitmap == 114 ? "left"
+                                     : "up";
+  return QIcon(QString(":/orelith/arrow-%1.png").arg(name));
 }
 
 // Names for assistive technology where a control has no caption.

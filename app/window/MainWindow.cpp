@@ -38,6 +38,9 @@ MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindow
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
+  QIcon icon;
+  for (int size : {16, 32, 48}) icon.addFile(QString(":/orelith/orelith-%1.png").arg(size));
+  setWindowIcon(icon);
   buildMenu();
   client_ = new QWidget(this);
   client_->setObjectName("client");

@@ -202,10 +202,12 @@ TEST(WindowProgram, ClosesThroughExitUnderAnXServer) {
   if (std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null") != 0)
     GTEST_SKIP() << "xvfb-run and xdotool are not installed (tools/setup.sh installs them)";
   const fs::path dir = test::makeTempDir();
-  const int status = test::runIn(
-      dir, "timeout",
-      std::string("90 xvfb-run -a bash ") + ORELITH_EXIT_SCRIPT + " " + ORELITH_PROGRAM);
-  EXPECT_EQ(status, 0) << test::readText(dir / "err.txt");
+  // A real window on the X server, not on the other tests' offscreen platform.
+  const int status =
+      test::runIn(dir, "env",
+                  std::string("QT_QPA_PLATFORM=xcb timeout 90 xvfb-run -a bash ") +
+                      ORELITH_CLOSE_WINDOW + " " + ORELITH_PROGRAM + " Windows-Kelvara");
+  EXPECT_EQ(status, 0) << test::readText(dir / "out.txt") << test::readText(dir / "err.txt");
   fs::remove_all(dir);
 }
 
