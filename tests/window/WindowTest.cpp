@@ -145,8 +145,8 @@ TEST_F(Window, MeasurementThroughTheWidgetsWritesTheBatchReport) {
     // A click on the star in the blue panel selects it and its partner.
     QTest::mouseClick(window->panel(kBlue), Qt::LeftButton, {}, QPoint(2 + x, 2 + y));
     EXPECT_EQ(ws->selectedStar[kBlue], labelAt(*ws, kBlue, x, y));
-    StarPropertiesDialog d = openStarProperties(*ws, window->port());
-    starPropertiesCalibrationClicked(d, window->port(), true);
+    StarPropertiesDialog d = openStarProperties(*ws);
+    starPropertiesCalibrationClicked(d, true);
     starPropertiesTextChanged(d, props::VMagnitude, v);
     starPropertiesTextChanged(d, props::BMinusV, bv);
     starPropertiesOk(*ws, window->port(), d);
