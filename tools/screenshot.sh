@@ -32,8 +32,11 @@ drag 392 535 292                 # green range slider
 click 191 400                    # "Search stars", blue
 click 574 400                    # "Search stars", green
 click 333 400                    # "Compare images"
-click $((6 + 97)) $((33 + 121))  # a star in the blue panel
-at 700 500
+# The first calibration star of the samples, clicked in the blue panel,
+# is highlighted in both panels and its row selected in the list.
+IFS=, read -r x y _ < <(sed -n 2p samples/calibration.csv)
+click $((6 + x)) $((33 + y))
+at 6 290
 sleep 1
 import -window "$wid" -strip "$output"
 xdotool windowclose "$wid" 2>/dev/null || kill $pid
