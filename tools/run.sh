@@ -31,5 +31,5 @@ for f in report.html cmd-color.bmp cmd-mono.bmp blue.png green.png state.json; d
   echo "  $(pwd)/out/$f"
 done
 echo
-echo "To use the window, run this script again from a desktop session, or start it directly:"
+echo "To use the window, run this script again on a desktop, or start it directly:"
 echo "  build-release/bin/orelith samples/cluster.b samples/cluster.g"

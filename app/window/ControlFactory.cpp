@@ -31,8 +31,8 @@ QIcon arrowIcon(int bitmap) {
 }
 
 // Names for assistive technology where a control has no caption.
-QString describedName(const ControlSpec& spec) {
-  switch (spec.id) {
+QString describedName(const ControlSpec& entry) {
+  switch (entry.id) {
     case ctl::BlueFrame:
       return "Blue image panel";
     case ctl::GreenFrame:
@@ -64,7 +64,7 @@ QString describedName(const ControlSpec& spec) {
     case ctl::StatusBar:
       return "Status bar";
     default:
-      return controlCaption(spec);
+      return controlCaption(entry);
   }
 }
 
@@ -81,11 +81,11 @@ QWidget* statusBar(QWidget* client) {
   return bar;
 }
 
-QWidget* makeWidget(const ControlSpec& spec, Workspace& ws, QWidget* client) {
-  const QString caption = controlCaption(spec);
-  switch (spec.kind) {
+QWidget* makeWidget(const ControlSpec& entry, Workspace& ws, QWidget* client) {
+  const QString caption = controlCaption(entry);
+  switch (entry.kind) {
     case ControlKind::Frame:
-      return new PanelFrame(ws, spec.id == ctl::BlueFrame ? kBlue : kGreen, client);
+      return new PanelFrame(ws, entry.id == ctl::BlueFrame ? kBlue : kGreen, client);
     case ControlKind::Caption: {
       auto* label = new QLabel(caption, client);
       label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -93,7 +93,7 @@ QWidget* makeWidget(const ControlSpec& spec, Workspace& ws, QWidget* client) {
     }
     case ControlKind::Trackbar: {
       auto* slider = new QSlider(Qt::Horizontal, client);
-      slider->setRange(spec.rangeMin, spec.rangeMax);
+      slider->setRange(entry.rangeMin, entry.rangeMax);
       slider->setTickPosition(QSlider::NoTicks);
       return slider;
     }
@@ -112,7 +112,7 @@ QWidget* makeWidget(const ControlSpec& spec, Workspace& ws, QWidget* client) {
       return new QTableView(client);
     case ControlKind::ArrowButton: {
       auto* button = new QPushButton(client);
-      button->setIcon(arrowIcon(spec.bitmap));
+      button->setIcon(arrowIcon(entry.bitmap));
       button->setIconSize(QSize(12, 12));
       return button;
     }
@@ -122,30 +122,30 @@ QWidget* makeWidget(const ControlSpec& spec, Workspace& ws, QWidget* client) {
 
 }  // namespace
 
-QString controlCaption(const ControlSpec& spec) {
-  return spec.captionString ? fromView(stringText(spec.captionString)) : fromView(spec.text);
+QString controlCaption(const ControlSpec& entry) {
+  return entry.captionString ? fromView(stringText(entry.captionString)) : fromView(entry.text);
 }
 
 int controlId(const QObject* widget) { return widget ? widget->property(kIdProperty).toInt() : 0; }
 
-QWidget* createControl(const ControlSpec& spec, Workspace& ws, QWidget* client) {
-  QWidget* w = makeWidget(spec, ws, client);
-  w->setObjectName(QString("ctl%1").arg(spec.id));
-  w->setProperty(kIdProperty, spec.id);
-  w->setAccessibleName(describedName(spec));
-  w->setGeometry(spec.x, spec.y, spec.width, spec.height);
+QWidget* createControl(const ControlSpec& entry, Workspace& ws, QWidget* client) {
+  QWidget* w = makeWidget(entry, ws, client);
+  w->setObjectName(QString("ctl%1").arg(entry.id));
+  w->setProperty(kIdProperty, entry.id);
+  w->setAccessibleName(describedName(entry));
+  w->setGeometry(entry.x, entry.y, entry.width, entry.height);
   // The small dialog font, so that the captions fit their buttons. The list
   // and the status bar draw with the platform's own small font, not the
   // system font of the captions and fields.
-  if (spec.font == ControlFont::DefaultGui || spec.kind == ControlKind::ListView ||
-      spec.kind == ControlKind::StatusBar) {
+  if (entry.font == ControlFont::DefaultGui || entry.kind == ControlKind::ListView ||
+      entry.kind == ControlKind::StatusBar) {
     QFont font = w->font();
     font.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "Helvetica"});
     font.setPixelSize(11);
     w->setFont(font);
   }
-  w->setEnabled(spec.enabled);
-  w->setVisible(spec.visible);
+  w->setEnabled(entry.enabled);
+  w->setVisible(entry.visible);
   return w;
 }
 

@@ -12,13 +12,13 @@ class QWidget;
 
 namespace orelith::gui {
 
-// The widget of `spec` as a child of the client area, at its place, with its
+// The widget of `entry` as a child of the client area, at its place, with its
 // caption, font, range and initial state, its object name "ctl<id>" and an
 // accessible name.
-QWidget* createControl(const ControlSpec& spec, Workspace& ws, QWidget* client);
+QWidget* createControl(const ControlSpec& entry, Workspace& ws, QWidget* client);
 
 // The caption the table gives a control: its string, else its fixed text.
-QString controlCaption(const ControlSpec& spec);
+QString controlCaption(const ControlSpec& entry);
 
 // The identifier a control's widget carries, 0 for any other object.
 int controlId(const QObject* widget);

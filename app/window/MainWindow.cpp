@@ -79,17 +79,17 @@ void MainWindow::buildMenu() {
 
 // Created in table order, which Qt also takes as the tab order.
 void MainWindow::buildControls() {
-  for (const ControlSpec& spec : mainWindowControls()) {
-    QWidget* w = createControl(spec, ws_, client_);
-    if (spec.kind == ControlKind::StatusBar)
+  for (const ControlSpec& entry : mainWindowControls()) {
+    QWidget* w = createControl(entry, ws_, client_);
+    if (entry.kind == ControlKind::StatusBar)
       w->setGeometry(0, kStatusBarTop, kClientWidth, kStatusBarHeight);
-    if (spec.kind == ControlKind::ListView) {
+    if (entry.kind == ControlKind::ListView) {
       model_ = new StarListModel(this);
       static_cast<QTableView*>(w)->setModel(model_);
       configureStarList(*static_cast<QTableView*>(w));
     }
-    controls_[spec.id] = w;
-    wire(spec.id, w);
+    controls_[entry.id] = w;
+    wire(entry.id, w);
   }
 }
 

@@ -93,21 +93,22 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
     if (auto* w = qobject_cast<QWidget*>(o)) created << w;
   ASSERT_EQ(created.size(), qsizetype(mainWindowControls().size()));
   int order = 0;
-  for (const ControlSpec& spec : mainWindowControls()) {
-    SCOPED_TRACE(spec.id);
-    QWidget* w = control(spec.id);
+  for (const ControlSpec& entry : mainWindowControls()) {
+    SCOPED_TRACE(entry.id);
+    QWidget* w = control(entry.id);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(created[order++], w);  // creation order, and so the tab order
-    if (spec.kind != ControlKind::StatusBar) {
-      EXPECT_EQ(w->geometry(), QRect(spec.x, spec.y, spec.width, spec.height));
+    if (entry.kind != ControlKind::StatusBar) {
+      EXPECT_EQ(w->geometry(), QRect(entry.x, entry.y, entry.width, entry.height));
     }
-    EXPECT_EQ(w->isEnabled(), spec.enabled);
-    EXPECT_EQ(w->isVisible(), spec.visible);
-    EXPECT_EQ(shownText(w), spec.captionString ? q(stringText(spec.captionString)) : q(spec.text));
+    EXPECT_EQ(w->isEnabled(), entry.enabled);
+    EXPECT_EQ(w->isVisible(), entry.visible);
+    EXPECT_EQ(shownText(w),
+              entry.captionString ? q(stringText(entry.captionString)) : q(entry.text));
     EXPECT_FALSE(w->accessibleName().isEmpty());
     if (auto* slider = qobject_cast<QSlider*>(w)) {
       EXPECT_EQ(std::pair(slider->minimum(), slider->maximum()),
-                std::pair(spec.rangeMin, spec.rangeMax));
+                std::pair(entry.rangeMin, entry.rangeMax));
     }
   }
   QStringList menu;
