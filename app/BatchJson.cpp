@@ -67,4 +67,8 @@ json workspaceJson(const Workspace& ws, const JsonInputs& in) {
           {"magnitudes", hasBit(ws.progressFlags, PRG_MAGNITUDES)}};
 }
 
+std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in) {
+  return workspaceJson(ws, in).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace orelith::batch

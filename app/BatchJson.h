@@ -18,4 +18,8 @@ struct JsonInputs {
 
 nlohmann::json workspaceJson(const Workspace& ws, const JsonInputs& in);
 
+// workspaceJson as the tool writes it: indented by two, keys in order, names
+// that are no valid UTF-8 with replacement characters, a final line end.
+std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in);
+
 }  // namespace orelith::batch

@@ -1,7 +1,6 @@
 #include "app/BatchRunner.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
@@ -12,8 +11,10 @@
 #include "display/PngWriter.h"
 #include "display/Render.h"
 #include "image/OpenImage.h"
+#include "image/StarLabels.h"
 #include "photometry/Calibration.h"
 #include "photometry/StarProperties.h"
+#include "report/AtomicFile.h"
 #include "report/CmdBitmap.h"
 #include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
@@ -133,10 +134,8 @@ int selectStarAt(Run& run, const std::string& file, const StarRow& row) {
     run.failed = true;
     return -1;
   };
-  if (!insideImage(row.x, row.y) || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED))
-    return complain("no star");
-  const int label = labelAt(ws, kBlue, row.x, row.y);
-  if (label >= ws.starCount[kBlue]) return complain("no star");
+  const int label = starAtPixel(ws, kBlue, row.x, row.y);
+  if (label < 0 || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED)) return complain("no star");
   const int partner = star(ws, kBlue, label).partner;
   if (!hasBit(ws.progressFlags, PRG_COMPARED) || partner == -1)
     return complain("a star without partner");
@@ -225,6 +224,7 @@ void renderPanels(Run& run) {
   for (int panel : {kBlue, kGreen}) {
     if (files[panel]->empty()) continue;
     renderImage(run.ws, panel);
+    // Encoded in memory, then written as the reports are.
     if (!writePanelPng(run.ws, panel, *files[panel])) {
       run.err << "ERROR: cannot write " << *files[panel] << '\n';
       run.failed = true;
@@ -235,19 +235,18 @@ void renderPanels(Run& run) {
 bool writeJson(Run& run, std::ostream& out) {
   if (run.o.json.empty()) return true;
   JsonInputs in{{run.o.blue, run.o.green}, run.o.withPixels, run.port.messages()};
-  // Names that are no valid UTF-8 are written with replacement characters.
-  const std::string text =
-      workspaceJson(run.ws, in).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
-      "\n";
+  const std::string text = workspaceJsonText(run.ws, in);
   if (run.o.json == "-") {
-    out << text;
+    out << text << std::flush;
+    if (!out) run.err << "ERROR: cannot write the JSON to standard output\n";
     return static_cast<bool>(out);
   }
-  std::ofstream file(run.o.json, std::ios::binary);
-  file << text;
-  file.close();
-  if (!file) run.err << "ERROR: cannot write " << run.o.json << '\n';
-  return static_cast<bool>(file);
+  // As the reports: an existing file is replaced only by a complete one.
+  int failure = 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  if (writeFileAtomically(run.o.json, {bytes, text.size()}, failure)) return true;
+  run.err << "ERROR: cannot write " << run.o.json << '\n';
+  return false;
 }
 
 }  // namespace

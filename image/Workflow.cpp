@@ -14,9 +14,9 @@ void endCalibrationStage(Workspace& ws) {
   ws.progressFlags &= ~(PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES);
   // The stars these numbers named are gone; the report, the diagram and the
   // calculation read partners without asking whether a pairing is current.
-  for (auto& pair : ws.starTable) {
-    pair[kBlue].partner = -1;
-    pair[kGreen].partner = -1;
+  // Records beyond a star count are never read, so they are left alone.
+  for (int image : {kBlue, kGreen}) {
+    for (int k = 0; k < ws.starCount[image]; ++k) star(ws, image, k).partner = -1;
   }
 }
 

@@ -242,14 +242,14 @@ std::string reportText(const Workspace& ws) {
   return out;
 }
 
-int writeReport(const Workspace& ws, WindowPort& port, const std::string& path) {
+WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path) {
   std::string file = withCrLf(reportText(ws));
   std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(file.data()),
                                        file.size());
   int failure = 0;
-  if (writeFileAtomically(path, bytes, failure)) return 0;
+  if (writeFileAtomically(path, bytes, failure)) return kWriteOk;
   port.showMessage(failure, MessageOwner::MainWindow);
-  return 1;
+  return kWriteFailed;
 }
 
 }  // namespace orelith

@@ -1,0 +1,22 @@
+// Which star a pixel belongs to, as the label planes say.
+#pragma once
+
+#include "image/Workspace.h"
+
+namespace orelith {
+
+// The star number that pixel (x, y) of `image` is labelled with, or -1 when
+// it names no star: outside the image, marked as no star or not visited, a
+// number at or beyond the image's star count, or a pixel that no search of
+// the image has labelled (outside the rectangle of its last search, or before
+// any search since the load). Label planes start at 0, which is also star 0:
+// only the pixels the last search wrote may be read as stars.
+int starAtPixel(const Workspace& ws, int image, int x, int y);
+
+// The search of `image` is about to label the pixels of `r` (clipped).
+void noteLabelledRect(Workspace& ws, int image, const SearchRect& r);
+
+// No pixel of `image` holds a label of the current image (after a load).
+void forgetLabels(Workspace& ws, int image);
+
+}  // namespace orelith
