@@ -2,7 +2,6 @@
 // interface: add keys, never rename or drop them.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -16,10 +15,10 @@ struct JsonInputs {
   std::vector<int> messages;
 };
 
-nlohmann::json workspaceJson(const Workspace& ws, const JsonInputs& in);
-
-// workspaceJson as the tool writes it: indented by two, keys in order, names
-// that are no valid UTF-8 with replacement characters, a final line end.
+// The JSON text: objects with their keys in byte order, indented by two,
+// floats widened to double in the shortest form that reads back to the same
+// value (null when not finite), names that are no valid UTF-8 with
+// replacement characters, and a final line end.
 std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in);
 
 }  // namespace orelith::batch
