@@ -2,17 +2,12 @@
 //
 // The fit solves the linear least-squares problem directly: x is centred and scaled onto
 // [-1, 1] (the powers of x itself on a narrow band away from 0 are hopelessly ill-conditioned),
-// the system of powers is solved through its singular values, dropping those lost in rounding
-// (the minimum-norm solution where the data do not decide the polynomial), and the
+// the system of powers is solved through its singular values (one-sided Jacobi), dropping those
+// lost in rounding (the minimum-norm solution where the data do not decide the polynomial), and the
 // coefficients are mapped back to powers of x. Mapped back coefficients can cancel in the
 // evaluation by the polynomial rule, so each fit is refined by steps on its residual in x, and
 // the fits with fewer coefficients (padded with zeros) are kept whenever they do better there.
 #include "fitlib/Brelox.h"
-
-#include <gsl/gsl_errno.h>
-#include <gsl/gsl_linalg.h>
-#include <gsl/gsl_matrix.h>
-#include <gsl/gsl_vector.h>
 
 #include <algorithm>
 #include <cfloat>
@@ -26,6 +21,7 @@ constexpr int kMaxPoints = 20;
 constexpr int kMaxCoefficients = 10;
 constexpr double kStartValue = 1.0;  // what a minimiser with nothing to fit stays at
 constexpr int kRefinements = 3;
+constexpr int kMaxSweeps = 60;  // Jacobi sweeps; a handful suffice at these sizes
 
 // The points of one call and the abscissa t = scale * x + shift they are solved in.
 struct FitData {
@@ -65,34 +61,59 @@ void mapBack(double* c, int n, const FitData& d) {
   std::copy_n(result, n, c);
 }
 
-// The least-squares solution of least norm of (powers of t) c = r through the singular value
-// decomposition; singular values below the rounding level of the largest count as zero.
+// The least-squares solution of least norm of (powers of t) c = r, by the one-sided Jacobi
+// singular value decomposition: plane rotations make the columns of the matrix orthogonal
+// (accumulated in v); a column k then holds s_k u_k, and c = sum over k of v_k (a_k . r) / s_k^2
+// over the singular values above the rounding level of the largest.
 bool solveMinimumNorm(const FitData& d, int n, const double* r, double* c) {
-  const int rows = std::max(d.count, n);  // zero rows make the system at least square
-  double a[kMaxPoints * kMaxCoefficients] = {};
-  double v[kMaxCoefficients * kMaxCoefficients];
-  double s[kMaxCoefficients];
-  for (int j = 0; j < d.count; ++j) {
+  const int m = d.count;
+  double a[kMaxCoefficients][kMaxPoints] = {};  // a[column][row]
+  double v[kMaxCoefficients][kMaxCoefficients] = {};
+  for (int i = 0; i < n; ++i) v[i][i] = 1.0;
+  for (int j = 0; j < m; ++j) {
     double power = 1.0;
-    for (int i = 0; i < n; ++i, power *= d.t[j]) a[j * n + i] = power;
+    for (int i = 0; i < n; ++i, power *= d.t[j]) a[i][j] = power;
   }
-  gsl_matrix_view av = gsl_matrix_view_array(a, static_cast<size_t>(rows), static_cast<size_t>(n));
-  gsl_matrix_view vv = gsl_matrix_view_array(v, static_cast<size_t>(n), static_cast<size_t>(n));
-  gsl_vector_view sv = gsl_vector_view_array(s, static_cast<size_t>(n));
-  if (gsl_linalg_SV_decomp_jacobi(&av.matrix, &vv.matrix, &sv.vector) != GSL_SUCCESS) return false;
-  const double largest = *std::max_element(s, s + n);
-  const double cutoff = largest * DBL_EPSILON * rows;
-  double w[kMaxCoefficients];  // diag(1/s) U^T r
-  for (int i = 0; i < n; ++i) {
-    double dot = 0.0;
-    for (int j = 0; j < d.count; ++j) dot += a[j * n + i] * r[j];
-    w[i] = s[i] > cutoff ? dot / s[i] : 0.0;
+  auto dot = [m](const double* x, const double* y) {
+    double sum = 0.0;
+    for (int j = 0; j < m; ++j) sum += x[j] * y[j];
+    return sum;
+  };
+  auto rotate = [](double* x, double* y, int size, double cs, double sn) {
+    for (int j = 0; j < size; ++j) {
+      const double xj = x[j];
+      x[j] = cs * xj - sn * y[j];
+      y[j] = sn * xj + cs * y[j];
+    }
+  };
+  bool rotated = true;
+  for (int sweep = 0; sweep < kMaxSweeps && rotated; ++sweep) {
+    rotated = false;
+    for (int p = 0; p < n; ++p) {
+      for (int q = p + 1; q < n; ++q) {
+        const double alpha = dot(a[p], a[p]), beta = dot(a[q], a[q]), gamma = dot(a[p], a[q]);
+        if (!(std::fabs(gamma) > DBL_EPSILON * std::sqrt(alpha * beta))) continue;
+        const double zeta = (beta - alpha) / (2.0 * gamma);
+        const double tn = std::copysign(1.0, zeta) / (std::fabs(zeta) + std::hypot(1.0, zeta));
+        const double cs = 1.0 / std::hypot(1.0, tn);
+        rotate(a[p], a[q], m, cs, cs * tn);
+        rotate(v[p], v[q], n, cs, cs * tn);
+        rotated = true;
+      }
+    }
   }
-  for (int i = 0; i < n; ++i) {
-    c[i] = 0.0;
-    for (int k = 0; k < n; ++k) c[i] += v[i * n + k] * w[k];
+  double squares[kMaxCoefficients];
+  double largest = 0.0;
+  for (int k = 0; k < n; ++k) largest = std::fmax(largest, squares[k] = dot(a[k], a[k]));
+  // s_k > s_max * eps * max(m, n), in squares.
+  const double level = DBL_EPSILON * std::max(m, n);
+  for (int i = 0; i < n; ++i) c[i] = 0.0;
+  for (int k = 0; k < n; ++k) {
+    if (!(squares[k] > largest * level * level)) continue;
+    const double w = dot(a[k], r) / squares[k];
+    for (int i = 0; i < n; ++i) c[i] += v[k][i] * w;
   }
-  return true;
+  return std::all_of(c, c + n, [](double x) { return std::isfinite(x); });
 }
 
 // Residuals y - P(x) by the polynomial rule, and their scaled sum of squares.
@@ -168,9 +189,5 @@ extern "C" __attribute__((visibility("default"))) int DoMinuit(const BreloxPoint
     std::fill_n(coefficients, n, kStartValue);
     return BRELOX_OK;
   }
-  // GSL's default handler aborts the process; this library's caller must never see that.
-  // The handler is process-wide, so it is switched off once and left off.
-  static const bool quiet = (gsl_set_error_handler_off(), true);
-  static_cast<void>(quiet);
   return fit(points, coefficients, count, n);
 }

@@ -23,7 +23,10 @@ void endCalibrationStage(Workspace& ws) {
 void refillStarList(Workspace& ws, WindowPort& port) {
   port.starListChanged();
   const std::uint32_t p = ws.progressFlags;
-  if (!hasBit(p, PRG_COMPARED) && hasBit(p, PRG_BLUE_SEARCHED) && hasBit(p, PRG_GREEN_SEARCHED)) {
+  // During the three-pair entry the button is hidden behind "Set 1".."Set 3"
+  // and stays as the entry left it.
+  if (!hasBit(p, PRG_COMPARED) && hasBit(p, PRG_BLUE_SEARCHED) && hasBit(p, PRG_GREEN_SEARCHED) &&
+      !hasBit(ws.optionFlags, OPT_PAIR_ENTRY)) {
     port.setEnabled(ctl::CompareImages, true);
   }
 }
