@@ -38,7 +38,13 @@ Range valueRange(const Workspace& ws, int image, const SearchRect& r) {
 class LevelSweep {
  public:
   LevelSweep(Workspace& ws, int image, const SearchRect& r)
-      : ws_(ws), s_(ws.scratch), image_(image), r_(r), width_(r.right - r.left) {}
+      : ws_(ws),
+        s_(ws.scratch),
+        image_(image),
+        r_(r),
+        width_(r.right - r.left),
+        reciprocal_(((std::uint64_t{1} << 40) + static_cast<std::uint64_t>(width_) - 1) /
+                    static_cast<std::uint64_t>(width_)) {}
 
   // The level with the most stars among top..bottom+1, or -1.
   int bestLevel(Range levels) {
@@ -60,19 +66,28 @@ class LevelSweep {
 
  private:
   int pixelCount() const { return width_ * (r_.bottom - r_.top); }
-  int valueOf(int p) const {
-    return pixelAt(ws_, image_, r_.left + p % width_, r_.top + p / width_);
+  int valueAt(int column, int row) const {
+    return pixelAt(ws_, image_, r_.left + column, r_.top + row);
+  }
+  // Row of pixel p without a division: (p * reciprocal) >> 40 is exact for
+  // every p of the image and every width up to 375.
+  int rowOf(int p) const {
+    return static_cast<int>((static_cast<std::uint64_t>(p) * reciprocal_) >> 40);
   }
 
-  // Counting sort of the rectangle's pixels, brightest first.
+  // Counting sort of the rectangle's pixels, brightest first; afterwards
+  // levelStart[65535 - v] counts the pixels of value v and above.
   void sortByValue() {
     std::int32_t* start = s_.levelStart;
     std::fill(start, start + 65537, 0);
-    const int n = pixelCount();
-    for (int p = 0; p < n; ++p) ++start[65535 - valueOf(p) + 1];
+    const int h = r_.bottom - r_.top;
+    for (int row = 0; row < h; ++row)
+      for (int column = 0; column < width_; ++column) ++start[65535 - valueAt(column, row) + 1];
     for (int k = 1; k <= 65536; ++k) start[k] += start[k - 1];
-    for (int p = 0; p < n; ++p) s_.order[start[65535 - valueOf(p)]++] = p;
-    for (int p = 0; p < n; ++p) s_.parent[p] = -1;
+    for (int row = 0, p = 0; row < h; ++row)
+      for (int column = 0; column < width_; ++column, ++p)
+        s_.order[start[65535 - valueAt(column, row)]++] = p;
+    std::fill(s_.parent, s_.parent + pixelCount(), -1);
   }
 
   int find(int p) {
@@ -101,8 +116,8 @@ class LevelSweep {
   }
 
   void addPixelsAbove(int level) {
-    const int n = pixelCount();
-    while (added_ < n && valueOf(s_.order[added_]) > level) addPixel(s_.order[added_++]);
+    const int above = level >= 65535 ? 0 : s_.levelStart[65534 - level];
+    while (added_ < above) addPixel(s_.order[added_++]);
   }
 
   void addPixel(int p) {
@@ -112,12 +127,13 @@ class LevelSweep {
     s_.rootChecked[p] = 0;
     ++sets_;
     noteSize(p);
-    const int x = p % width_;
+    const int row = rowOf(p);
+    const int x = p - row * width_;
     const int h = r_.bottom - r_.top;
     if (x > 0 && s_.parent[p - 1] >= 0) unite(p, p - 1);
     if (x < width_ - 1 && s_.parent[p + 1] >= 0) unite(p, p + 1);
     if (p >= width_ && s_.parent[p - width_] >= 0) unite(p, p - width_);
-    if (p / width_ < h - 1 && s_.parent[p + width_] >= 0) unite(p, p + width_);
+    if (row < h - 1 && s_.parent[p + width_] >= 0) unite(p, p + width_);
   }
 
   // Stars that reached exactly 512 pixels at this level get their one fill.
@@ -137,8 +153,9 @@ class LevelSweep {
     auto labelOf = [this](int x, int y) -> std::uint16_t& { return depthLabel(x, y); };
     // A pixel taken at depth 512 fails the scan at its first neighbour.
     auto accept = [](int, int, int, int depth) { return depth == kMaxFillDepth ? 2 : 0; };
-    return fillTraversal(ws_, image_, r_, level, r_.left + first % width_, r_.top + first / width_,
-                         1, labelOf, accept) != 0;
+    const int row = rowOf(first);
+    return fillTraversal(ws_, image_, r_, level, r_.left + first - row * width_, r_.top + row, 1,
+                         labelOf, accept) != 0;
   }
 
   std::uint16_t& depthLabel(int x, int y) { return s_.depthLabels[y * kImageWidth + x]; }
@@ -148,6 +165,7 @@ class LevelSweep {
   int image_;
   SearchRect r_;
   int width_;
+  std::uint64_t reciprocal_;
   int added_ = 0;
   int sets_ = 0;
   int largest_ = 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "image/StarLabels.h"
 #include "image/Workflow.h"
 #include "resources/ControlIds.h"
 
@@ -16,8 +17,6 @@ constexpr int kSearchReach = 5;  // the automatic search tries -5..+5 in x and y
 constexpr int kMoveLimit = 16;   // the arrow buttons keep each offset within -16..+16
 constexpr int kPendingSlot = 3;
 
-bool isStarLabel(std::uint16_t label) { return label < kLabelNoStar; }
-
 int validCount(const Workspace& ws, int image) {
   return std::clamp(ws.starCount[image], 0, kMaxStars);
 }
@@ -26,9 +25,7 @@ void clearPartners(Workspace& ws, int image) {
   for (int n = 0; n < validCount(ws, image); ++n) star(ws, image, n).partner = -1;
 }
 
-// A label of 1024 or more cannot come from a search; it is no index of the table.
 void linkPartners(Workspace& ws, int blue, int green) {
-  if (blue >= kMaxStars || green >= kMaxStars) return;
   star(ws, kBlue, blue).partner = static_cast<std::int16_t>(green);
   star(ws, kGreen, green).partner = static_cast<std::int16_t>(blue);
 }
@@ -51,7 +48,7 @@ void completePairing(Workspace& ws, WindowPort& port) {
 
 constexpr int kRowWords = 6;  // 384 bits cover the 375 columns
 constexpr int kPlaneWords = kRowWords * kImageHeight;
-constexpr int kBitPlanes = 6;
+constexpr int kBitPlanes = 3;
 static_assert(kBitPlanes * kPlaneWords * 2 + kPlaneWords + kImageHeight + 1 <= kPixelCount,
               "bitmaps and word list fit the working array");
 
@@ -86,27 +83,14 @@ int bitCount(std::uint64_t v) {
   return static_cast<int>((v * 0x0101010101010101ULL) >> 56);
 }
 
-// Star pixels of `image` inside `r` (clipped to the image) go to `all`; those
-// whose label lies beyond the star count (left over from an earlier search)
-// also to `old`. Returns whether there was any such label.
-bool paintStarBits(const Workspace& ws, int image, const SearchRect& r, BitPlane& all,
-                   BitPlane& old) {
-  all.clear();
-  old.clear();
-  const int current = validCount(ws, image);
-  bool anyOld = false;
+// The pixels of `image` inside `r` (clipped to the image) that name a star.
+void paintStarBits(const Workspace& ws, int image, const SearchRect& r, BitPlane& bits) {
+  bits.clear();
   for (int x = r.left; x < r.right; ++x) {
     for (int y = r.top; y < r.bottom; ++y) {
-      const std::uint16_t label = labelAt(ws, image, x, y);
-      if (!isStarLabel(label)) continue;
-      all.setBit(x, y);
-      if (label >= current) {
-        old.setBit(x, y);
-        anyOld = true;
-      }
+      if (starAtPixel(ws, image, x, y) >= 0) bits.setBit(x, y);
     }
   }
-  return anyOld;
 }
 
 // shifted(x, y) = source(x + dx, y); columns beyond the image read as empty.
@@ -158,36 +142,21 @@ int countCommon(const BitPlane& blue, const BitPlane& shifted, int dy, const Wor
 }
 
 struct SearchBits {
-  BitPlane blue, blueOld, green, greenOld, shifted, shiftedOld;
-  bool anyBlueOld, anyGreenOld;
+  BitPlane blue, green, shifted;
   WordList words;
 };
 
 SearchBits prepareBits(Workspace& ws) {
   std::int32_t* s = ws.scratch.starPixels;
   const int n = 2 * kPlaneWords;  // int32 entries per bitmap
-  SearchBits bits{BitPlane(s),
-                  BitPlane(s + n),
-                  BitPlane(s + 2 * n),
-                  BitPlane(s + 3 * n),
-                  BitPlane(s + 4 * n),
-                  BitPlane(s + 5 * n),
-                  false,
-                  false,
-                  {s + 6 * n, s + 6 * n + kPlaneWords}};
+  SearchBits bits{
+      BitPlane(s), BitPlane(s + n), BitPlane(s + 2 * n), {s + 3 * n, s + 3 * n + kPlaneWords}};
   const SearchRect& raw = ws.searchRect[kBlue];
   const SearchRect blue = raw.top >= raw.bottom ? SearchRect{0, 0, 0, 0} : clippedToImage(raw);
-  bits.anyBlueOld = paintStarBits(ws, kBlue, blue, bits.blue, bits.blueOld);
-  bits.anyGreenOld =
-      paintStarBits(ws, kGreen, clippedToImage(ws.searchRect[kGreen]), bits.green, bits.greenOld);
+  paintStarBits(ws, kBlue, blue, bits.blue);
+  paintStarBits(ws, kGreen, clippedToImage(ws.searchRect[kGreen]), bits.green);
   listBlueWords(bits.blue, bits.words);
   return bits;
-}
-
-// Whether a pixel matched at (dx, dy) carries a label beyond a star count.
-bool touchesOldLabel(const SearchBits& bits, int dy) {
-  return (bits.anyBlueOld && countCommon(bits.blueOld, bits.shifted, dy, bits.words) > 0) ||
-         (bits.anyGreenOld && countCommon(bits.blue, bits.shiftedOld, dy, bits.words) > 0);
 }
 
 // Leaves in ws.offsetX/offsetY the first offset (dx outer, dy inner) with the
@@ -199,18 +168,8 @@ void searchOffset(Workspace& ws) {
   int bestDy = 0;
   for (int dx = -kSearchReach; dx <= kSearchReach; ++dx) {
     shiftColumns(bits.green, bits.shifted, dx);
-    if (bits.anyGreenOld) shiftColumns(bits.greenOld, bits.shiftedOld, dx);
     for (int dy = -kSearchReach; dy <= kSearchReach; ++dy) {
       const int count = countCommon(bits.blue, bits.shifted, dy, bits.words);
-      if (count > 0 && (bits.anyBlueOld || bits.anyGreenOld) && touchesOldLabel(bits, dy)) {
-        // A match does not clear records beyond the star count, so a pass
-        // that writes one leaves its trace; running that pass in full keeps
-        // those records exactly as 121 full matches leave them. A clean
-        // search leaves no such label inside its rectangle.
-        ws.offsetX = dx;
-        ws.offsetY = dy;
-        matchAtOffset(ws);
-      }
       if (count > best) {
         best = count;
         bestDx = dx;
@@ -268,8 +227,8 @@ void mapBlueStars(Workspace& ws, const PairFrame& f) {
     const double b = static_cast<double>(f.u.x * d.y - f.u.y * d.x) / f.det;
     const int gx = roundMapped(f.q.x + a * f.s.x + b * f.t.x);
     const int gy = roundMapped(f.q.y + a * f.s.y + b * f.t.y);
-    const std::uint16_t g = insideImage(gx, gy) ? labelAt(ws, kGreen, gx, gy) : kLabelNoStar;
-    if (isStarLabel(g) && g < kMaxStars) {
+    const int g = starAtPixel(ws, kGreen, gx, gy);
+    if (g >= 0) {
       linkPartners(ws, i, g);
     } else {
       star(ws, kBlue, i).partner = -1;
@@ -286,8 +245,12 @@ void showSetButtons(WindowPort& port, bool on) {
 void startPairEntry(Workspace& ws, WindowPort& port) {
   // With a pairing current, star clicks select pairs instead of filling the
   // pending pair and the entry could never be completed: the entry ends it.
+  // The partners go with the flag, so the list, the report and the diagram
+  // all show the unpaired state during the entry.
   const bool wasPaired = hasBit(ws.progressFlags, PRG_COMPARED);
   ws.progressFlags &= ~static_cast<std::uint32_t>(PRG_COMPARED);
+  clearPartners(ws, kBlue);
+  clearPartners(ws, kGreen);
   for (StarPair& pair : ws.referencePairs) pair = {-1, -1};
   ws.optionFlags |= OPT_PAIR_ENTRY;
   ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_SELECTION_SHOWN);
@@ -330,10 +293,10 @@ int matchAtOffset(Workspace& ws) {
   int count = 0;
   for (int y = yFrom; y < yTo; ++y) {
     for (int x = xFrom; x < xTo; ++x) {
-      const std::uint16_t blue = labelAt(ws, kBlue, x, y);
-      if (!isStarLabel(blue)) continue;
-      const std::uint16_t green = labelAt(ws, kGreen, x + dx, y + dy);
-      if (!isStarLabel(green)) continue;
+      const int blue = starAtPixel(ws, kBlue, x, y);
+      if (blue < 0) continue;
+      const int green = starAtPixel(ws, kGreen, x + dx, y + dy);
+      if (green < 0) continue;
       linkPartners(ws, blue, green);
       ++count;
     }

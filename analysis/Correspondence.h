@@ -14,8 +14,8 @@ enum class MoveDirection { Up, Right, Down, Left };
 // Pairs stars at the current image offset: every blue star pixel (inside the
 // blue rectangle) lying on a green star pixel (inside the green rectangle)
 // links both stars, the last such pixel in row-major order winning. Returns
-// the number of those pixel positions. Labels of 1024 and above are counted
-// but never used as star numbers.
+// the number of those pixel positions. Only labels that name a star
+// (starAtPixel) count: a pixel no search of its image wrote is no star.
 int matchAtOffset(Workspace& ws);
 
 // The "Compare images" button. With "Rotate images" it starts the entry of

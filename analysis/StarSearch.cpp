@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analysis/FillTraversal.h"
+#include "image/StarLabels.h"
 #include "image/Workflow.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -52,16 +53,18 @@ struct ImageLabels {
 
 }  // namespace
 
-int fillStar(Workspace& ws, int image, int x, int y, int depth) {
+SearchResult fillStar(Workspace& ws, int image, int x, int y, int depth) {
   const SearchRect r = clippedToImage(ws.searchRect[image]);
   const int level = ws.backgroundLevel[image];
   ImageLabels labels{ws, image};
   StarCollector collect{ws, image, level};
-  return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
+  return static_cast<SearchResult>(
+      fillTraversal(ws, image, r, level, x, y, depth, labels, collect));
 }
 
-int scanImage(Workspace& ws, int image) {
+SearchResult scanImage(Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws.searchRect[image]);
+  noteLabelledRect(ws, image, r);
   for (int y = r.top; y < r.bottom; ++y)
     for (int x = r.left; x < r.right; ++x) labelAt(ws, image, x, y) = kLabelUnvisited;
   ws.starCount[image] = 0;
@@ -76,7 +79,7 @@ int scanImage(Workspace& ws, int image) {
         continue;
       }
       const int n = ws.starCount[image];
-      if (int rc = fillStar(ws, image, x, y, 1)) return rc;
+      if (SearchResult rc = fillStar(ws, image, x, y, 1); rc != kSearchOk) return rc;
       if (star(ws, image, n).pixelCount > 0) ws.starCount[image] = n + 1;
     }
   }
@@ -85,7 +88,7 @@ int scanImage(Workspace& ws, int image) {
 
 void searchStars(Workspace& ws, WindowPort& port, int image) {
   if (hasBit(ws.optionFlags, OPT_AUTO_BACKGROUND)) chooseAutoBackground(ws, image);
-  const int rc = scanImage(ws, image);
+  const SearchResult rc = scanImage(ws, image);
   if (rc != kSearchOk) {
     port.showMessage(rc == kTooManyStars ? str::TooManyStars : str::TooManyPixelInStar,
                      MessageOwner::MainWindow);

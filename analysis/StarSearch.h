@@ -10,11 +10,11 @@ enum SearchResult { kSearchOk = 0, kTooManyStars = 1, kTooManyPixels = 2 };
 
 // Collects one star from (x, y) at recursion depth `depth` into record
 // StarCount of `image`. kSearchOk, or why the scan must stop.
-int fillStar(Workspace& ws, int image, int x, int y, int depth);
+SearchResult fillStar(Workspace& ws, int image, int x, int y, int depth);
 
 // One pass over the image's search rectangle at its current background,
 // numbering stars in row order. No messages.
-int scanImage(Workspace& ws, int image);
+SearchResult scanImage(Workspace& ws, int image);
 
 // Sets BackgroundLevel to the level that yields the most stars (the highest
 // of equal ones), as trying every level from the top down with scanImage

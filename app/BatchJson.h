@@ -19,6 +19,10 @@ struct JsonInputs {
   std::function<void(nlohmann::json&)> extend;
 };
 
-nlohmann::json workspaceJson(const Workspace& ws, const JsonInputs& in);
+// The JSON text: objects with their keys in byte order, indented by two,
+// floats widened to double in the shortest form that reads back to the same
+// value (null when not finite), names that are no valid UTF-8 with
+// replacement characters, and a final line end.
+std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in);
 
 }  // namespace orelith::batch

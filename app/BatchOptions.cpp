@@ -22,7 +22,7 @@ bool parseInts(const std::string& text, int count, std::vector<int>& values) {
     }
     if (used != part.size()) return false;
   }
-  return static_cast<int>(values.size()) == count && text.back() != ',';
+  return static_cast<int>(values.size()) == count && !text.empty() && text.back() != ',';
 }
 
 std::string checkRect(const std::string& text, Options& o) {
@@ -108,7 +108,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   CLI::App app{"orelith-batch: two-colour photometry of a star field without a window"};
   app.set_version_flag("--version", std::string(ORELITH_VERSION));
   addOptions(app, options);
-  std::string rect, offset, pairs;
+  // Unset stays nullopt, so that an empty value (--rect '') is an error, not absence.
+  std::optional<std::string> rect, offset, pairs;
   app.add_option("--rect", rect,
                  "search rectangle L,T,R,B of both images (right, bottom exclusive)");
   app.add_option("--offset", offset, "compare at this green offset DX,DY (manual mode)");
@@ -126,9 +127,18 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   }
   for (auto [text, check] : {std::pair{&rect, &checkRect}, std::pair{&offset, &checkOffset},
                              std::pair{&pairs, &checkPairs}}) {
-    if (text->empty()) continue;
-    if (std::string problem = check(*text, options); !problem.empty()) {
+    if (!*text) continue;
+    if (std::string problem = check(**text, options); !problem.empty()) {
       err = problem + "\n";
+      return ParseOutcome::UsageError;
+    }
+  }
+  for (const char* name :
+       {"--blue", "--green", "--calibration", "--ignore", "--html", "--cmd-mono", "--cmd-color",
+        "--render-blue", "--render-green", "--json", "--csv", "--plot-cmd"}) {
+    const CLI::Option* given = app.get_option(name);
+    if (given->count() > 0 && given->as<std::string>().empty()) {
+      err = std::string(name) + " needs a file name\n";
       return ParseOutcome::UsageError;
     }
   }

@@ -1,7 +1,6 @@
 #include "app/BatchRunner.h"
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "analysis/Correspondence.h"
@@ -22,6 +21,7 @@
 #include "interaction/Selection.h"
 #include "photometry/Calibration.h"
 #include "photometry/StarProperties.h"
+#include "report/AtomicFile.h"
 #include "report/CmdBitmap.h"
 #include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
@@ -263,6 +263,7 @@ void renderPanels(Run& run) {
   for (int panel : {kBlue, kGreen}) {
     if (files[panel]->empty()) continue;
     renderImage(run.ws, panel);
+    // Encoded in memory, then written as the reports are.
     if (!writePanelPng(run.ws, panel, *files[panel])) {
       run.err << "ERROR: cannot write " << *files[panel] << '\n';
       run.failed = true;
@@ -277,19 +278,18 @@ bool writeJson(Run& run, std::ostream& out) {
       run.o.withPixels,
       run.port.messages(),
       [&run](nlohmann::json& state) { addScienceJson(state, run.ws, *run.science, run.o); }};
-  // Names that are no valid UTF-8 are written with replacement characters.
-  const std::string text =
-      workspaceJson(run.ws, in).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
-      "\n";
+  const std::string text = workspaceJsonText(run.ws, in);
   if (run.o.json == "-") {
-    out << text;
+    out << text << std::flush;
+    if (!out) run.err << "ERROR: cannot write the JSON to standard output\n";
     return static_cast<bool>(out);
   }
-  std::ofstream file(run.o.json, std::ios::binary);
-  file << text;
-  file.close();
-  if (!file) run.err << "ERROR: cannot write " << run.o.json << '\n';
-  return static_cast<bool>(file);
+  // As the reports: an existing file is replaced only by a complete one.
+  int failure = 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  if (writeFileAtomically(run.o.json, {bytes, text.size()}, failure)) return true;
+  run.err << "ERROR: cannot write " << run.o.json << '\n';
+  return false;
 }
 
 }  // namespace

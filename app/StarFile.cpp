@@ -1,10 +1,36 @@
 #include "app/StarFile.h"
 
-#include <fstream>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <sstream>
+
+#include "image/St6Loader.h"
 
 namespace orelith::batch {
 namespace {
+
+// No row of a star file comes near this; a file without line ends (a device
+// such as /dev/zero) must not fill the memory.
+constexpr std::size_t kMaxLineLength = 4096;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+enum class LineRead { Line, End, TooLong };
+
+LineRead readLine(std::FILE* f, std::string& line) {
+  line.clear();
+  int c = std::getc(f);
+  if (c == EOF) return LineRead::End;
+  for (; c != EOF && c != '\n'; c = std::getc(f)) {
+    if (line.size() == kMaxLineLength) return LineRead::TooLong;
+    line.push_back(static_cast<char>(c));
+  }
+  return LineRead::Line;
+}
 
 std::string trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t\r");
@@ -31,31 +57,73 @@ bool parseInt(const std::string& text, int& value) {
   }
 }
 
+// [sign] digits [. digits] [e [sign] digits], with a digit somewhere before
+// the exponent, and finite as a float: no "inf", "nan" or hexadecimal.
+bool isFiniteDecimal(const std::string& text) {
+  std::size_t i = 0;
+  auto digits = [&] {
+    const std::size_t from = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - from;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == text.size() && std::isfinite(std::strtof(text.c_str(), nullptr));
+}
+
+bool parseRow(const std::vector<std::string>& cells, std::size_t columns, StarRow& row) {
+  if (cells.size() != columns || !parseInt(cells[0], row.x) || !parseInt(cells[1], row.y))
+    return false;
+  row.extra.assign(cells.begin() + 2, cells.end());
+  for (const std::string& cell : row.extra) {
+    if (!isFiniteDecimal(cell)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool readStarRows(const std::string& path, const std::string& header, std::vector<StarRow>& rows,
                   std::string& error) {
-  std::ifstream in(path);
+  std::unique_ptr<std::FILE, FileCloser> in(openRegularFile(path));
   if (!in) {
-    error = path + ": cannot be read";
+    error = path + ": cannot be read (no such regular file)";
     return false;
   }
   const std::size_t columns = splitCells(header).size();
   std::string line;
-  if (!std::getline(in, line) || splitCells(trim(line)) != splitCells(header)) {
+  LineRead got = readLine(in.get(), line);
+  if (got != LineRead::Line || splitCells(trim(line)) != splitCells(header)) {
     error = path + ": the first line must be \"" + header + "\"";
     return false;
   }
-  for (int number = 2; std::getline(in, line); ++number) {
-    if (trim(line).empty()) continue;
-    std::vector<std::string> cells = splitCells(trim(line));
-    StarRow row{number, 0, 0, {}};
-    if (cells.size() != columns || !parseInt(cells[0], row.x) || !parseInt(cells[1], row.y)) {
-      error = path + " line " + std::to_string(number) + ": expected " + header;
+  for (int number = 2; (got = readLine(in.get(), line)) != LineRead::End; ++number) {
+    const std::string where = path + " line " + std::to_string(number);
+    if (got == LineRead::TooLong) {
+      error = where + ": longer than " + std::to_string(kMaxLineLength) + " characters";
       return false;
     }
-    row.extra.assign(cells.begin() + 2, cells.end());
+    if (trim(line).empty()) continue;
+    StarRow row{number, 0, 0, {}};
+    if (!parseRow(splitCells(trim(line)), columns, row)) {
+      error = where + ": expected " + header + " (integers, then finite decimal numbers)";
+      return false;
+    }
     rows.push_back(std::move(row));
+  }
+  if (std::ferror(in.get())) {
+    error = path + ": cannot be read";
+    return false;
   }
   return true;
 }

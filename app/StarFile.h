@@ -14,9 +14,11 @@ struct StarRow {
   std::vector<std::string> extra;  // the columns after x and y, as text
 };
 
-// Reads a CSV file whose first line is exactly `header` (e.g. "x,y,V,BV").
-// Empty lines are skipped; CR LF line ends are accepted. On failure returns
-// false with `error` naming the file and line.
+// Reads a CSV file whose first line is exactly `header` (e.g. "x,y,V,BV"):
+// x and y integers, the other columns finite decimal numbers. Empty lines are
+// skipped; CR LF line ends are accepted; lines are at most 4096 characters.
+// Only a regular file is read. On failure returns false with `error` naming
+// the file and line.
 bool readStarRows(const std::string& path, const std::string& header, std::vector<StarRow>& rows,
                   std::string& error);
 

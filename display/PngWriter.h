@@ -2,14 +2,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "image/Workspace.h"
 
 namespace orelith {
 
-// Writes picture buffer `panel` (0 or 1) as a 375 x 242 8-bit RGB PNG at
-// `path`, as it stands (render it first). Returns false on any failure, and
-// then leaves no partial file behind.
+// Picture buffer `panel` (0 or 1) as the bytes of a 375 x 242 8-bit RGB PNG,
+// as it stands (render it first). False when the panel does not exist or the
+// encoder fails.
+bool encodePanelPng(const Workspace& ws, int panel, std::vector<unsigned char>& png);
+
+// Writes the PNG of `panel` to `path`: encoded in memory first, then written
+// as the reports are, so a failure leaves a file that was there as it was.
 bool writePanelPng(const Workspace& ws, int panel, const std::string& path);
 
 }  // namespace orelith

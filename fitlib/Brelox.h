@@ -12,9 +12,19 @@ typedef struct BreloxPoint {
   double y;
 } BreloxPoint;
 
-/* Fits c[0] + c[1] x + ... + c[n-1] x^(n-1) to `count` points and writes the
- * coefficients to `coefficients`. Returns 1 without touching anything when
- * count > 20 or n > 10, else 0. Not reentrant: one fit at a time. */
+/* What DoMinuit returns. */
+typedef enum BreloxResult {
+  BRELOX_OK = 0,
+  BRELOX_TOO_MANY = 1,  /* count > 20 or n > 10 */
+  BRELOX_NOT_FINITE = 2 /* a point is not finite, or no fit of it is */
+} BreloxResult;
+
+/* Fits c[0] + c[1] x + ... + c[n-1] x^(n-1) to `count` points by least
+ * squares and writes the coefficients to `coefficients`: the least-squares
+ * polynomial of at most n coefficients, the one of least norm (in x centred
+ * and scaled onto [-1, 1]) where it is not unique. With no point the
+ * coefficients are 1.0. Returns BRELOX_OK, or a failure that leaves the
+ * coefficients untouched. Reentrant: all state lives in the call. */
 int DoMinuit(const BreloxPoint* points, double* coefficients, int count, int n);
 
 #ifdef __cplusplus

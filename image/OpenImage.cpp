@@ -2,6 +2,7 @@
 
 #include "image/FileTitle.h"
 #include "image/St6Loader.h"
+#include "image/StarLabels.h"
 #include "image/Workflow.h"
 #include "resources/ControlIds.h"
 
@@ -36,9 +37,9 @@ int openDialogFilter(Workspace& ws, int image) {
 
 void rememberOpenFilter(Workspace& ws, int filterIndex) { ws.openFilterIndex = filterIndex; }
 
-int openImage(Workspace& ws, WindowPort& port, int image, const std::string& path) {
+OpenResult openImage(Workspace& ws, WindowPort& port, int image, const std::string& path) {
   ws.filePath = path;
-  if (loadImage(ws, port, image) != 0) return 1;
+  if (loadImage(ws, port, image) != kLoadOk) return kOpenFailed;
   makeFileTitle(path, ws.fileTitle[image], kFileTitleSize);
 
   ws.searchRect[kBlue] = kWholeImage;
@@ -46,6 +47,7 @@ int openImage(Workspace& ws, WindowPort& port, int image, const std::string& pat
   enableImageControls(port, image);
   if (ws.starCount[1 - image] == 0) port.setMenuEnabled(menu::Save, false);
   ws.starCount[image] = 0;
+  forgetLabels(ws, image);
   ws.optionFlags &= ~OPT_SELECTION_SHOWN;
   ws.progressFlags |= kLoadedBit[image];
   ws.progressFlags &= ~kSearchedBit[image];
@@ -54,7 +56,7 @@ int openImage(Workspace& ws, WindowPort& port, int image, const std::string& pat
   // highlights of the stars the load discarded.
   port.repaint(image);
   refillStarList(ws, port);
-  return 0;
+  return kOpenOk;
 }
 
 }  // namespace orelith

@@ -16,8 +16,10 @@ int openDialogFilter(Workspace& ws, int image);
 // The filter the user chose last in an open dialog.
 void rememberOpenFilter(Workspace& ws, int filterIndex);
 
+enum OpenResult : int { kOpenOk = 0, kOpenFailed = 1 };
+
 // Loads `path` into `image` and resets the work done on the previous pair.
-// 0 on success; 1 after a failure, which leaves every state as it was.
-int openImage(Workspace& ws, WindowPort& port, int image, const std::string& path);
+// A failure (its message shown) leaves every state as it was.
+OpenResult openImage(Workspace& ws, WindowPort& port, int image, const std::string& path);
 
 }  // namespace orelith

@@ -1,5 +1,9 @@
 #include "image/St6Loader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,6 +30,21 @@ St6Status checkSignature(std::FILE* f) {
 
 }  // namespace
 
+std::FILE* openRegularFile(const std::string& path) {
+  // Without O_NONBLOCK a FIFO with no writer would block the open forever.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (f == nullptr) ::close(fd);
+  return f;
+}
+
 int st6MessageFor(St6Status status) {
   switch (status) {
     case St6Status::CannotOpen:
@@ -43,7 +62,7 @@ int st6MessageFor(St6Status status) {
 }
 
 St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
-  File f(std::fopen(path.c_str(), "rb"));
+  File f(openRegularFile(path));
   if (!f) return St6Status::CannotOpen;
   if (St6Status s = checkSignature(f.get()); s != St6Status::Ok) return s;
   if (std::fseek(f.get(), kSt6PixelOffset, SEEK_SET) != 0) return St6Status::CannotRead;
@@ -59,18 +78,18 @@ St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
   return St6Status::Ok;
 }
 
-int loadImage(Workspace& ws, WindowPort& port, int image) {
+LoadResult loadImage(Workspace& ws, WindowPort& port, int image) {
   // Read into scratch first, so that a bad file leaves the old image intact.
   std::uint16_t* plane = ws.scratch.loadPlane;
   St6Status status = readSt6File(ws.filePath, plane);
   if (status != St6Status::Ok) {
     port.showMessage(st6MessageFor(status), MessageOwner::MainWindow);
-    return 1;
+    return kLoadFailed;
   }
   for (int y = 0; y < kImageHeight; ++y) {
     for (int x = 0; x < kImageWidth; ++x) pixelAt(ws, image, x, y) = plane[y * kImageWidth + x];
   }
-  return 0;
+  return kLoadOk;
 }
 
 }  // namespace orelith

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "image/WindowPort.h"
@@ -15,6 +16,10 @@ inline constexpr long kSt6MinimumSize = kSt6PixelOffset + 2L * kPixelCount;
 // Why a file was refused; each failure has one message.
 enum class St6Status { Ok, CannotOpen, CannotRead, Compressed, NotSt6 };
 
+// Opens `path` for reading only when it is a regular file: a folder, a
+// device or a FIFO (which could block the open forever) gives nullptr.
+std::FILE* openRegularFile(const std::string& path);
+
 // The string number shown for a failed read.
 int st6MessageFor(St6Status status);
 
@@ -22,8 +27,11 @@ int st6MessageFor(St6Status status);
 // before its last pixel is refused as unreadable.
 St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor);
 
+enum LoadResult : int { kLoadOk = 0, kLoadFailed = 1 };
+
 // Loads the file named by ws.filePath into the pixel plane of `image`. On
-// failure shows the message and leaves the plane as it was. 0 ok, 1 failed.
-int loadImage(Workspace& ws, WindowPort& port, int image);
+// failure shows the message and leaves the plane as it was. Anything but a
+// regular file cannot be opened (message 1).
+LoadResult loadImage(Workspace& ws, WindowPort& port, int image);
 
 }  // namespace orelith

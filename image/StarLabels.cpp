@@ -2,11 +2,10 @@
 
 namespace orelith {
 
-int starAtPixel(const Workspace& ws, int image, int x, int y) {
-  if ((image != kBlue && image != kGreen) || !insideImage(x, y)) return -1;
-  const int label = labelAt(ws, image, x, y);
-  if (label >= kLabelNoStar || label >= ws.starCount[image]) return -1;
-  return label;
+void noteLabelledRect(Workspace& ws, int image, const SearchRect& r) {
+  ws.labelledRect[image] = clippedToImage(r);
 }
+
+void forgetLabels(Workspace& ws, int image) { ws.labelledRect[image] = SearchRect{0, 0, 0, 0}; }
 
 }  // namespace orelith

@@ -18,12 +18,14 @@ struct StarRecord {
   std::uint16_t x;           // brightest pixel: the star's position
   std::uint16_t y;
   std::uint16_t pixelCount;
-  std::int16_t partner;             // star number in the other image, -1 = none
-  std::uint32_t marks;              // StarMarkBits
-  PixelPos pixels[kMaxStarPixels];  // in the order the fill accepted them
-  float magnitudeB;                 // both magnitudes live in the blue record of a pair
+  std::int16_t partner;  // star number in the other image, -1 = none
+  std::uint32_t marks;   // StarMarkBits
+  float magnitudeB;      // both magnitudes live in the blue record of a pair
   float magnitudeV;
   float lgBrightness;
+  // Last, so that a star of a few pixels keeps its whole record on one page
+  // of the table: a field of a thousand stars touches half the memory.
+  PixelPos pixels[kMaxStarPixels];  // in the order the fill accepted them
 };
 
 }  // namespace orelith

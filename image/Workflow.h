@@ -8,7 +8,7 @@ namespace orelith {
 
 // Ends pairing and calibration: every listed calibration star loses its mark,
 // the list empties, the compared, calibration and magnitude bits clear, and
-// no star keeps a partner. Runs after every load and every search.
+// no star (of the current counts) keeps a partner. Runs after every load and every search.
 void endCalibrationStage(Workspace& ws);
 
 // Asks the window to rebuild the star list; with both images searched and no

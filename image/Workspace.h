@@ -102,6 +102,9 @@ struct Workspace {
   std::string filePath;  // last path chosen in a file dialog
   char fileTitle[2][kFileTitleSize];
   SearchRect searchRect[2];
+  // Clipped rectangle whose labels the last search of each image wrote;
+  // empty before the first search and after a load (image/StarLabels.h).
+  SearchRect labelledRect[2] = {};
   int backgroundLevel[2];
   int starCount[2];
   StarRecord starTable[kMaxStars][2];  // [star number][image]

@@ -1,5 +1,8 @@
 #include "photometry/Calibration.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "fitlib/Brelox.h"
 #include "image/Workflow.h"
 #include "photometry/CalibrationCurve.h"
@@ -8,7 +11,8 @@
 namespace orelith {
 namespace {
 
-int fitCurve(Workspace& ws, int filter) {
+// Fits the curve of `filter` into `curve` (which holds the current one).
+int fitCurve(const Workspace& ws, int filter, double* curve) {
   BreloxPoint points[kMaxCalibrationStars];
   const int count = ws.calibration.count;
   for (int e = 0; e < count; ++e) {
@@ -18,39 +22,59 @@ int fitCurve(Workspace& ws, int filter) {
     points[e].x = static_cast<double>(star(ws, filter, ownStar).lgBrightness);
     points[e].y = static_cast<double>(filter == kBlue ? blue.magnitudeB : blue.magnitudeV);
   }
-  return DoMinuit(points, ws.curves[filter], count, ws.algorithm.coefficientCount);
+  return DoMinuit(points, curve, count, ws.algorithm.coefficientCount);
 }
 
-void applyCurve(Workspace& ws, int filter) {
+bool takesMagnitude(const StarRecord& blue) {
+  return blue.partner != -1 && !hasBit(blue.marks, MARK_CALIBRATION);
+}
+
+// The magnitudes `curve` gives, into `out` by blue star number; false when
+// some star gets no finite float (a fit through absurd calibration values),
+// so that neither the curve nor a magnitude is stored.
+bool curveMagnitudes(const Workspace& ws, int filter, const double* curve, float* out) {
+  const int n = std::min(ws.algorithm.coefficientCount, kMaxCoefficients);
+  for (int k = 0; k < ws.starCount[kBlue]; ++k) {
+    const StarRecord& blue = star(ws, kBlue, k);
+    if (!takesMagnitude(blue)) continue;
+    const StarRecord& own = filter == kBlue ? blue : star(ws, kGreen, blue.partner);
+    out[k] = static_cast<float>(evaluatePolynomial(curve, n, own.lgBrightness));
+    if (!std::isfinite(out[k])) return false;
+  }
+  return true;
+}
+
+void storeMagnitudes(Workspace& ws, int filter, const float* values) {
   for (int k = 0; k < ws.starCount[kBlue]; ++k) {
     StarRecord& blue = star(ws, kBlue, k);
-    if (blue.partner == -1 || hasBit(blue.marks, MARK_CALIBRATION)) continue;
-    if (filter == kBlue) {
-      blue.magnitudeB = static_cast<float>(evaluateCurve(ws, blue.lgBrightness, kBlue));
-    } else {
-      const StarRecord& green = star(ws, kGreen, blue.partner);
-      blue.magnitudeV = static_cast<float>(evaluateCurve(ws, green.lgBrightness, kGreen));
-    }
+    if (takesMagnitude(blue)) (filter == kBlue ? blue.magnitudeB : blue.magnitudeV) = values[k];
   }
 }
 
 }  // namespace
 
-int calculateMagnitudes(Workspace& ws, WindowPort& port) {
+CalculateStatus calculateMagnitudes(Workspace& ws, WindowPort& port) {
+  // Zero points would give the fit nothing to fit; every star would get the
+  // curve's start values as magnitudes.
+  if (ws.calibration.count == 0) return kCalculateNoCalibrationStars;
+  float values[kMaxStars];
   for (int filter : {kBlue, kGreen}) {
-    if (fitCurve(ws, filter) != 0) {
+    double curve[kMaxCoefficients];
+    std::copy_n(ws.curves[filter], kMaxCoefficients, curve);
+    if (fitCurve(ws, filter, curve) != BRELOX_OK || !curveMagnitudes(ws, filter, curve, values)) {
       port.showMessage(str::MinimisationFailed, MessageOwner::MainWindow);
-      return 1;
+      return kCalculateFailed;
     }
-    applyCurve(ws, filter);
+    std::copy_n(curve, kMaxCoefficients, ws.curves[filter]);
+    storeMagnitudes(ws, filter, values);
   }
   ws.progressFlags |= PRG_MAGNITUDES;
   refillStarList(ws, port);
-  return 0;
+  return kCalculateOk;
 }
 
 void calculateMagnitudesCommand(Workspace& ws, WindowPort& port) {
-  calculateMagnitudes(ws, port);
+  if (calculateMagnitudes(ws, port) == kCalculateNoCalibrationStars) return;
   refillStarList(ws, port);
   if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) port.repaint(kBlue);
   if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);

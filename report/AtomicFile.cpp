@@ -79,7 +79,13 @@ bool writeAll(int fd, std::span<const unsigned char> bytes, const FileCalls& cal
 // it is written in place.
 bool writeInPlace(const std::string& path, std::span<const unsigned char> bytes, int& failure,
                   const FileCalls& calls) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  // Non-blocking, so that a FIFO nobody reads fails at once instead of
+  // waiting for a reader; the writes then block as usual.
+  int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    fd = -1;
+  }
   if (fd < 0) {
     failure = str::UnableToCreateFile;
     return false;
@@ -110,12 +116,9 @@ bool writeFileAtomically(const std::string& path, std::span<const unsigned char>
     return writeInPlace(target, bytes, failureMessage, calls);
 
   std::string tempPath;
+  // A writable file in a folder we may not add to could only be rewritten in
+  // place, which a full disk would leave half written: refused.
   int fd = createTemporary(target, tempPath);
-  if (fd < 0 && exists) {
-    // A writable file in a folder we may not add to can still be rewritten,
-    // only not safely.
-    return writeInPlace(target, bytes, failureMessage, calls);
-  }
   if (fd < 0) {
     failureMessage = str::UnableToCreateFile;
     return false;

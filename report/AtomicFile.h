@@ -11,6 +11,10 @@
 
 namespace orelith {
 
+// What the writers of the Save command return: failed means its message
+// (5, 7, 8, 9, 10, 11 or 18) has been shown.
+enum WriteResult : int { kWriteOk = 0, kWriteFailed = 1 };
+
 // The system calls the writer makes on the temporary file. Tests replace them
 // to make a write or the close fail as a full disk would.
 struct FileCalls {
@@ -23,13 +27,13 @@ FileCalls systemFileCalls();
 
 // Writes `bytes` as the file `path`. On failure returns false with
 // `failureMessage` set to the string to show: 5 "Unable to create file." when
-// the file cannot be created (folder missing or closed to us, target not
-// writable or a folder), 7 "Unable to save file." when a write, the close or
+// the file cannot be created (folder missing or closed to us, also when the
+// target itself is writable; target not writable or a folder; a FIFO that
+// nobody reads), 7 "Unable to save file." when a write, the close or
 // the final rename fails. A file that was at `path` then stays as it was, and
 // no temporary file remains.
-// Two targets cannot be replaced and are rewritten in place, as a plain create
-// would: a device or pipe, and a writable file in a folder that lets no new
-// file be made there.
+// A device or pipe cannot be replaced and is written in place, as a plain
+// create would.
 // A new file gets the permissions a plain create would give it (0666 less the
 // umask); a replaced file keeps its permissions. A symbolic link is followed,
 // so the file it names is replaced, not the link.

@@ -127,7 +127,7 @@ std::uint8_t cmdColourIndex(const Workspace& ws, int k) {
   return kPlainColour;
 }
 
-int drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture) {
+DrawResult drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture) {
   bool thick = hasBit(ws.optionFlags, OPT_THICK_CMD_STARS);
   int count = std::clamp(ws.starCount[kBlue], 0, kMaxStars);
   for (int k = 0; k < count; ++k) {
@@ -136,11 +136,11 @@ int drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> pict
     if (!isColour(variant) && hasBit(blue.marks, MARK_IGNORE)) continue;
     CmdPixel p{};
     if (!cmdStarPixel(blue.magnitudeB, blue.magnitudeV, variant, p)) continue;
-    if (cmdByteOffset(variant, p.x, p.y) >= picture.size()) return 1;
+    if (cmdByteOffset(variant, p.x, p.y) >= picture.size()) return kDrawOutside;
     std::uint8_t colour = isColour(variant) ? cmdColourIndex(ws, k) : kPlainColour;
     plotStar(picture, variant, thick, p, colour);
   }
-  return 0;
+  return kDrawOk;
 }
 
 std::vector<std::string> defaultTemplateDirs(const std::string& startDir) {
@@ -155,20 +155,20 @@ std::vector<std::string> defaultTemplateDirs(const std::string& startDir) {
   return dirs;
 }
 
-int writeDiagram(const Workspace& ws, WindowPort& port, int variant, const std::string& outPath,
-                 const std::vector<std::string>& templateDirs) {
+WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
+                         const std::string& outPath, const std::vector<std::string>& templateDirs) {
   std::FILE* templ = openTemplate(variant, templateDirs);
   if (templ == nullptr) {
     port.showMessage(isColour(variant) ? str::UnableToOpenDib02 : str::UnableToOpenDib01,
                      MessageOwner::MainWindow);
-    return 1;
+    return kWriteFailed;
   }
   std::size_t size = cmdFileSize(variant);
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
   if (!buffer) {
     std::fclose(templ);
     port.showMessage(str::OutOfMemory, MessageOwner::MainWindow);
-    return 1;
+    return kWriteFailed;
   }
   std::span<unsigned char> picture(buffer.get(), size);
   readTemplate(templ, picture);
@@ -176,14 +176,14 @@ int writeDiagram(const Workspace& ws, WindowPort& port, int variant, const std::
   // The template's own first bytes need not be a BMP signature.
   picture[0] = 'B';
   picture[1] = 'M';
-  if (drawCmdStars(ws, variant, picture) != 0) {
+  if (drawCmdStars(ws, variant, picture) != kDrawOk) {
     port.showMessage(str::UnableToCalcCmd, MessageOwner::MainWindow);
-    return 1;
+    return kWriteFailed;
   }
   int failure = 0;
-  if (writeFileAtomically(outPath, picture, failure)) return 0;
+  if (writeFileAtomically(outPath, picture, failure)) return kWriteOk;
   port.showMessage(failure, MessageOwner::MainWindow);
-  return 1;
+  return kWriteFailed;
 }
 
 }  // namespace orelith

@@ -11,6 +11,7 @@
 
 #include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "report/AtomicFile.h"
 
 namespace orelith {
 
@@ -52,10 +53,11 @@ std::size_t cmdByteOffset(int variant, int x, int y);
 // star of the pair), 12 calibration, else 0.
 std::uint8_t cmdColourIndex(const Workspace& ws, int k);
 
-// Plots every paired star into `picture`, a copy of the template. 0 on
-// success; 1 when a pixel would fall outside the buffer (nothing is drawn
+// Plots every paired star into `picture`, a copy of the template.
+// kDrawOutside when a pixel would fall outside the buffer (nothing is drawn
 // from that star on).
-int drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture);
+enum DrawResult : int { kDrawOk = 0, kDrawOutside = 1 };
+DrawResult drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture);
 
 // The folders the templates are looked for in, in order: the start directory,
 // the data folder beside the program (<program dir>/../share/orelith/) and the
@@ -63,11 +65,11 @@ int drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> pict
 std::vector<std::string> defaultTemplateDirs(const std::string& startDir);
 
 // Writes the diagram of `variant` to `outPath`, from the template found first
-// in `templateDirs` (each with or without a trailing '/'). 0 on success; 1
+// in `templateDirs` (each with or without a trailing '/'). Failed
 // after message 8 or 11 (no template; no file is created), 5 or 7 (output not
 // created or not written; an older file stays as it was), 9 (no memory) or
 // 10 (pixel outside the picture), all owned by the main window.
-int writeDiagram(const Workspace& ws, WindowPort& port, int variant, const std::string& outPath,
-                 const std::vector<std::string>& templateDirs);
+WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
+                         const std::string& outPath, const std::vector<std::string>& templateDirs);
 
 }  // namespace orelith

@@ -9,6 +9,7 @@
 
 #include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "report/AtomicFile.h"
 
 namespace orelith {
 
@@ -24,9 +25,9 @@ std::string htmlEscaped(std::string_view text);
 // original platform writes it.
 std::string withCrLf(std::string_view text);
 
-// Writes the report to `path`. 0 on success; 1 after message 5 "Unable to
+// Writes the report to `path`. Failed after message 5 "Unable to
 // create file." or 7 "Unable to save file." (owner: main window), in which
 // case a file that was at `path` before is left as it was.
-int writeReport(const Workspace& ws, WindowPort& port, const std::string& path);
+WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path);
 
 }  // namespace orelith

@@ -31,8 +31,8 @@ std::string applyExtensionRule(const std::string& name, int filterIndex, WindowP
   }
 }
 
-int saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName, int filterIndex,
-               const std::vector<std::string>& templateDirs) {
+WriteResult saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName,
+                       int filterIndex, const std::vector<std::string>& templateDirs) {
   bool extended = true;
   ws.filePath = applyExtensionRule(chosenName, filterIndex, port, extended);
   switch (filterIndex) {
@@ -43,7 +43,7 @@ int saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName, i
     case kSaveFilterColour:
       return writeDiagram(ws, port, kCmdColour, ws.filePath, templateDirs);
     default:
-      return extended ? 0 : 1;
+      return extended ? kWriteOk : kWriteFailed;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "report/AtomicFile.h"
 
 namespace orelith {
 
@@ -32,8 +33,8 @@ std::string applyExtensionRule(const std::string& name, int filterIndex, WindowP
 // says: 1 the HTML report, 2 the monochrome diagram, 3 the 16-colour diagram,
 // any other writes nothing. The final name goes to ws.filePath; the open
 // dialogs' remembered filter is left alone. The writers report their own
-// errors; the result is theirs (1 after a message, 0 otherwise).
-int saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName, int filterIndex,
-               const std::vector<std::string>& templateDirs);
+// errors; the result is theirs (failed after a message).
+WriteResult saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName,
+                       int filterIndex, const std::vector<std::string>& templateDirs);
 
 }  // namespace orelith

@@ -1,6 +1,7 @@
 // The comparison, calibration and saving steps of orelith-batch on the
 // shipped samples.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -151,10 +152,30 @@ TEST_F(BatchSteps, IgnoredStarsAreMarkedAndLeaveTheCalibration) {
   EXPECT_EQ(ignored, 1);
 }
 
-TEST_F(BatchSteps, BadStarFileHeaderIsAnError) {
-  write("cal.csv", "x;y;V;BV\n1;2;3;4\n");
-  EXPECT_EQ(run(kSearched + "--compare --calibration cal.csv --json -"), 2);
-  EXPECT_NE(read("err.txt").find("the first line must be \"x,y,V,BV\""), std::string::npos);
+// Star files that are refused with their file and line: nothing is read on
+// from a device or FIFO (which could block or never end), no value that is
+// not a finite decimal number reaches the calibration.
+TEST_F(BatchSteps, BadStarFilesAreErrors) {
+  ASSERT_EQ(::mkfifo((dir / "fifo.csv").c_str(), 0600), 0);
+  const std::pair<std::string, std::string> rows[] = {
+      {"x;y;V;BV\n1;2;3;4\n", "cal.csv: the first line must be \"x,y,V,BV\""},
+      {"x,y,V,BV\n100,100,inf,0.5\n", "cal.csv line 2: expected x,y,V,BV"},
+      {"x,y,V,BV\n100,100,12.0,nan\n", "cal.csv line 2: expected x,y,V,BV"},
+      {"x,y,V,BV\n\n100,100,3e39,0.5\n", "cal.csv line 3: expected x,y,V,BV"},
+      {"x,y,V,BV\n100,100,0x1p3,0.5\n", "cal.csv line 2: expected x,y,V,BV"},
+      {"x,y,V,BV\n" + std::string(5000, '1') + "\n", "cal.csv line 2: longer than 4096"},
+      {"", "/dev/zero: cannot be read"},
+      {"", "fifo.csv: cannot be read"},
+      {"", ": cannot be read"}};  // the folder itself
+  const std::string files[] = {"cal.csv", "cal.csv",   "cal.csv",  "cal.csv", "cal.csv",
+                               "cal.csv", "/dev/zero", "fifo.csv", "."};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].second);
+    if (files[i] == "cal.csv") write("cal.csv", rows[i].first);
+    EXPECT_EQ(run(kSearched + "--compare --calibration " + files[i] + " --json -"), 2);
+    EXPECT_NE(read("err.txt").find(rows[i].second), std::string::npos) << read("err.txt");
+    EXPECT_EQ(state()["calibration_list"], json::array());
+  }
 }
 
 TEST_F(BatchSteps, SavingTakesTheExtensionRule) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -129,12 +130,17 @@ INSTANTIATE_TEST_SUITE_P(
                     BrokenCase{"LastPixelHalf", 183547, str::UnableToReadFile}),
     test::ParamName());
 
-TEST_F(St6Files, MissingFileGivesMessage1) {
-  auto ws = test::makeWorkspace();
-  RecordingPort port;
-  EXPECT_EQ(openImage(*ws, port, kGreen, (dir / "none.g").string()), 1);
-  EXPECT_EQ(port.messages(), std::vector<int>{str::UnableToOpenFile});
-  EXPECT_EQ(ws->progressFlags, 0u);
+// Anything but a regular file cannot be opened; a FIFO without a writer must
+// not block the open.
+TEST_F(St6Files, WhatIsNoRegularFileGivesMessage1) {
+  ASSERT_EQ(::mkfifo((dir / "fifo.g").c_str(), 0600), 0);
+  for (const std::filesystem::path& path : {dir / "none.g", dir, dir / "fifo.g"}) {
+    auto ws = test::makeWorkspace();
+    RecordingPort port;
+    EXPECT_EQ(openImage(*ws, port, kGreen, path.string()), kOpenFailed);
+    EXPECT_EQ(port.messages(), std::vector<int>{str::UnableToOpenFile}) << path;
+    EXPECT_EQ(ws->progressFlags, 0u);
+  }
 }
 
 TEST_F(St6Files, LongerFileIsReadToItsLastPixel) {

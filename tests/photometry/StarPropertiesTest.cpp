@@ -24,20 +24,20 @@ std::unique_ptr<Workspace> paired() {
          static_cast<std::uint16_t>(5 + k),
          static_cast<std::int16_t>(k + 100),
          0,
-         {},
          0,
          0,
-         0};
+         0,
+         {}};
     star(*ws, kGreen, k + 100) = {static_cast<std::uint32_t>(2000 + k),
                                   0,
                                   0,
                                   7,
                                   static_cast<std::int16_t>(k),
                                   0,
-                                  {},
                                   0,
                                   0,
-                                  0};
+                                  0,
+                                  {}};
   }
   ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
   return ws;

@@ -116,22 +116,19 @@ INSTANTIATE_TEST_SUITE_P(Calls, AtomicFileFailure,
                                            FailureCase{"CloseFails", {::write, failingClose}}),
                          [](const auto& c) { return std::string(c.param.name); });
 
-TEST_F(AtomicFile, MissingFolderGivesMessage5) {
-  int failure = -1;
-  auto bytes = bytesOf("data");
-  EXPECT_FALSE(writeFileAtomically(path("no/such/a.out"), bytes, failure));
-  EXPECT_EQ(failure, 5);
-  EXPECT_TRUE(test::dirEntries(dir_).empty());
-}
-
-TEST_F(AtomicFile, FolderAsTargetGivesMessage5AndStays) {
+// Targets that cannot be created give message 5 and change nothing: a
+// missing folder, a folder, a FIFO nobody reads (at once, not blocking).
+TEST_F(AtomicFile, UncreatableTargetsGiveMessage5) {
   fs::create_directory(dir_ / "sub");
-  int failure = -1;
-  auto bytes = bytesOf("data");
-  EXPECT_FALSE(writeFileAtomically(path("sub"), bytes, failure));
-  EXPECT_EQ(failure, 5);
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  for (const char* name : {"no/such/a.out", "sub", "fifo"}) {
+    int failure = -1;
+    auto bytes = bytesOf("data");
+    EXPECT_FALSE(writeFileAtomically(path(name), bytes, failure)) << name;
+    EXPECT_EQ(failure, 5) << name;
+  }
   EXPECT_TRUE(fs::is_directory(dir_ / "sub"));
-  EXPECT_EQ(test::dirEntries(dir_), std::vector<std::string>{"sub"});
+  EXPECT_EQ(test::dirEntries(dir_), (std::vector<std::string>{"fifo", "sub"}));
 }
 
 TEST_F(AtomicFile, ALinkKeepsPointingAtTheReplacedFile) {

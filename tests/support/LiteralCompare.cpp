@@ -1,6 +1,18 @@
 #include "tests/support/LiteralCompare.h"
 
 namespace orelith::test {
+namespace {
+
+// A label names a star only inside the rectangle the image's last search
+// labelled, and only below its star count.
+int literalStarAt(const Workspace& ws, int image, int x, int y) {
+  const SearchRect& r = ws.labelledRect[image];
+  if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return -1;
+  const int label = labelAt(ws, image, x, y);
+  return label < ws.starCount[image] ? label : -1;
+}
+
+}  // namespace
 
 // Transcription of the match: every pixel of the blue rectangle, rows from the
 // top, columns from the left.
@@ -18,13 +30,11 @@ int literalMatch(Workspace& ws) {
       const int gy = y + ws.offsetY;
       if (gx < g.left || gx >= g.right || gy < g.top || gy >= g.bottom) continue;
       if (!insideImage(gx, gy)) continue;
-      const int bl = labelAt(ws, kBlue, x, y);
-      const int gl = labelAt(ws, kGreen, gx, gy);
-      if (bl >= 0xFFFE || gl >= 0xFFFE) continue;
-      if (bl < kMaxStars && gl < kMaxStars) {
-        star(ws, kBlue, bl).partner = static_cast<std::int16_t>(gl);
-        star(ws, kGreen, gl).partner = static_cast<std::int16_t>(bl);
-      }
+      const int bl = literalStarAt(ws, kBlue, x, y);
+      const int gl = literalStarAt(ws, kGreen, gx, gy);
+      if (bl < 0 || gl < 0) continue;
+      star(ws, kBlue, bl).partner = static_cast<std::int16_t>(gl);
+      star(ws, kGreen, gl).partner = static_cast<std::int16_t>(bl);
       ++count;
     }
   }
