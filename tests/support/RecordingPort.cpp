@@ -2,126 +2,89 @@
 
 namespace orelith::test {
 
-namespace {
-PortEvent event(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {}) {
-  PortEvent e{kind, id, on, std::move(text), MessageOwner::MainWindow};
-  return e;
+void RecordingPort::add(PortEvent::Kind kind, int id, bool on, std::string text, int value) {
+  PortEvent e{kind, id, on, std::move(text)};
+  e.value = value;
+  events.push_back(std::move(e));
 }
-}  // namespace
 
 void RecordingPort::showMessage(int stringId, MessageOwner owner) {
-  PortEvent e = event(PortEvent::Message, stringId);
-  e.owner = owner;
-  events.push_back(e);
+  add(PortEvent::Message, stringId);
+  events.back().owner = owner;
 }
-void RecordingPort::beep() { events.push_back(event(PortEvent::Beep)); }
-void RecordingPort::setEnabled(int id, bool on) {
-  events.push_back(event(PortEvent::Enable, id, on));
-}
-void RecordingPort::setVisible(int id, bool on) {
-  events.push_back(event(PortEvent::Visible, id, on));
-}
-void RecordingPort::setChecked(int id, bool on) {
-  events.push_back(event(PortEvent::Check, id, on));
-}
+void RecordingPort::beep() { add(PortEvent::Beep); }
+void RecordingPort::setEnabled(int id, bool on) { add(PortEvent::Enable, id, on); }
+void RecordingPort::setVisible(int id, bool on) { add(PortEvent::Visible, id, on); }
+void RecordingPort::setChecked(int id, bool on) { add(PortEvent::Check, id, on); }
 void RecordingPort::setText(int id, const std::string& text) {
-  events.push_back(event(PortEvent::Text, id, false, text));
+  add(PortEvent::Text, id, false, text);
 }
-void RecordingPort::setMenuEnabled(int id, bool on) {
-  events.push_back(event(PortEvent::Menu, id, on));
-}
-void RecordingPort::repaint(int panel) { events.push_back(event(PortEvent::Repaint, panel)); }
-void RecordingPort::starListChanged() { events.push_back(event(PortEvent::ListRefill)); }
-void RecordingPort::setSliderPosition(int id, int position) {
-  PortEvent e = event(PortEvent::Slider, id);
-  e.value = position;
-  events.push_back(e);
+void RecordingPort::setMenuEnabled(int id, bool on) { add(PortEvent::Menu, id, on); }
+void RecordingPort::repaint(int panel) { add(PortEvent::Repaint, panel); }
+void RecordingPort::starListChanged() { add(PortEvent::ListRefill); }
+void RecordingPort::setSliderPosition(int id, int pos) {
+  add(PortEvent::Slider, id, false, {}, pos);
 }
 void RecordingPort::startTimer(int id, int periodMs) {
-  PortEvent e = event(PortEvent::TimerStart, id, true);
-  e.value = periodMs;
-  events.push_back(e);
+  add(PortEvent::TimerStart, id, true, {}, periodMs);
 }
-void RecordingPort::stopTimer(int id) { events.push_back(event(PortEvent::TimerStop, id)); }
+void RecordingPort::stopTimer(int id) { add(PortEvent::TimerStop, id); }
 void RecordingPort::setStatusText(int part, const std::string& text) {
-  events.push_back(event(PortEvent::Status, part, false, text));
+  add(PortEvent::Status, part, false, text);
 }
 void RecordingPort::setPointerShape(PointerShape shape) {
-  PortEvent e = event(PortEvent::Pointer);
-  e.value = static_cast<int>(shape);
-  events.push_back(e);
+  add(PortEvent::Pointer, 0, false, {}, static_cast<int>(shape));
 }
 void RecordingPort::revealListRow(StarRowKey key) {
-  PortEvent e = event(PortEvent::Reveal);
-  e.rect[0] = key.blue;
-  e.rect[1] = key.green;
-  events.push_back(e);
+  add(PortEvent::Reveal);
+  events.back().rect[0] = key.blue;
+  events.back().rect[1] = key.green;
 }
 void RecordingPort::showRubberBand(bool shown, int left, int top, int right, int bottom) {
-  PortEvent e = event(PortEvent::RubberBand, 0, shown);
-  e.rect[0] = left;
-  e.rect[1] = top;
-  e.rect[2] = right;
-  e.rect[3] = bottom;
-  events.push_back(e);
+  add(PortEvent::RubberBand, 0, shown);
+  int* r = events.back().rect;
+  r[0] = left, r[1] = top, r[2] = right, r[3] = bottom;
 }
-void RecordingPort::confinePointer(bool on) { events.push_back(event(PortEvent::Confine, 0, on)); }
-void RecordingPort::runDialog(int id) { events.push_back(event(PortEvent::Dialog, id)); }
+void RecordingPort::confinePointer(bool on) { add(PortEvent::Confine, 0, on); }
+void RecordingPort::runDialog(int id) { add(PortEvent::Dialog, id); }
 FileChoice RecordingPort::askOpenFile(int title, int filterIndex) {
-  PortEvent e = event(PortEvent::OpenFile, title);
-  e.value = filterIndex;
-  events.push_back(e);
+  add(PortEvent::OpenFile, title, false, {}, filterIndex);
   return nextOpenFile;
 }
 FileChoice RecordingPort::askSaveFile(int title, int filterIndex) {
-  PortEvent e = event(PortEvent::SaveFile, title);
-  e.value = filterIndex;
-  events.push_back(e);
+  add(PortEvent::SaveFile, title, false, {}, filterIndex);
   return nextSaveFile;
 }
-void RecordingPort::quit() { events.push_back(event(PortEvent::Quit)); }
+void RecordingPort::quit() { add(PortEvent::Quit); }
 
-std::vector<int> RecordingPort::messages() const {
+std::vector<int> RecordingPort::ids(PortEvent::Kind kind) const {
   std::vector<int> out;
   for (const auto& e : events)
-    if (e.kind == PortEvent::Message) out.push_back(e.id);
+    if (e.kind == kind) out.push_back(e.id);
   return out;
 }
 
-int RecordingPort::count(PortEvent::Kind kind) const {
-  int n = 0;
-  for (const auto& e : events) n += e.kind == kind;
-  return n;
-}
-
-std::vector<int> RecordingPort::repaints() const {
-  std::vector<int> out;
-  for (const auto& e : events)
-    if (e.kind == PortEvent::Repaint) out.push_back(e.id);
-  return out;
-}
+int RecordingPort::count(PortEvent::Kind kind) const { return static_cast<int>(ids(kind).size()); }
 
 std::optional<bool> RecordingPort::lastOn(PortEvent::Kind kind, int id) const {
-  std::optional<bool> state;
-  for (const auto& e : events)
-    if (e.kind == kind && e.id == id) state = e.on;
-  return state;
+  const int i = lastIndexOf(kind, id);
+  return i < 0 ? std::nullopt : std::optional<bool>(events[static_cast<std::size_t>(i)].on);
 }
 
-std::optional<bool> RecordingPort::enabled(int id) const { return lastOn(PortEvent::Enable, id); }
-std::optional<bool> RecordingPort::visible(int id) const { return lastOn(PortEvent::Visible, id); }
-std::optional<bool> RecordingPort::menuEnabled(int id) const { return lastOn(PortEvent::Menu, id); }
-
 std::optional<std::string> RecordingPort::text(int id) const {
-  std::optional<std::string> t;
-  for (const auto& e : events)
-    if (e.kind == PortEvent::Text && e.id == id) t = e.text;
-  return t;
+  const int i = lastIndexOf(PortEvent::Text, id);
+  return i < 0 ? std::nullopt : std::optional(events[static_cast<std::size_t>(i)].text);
 }
 
 int RecordingPort::indexOf(PortEvent::Kind kind, int id) const {
   for (std::size_t i = 0; i < events.size(); ++i)
     if (events[i].kind == kind && (id < 0 || events[i].id == id)) return static_cast<int>(i);
+  return -1;
+}
+
+int RecordingPort::lastIndexOf(PortEvent::Kind kind, int id) const {
+  for (std::size_t i = events.size(); i-- > 0;)
+    if (events[i].kind == kind && events[i].id == id) return static_cast<int>(i);
   return -1;
 }
 

@@ -9,30 +9,12 @@
 
 namespace orelith::test {
 
+// clang-format off
 struct PortEvent {
-  enum Kind {
-    Message,
-    Beep,
-    Enable,
-    Visible,
-    Check,
-    Text,
-    Menu,
-    Repaint,
-    ListRefill,
-    Slider,
-    TimerStart,
-    TimerStop,
-    Status,
-    Pointer,
-    Reveal,
-    RubberBand,
-    Confine,
-    Dialog,
-    OpenFile,
-    SaveFile,
-    Quit
-  } kind;
+  enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill, Slider,
+              TimerStart, TimerStop, Status, Pointer, Reveal, RubberBand, Confine, Dialog,
+              OpenFile, SaveFile, Quit } kind;
+  // clang-format on
   int id = 0;
   bool on = false;
   std::string text;
@@ -73,18 +55,21 @@ class RecordingPort : public WindowPort {
   std::vector<PortEvent> events;
 
   void clear() { events.clear(); }
-  std::vector<int> messages() const;
+  std::vector<int> messages() const { return ids(PortEvent::Message); }
   int count(PortEvent::Kind kind) const;
-  std::vector<int> repaints() const;
+  std::vector<int> repaints() const { return ids(PortEvent::Repaint); }
   // The last state the core gave a control or menu item; none if untouched.
-  std::optional<bool> enabled(int controlId) const;
-  std::optional<bool> visible(int controlId) const;
-  std::optional<bool> menuEnabled(int menuId) const;
+  std::optional<bool> enabled(int id) const { return lastOn(PortEvent::Enable, id); }
+  std::optional<bool> visible(int id) const { return lastOn(PortEvent::Visible, id); }
+  std::optional<bool> menuEnabled(int id) const { return lastOn(PortEvent::Menu, id); }
   std::optional<std::string> text(int controlId) const;
   // Index of the first event of `kind` (with `id` where given), or -1.
   int indexOf(PortEvent::Kind kind, int id = -1) const;
 
  private:
+  void add(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {}, int value = 0);
+  std::vector<int> ids(PortEvent::Kind kind) const;  // of every event of `kind`, in order
+  int lastIndexOf(PortEvent::Kind kind, int id) const;
   std::optional<bool> lastOn(PortEvent::Kind kind, int id) const;
 };
 
