@@ -15,27 +15,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(St6Writer, ProgramReaderGetsThePlaneBack) {
+TEST(St6Writer, ReaderGetsThePlaneBackAndTruthCsvIsWrittenOutByHand) {
   // Every pixel differs from its neighbours and both of its bytes vary.
-  std::vector<std::uint16_t> plane(kPixelCount);
+  std::vector<std::uint16_t> plane(kPixelCount), back(kPixelCount, 0);
   for (int i = 0; i < kPixelCount; ++i) plane[i] = static_cast<std::uint16_t>(i * 40503u + 7u);
   const fs::path dir = test::makeTempDir();
   const std::string path = (dir / "frame.st6").string();
   ASSERT_TRUE(writeSt6(path, plane.data()));
   EXPECT_EQ(fs::file_size(path), kSt6FileSize);
-  std::vector<std::uint16_t> back(kPixelCount, 0);
   ASSERT_EQ(readSt6File(path, back.data()), St6Status::Ok);
   EXPECT_EQ(back, plane);
   EXPECT_FALSE(writeSt6((dir / "missing" / "frame.st6").string(), plane.data()));
-  fs::remove_all(dir);
-}
 
-TEST(St6Writer, TruthCsvHasOneLinePerStarWithGreenPosition) {
-  const std::vector<TrueStar> truth = {
-      {10.25, 20.5, 9.0, 0.012, 500000.0, 400000.0, true},
-      {100.0, 50.125, 14.5, 1.2, 900.5, 1500.3, false},
-  };
-  const fs::path dir = test::makeTempDir();
+  const std::vector<TrueStar> truth = {{10.25, 20.5, 9.0, 0.012, 500000.0, 400000.0, true},
+                                       {100.0, 50.125, 14.5, 1.2, 900.5, 1500.3, false}};
   ASSERT_TRUE(writeTruthCsv((dir / "truth.csv").string(), truth, 3, -2));
   // Green position = blue + (3, -2); by hand.
   EXPECT_EQ(test::readText(dir / "truth.csv"),
