@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "display/DisplayControls.h"
@@ -12,98 +13,68 @@ namespace orelith {
 namespace {
 
 using test::PortEvent;
-using test::RecordingPort;
+using Events = std::vector<PortEvent>;
 
-PortEvent text(int id, std::string t) {
-  return {PortEvent::Text, id, false, std::move(t), MessageOwner::MainWindow};
-}
-PortEvent repaint(int panel) {
-  return {PortEvent::Repaint, panel, false, {}, MessageOwner::MainWindow};
-}
-PortEvent beep() { return {PortEvent::Beep, 0, false, {}, MessageOwner::MainWindow}; }
+PortEvent text(int id, std::string t) { return {PortEvent::Text, id, false, std::move(t)}; }
+PortEvent repaint(int panel) { return {PortEvent::Repaint, panel, false, {}}; }
 
-TEST(BackgroundField, TakesTheLeadingDigitsAndRefusesMoreThan65535) {
-  struct Case {
-    const char* text;
-    int value;
-    bool refused;  // beep and "65535" put back
-  };
-  for (const Case& c : {Case{"", 0, false}, Case{"0042", 42, false}, Case{"12ab", 12, false},
-                        Case{"x9", 0, false}, Case{"65535", 65535, false},
-                        Case{"65536", 65535, true}, Case{"99999999999999999999", 65535, true}}) {
+TEST(DisplayControls, BackgroundFieldTakesTheLeadingDigitsUpTo65535) {
+  // Typed text, value taken, refused (a beep and "65535" put back).
+  const std::tuple<const char*, int, bool> rows[] = {{"", 0, false},
+                                                     {"0042", 42, false},
+                                                     {"12ab", 12, false},
+                                                     {"x9", 0, false},
+                                                     {"65535", 65535, false},
+                                                     {"65536", 65535, true},
+                                                     {"99999999999999999999", 65535, true}};
+  for (const auto& [typed, value, refused] : rows) {
     auto ws = test::makeWorkspace();
     ws->backgroundLevel[kBlue] = 777;
-    RecordingPort port;
-    backgroundFieldChanged(*ws, port, kBlue, c.text);
-    EXPECT_EQ(ws->backgroundLevel[kBlue], c.value) << c.text;
-    EXPECT_EQ(ws->display.backgroundField[kBlue], c.value) << c.text;
-    std::vector<PortEvent> want;
-    if (c.refused) want = {beep(), text(ctl::BackgroundFieldBlue, "65535")};
-    want.push_back(repaint(0));
-    EXPECT_EQ(port.events, want) << c.text;
+    test::RecordingPort port;
+    backgroundFieldChanged(*ws, port, kBlue, typed);
+    EXPECT_EQ(ws->backgroundLevel[kBlue], value) << typed;
+    EXPECT_EQ(ws->display.backgroundField[kBlue], value) << typed;
+    Events want = {repaint(0)};
+    if (refused)
+      want = {{PortEvent::Beep, 0, false, {}}, text(ctl::BackgroundFieldBlue, "65535"), repaint(0)};
+    EXPECT_EQ(port.events, want) << typed;
+  }
+}
+
+// The fold clamps field + slider offset to the field's bounds without a beep.
+TEST(DisplayControls, SliderFoldClampsTheSum) {
+  const std::tuple<int, int, const char*> rows[] = {
+      {20, -128, "0"}, {129, -128, "1"}, {100, 50, "150"}, {65500, 100, "65535"}};
+  for (const auto& [field, offset, sum] : rows) {
+    auto ws = test::makeWorkspace();
+    test::RecordingPort port;
+    backgroundFieldChanged(*ws, port, kGreen, std::to_string(field));
+    ws->display.backgroundOffset[kGreen] = offset;
+    port.clear();
+    foldBackgroundSlider(*ws, port, kGreen);
+    EXPECT_EQ(port.events, (Events{text(ctl::BackgroundFieldGreen, sum), repaint(1)}));
+    EXPECT_EQ(ws->backgroundLevel[kGreen], std::stoi(sum));
+    EXPECT_EQ(ws->display.backgroundField[kGreen], std::stoi(sum));
+    EXPECT_EQ(ws->display.backgroundOffset[kGreen], 0);
   }
 }
 
 // In move mode the green parameters show in the blue panel.
 TEST(DisplayControls, RepaintThePanelThatShowsTheImage) {
-  struct Case {
-    int image;
-    std::uint32_t options;
-    int panel;
-  };
-  for (const Case& c :
-       {Case{kBlue, OPT_MOVE_MODE, 0}, Case{kGreen, 0, 1}, Case{kGreen, OPT_MOVE_MODE, 0}}) {
+  const std::tuple<int, std::uint32_t, int> rows[] = {
+      {kBlue, OPT_MOVE_MODE, 0}, {kGreen, 0, 1}, {kGreen, OPT_MOVE_MODE, 0}};
+  for (const auto& [image, options, panel] : rows) {
     auto ws = test::makeWorkspace();
-    ws->optionFlags = c.options;
-    const int field = c.image == kBlue ? ctl::BackgroundFieldBlue : ctl::BackgroundFieldGreen;
-    RecordingPort port;
-    backgroundFieldChanged(*ws, port, c.image, "7");
-    foldBackgroundSlider(*ws, port, c.image);
-    releaseRangeSlider(*ws, port, c.image, 5);
-    EXPECT_EQ(port.events, (std::vector<PortEvent>{repaint(c.panel), text(field, "7"),
-                                                   repaint(c.panel), repaint(c.panel)}));
-    EXPECT_EQ(ws->backgroundLevel[1 - c.image], 0);
-  }
-}
-
-TEST(BackgroundSlider, FoldClampsTheSumToTheFieldsBoundsWithoutBeeping) {
-  struct Case {
-    int field, offset;
-    const char* text;  // the clamped sum
-  };
-  for (const Case& c : {Case{20, -128, "0"}, Case{129, -128, "1"}, Case{100, 50, "150"},
-                        Case{65500, 100, "65535"}}) {
-    auto ws = test::makeWorkspace();
-    RecordingPort port;
-    backgroundFieldChanged(*ws, port, kGreen, std::to_string(c.field));
-    ws->display.backgroundOffset[kGreen] = c.offset;
-    port.clear();
-    foldBackgroundSlider(*ws, port, kGreen);
+    ws->optionFlags = options;
+    const int field = image == kBlue ? ctl::BackgroundFieldBlue : ctl::BackgroundFieldGreen;
+    test::RecordingPort port;
+    backgroundFieldChanged(*ws, port, image, "7");
+    foldBackgroundSlider(*ws, port, image);
+    releaseRangeSlider(*ws, port, image, 5);
     EXPECT_EQ(port.events,
-              (std::vector<PortEvent>{text(ctl::BackgroundFieldGreen, c.text), repaint(1)}));
-    EXPECT_EQ(ws->backgroundLevel[kGreen], std::stoi(c.text));
-    EXPECT_EQ(ws->display.backgroundField[kGreen], std::stoi(c.text));
-    EXPECT_EQ(ws->display.backgroundOffset[kGreen], 0);
-  }
-}
-
-TEST(RangeSlider, KeepsOnlyItsRangeOneBitInStep) {
-  struct Case {
-    int image, position;
-    std::uint32_t before, after;
-  };
-  constexpr std::uint32_t kOthers = OPT_CUSTOM_COLORS_GREEN | OPT_AUTO_UPDATE_BLUE | OPT_MOVE_MODE;
-  for (const Case& c :
-       {Case{kBlue, 1, kOthers, kOthers | OPT_RANGE_ONE_BLUE},
-        Case{kBlue, 1024, OPT_RANGE_ONE_BLUE | OPT_RANGE_ONE_GREEN, OPT_RANGE_ONE_GREEN},
-        Case{kGreen, 300, ~0u, ~0u & ~std::uint32_t{OPT_RANGE_ONE_GREEN}}}) {
-    auto ws = test::makeWorkspace();
-    ws->optionFlags = c.before;
-    RecordingPort port;
-    releaseRangeSlider(*ws, port, c.image, c.position);
-    EXPECT_EQ(ws->optionFlags, c.after) << c.position;
-    EXPECT_EQ(ws->display.range[c.image], c.position);
-    EXPECT_EQ(ws->display.range[1 - c.image], 1);
+              (Events{repaint(panel), text(field, "7"), repaint(panel), repaint(panel)}));
+    EXPECT_EQ(ws->backgroundLevel[1 - image], 0);
+    EXPECT_EQ(ws->display.range[image], 5);
   }
 }
 

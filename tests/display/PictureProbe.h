@@ -10,9 +10,7 @@
 namespace orelith::test {
 
 struct Rgb {
-  int r;
-  int g;
-  int b;
+  int r, g, b;
   bool operator==(const Rgb&) const = default;
 };
 
@@ -29,20 +27,6 @@ inline Rgb pictureAt(const Workspace& ws, int panel, int x, int y) {
 inline Rgb tableColor(const Workspace& ws, int k) {
   const std::uint8_t* c = ws.display.colorTable + 3 * k;
   return {c[0], c[1], c[2]};
-}
-
-inline void setTableColor(Workspace& ws, int k, Rgb c) {
-  ws.display.colorTable[3 * k] = static_cast<std::uint8_t>(c.r);
-  ws.display.colorTable[3 * k + 1] = static_cast<std::uint8_t>(c.g);
-  ws.display.colorTable[3 * k + 2] = static_cast<std::uint8_t>(c.b);
-}
-
-inline Rgb grey(int level) { return {level, level, level}; }
-
-// A workspace state with both images loaded: whole-image rectangles.
-inline void loadBoth(Workspace& ws) {
-  ws.searchRect[kBlue] = kWholeImage;
-  ws.searchRect[kGreen] = kWholeImage;
 }
 
 // Gives star `number` of `image` the listed pixels.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "display/Render.h"
@@ -25,7 +26,7 @@ class Plot : public ::testing::Test {
  protected:
   void SetUp() override {
     ws = test::makeWorkspace();
-    test::loadBoth(*ws);
+    ws->searchRect[kBlue] = ws->searchRect[kGreen] = kWholeImage;
     ws->optionFlags = OPT_CURVE_VIEW_BLUE | OPT_CURVE_VIEW_GREEN;
   }
   // Calibration entry j: blue star 10 + j, green star 20 + j.
@@ -42,28 +43,27 @@ class Plot : public ::testing::Test {
 };
 
 TEST_F(Plot, CurvePutsOneWhitePixelPerColumn) {
-  struct Case {
-    double constant, slope;
-    int column;
-    int row;  // by hand: lg = (x - 10) * 7 / 365, row = (m - 8) * 29, truncated; -1 = none
-  };
+  // Constant, slope, column, row by hand: lg = (x - 10) * 7 / 365, row =
+  // (m - 8) * 29, truncated; -1 = none.
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const Case& c : {Case{8, 1, 100, 50},     // lg 1.726, row 50.05
-                        Case{8, 1, 374, 202},    // lg 6.981, row 202.44
-                        Case{7.99, 0, 50, 0},    // row -0.29 truncates to 0
-                        Case{7.95, 0, 50, -1},   // row -1.45: outside
-                        Case{16.2, 0, 50, -1},   // row 237.8: outside
-                        Case{1e300, 1, 50, -1},  // no int conversion
-                        Case{nan, 0, 50, -1}}) {
-    ws->curves[kGreen][0] = c.constant;
-    ws->curves[kGreen][1] = c.slope;
+  const std::tuple<double, double, int, int> rows[] = {
+      {8, 1, 100, 50},     // lg 1.726, row 50.05
+      {8, 1, 374, 202},    // lg 6.981, row 202.44
+      {7.99, 0, 50, 0},    // row -0.29 truncates to 0
+      {7.95, 0, 50, -1},   // row -1.45: outside
+      {16.2, 0, 50, -1},   // row 237.8: outside
+      {1e300, 1, 50, -1},  // no int conversion
+      {nan, 0, 50, -1}};
+  for (const auto& [constant, slope, column, row] : rows) {
+    ws->curves[kGreen][0] = constant;
+    ws->curves[kGreen][1] = slope;
     ws->curves[kBlue][0] = 12;  // the green plot must not use it
     ws->progressFlags = PRG_MAGNITUDES;
     renderImage(*ws, kGreen);
     for (int y = 0; y < kImageHeight; ++y) {
-      const bool white = y == c.row || onAxis(c.column, y);
-      ASSERT_EQ(pictureAt(*ws, kGreen, c.column, y), white ? kWhite : kBlack)
-          << c.constant << " row " << y;
+      const bool white = y == row || onAxis(column, y);
+      ASSERT_EQ(pictureAt(*ws, kGreen, column, y), white ? kWhite : kBlack)
+          << constant << " row " << y;
     }
   }
 }
@@ -116,15 +116,11 @@ TEST_F(Plot, MarkersAreClippedAtThePictureEdgesPixelByPixel) {
     for (int y = 0; y < kImageHeight; ++y)
       for (int k = kImageWidth * 3; k < kPictureStride; ++k)
         ASSERT_EQ(ws->picture[panel][y * kPictureStride + k], 0xA5) << y;
-    for (auto [x, y, g] : {std::tuple{0, 116, 254},
-                           {1, 116, 0},
-                           {100, 0, 253},
-                           {101, 0, 0},
-                           {374, 241, 252},
-                           {374, 240, 252},
-                           {373, 241, 252},
-                           {200, 241, 251},
+    // clang-format off
+    for (auto [x, y, g] : {std::tuple{0, 116, 254}, {1, 116, 0}, {100, 0, 253}, {101, 0, 0},
+                           {374, 241, 252}, {374, 240, 252}, {373, 241, 252}, {200, 241, 251},
                            {199, 241, 0}})
+      // clang-format on
       EXPECT_EQ(pictureAt(*ws, panel, x, y).g, g) << panel << ": " << x << "," << y;
   }
 }

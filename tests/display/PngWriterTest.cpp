@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <vector>
 
@@ -16,15 +18,15 @@ namespace fs = std::filesystem;
 
 TEST(PngWriter, WritesThePictureAsRgbAndReportsFailures) {
   auto ws = test::makeWorkspace();
-  const fs::path dir = test::makeTempDir();
+  const fs::path dir = test::makeTempDir(), file = dir / "green.png";
   ws->searchRect[kGreen] = {0, 0, 200, 100};
   for (int x = 0; x < kImageWidth; ++x)
     for (int y = 0; y < kImageHeight; ++y)
       pixelAt(*ws, kGreen, x, y) = static_cast<std::uint16_t>(x + y);
   ws->display.range[kGreen] = 600;
-  test::setTableColor(*ws, kColorVoid, {10, 20, 30});
+  std::copy_n(std::array<std::uint8_t, 3>{10, 20, 30}.data(), 3,
+              ws->display.colorTable + 3 * kColorVoid);
   renderImage(*ws, kGreen);
-  const fs::path file = dir / "green.png";
   ASSERT_TRUE(writePanelPng(*ws, kGreen, file.string()));
 
   // Read back with libpng's simplified API, written by others.
@@ -34,19 +36,14 @@ TEST(PngWriter, WritesThePictureAsRgbAndReportsFailures) {
   image.format = PNG_FORMAT_RGB;
   std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-  ASSERT_EQ(image.width, 375u);
-  ASSERT_EQ(image.height, 242u);
+  ASSERT_EQ(std::pair(image.width, image.height), std::pair(375u, 242u));
   int mismatches = 0;
-  for (int y = 0; y < kImageHeight; ++y)
-    for (int x = 0; x < kImageWidth; ++x) {
-      const std::size_t at = (static_cast<std::size_t>(y) * kImageWidth + x) * 3;
-      mismatches +=
-          test::Rgb{rgb[at], rgb[at + 1], rgb[at + 2]} != test::pictureAt(*ws, kGreen, x, y);
-    }
+  for (int i = 0; i < kPixelCount; ++i)
+    mismatches += test::Rgb{rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]} !=
+                  test::pictureAt(*ws, kGreen, i % kImageWidth, i / kImageWidth);
   EXPECT_EQ(mismatches, 0);
-  const std::size_t corner = (241 * kImageWidth + 374) * 3;
-  EXPECT_EQ(rgb[corner], 10);  // Void, red first
-  EXPECT_EQ(rgb[corner + 2], 30);
+  EXPECT_EQ(rgb[3 * kPixelCount - 3], 10);  // the Void corner, red first
+  EXPECT_EQ(rgb[3 * kPixelCount - 1], 30);
 
   EXPECT_FALSE(writePanelPng(*ws, kGreen, (dir / "missing" / "x.png").string()));
   EXPECT_FALSE(writePanelPng(*ws, kGreen, dir.string()));

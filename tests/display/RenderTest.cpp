@@ -1,9 +1,12 @@
-// The display modes and highlights on one scene, read back by probes. The
-// pixel rules themselves are compared with their literal form in
-// GreyLevelTest.
+// The renderer's grey table, two-colour map and overlay against the rules
+// written out plainly, one pixel at a time, on random states; and the display
+// modes and highlights on one scene, read back by probes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "display/Render.h"
@@ -14,6 +17,113 @@ namespace orelith {
 namespace {
 
 using test::Rgb;
+using test::tableColor;
+
+int referenceGrey(int v, double bg, int range) {
+  double f = v - bg;
+  if (f < 0) f = 0;
+  f = f / range;
+  if (f > 1) f = 1;
+  return static_cast<int>(f * 255 + 0.5);
+}
+
+// The literal rule itself and the renderer's grey table, against levels
+// worked by hand.
+TEST(GreyLevel, HandWorkedLevels) {
+  // clang-format off
+  const std::tuple<int, double, int, int> rows[] = {
+      {100, 100, 1, 0},        // range 1: the background itself is black
+      {101, 100, 1, 255},      // and anything above it white
+      {200, 100, 200, 128},    // 127.5 + 0.5
+      {299, 100, 200, 254},    // 253.725 + 0.5
+      {65535, 100, 200, 255},  // clamped at 1
+      {103, 100, 1024, 1},     // 0.747 + 0.5
+      {0, -128, 256, 128}};    // the slider below a background of 0
+  // clang-format on
+  for (const auto& [value, background, range, level] : rows) {
+    EXPECT_EQ(greyLevel(value, background, range), level) << value << " " << range;
+    EXPECT_EQ(referenceGrey(value, background, range), level) << value << " " << range;
+  }
+}
+
+bool inside(const SearchRect& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+int background(const Workspace& ws, int image) {
+  return ws.backgroundLevel[image] + ws.display.backgroundOffset[image];
+}
+
+// The picture rules of grey, two-colour and overlay panels, pixel by pixel.
+Rgb literalPixel(const Workspace& ws, int image, int x, int y) {
+  const bool move = hasBit(ws.optionFlags, OPT_MOVE_MODE);
+  if ((move && image == kGreen) || !inside(ws.searchRect[image], x, y))
+    return tableColor(ws, kColorVoid);
+  const int v = pixelAt(ws, image, x, y), bg = background(ws, image);
+  const bool custom =
+      hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN);
+  const int level = referenceGrey(v, bg, ws.display.range[image]);
+  if (!move)
+    return custom ? tableColor(ws, v > bg ? kColorWhite : kColorBackground)
+                  : Rgb{level, level, level};
+  const int gx = x + ws.offsetX, gy = y + ws.offsetY;
+  const bool counts = inside(ws.searchRect[kGreen], gx, gy) && insideImage(gx, gy);
+  const int g = counts ? pixelAt(ws, kGreen, gx, gy) : 0;
+  if (!custom)
+    return {0, counts ? referenceGrey(g, background(ws, kGreen), ws.display.range[kGreen]) : 0,
+            level};
+  Rgb c = tableColor(ws, v > bg ? kColorBlue : kColorBackground);
+  if (counts && g > background(ws, kGreen)) {
+    const Rgb add = tableColor(ws, kColorGreen);
+    c = {std::min(255, c.r + add.r), std::min(255, c.g + add.g), std::min(255, c.b + add.b)};
+  }
+  return c;
+}
+
+// Backgrounds near the pixel values, so that every branch of the rules
+// (below, inside the range, above) is hit in one picture; rectangles that
+// reach beyond the image; random colours, so that a swapped byte or a sum
+// that wraps shows.
+void randomState(Workspace& ws, std::mt19937& rng) {
+  const auto draw = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int image = 0; image < 2; ++image) {
+    ws.backgroundLevel[image] = draw(0, 3) == 0 ? 0 : draw(0, 65535);
+    ws.display.backgroundOffset[image] = draw(-128, 128);
+    ws.display.range[image] = draw(0, 3) == 0 ? 1 : draw(1, 1024);
+    const int bg = background(ws, image), range = ws.display.range[image];
+    for (int x = 0; x < kImageWidth; ++x)
+      for (int y = 0; y < kImageHeight; ++y) {
+        const int v = draw(0, 3) == 0 ? draw(0, 65535) : bg + draw(-range - 40, range + 40);
+        pixelAt(ws, image, x, y) = static_cast<std::uint16_t>(std::clamp(v, 0, 65535));
+      }
+    const int x0 = draw(-20, 395), x1 = draw(-20, 395), y0 = draw(-20, 262), y1 = draw(-20, 262);
+    ws.searchRect[image] = {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+  }
+  for (std::uint8_t& c : ws.display.colorTable) c = static_cast<std::uint8_t>(draw(0, 255));
+  ws.offsetX = draw(-16, 16);
+  ws.offsetY = draw(-16, 16);
+  ws.optionFlags = 0;
+  setBit(ws.optionFlags, OPT_MOVE_MODE, draw(0, 1));
+  setBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE, draw(0, 1));
+  setBit(ws.optionFlags, OPT_CUSTOM_COLORS_GREEN, draw(0, 1));
+}
+
+TEST(Render, MatchesTheLiteralRulesOnRandomStates) {
+  auto ws = test::makeWorkspace();
+  std::mt19937 rng(20240611);
+  for (int trial = 0; trial < 40; ++trial) {
+    randomState(*ws, rng);
+    for (int image = 0; image < 2; ++image) {
+      renderImage(*ws, image);
+      int mismatches = 0;
+      for (int y = 0; y < kImageHeight; ++y)
+        for (int x = 0; x < kImageWidth; ++x)
+          mismatches += test::pictureAt(*ws, image, x, y) != literalPixel(*ws, image, x, y);
+      ASSERT_EQ(mismatches, 0) << "trial " << trial << " image " << image << " options "
+                               << ws->optionFlags;
+    }
+  }
+}
 
 constexpr Rgb kGrey{128, 128, 128};  // 100 over a background of 0 with range 200
 constexpr Rgb kOverlay{0, 128, 128};
@@ -28,8 +138,8 @@ constexpr Rgb kWhite{255, 255, 255};
 // outside the image; a third entry and the green selection name no star.
 std::unique_ptr<Workspace> scene() {
   auto ws = test::makeWorkspace();
-  test::loadBoth(*ws);
   for (int image : {kBlue, kGreen}) {
+    ws->searchRect[image] = kWholeImage;
     test::fillPlane(*ws, image, 100);
     ws->display.range[image] = 200;
     ws->curves[image][0] = 12;  // row (12 - 8) * 0.125 * 232 = 116
@@ -40,86 +150,44 @@ std::unique_ptr<Workspace> scene() {
   test::setStarPixels(*ws, kGreen, 7, {{60, 60}});
   test::setStarPixels(*ws, kGreen, 9, {{61, 61}});
   test::setStarPixels(*ws, kGreen, 2, {{62, 62}});
-  ws->calibration.entries[0] = {2, 7};
-  ws->calibration.entries[1] = {5, 9};
-  ws->calibration.entries[2] = {-4, 5000};
-  ws->calibration.count = 3;
+  ws->calibration = {{{2, 7}, {5, 9}, {-4, 5000}}, 3};
   ws->selectedStar[kBlue] = 3;
   ws->selectedStar[kGreen] = 1024;
   return ws;
 }
 
-struct Probe {
-  int x, y;
-  Rgb want;
-};
-
 struct Mode {
   const char* name;
   std::uint32_t options, progress;
   int panel;
-  std::vector<Probe> probes;
+  std::vector<std::tuple<int, int, Rgb>> probes;  // x, y, colour
 };
 
 constexpr std::uint32_t kSel = OPT_SELECTION_SHOWN;
 constexpr std::uint32_t kCal = PRG_CALIBRATION_STAR;
 
+// clang-format off
 const Mode kModes[] = {
-    {"SelectionOverCalibration",
-     kSel,
-     kCal,
-     kBlue,
-     {{20, 20, kCalibrate},
-      {21, 20, kSelection},
-      {22, 20, kSelection},
-      {374, 241, kSelection},
-      {40, 40, kCalibrate},
-      {41, 40, kGrey},
-      {0, 0, kGrey}}},
-    {"GreenStarNumbersInTheGreenPanel",
-     kSel,
-     kCal,
-     kGreen,
+    {"SelectionOverCalibration", kSel, kCal, kBlue,
+     {{20, 20, kCalibrate}, {21, 20, kSelection}, {22, 20, kSelection}, {374, 241, kSelection},
+      {40, 40, kCalibrate}, {41, 40, kGrey}, {0, 0, kGrey}}},
+    {"GreenStarNumbersInTheGreenPanel", kSel, kCal, kGreen,
      {{60, 60, kCalibrate}, {61, 61, kCalibrate}, {62, 62, kGrey}}},
     {"SelectionHidden", 0, kCal, kBlue, {{20, 20, kCalibrate}, {22, 20, kGrey}}},
     {"NoCalibrationStarYet", kSel, 0, kBlue, {{20, 20, kGrey}, {22, 20, kSelection}}},
-    {"CalibrationHidden",
-     kSel | OPT_HIDE_CALIBRATION,
-     kCal,
-     kBlue,
+    {"CalibrationHidden", kSel | OPT_HIDE_CALIBRATION, kCal, kBlue,
      {{20, 20, kGrey}, {22, 20, kSelection}}},
-    {"MoveModeLeavesTheGreenPanelVoid",
-     OPT_MOVE_MODE | OPT_CURVE_VIEW_GREEN | kSel,
-     kCal,
-     kGreen,
+    {"MoveModeLeavesTheGreenPanelVoid", OPT_MOVE_MODE | OPT_CURVE_VIEW_GREEN | kSel, kCal, kGreen,
      {{60, 60, kVoid}, {10, 50, kVoid}, {200, 232, kVoid}}},
-    {"OverlayGoesBeforePlotAndHighlights",
-     OPT_MOVE_MODE | OPT_CURVE_VIEW_BLUE | kSel,
-     kCal,
-     kBlue,
+    {"OverlayGoesBeforePlotAndHighlights", OPT_MOVE_MODE | OPT_CURVE_VIEW_BLUE | kSel, kCal, kBlue,
      {{21, 20, kOverlay}, {20, 20, kOverlay}, {10, 50, kOverlay}}},
-    {"PlotAxesOnBlackWithoutCurveOrHighlights",
-     OPT_CURVE_VIEW_BLUE | kSel,
-     kCal,
-     kBlue,
-     {{10, 0, kWhite},
-      {10, 232, kWhite},
-      {374, 232, kWhite},
-      {9, 232, kBlack},
-      {11, 231, kBlack},
-      {10, 233, kBlack},
-      {200, 116, kBlack},
-      {21, 20, kBlack}}},
-    {"PlotCurveOnceMagnitudesAreCalculated",
-     OPT_CURVE_VIEW_GREEN,
-     PRG_MAGNITUDES,
-     kGreen,
-     {{11, 116, kWhite},
-      {374, 116, kWhite},
-      {9, 116, kBlack},
-      {200, 115, kBlack},
-      {200, 117, kBlack}}},
+    {"PlotAxesOnBlackWithoutCurveOrHighlights", OPT_CURVE_VIEW_BLUE | kSel, kCal, kBlue,
+     {{10, 0, kWhite}, {10, 232, kWhite}, {374, 232, kWhite}, {9, 232, kBlack}, {11, 231, kBlack},
+      {10, 233, kBlack}, {200, 116, kBlack}, {21, 20, kBlack}}},
+    {"PlotCurveOnceMagnitudesAreCalculated", OPT_CURVE_VIEW_GREEN, PRG_MAGNITUDES, kGreen,
+     {{11, 116, kWhite}, {374, 116, kWhite}, {9, 116, kBlack}, {200, 115, kBlack}}},
 };
+// clang-format on
 
 TEST(Render, ModesByProbes) {
   for (const Mode& m : kModes) {
@@ -129,8 +197,8 @@ TEST(Render, ModesByProbes) {
     ws->progressFlags = m.progress;
     std::memset(ws->picture, 0x5A, sizeof ws->picture);
     renderImage(*ws, m.panel);
-    for (const Probe& p : m.probes)
-      EXPECT_EQ(test::pictureAt(*ws, m.panel, p.x, p.y), p.want) << p.x << "," << p.y;
+    for (const auto& [x, y, want] : m.probes)
+      EXPECT_EQ(test::pictureAt(*ws, m.panel, x, y), want) << x << "," << y;
     // The padding of every row and the other panel keep their bytes.
     for (int panel = 0; panel < 2; ++panel)
       for (int y = 0; y < kImageHeight; ++y)
