@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "interaction/Commands.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -97,6 +99,7 @@ TEST(Commands, SlidersKeepTheirBitsAndFoldTheBackground) {
   sliderReleased(*ws, port, ctl::RangeBlue, 2);
   sliderReleased(*ws, port, ctl::RangeGreen, 7);  // move mode: the blue panel shows it
   EXPECT_EQ(ws->optionFlags, others);
+  EXPECT_EQ((std::array{ws->display.range[kBlue], ws->display.range[kGreen]}), (std::array{2, 7}));
   EXPECT_EQ(port.repaints(), (std::vector<int>{0, 0, 0}));
   ws->display.backgroundField[kGreen] = 150;
   sliderReleased(*ws, port, ctl::BackgroundSliderGreen, -40);

@@ -3,9 +3,7 @@
 #include "interaction/AlgorithmDialog.h"
 #include "interaction/ColorDialog.h"
 #include "interaction/DisplayDialog.h"
-#include "interaction/MainWindowLayout.h"
 #include "resources/ControlIds.h"
-#include "resources/StringTable.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -27,6 +25,7 @@ struct FieldRow {
 
 TEST(Dialogs, NumberFieldsPutTheirBoundsBack) {
   auto ws = test::makeWorkspace();
+  // clang-format off
   const FieldRow rows[] = {{108, algodlg::Coefficients, "11", "10", true},
                            {108, algodlg::Coefficients, "0", "0", false},
                            {108, algodlg::PixelPerStar, "600", "512", true},
@@ -35,6 +34,7 @@ TEST(Dialogs, NumberFieldsPutTheirBoundsBack) {
                            {107, displaydlg::Frequency, "", "1", true},
                            {116, colordlg::FirstField + 18, "300", "255", true},
                            {116, colordlg::FirstField, "-4", "0", true}};
+  // clang-format on
   for (const FieldRow& row : rows) {
     RecordingPort port;
     AlgorithmDialog a = openAlgorithmDialog(*ws);
@@ -64,9 +64,6 @@ TEST(Dialogs, AlgorithmOkWritesOnlyTouchedBoxes) {
   auto ws = test::makeWorkspace();
   ws->optionFlags = OPT_MOVE_MANUALLY | OPT_MOVE_MODE;
   AlgorithmDialog d = openAlgorithmDialog(*ws);
-  EXPECT_TRUE(dialogControl(d.controls, algodlg::Standard).checked);
-  EXPECT_TRUE(dialogControl(d.controls, algodlg::SubtractBackground).checked);
-  EXPECT_EQ(dialogControl(d.controls, algodlg::MaxStarsGreen).text, "256");
   algorithmBoxClicked(d, algodlg::RotateImages, true);
   EXPECT_FALSE(dialogControl(d.controls, algodlg::Manually).enabled);
   algorithmBoxClicked(d, algodlg::AutoBackground, true);
@@ -82,10 +79,6 @@ TEST(Dialogs, AlgorithmOkWritesOnlyTouchedBoxes) {
 TEST(Dialogs, DisplayOkRunsTheAutoUpdateRule) {
   auto ws = test::makeWorkspace();
   DisplayDialog d = openDisplayDialog(*ws);
-  for (int id : {displaydlg::CustomColorsBlue, displaydlg::AutoUpdateBlue,
-                 displaydlg::ComplexOutput, displaydlg::ThickStars})
-    EXPECT_FALSE(dialogControl(d.controls, id).checked);
-  EXPECT_TRUE(dialogControl(d.controls, displaydlg::DrawCalibration).checked);
   for (int id :
        {displaydlg::AutoUpdateBlue, displaydlg::AutoUpdateGreen, displaydlg::DrawCalibration})
     displayBoxClicked(d, id, id != displaydlg::DrawCalibration);
@@ -97,19 +90,6 @@ TEST(Dialogs, DisplayOkRunsTheAutoUpdateRule) {
   ws->selectedStar[kBlue] = 3;
   displayDeselect(*ws, port);
   EXPECT_EQ(ws->selectedStar[kBlue], -1);
-}
-
-TEST(Dialogs, MainWindowTables) {
-  // Creation order, menu items and filter counts as the window's tables give them.
-  const int order[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13, 15, 16, 18, 19,
-                       20, 28, 21, 22, 23, 24, 25, 26, 27, 29, 30, 31, 32, 33, 34, 9};
-  std::vector<int> ids;
-  for (const ControlSpec& c : mainWindowControls()) ids.push_back(c.id);
-  EXPECT_EQ(ids, std::vector<int>(std::begin(order), std::end(order)));
-  EXPECT_EQ(mainMenu().size(), 9u);
-  EXPECT_EQ(fileFilters(str::OpenFilters)[3].label, "Blue ST6 Files (*.b)");
-  EXPECT_EQ(fileFilters(str::SaveFilters).size(), 3u);
-  EXPECT_EQ(startDirectory().back(), '/');
 }
 
 }  // namespace

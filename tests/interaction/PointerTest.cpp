@@ -44,19 +44,19 @@ TEST(Pointer, DragCoversPressedAndReleasedPixels) {
 }
 
 TEST(Pointer, HelpAndReadouts) {
-  auto ws = test::searchedPair(false);
-  const std::pair<int, int> help[] = {{ctl::BlueFrame, 99},
-                                      {ctl::StarList, 86},
-                                      {ctl::Move, 87},
-                                      {ctl::SearchGreen, 83},
-                                      {0, 67},
-                                      {14, 67},
-                                      {35, 67},
-                                      {40001, 67}};
-  for (const auto& [id, string] : help) EXPECT_EQ(helpString(*ws, id), string) << id;
-  ws->progressFlags = 0;
-  EXPECT_EQ(helpString(*ws, ctl::GreenFrame), 70);
-  EXPECT_EQ(helpString(*ws, ctl::StarList), 67);
+  const auto ws = test::searchedPair(false);
+  // Control, help string on the searched pair, help string before any load.
+  // clang-format off
+  const std::array<int, 3> help[] = {{ctl::BlueFrame, 99, 69}, {ctl::GreenFrame, 99, 70},
+                                     {ctl::StarList, 86, 67}, {ctl::Move, 87, 87},
+                                     {ctl::SearchGreen, 83, 83}, {0, 67, 67}, {14, 67, 67},
+                                     {35, 67, 67}, {40001, 67, 67}};
+  // clang-format on
+  for (const auto& [id, searched, empty] : help) {
+    EXPECT_EQ(helpString(*ws, id), searched) << id;
+    auto fresh = test::makeWorkspace();
+    EXPECT_EQ(helpString(*fresh, id), empty) << id;
+  }
   RecordingPort port;
   pointerMoved(*ws, port, cx(1, 30), cy(30), ctl::GreenFrame);
   pointerMoved(*ws, port, 385, cy(30), ctl::GreenFrame);  // on the frame, off the panel
