@@ -21,14 +21,12 @@ std::unique_ptr<Workspace> calibratedWorkspace() {
   ws->starCount[kBlue] = 10;
   ws->starCount[kGreen] = 60;
   for (int k = 0; k < 10; ++k) {
-    StarRecord& b = star(*ws, kBlue, k);
-    StarRecord& g = star(*ws, kGreen, k + 50);
+    StarRecord &b = star(*ws, kBlue, k), &g = star(*ws, kGreen, k + 50);
     b.lgBrightness = static_cast<float>(2.0 + 0.3 * k);
     g.lgBrightness = static_cast<float>(2.1 + 0.3 * k);
     b.partner = static_cast<std::int16_t>(k + 50);
     g.partner = static_cast<std::int16_t>(k);
-    b.magnitudeB = -1.0f;
-    b.magnitudeV = -1.0f;
+    b.magnitudeB = b.magnitudeV = -1.0f;
   }
   for (int k : {0, 3, 6, 9}) {
     StarRecord& b = star(*ws, kBlue, k);
@@ -70,29 +68,30 @@ TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
   }
 }
 
-TEST(Calibration, CommandRefillsAndRepaintsEachCurveView) {
-  auto ws = calibratedWorkspace();
-  ws->optionFlags = OPT_CURVE_VIEW_BLUE | OPT_CURVE_VIEW_GREEN;
-  RecordingPort port;
-  calculateMagnitudesCommand(*ws, port);
-  EXPECT_TRUE(port.messages().empty());
-  EXPECT_EQ(port.repaints(), (std::vector<int>{kBlue, kGreen}));
-  EXPECT_EQ(port.count(test::PortEvent::ListRefill), 2);
-}
-
-// More coefficients than the library takes: the fit refuses, message 15,
-// nothing applied and no magnitudes bit; the button still refills and repaints.
-TEST(Calibration, RefusedFitShowsMessage15) {
-  auto ws = calibratedWorkspace();
-  ws->algorithm.coefficientCount = 11;
-  ws->optionFlags = OPT_CURVE_VIEW_GREEN;
-  RecordingPort port;
-  calculateMagnitudesCommand(*ws, port);
-  EXPECT_EQ(port.messages(), std::vector<int>{str::MinimisationFailed});
-  EXPECT_FALSE(ws->progressFlags & PRG_MAGNITUDES);
-  EXPECT_EQ(star(*ws, kBlue, 1).magnitudeB, -1.0f);
-  EXPECT_EQ(port.count(test::PortEvent::ListRefill), 1);
-  EXPECT_EQ(port.repaints(), std::vector<int>{kGreen});
+// The button refills the list and repaints each curve view; with more
+// coefficients than the library takes the fit refuses: message 15, nothing
+// applied and no magnitudes bit.
+TEST(Calibration, CommandShowsTheFitAndRefusesTooManyCoefficients) {
+  struct Row {
+    int coefficients;
+    std::uint32_t views;
+    std::vector<int> messages, repaints;
+    int refills;
+  };
+  const Row rows[] = {{3, OPT_CURVE_VIEW_BLUE | OPT_CURVE_VIEW_GREEN, {}, {kBlue, kGreen}, 2},
+                      {11, OPT_CURVE_VIEW_GREEN, {str::MinimisationFailed}, {kGreen}, 1}};
+  for (const Row& row : rows) {
+    auto ws = calibratedWorkspace();
+    ws->algorithm.coefficientCount = row.coefficients;
+    ws->optionFlags = row.views;
+    RecordingPort port;
+    calculateMagnitudesCommand(*ws, port);
+    EXPECT_EQ(port.messages(), row.messages);
+    EXPECT_EQ(port.repaints(), row.repaints);
+    EXPECT_EQ(port.count(test::PortEvent::ListRefill), row.refills);
+    EXPECT_EQ(hasBit(ws->progressFlags, PRG_MAGNITUDES), row.messages.empty());
+    EXPECT_EQ(star(*ws, kBlue, 1).magnitudeB == -1.0f, !row.messages.empty());
+  }
 }
 
 TEST(CalibrationCurve, PowersByRepeatedMultiplication) {

@@ -17,27 +17,8 @@ std::unique_ptr<Workspace> paired() {
   ws->starCount[kBlue] = 20;
   ws->starCount[kGreen] = 120;
   for (int k = 0; k < 20; ++k) {
-    StarRecord& b = star(*ws, kBlue, k);
-    b = {static_cast<std::uint32_t>(1000 + k),
-         static_cast<std::uint16_t>(10 + k),
-         static_cast<std::uint16_t>(20 + k),
-         static_cast<std::uint16_t>(5 + k),
-         static_cast<std::int16_t>(k + 100),
-         0,
-         0,
-         0,
-         0,
-         {}};
-    star(*ws, kGreen, k + 100) = {static_cast<std::uint32_t>(2000 + k),
-                                  0,
-                                  0,
-                                  7,
-                                  static_cast<std::int16_t>(k),
-                                  0,
-                                  0,
-                                  0,
-                                  0,
-                                  {}};
+    star(*ws, kBlue, k).partner = static_cast<std::int16_t>(k + 100);
+    star(*ws, kGreen, k + 100).partner = static_cast<std::int16_t>(k);
   }
   ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
   return ws;
@@ -61,6 +42,8 @@ bool calibrate(Workspace& ws, WindowPort& port, int blue, const char* v, const c
 TEST(StarProperties, OpensWithTheStoredStateOfThePair) {
   auto ws = paired();
   RecordingPort port;
+  star(*ws, kBlue, 3) = {1003, 13, 23, 8, 103, 0, {}, 0, 0, 0};
+  star(*ws, kGreen, 103) = {2003, 0, 0, 7, 3, 0, {}, 0, 0, 0};
   // By hand from string 19 for blue star 3 and green star 103.
   EXPECT_EQ(dialogControl(open(*ws, 3).controls, props::Information).text,
             "Star #  3\nBlue brightness:  1003/ 8\nGreen brightnesst:  2003/ 7\n@( 13| 23)");
