@@ -6,24 +6,16 @@
 #include <set>
 #include <tuple>
 
-#include "report/CmdBitmap.h"
-#include "tests/report/ReportTestSupport.h"
-#include "tests/support/RecordingPort.h"
-#include "tests/support/TestWorkspace.h"
-#include "tools/TemplateDrawing.h"
+#include "tests/report/ReportFixture.h"
 
 namespace orelith {
 namespace {
 
 namespace fs = std::filesystem;
-using test::pair;
-using test::setStar;
 
 constexpr int kMono = kCmdMonochrome;
 constexpr int kColour = kCmdColour;
 
-// ---- Pixel positions -------------------------------------------------------
-//
 // The difference of two float magnitudes above 4.8 is a multiple of 2^-21, so
 // it never equals -0.7 or 1.9 exactly: the boundary cases use the last float
 // inside each bound and the first one beyond it.
@@ -70,18 +62,14 @@ const PixelCase kPixelCases[] = {
 };
 
 TEST(CmdBitmap, StarPixelFollowsTheSinglePrecisionScale) {
-  for (const PixelCase& c : kPixelCases) {
-    CmdPixel mono{-1, -1};
-    CmdPixel colour{-1, -1};
-    EXPECT_EQ(cmdStarPixel(c.b, c.v, kMono, mono), c.plotted) << c.name;
-    EXPECT_EQ(cmdStarPixel(c.b, c.v, kColour, colour), c.plotted) << c.name;
-    if (!c.plotted) continue;
-    EXPECT_EQ(std::tie(mono.x, mono.y), std::tie(c.mono.x, c.mono.y)) << c.name;
-    EXPECT_EQ(std::tie(colour.x, colour.y), std::tie(c.colour.x, c.colour.y)) << c.name;
-  }
+  for (const PixelCase& c : kPixelCases)
+    for (auto [variant, want] : {std::pair{kMono, c.mono}, std::pair{kColour, c.colour}}) {
+      CmdPixel got{-1, -1};
+      EXPECT_EQ(cmdStarPixel(c.b, c.v, variant, got), c.plotted) << c.name;
+      if (!c.plotted) got = want;
+      EXPECT_EQ(std::pair(got.x, got.y), std::pair(want.x, want.y)) << c.name << " " << variant;
+    }
 }
-
-// ---- Whole diagrams ---------------------------------------------------------
 
 // A pixel of a diagram: its palette index (0/1 in monochrome).
 int pixelOf(const std::vector<unsigned char>& bmp, int variant, int x, int y) {
@@ -110,59 +98,17 @@ PixelSet changedPixels(const std::vector<unsigned char>& before,
   return changed;
 }
 
-std::vector<unsigned char> generatedTemplate(int variant) {
-  tools::TemplateInk ink = tools::drawDiagramAxes();
-  return variant == kMono ? tools::monochromeTemplate(ink) : tools::colourTemplate(ink);
-}
-
-// The generated template with a blank picture, so that every drawn pixel
-// shows (the real frame would hide arms that reach beyond the plot window),
-// and with its signature spoiled: the writer must put "BM" back.
-std::vector<unsigned char> blankTemplate(int variant) {
-  std::vector<unsigned char> t = generatedTemplate(variant);
-  std::fill(t.begin() + (variant == kMono ? 62 : 118), t.end(), 0xFF);
-  t[0] = 'X';
-  t[1] = 'Y';
-  return t;
-}
-
-class CmdDiagram : public ::testing::Test {
+class CmdDiagram : public test::ReportFolder {
  protected:
-  void SetUp() override {
-    dir_ = test::makeTempDir();
-    fs::create_directory(dir_ / "templates");
-    for (int variant : {kMono, kColour})
-      test::writeBytes(dir_ / "templates" / cmdTemplateName(variant), blankTemplate(variant));
-    ws_ = test::makeWorkspace();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Adds a pair whose blue star has these magnitudes and marks.
-  int addPair(float b, float v, std::uint32_t blueMarks = 0, std::uint32_t greenMarks = 0) {
-    int k = ws_->starCount[kBlue]++;
-    ws_->starCount[kGreen]++;
-    setStar(*ws_, kBlue, k, {100, 1, 1, 2.0f, -1, blueMarks, b, v});
-    setStar(*ws_, kGreen, k, {100, 1, 1, 2.0f, -1, greenMarks, 0.0f, 0.0f});
-    pair(*ws_, k, k);
-    return k;
-  }
-
   // Writes the diagram and returns what changed against the template.
   PixelSet draw(int variant) {
-    std::string out = (dir_ / "cmd.bmp").string();
-    EXPECT_EQ(writeDiagram(*ws_, port_, variant, out, {(dir_ / "templates").string()}), 0);
+    const std::string out = (dir_ / "cmd.bmp").string();
+    EXPECT_EQ(writeDiagram(*ws_, port_, variant, out, {templates()}), 0);
     EXPECT_TRUE(port_.messages().empty());
-    std::vector<unsigned char> bytes = test::readAll(out);
-    EXPECT_GE(bytes.size(), 2u);
-    if (bytes.size() < 2) return {};
-    EXPECT_EQ(bytes[0], 'B');
-    EXPECT_EQ(bytes[1], 'M');
-    return changedPixels(blankTemplate(variant), bytes, variant);
+    const std::vector<unsigned char> bytes = test::readAll(out);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()).substr(0, 2), "BM");
+    return changedPixels(test::blankTemplate(variant), bytes, variant);
   }
-
-  fs::path dir_;
-  std::unique_ptr<Workspace> ws_;
-  test::RecordingPort port_;
 };
 
 TEST_F(CmdDiagram, MonochromeClearsOneBitPerPlottedStar) {
@@ -176,21 +122,20 @@ TEST_F(CmdDiagram, MonochromeClearsOneBitPerPlottedStar) {
 }
 
 TEST_F(CmdDiagram, ColourIndexFirstMatchingRuleWins) {
-  struct Case {
-    const char* name;
-    std::uint32_t blueMarks, greenMarks;
-    int index;
-  };
-  for (const Case& c :
-       {Case{"Plain", 0, 0, 0}, Case{"Large", MARK_LARGE, MARK_LARGE, 0},
-        Case{"Calibration", MARK_CALIBRATION, MARK_CALIBRATION, 12},
-        Case{"GreenHot", 0, MARK_HOT, 9}, Case{"HotCalibration", MARK_CALIBRATION, MARK_HOT, 9},
-        Case{"IgnoredHot", MARK_IGNORE | MARK_HOT, MARK_HOT, 7},
-        Case{"GreenIgnoreDoesNotCount", 0, MARK_IGNORE, 0}}) {
+  // Name, blue and green marks, palette index.
+  const std::tuple<const char*, std::uint32_t, std::uint32_t, int> rows[] = {
+      {"Plain", 0, 0, 0},
+      {"Large", MARK_LARGE, MARK_LARGE, 0},
+      {"Calibration", MARK_CALIBRATION, MARK_CALIBRATION, 12},
+      {"GreenHot", 0, MARK_HOT, 9},
+      {"HotCalibration", MARK_CALIBRATION, MARK_HOT, 9},
+      {"IgnoredHot", MARK_IGNORE | MARK_HOT, MARK_HOT, 7},
+      {"GreenIgnoreDoesNotCount", 0, MARK_IGNORE, 0}};
+  for (const auto& [name, blueMarks, greenMarks, index] : rows) {
     ws_ = test::makeWorkspace();
-    addPair(7.5f, 6.5f, c.blueMarks, c.greenMarks);
-    EXPECT_EQ(cmdColourIndex(*ws_, 0), c.index) << c.name;
-    EXPECT_EQ(draw(kColour), (PixelSet{{364, 449, c.index}})) << c.name;
+    addPair(7.5f, 6.5f, blueMarks, greenMarks);
+    EXPECT_EQ(cmdColourIndex(*ws_, 0), index) << name;
+    EXPECT_EQ(draw(kColour), (PixelSet{{364, 449, index}})) << name;
   }
   // Two stars on one pixel: the indices are combined by AND, 9 & 12 = 8.
   ws_ = test::makeWorkspace();
@@ -215,46 +160,42 @@ TEST_F(CmdDiagram, ThickStarsAreClippedAtThePlotEdges) {
   // clang-format on
 }
 
-TEST_F(CmdDiagram, FailuresGiveTheirMessageAndNoFile) {
+// A missing template gives message 8 or 11, an unwritable target message 5;
+// neither leaves a file. The template comes from the first folder that has
+// it (with or without a trailing slash) and a short one is padded with FF.
+TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   addPair(7.5f, 6.5f);
-  const std::string out = (dir_ / "cmd.bmp").string();
+  const std::string out = (dir_ / "cmd.bmp").string(), nowhere = (dir_ / "nowhere").string();
   for (auto [variant, message] : {std::pair{kMono, 8}, std::pair{kColour, 11}}) {
     test::RecordingPort port;
-    EXPECT_EQ(writeDiagram(*ws_, port, variant, out, {(dir_ / "nowhere").string()}), 1);
+    EXPECT_EQ(writeDiagram(*ws_, port, variant, out, {nowhere}), 1);
     EXPECT_EQ(port.messages(), std::vector<int>{message});
     EXPECT_EQ(port.events.at(0).owner, MessageOwner::MainWindow);
     EXPECT_FALSE(fs::exists(out));
   }
-  const std::string noFolder = (dir_ / "no" / "cmd.bmp").string();
-  EXPECT_EQ(writeDiagram(*ws_, port_, kColour, noFolder, {(dir_ / "templates").string()}), 1);
+  EXPECT_EQ(writeDiagram(*ws_, port_, kColour, (dir_ / "no" / "cmd.bmp").string(), {templates()}),
+            1);
   EXPECT_EQ(port_.messages(), std::vector<int>{5});
   std::vector<unsigned char> small(1000, 0xFF);  // the offset guard
   EXPECT_EQ(drawCmdStars(*ws_, kMono, small), 1);
   EXPECT_EQ(small, std::vector<unsigned char>(1000, 0xFF));
-}
 
-TEST_F(CmdDiagram, TemplateComesFromTheFirstFolderThatHasItAndIsPaddedWithFF) {
+  port_.clear();
   fs::create_directory(dir_ / "short");
   test::writeBytes(dir_ / "short" / "DIB01.DAT", std::vector<unsigned char>(100, 0x00));
-  addPair(7.5f, 6.5f);
-  const std::string out = (dir_ / "cmd.bmp").string();
-  const std::string templates = (dir_ / "templates").string();
-  // A missing folder first, then one without trailing slash.
-  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {(dir_ / "nowhere").string(), templates}), 0);
+  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {nowhere, templates()}), 0);
   EXPECT_EQ(test::readAll(out).at(100), 0xFF);
-  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {(dir_ / "short").string() + "/", templates}), 0);
+  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {(dir_ / "short").string() + "/", templates()}),
+            0);
   EXPECT_TRUE(port_.messages().empty());
   const std::vector<unsigned char> bytes = test::readAll(out);
   ASSERT_EQ(bytes.size(), kCmdMonochromeSize);
-  EXPECT_EQ(bytes[0], 'B');
-  EXPECT_EQ(bytes[1], 'M');
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
   EXPECT_EQ(bytes[99], 0x00);
   // 62 + (544 * 450 + 363) / 8, by hand; bit 7 - 363 % 8 cleared.
   for (std::size_t i = 100; i < bytes.size(); ++i)
     ASSERT_EQ(bytes[i], i == 30707 ? 0xFF & ~(0x80 >> 3) : 0xFF) << i;
 }
-
-// ---- The shipped templates ---------------------------------------------------
 
 // netpbm's BMP reader, written by others, reads both diagrams and finds the
 // star black on white where the pixel cases put it (file row y is picture
@@ -265,7 +206,7 @@ TEST_F(CmdDiagram, NetpbmReadsTheDiagrams) {
   const fs::path out = dir_ / "cmd.bmp", pnm = dir_ / "cmd.pnm";
   const std::string convert = "bmptopnm '" + out.string() + "' >'" + pnm.string() + "' 2>/dev/null";
   for (int variant : {kMono, kColour}) {
-    ASSERT_EQ(writeDiagram(*ws_, port_, variant, out.string(), {(dir_ / "templates").string()}), 0);
+    ASSERT_EQ(writeDiagram(*ws_, port_, variant, out.string(), {templates()}), 0);
     ASSERT_EQ(std::system(convert.c_str()), 0);
     const std::string bytes = test::readText(pnm);
     const std::string head = variant == kMono ? "P4\n544 490\n" : "P6\n544 490\n255\n";
@@ -291,7 +232,7 @@ TEST(CmdTemplates, ShippedTemplatesAreTheGeneratedOnes) {
       found = test::readAll(fs::path(dir) / cmdTemplateName(variant));
       if (!found.empty()) break;
     }
-    EXPECT_EQ(found, generatedTemplate(variant)) << cmdTemplateName(variant);
+    EXPECT_EQ(found, test::generatedTemplate(variant)) << cmdTemplateName(variant);
   }
 }
 

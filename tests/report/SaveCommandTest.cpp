@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "report/CmdBitmap.h"
+#include <tuple>
+
 #include "report/HtmlReport.h"
 #include "report/SaveCommand.h"
-#include "tests/report/ReportTestSupport.h"
-#include "tests/support/RecordingPort.h"
-#include "tests/support/TestWorkspace.h"
-#include "tools/TemplateDrawing.h"
+#include "tests/report/ReportFixture.h"
 
 namespace orelith {
 namespace {
@@ -14,57 +12,40 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
-  struct Case {
-    const char* name;
-    int filter;
-    const char* result;
-    bool ok;
-  };
-  for (const Case& c :
-       {Case{"report", 1, "report.html", true}, Case{"report", 2, "report.bmp", true},
-        Case{"report", 3, "report.bmp", true}, Case{"report", 0, "report", false},
-        Case{"report", 4, "report", false}, Case{"report.txt", 1, "report.txt", true},
-        Case{"report.txt", 0, "report.txt", true},
-        // A dot in a folder name is no extension of the file.
-        Case{"/tmp/run.d/report", 1, "/tmp/run.d/report.html", true},
-        // A leading dot marks a hidden file, not an extension.
-        Case{"dir/.report", 3, "dir/.report.bmp", true},
-        Case{".report.html", 2, ".report.html", true},
-        // A trailing dot is an empty extension: one is appended.
-        Case{"report.", 1, "report..html", true}}) {
+  // Chosen name, filter, name written ("" for refused: message 18).
+  const std::tuple<const char*, int, const char*> rows[] = {
+      {"report", 1, "report.html"},
+      {"report", 2, "report.bmp"},
+      {"report", 3, "report.bmp"},
+      {"report", 0, ""},
+      {"report", 4, ""},
+      {"report.txt", 1, "report.txt"},
+      {"report.txt", 0, "report.txt"},
+      {"/tmp/run.d/report", 1, "/tmp/run.d/report.html"},  // a folder's dot is no extension
+      {"dir/.report", 3, "dir/.report.bmp"},               // nor is a hidden file's
+      {".report.html", 2, ".report.html"},
+      {"report.", 1, "report..html"}};  // an empty extension gets one appended
+  for (const auto& [name, filter, result] : rows) {
     test::RecordingPort port;
-    bool ok = !c.ok;
-    EXPECT_EQ(applyExtensionRule(c.name, c.filter, port, ok), c.result) << c.name;
-    EXPECT_EQ(ok, c.ok) << c.name;
-    EXPECT_EQ(port.messages(), c.ok ? std::vector<int>{} : std::vector<int>{18}) << c.name;
+    const bool refused = *result == '\0';
+    bool ok = refused;
+    EXPECT_EQ(applyExtensionRule(name, filter, port, ok), refused ? name : result) << name;
+    EXPECT_EQ(ok, !refused) << name;
+    EXPECT_EQ(port.messages(), refused ? std::vector<int>{18} : std::vector<int>{}) << name;
   }
 }
 
-class SaveCommand : public ::testing::Test {
+class SaveCommand : public test::ReportFolder {
  protected:
   void SetUp() override {
-    dir_ = test::makeTempDir();
-    tools::TemplateInk ink = tools::drawDiagramAxes();
-    test::writeBytes(dir_ / "DIB01.DAT", tools::monochromeTemplate(ink));
-    test::writeBytes(dir_ / "DIB02.DAT", tools::colourTemplate(ink));
-    ws_ = test::makeWorkspace();
+    ReportFolder::SetUp();
     ws_->openFilterIndex = 4;
-    ws_->starCount[kBlue] = 1;
-    ws_->starCount[kGreen] = 1;
-    test::setStar(*ws_, kBlue, 0, {100, 3, 4, 2.0f, -1, 0, 7.5f, 6.5f});
-    test::setStar(*ws_, kGreen, 0, {90, 3, 4, 1.9f, -1, 0, 0.0f, 0.0f});
-    test::pair(*ws_, 0, 0);
+    addPair(7.5f, 6.5f);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   int save(const std::string& name, int filter) {
-    return saveOutput(*ws_, port_, (dir_ / "out" / name).string(), filter, {dir_.string()});
+    return saveOutput(*ws_, port_, (dir_ / "out" / name).string(), filter, {templates()});
   }
   std::vector<std::string> written() const { return test::dirEntries(dir_ / "out"); }
-
-  fs::path dir_;
-  std::unique_ptr<Workspace> ws_;
-  test::RecordingPort port_;
 };
 
 TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
@@ -77,14 +58,17 @@ TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
   EXPECT_TRUE(port_.messages().empty());
   EXPECT_EQ(written(), (std::vector<std::string>{"bitmap.html", "colour.bmp", "mono.bmp",
                                                  "result.html", "result.txt"}));
-  for (const char* name : {"result.html", "result.txt"})
-    EXPECT_EQ(test::readText(dir_ / "out" / name), withCrLf(reportText(*ws_))) << name;
+  const std::string report = test::readText(dir_ / "out" / "result.html");
+  EXPECT_EQ(report, withCrLf(reportText(*ws_)));
+  EXPECT_EQ(test::readText(dir_ / "out" / "result.txt"), report);
+  EXPECT_NE(report.find("<td valign=\\\"Top\\\">Star #<br>\r\n      </td>\r\n"), std::string::npos);
+  EXPECT_EQ(report.find("\r\r"), std::string::npos);
   EXPECT_EQ(fs::file_size(dir_ / "out" / "mono.bmp"), kCmdMonochromeSize);
   EXPECT_EQ(fs::file_size(dir_ / "out" / "bitmap.html"), kCmdMonochromeSize);
   // The plain star at (364, 449) of the colour diagram: index 0 in the high nibble.
   const std::vector<unsigned char> colour = test::readAll(dir_ / "out" / "colour.bmp");
   ASSERT_EQ(colour.size(), kCmdColourSize);
-  EXPECT_EQ(colour.at(cmdByteOffset(kCmdColour, 364, 449)) >> 4, 0);
+  EXPECT_EQ(colour.at(cmdByteOffset(kCmdColour, 364, 449)), 0x0F);
   EXPECT_EQ(ws_->filePath, (dir_ / "out" / "bitmap.html").string());
   EXPECT_EQ(ws_->openFilterIndex, 4);
 }
@@ -92,6 +76,7 @@ TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
 TEST_F(SaveCommand, UnknownFilterWritesNothingAndWriterErrorsAreReported) {
   EXPECT_EQ(save("result", 1), 1);  // no folder "out"
   EXPECT_EQ(port_.messages(), std::vector<int>{5});
+  EXPECT_EQ(port_.events.at(0).owner, MessageOwner::MainWindow);
   fs::create_directory(dir_ / "out");
   port_.clear();
   EXPECT_EQ(save("result", 0), 1);
