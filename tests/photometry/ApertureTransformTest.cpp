@@ -53,22 +53,19 @@ TEST(StandardTransform, ThreeStarsSolvedByHand) {
   TransformFit fit;
   ASSERT_TRUE(fitTransform(points, 3, fit));
   EXPECT_TRUE(fit.bv.slopeFitted && fit.v.slopeFitted);
-  EXPECT_NEAR(fit.bv.slope, 0.98, 1e-12);
-  EXPECT_NEAR(fit.bv.zero, 0.11, 1e-12);
-  EXPECT_NEAR(fit.bv.slopeError, std::sqrt(0.005), 1e-12);
-  EXPECT_NEAR(fit.bv.zeroError, std::sqrt(0.0025 * (1.0 / 3 + 0.5)), 1e-12);
-  EXPECT_NEAR(fit.bv.covariance, -0.0025, 1e-12);
-  EXPECT_NEAR(fit.v.slope, 0.05, 1e-12);
-  EXPECT_NEAR(fit.v.zero, -2.0, 1e-12);
-  EXPECT_NEAR(fit.v.slopeError, std::sqrt(0.0016 / 0.4808), 1e-12);
-  EXPECT_NEAR(fit.v.zeroError, std::sqrt(0.0016 * (1.0 / 3 + 0.36 / 0.4808)), 1e-12);
   // b = 12.2, v = 11.7: B-V = 0.11 + 0.98 * 0.5, V = 11.7 - 2 + 0.05 * 0.6;
   // var(B-V) = 0.98^2 * 0.0025 + var(zero) + 0.25 var(slope) + cov.
   const StandardMagnitudes m = applyTransform(fit, {12.2, 0.03, 11.7, 0.04});
-  EXPECT_NEAR(m.BV, 0.60, 1e-12);
-  EXPECT_NEAR(m.V, 9.73, 1e-12);
-  EXPECT_NEAR(m.BVError, std::sqrt(0.9604 * 0.0025 + 0.0025 * (1.0 / 3 + 0.5) + 0.00125 - 0.0025),
-              1e-12);
+  // clang-format off
+  const double want[][2] = {
+      {fit.bv.slope, 0.98}, {fit.bv.zero, 0.11}, {fit.bv.covariance, -0.0025},
+      {fit.bv.slopeError, std::sqrt(0.005)},
+      {fit.bv.zeroError, std::sqrt(0.0025 * (1.0 / 3 + 0.5))},
+      {fit.v.slope, 0.05}, {fit.v.zero, -2.0}, {fit.v.slopeError, std::sqrt(0.0016 / 0.4808)},
+      {fit.v.zeroError, std::sqrt(0.0016 * (1.0 / 3 + 0.36 / 0.4808))}, {m.BV, 0.60}, {m.V, 9.73},
+      {m.BVError, std::sqrt(0.9604 * 0.0025 + 0.0025 * (1.0 / 3 + 0.5) + 0.00125 - 0.0025)}};
+  // clang-format on
+  for (const auto& [got, expected] : want) EXPECT_NEAR(got, expected, 1e-12) << expected;
   // Two stars: the colour terms are held at 0, the zero is the mean.
   ASSERT_TRUE(fitTransform(points, 2, fit));
   EXPECT_FALSE(fit.bv.slopeFitted || fit.v.slopeFitted);

@@ -19,34 +19,46 @@ struct PortEvent {
   bool on = false;
   std::string text;
   MessageOwner owner = MessageOwner::MainWindow;
-  int value = 0;               // slider position, timer period, pointer shape
+  int value = 0;               // slider position, timer period, pointer shape, file filter
   int rect[4] = {0, 0, 0, 0};  // rubber band; reveal: blue, green
   bool operator==(const PortEvent&) const = default;
 };
 
 class RecordingPort : public WindowPort {
  public:
-  void showMessage(int stringId, MessageOwner owner) override;
-  void beep() override;
-  void setEnabled(int controlId, bool on) override;
-  void setVisible(int controlId, bool on) override;
-  void setChecked(int controlId, bool on) override;
-  void setText(int controlId, const std::string& text) override;
-  void setMenuEnabled(int menuId, bool on) override;
-  void repaint(int panel) override;
-  void starListChanged() override;
-  void setSliderPosition(int controlId, int position) override;
-  void startTimer(int timerId, int periodMs) override;
-  void stopTimer(int timerId) override;
-  void setStatusText(int part, const std::string& text) override;
-  void setPointerShape(PointerShape shape) override;
+  // clang-format off
+  void showMessage(int id, MessageOwner who) override { add(PortEvent::Message, id).owner = who; }
+  void beep() override { add(PortEvent::Beep); }
+  void setEnabled(int id, bool on) override { add(PortEvent::Enable, id, on); }
+  void setVisible(int id, bool on) override { add(PortEvent::Visible, id, on); }
+  void setChecked(int id, bool on) override { add(PortEvent::Check, id, on); }
+  void setText(int id, const std::string& t) override { add(PortEvent::Text, id, false, t); }
+  void setMenuEnabled(int id, bool on) override { add(PortEvent::Menu, id, on); }
+  void repaint(int panel) override { add(PortEvent::Repaint, panel); }
+  void starListChanged() override { add(PortEvent::ListRefill); }
+  void setSliderPosition(int id, int pos) override { add(PortEvent::Slider, id, false, {}, pos); }
+  void startTimer(int id, int ms) override { add(PortEvent::TimerStart, id, true, {}, ms); }
+  void stopTimer(int id) override { add(PortEvent::TimerStop, id); }
+  void setStatusText(int part, const std::string& text) override {
+    add(PortEvent::Status, part, false, text);
+  }
+  void setPointerShape(PointerShape shape) override {
+    add(PortEvent::Pointer, 0, false, {}, static_cast<int>(shape));
+  }
   void revealListRow(StarRowKey key) override;
   void showRubberBand(bool shown, int left, int top, int right, int bottom) override;
-  void confinePointer(bool on) override;
-  void runDialog(int dialogId) override;
-  FileChoice askOpenFile(int titleString, int filterIndex) override;
-  FileChoice askSaveFile(int titleString, int filterIndex) override;
-  void quit() override;
+  void confinePointer(bool on) override { add(PortEvent::Confine, 0, on); }
+  void runDialog(int id) override { add(PortEvent::Dialog, id); }
+  FileChoice askOpenFile(int title, int filter) override {
+    add(PortEvent::OpenFile, title, false, {}, filter);
+    return nextOpenFile;
+  }
+  FileChoice askSaveFile(int title, int filter) override {
+    add(PortEvent::SaveFile, title, false, {}, filter);
+    return nextSaveFile;
+  }
+  void quit() override { add(PortEvent::Quit); }
+  // clang-format on
 
   // What the next file dialogs answer.
   FileChoice nextOpenFile;
@@ -56,7 +68,7 @@ class RecordingPort : public WindowPort {
 
   void clear() { events.clear(); }
   std::vector<int> messages() const { return ids(PortEvent::Message); }
-  int count(PortEvent::Kind kind) const;
+  int count(PortEvent::Kind kind) const { return static_cast<int>(ids(kind).size()); }
   std::vector<int> repaints() const { return ids(PortEvent::Repaint); }
   // The last state the core gave a control or menu item; none if untouched.
   std::optional<bool> enabled(int id) const { return lastOn(PortEvent::Enable, id); }
@@ -67,9 +79,10 @@ class RecordingPort : public WindowPort {
   int indexOf(PortEvent::Kind kind, int id = -1) const;
 
  private:
-  void add(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {}, int value = 0);
+  PortEvent& add(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {},
+                 int value = 0);
   std::vector<int> ids(PortEvent::Kind kind) const;  // of every event of `kind`, in order
-  int lastIndexOf(PortEvent::Kind kind, int id) const;
+  const PortEvent* last(PortEvent::Kind kind, int id) const;
   std::optional<bool> lastOn(PortEvent::Kind kind, int id) const;
 };
 
