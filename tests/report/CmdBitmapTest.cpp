@@ -211,9 +211,7 @@ TEST_F(CmdDiagram, NetpbmReadsTheDiagrams) {
     const std::string bytes = test::readText(pnm);
     const std::string head = variant == kMono ? "P4\n544 490\n" : "P6\n544 490\n255\n";
     ASSERT_EQ(bytes.compare(0, head.size(), head), 0) << variant;
-    const auto at = [&](std::size_t i) {
-      return static_cast<unsigned char>(bytes.at(head.size() + i));
-    };
+    const auto at = [&](int i) { return static_cast<unsigned char>(bytes.at(head.size() + i)); };
     if (variant == kMono) {  // 68 bytes a row, 1 = black
       EXPECT_EQ(at(39 * 68 + 363 / 8), 0x80 >> 3);
       EXPECT_EQ(at(40 * 68 + 363 / 8), 0);
