@@ -42,8 +42,8 @@ bool calibrate(Workspace& ws, WindowPort& port, int blue, const char* v, const c
 TEST(StarProperties, OpensWithTheStoredStateOfThePair) {
   auto ws = paired();
   RecordingPort port;
-  star(*ws, kBlue, 3) = {1003, 13, 23, 8, 103, 0, {}, 0, 0, 0};
-  star(*ws, kGreen, 103) = {2003, 0, 0, 7, 3, 0, {}, 0, 0, 0};
+  star(*ws, kBlue, 3) = {1003, 13, 23, 8, 103, 0, 0, 0, 0, {}};
+  star(*ws, kGreen, 103) = {2003, 0, 0, 7, 3, 0, 0, 0, 0, {}};
   // By hand from string 19 for blue star 3 and green star 103.
   EXPECT_EQ(dialogControl(open(*ws, 3).controls, props::Information).text,
             "Star #  3\nBlue brightness:  1003/ 8\nGreen brightnesst:  2003/ 7\n@( 13| 23)");
