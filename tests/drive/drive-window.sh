@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Drives the orelith window under a virtual X server through a whole
+# measurement of the sample frames, with the pointer and the keyboard only,
+# and checks the result against orelith-batch doing the same steps: the saved
+# HTML report byte for byte, and the blue panel on screen pixel for pixel
+# against --render-blue.
+# Usage: drive-window.sh ORELITH ORELITH_BATCH SAMPLES_DIR
+# Exit status 77 (skipped) when the X tools are missing.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xdrive.sh"
+xd_have_tools || exit 77
+if [ -z "${XD_INNER:-}" ]; then
+  XD_INNER=1 exec timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+program=$(realpath "$1") batch=$(realpath "$2") samples=$(realpath "$3")
+scratch=$(mktemp -d)
+trap 'kill "$XD_PID" 2>/dev/null; rm -rf "$scratch"' EXIT
+fail() {
+  echo "FAIL: $*"
+  import -window root "${TMPDIR:-/tmp}/orelith-drive-fail.png" 2>/dev/null &&
+    echo "the screen is kept in ${TMPDIR:-/tmp}/orelith-drive-fail.png"
+  [ -s "${XD_LOG:-}" ] && { echo "the program's standard error:"; tail -n 20 "$XD_LOG"; }
+  exit 1
+}
+
+# The search rectangle: a drag from blue pixel (20, 10) to (359, 229). The
+# three calibration stars, each named by a pixel of it, in the order they are
+# entered; their values are those of samples/calibration.csv.
+rect=20,10,360,230
+stars=("223 126 9.1640 0.0687" "79 143 9.4359 0.0419" "290 16 9.9615 0.0986")
+{
+  echo "x,y,V,BV"
+  for s in "${stars[@]}"; do tr ' ' , <<<"$s"; done
+} >"$scratch/calibration.csv"
+"$batch" --blue "$samples/cluster.b" --green "$samples/cluster.g" --rect "$rect" \
+  --background-blue 1130 --background-green 1130 --search --compare \
+  --calibration "$scratch/calibration.csv" --calculate --complex \
+  --html "$scratch/batch.html" --render-blue "$scratch/batch.png" ||
+  fail "orelith-batch failed"
+
+cd "$scratch" || exit 1
+XD_LOG=$scratch/stderr.txt
+xd_start "$program" || fail "the window did not start"
+xd_open 0 "$samples/cluster.b" || fail "open blue"
+xd_open 1 "$samples/cluster.g" || fail "open green"
+# "Configuration" > "Display...": tick "Complex output", OK (192 x 135 units).
+xd_menu 1 Return
+d=$(xd_wait_title "Display configuration")
+[ -n "$d" ] || fail "no display dialog"
+xd_dialog_click "$d" 22 90 192 135
+xd_dialog_click "$d" 100 122 192 135
+xd_wait_gone "Display configuration" || fail "display dialog"
+xd_field 29 345 1130  # blue background field
+xd_field 741 345 1130 # green background field
+xd_drag $((6 + 20)) $((33 + 10)) $((6 + 359)) $((33 + 229))
+xd_click 191 400 # "Search stars", blue
+xd_click 574 400 # "Search stars", green
+xd_click 333 400 # "Compare images"
+for s in "${stars[@]}"; do
+  # shellcheck disable=SC2086
+  xd_calibrate $s || fail "calibration star $s"
+done
+xd_click 442 400 # "Calculate magnitudes"
+xd_save "$scratch/window.html" || fail "save"
+
+cmp "$scratch/batch.html" "$scratch/window.html" ||
+  { diff "$scratch/batch.html" "$scratch/window.html" | head -20; fail "the saved report differs"; }
+echo "the saved report equals orelith-batch's"
+
+# The last painting may still be on its way: a few looks, each after the
+# events before it were taken.
+for attempt in 1 2 3 4 5; do
+  xd_panel "$scratch/screen.png"
+  differing=$(compare -metric AE "$scratch/screen.png" "$scratch/batch.png" null: 2>&1)
+  [ "$differing" = 0 ] && break
+  sleep 0.2
+done
+if [ "$differing" != 0 ]; then
+  cp "$scratch/screen.png" "${TMPDIR:-/tmp}/orelith-drive-screen.png"
+  fail "the blue panel on screen differs from --render-blue in $differing pixels" \
+    "(picture kept in ${TMPDIR:-/tmp}/orelith-drive-screen.png)"
+fi
+echo "the blue panel on screen equals --render-blue"
+
+xd_exit || fail "Exit"
+echo "closed through File > Exit"

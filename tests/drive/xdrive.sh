@@ -1,0 +1,207 @@
+# Shell functions that use the orelith window as a person would: pointer and
+# keyboard through xdotool on the visible windows of an X display, nothing
+# else. Sourced by the drive test, the random walk and measure-window.sh.
+#
+# Every wait is for a window by its title and is bounded; a step that needs
+# the program to have taken the previous events in waits for the window that
+# those events open or close.
+
+readonly XD_TITLE="Windows-Kelvara"
+# The client area (status bar bottom at 626) fills the window below the menu
+# bar, whose height depends on the font.
+readonly XD_CLIENT_HEIGHT=626
+XD_WAIT=${XD_WAIT:-30}
+
+# xd_have_tools: true when every program the drive needs is installed.
+xd_have_tools() {
+  local t
+  for t in xvfb-run xdotool import compare; do
+    command -v "$t" >/dev/null || { echo "SKIP: $t is not installed"; return 1; }
+  done
+}
+
+# xd_wait_title TITLE: waits for a visible window named exactly TITLE and
+# prints its id.
+xd_wait_title() {
+  timeout "$XD_WAIT" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1
+}
+
+# xd_visible TITLE: prints the id of a visible window named exactly TITLE.
+xd_visible() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1
+}
+
+# xd_wait_gone TITLE: waits until no visible window is named TITLE.
+xd_wait_gone() {
+  local i
+  for ((i = 0; i < XD_WAIT * 20; ++i)); do
+    [ -z "$(xd_visible "$1")" ] && return 0
+    sleep 0.05
+  done
+  echo "window \"$1\" did not close"
+  return 1
+}
+
+# xd_windows: the program's visible windows, one id a line. Its popups (menus,
+# the items of a type box) carry only the class, not a title xdotool matches.
+xd_windows() { xdotool search --onlyvisible --class orelith 2>/dev/null; }
+
+# xd_wait_new BEFORE: waits for a visible window of the program that is not in
+# the list BEFORE (from xd_windows) and prints its id.
+xd_wait_new() {
+  local i w
+  for ((i = 0; i < XD_WAIT * 50; ++i)); do
+    for w in $(xd_windows); do
+      grep -qx "$w" <<<"$1" || { echo "$w"; return 0; }
+    done
+    sleep 0.02
+  done
+  return 1
+}
+
+# xd_start PROGRAM [ARG...]: starts the program with its standard error in
+# $XD_LOG, waits for the main window; sets XD_PID, XD_WIN and XD_TOP (the
+# client area's top in window coordinates).
+xd_start() {
+  XD_LOG=${XD_LOG:-/dev/null}
+  QT_QPA_PLATFORM=xcb "$@" 2>"$XD_LOG" &
+  XD_PID=$!
+  XD_WIN=$(xd_wait_title "$XD_TITLE")
+  [ -n "$XD_WIN" ] || { echo "no window \"$XD_TITLE\" appeared"; return 1; }
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$XD_WIN")"
+  XD_TOP=$((HEIGHT - XD_CLIENT_HEIGHT))
+}
+
+# xd_at X Y: pointer to client coordinates (X, Y) of the main window.
+xd_at() { xdotool mousemove --window "$XD_WIN" "$1" $(($2 + XD_TOP)); }
+xd_click() { xd_at "$1" "$2" && xdotool click 1; }
+# Two presses well inside the double-click interval.
+xd_double() { xd_at "$1" "$2" && xdotool click --repeat 2 --delay 60 1; }
+xd_drag() {
+  xd_at "$1" "$2" && xdotool mousedown 1 && xd_at $((($1 + $3) / 2)) $((($2 + $4) / 2)) &&
+    xd_at "$3" "$4" && xdotool mouseup 1
+}
+# xd_field X Y TEXT: a click into a text field, everything selected, TEXT typed.
+xd_field() { xd_click "$1" "$2" && xdotool key ctrl+a && xdotool type --delay 5 "$3"; }
+# Blue panel pixel (X, Y) in client coordinates.
+xd_blue() { xd_at $((6 + $1)) $((33 + $2)); }
+
+# xd_menu MENU KEY...: opens "File" (MENU 0) or "Configuration" (MENU 1) by a
+# click on the menu bar's first title (and Right for the second), then the
+# keys. Right opens "Configuration" with its first item active, so Return
+# alone there is "Display...". In "File" nothing is active at first; its items
+# are reached from the bottom where greyed items could shift them: Up is
+# "Exit", Up Up "Save..." (or, while that is greyed, "Open Green Image...").
+xd_menu() {
+  local menu=$1 before
+  shift
+  before=$(xd_windows)
+  xdotool mousemove --window "$XD_WIN" 14 $((XD_TOP / 2)) click 1
+  xd_wait_new "$before" >/dev/null
+  if [ "$menu" -eq 1 ]; then
+    before=$(xd_windows)
+    xdotool key Right
+    xd_wait_new "$before" >/dev/null
+  fi
+  xdotool key "$@"
+}
+
+# xd_file_dialog TITLE PATH: types PATH into the file dialog titled TITLE
+# (its file name field has the focus) and accepts it with Return.
+xd_file_dialog() {
+  local d
+  d=$(xd_wait_title "$1")
+  [ -n "$d" ] || { echo "no file dialog \"$1\""; return 1; }
+  xdotool type --delay 2 "$2"
+  xdotool key Return
+  xd_wait_gone "$1"
+}
+
+# xd_open IMAGE PATH: "File" > "Open Blue Image..." (0) or "Open Green
+# Image..." (1) and the file dialog.
+xd_open() {
+  if [ "$1" -eq 0 ]; then
+    xd_menu 0 Down Return
+    xd_file_dialog "Open blue image" "$2"
+  else
+    xd_menu 0 Down Down Return
+    xd_file_dialog "Open green image" "$2"
+  fi
+}
+
+# xd_dialog_click WIN DX DY WIDTH HEIGHT: a click at dialog unit (DX, DY) of a
+# dialog laid out WIDTH x HEIGHT units; the window is the dialog's client area
+# (no window manager), so units scale linearly to its pixels.
+xd_dialog_click() {
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove --window "$1" $(($2 * WIDTH / $4)) $(($3 * HEIGHT / $5)) click 1
+}
+
+# xd_calibrate X Y V BV: double click on blue pixel (X, Y), then in "Star
+# properties" (186 x 110 units) tick "Calibration star", type V and B-V, OK.
+xd_calibrate() {
+  local p
+  xd_blue "$1" "$2" && xdotool click --repeat 2 --delay 60 1
+  p=$(xd_wait_title "Star properties")
+  [ -n "$p" ] || { echo "no \"Star properties\" for pixel ($1, $2)"; return 1; }
+  xd_dialog_click "$p" 12 80 186 110                                  # "Calibration star"
+  xd_dialog_click "$p" 57 62 186 110 && xdotool type --delay 5 "$3"  # V-Mag.
+  xd_dialog_click "$p" 152 62 186 110 && xdotool type --delay 5 "$4" # B-V.
+  xd_dialog_click "$p" 100 97 186 110                                 # OK
+  xd_wait_gone "Star properties"
+}
+
+# xd_save PATH: "File" > "Save...", the "Html-Tabel" filter picked from the
+# type box, PATH typed into the name field, Return.
+xd_save() {
+  local s before WIDTH HEIGHT X Y SCREEN WINDOW
+  xd_menu 0 Up Up Return
+  s=$(xd_wait_title "Save output")
+  [ -n "$s" ] || { echo "no save dialog"; return 1; }
+  eval "$(xdotool getwindowgeometry --shell "$s")"
+  # The type box spans the middle of the bottom row, the name field the row
+  # above it.
+  before=$(xd_windows)
+  xdotool mousemove --window "$s" $((WIDTH / 2)) $((HEIGHT - 24)) click 1
+  xd_wait_new "$before" >/dev/null
+  xdotool key Home Return
+  xdotool mousemove --window "$s" $((WIDTH / 2)) $((HEIGHT - 54)) click 1
+  xdotool type --delay 2 "$1"
+  xdotool key Return
+  xd_wait_gone "Save output" || return 1
+  # The report is written once the dialog has closed, under another name
+  # first.
+  local i
+  for ((i = 0; i < XD_WAIT * 20; ++i)); do
+    [ -e "$1" ] && return 0
+    sleep 0.05
+  done
+  echo "no file $1 was saved"
+  return 1
+}
+
+# xd_exit: "File" > "Exit"; waits for the program to end and returns its
+# status (1 when it does not end).
+xd_exit() {
+  local i
+  xd_menu 0 Up Return
+  for ((i = 0; i < XD_WAIT * 10; ++i)); do
+    kill -0 "$XD_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$XD_PID" 2>/dev/null; then
+    echo "the window did not close through File > Exit"
+    kill "$XD_PID"
+    wait "$XD_PID"
+    return 1
+  fi
+  wait "$XD_PID"
+}
+
+# xd_panel FILE: the blue panel as it is on screen, cut from a picture of the
+# main window.
+xd_panel() {
+  import -window "$XD_WIN" -crop "375x242+6+$((33 + XD_TOP))" +repage -strip "$1"
+}
