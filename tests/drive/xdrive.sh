@@ -205,3 +205,46 @@ xd_exit() {
 xd_panel() {
   import -window "$XD_WIN" -crop "375x242+6+$((33 + XD_TOP))" +repage -strip "$1"
 }
+
+# The measurement of the sample frames that the drive test compares with
+# orelith-batch: the search rectangle is a drag from blue pixel (20, 10) to
+# (359, 229); the three calibration stars, each named by a pixel of it, are
+# entered in this order with the values of samples/calibration.csv.
+readonly XD_RECT=20,10,360,230
+readonly XD_STARS=("223 126 9.1640 0.0687" "79 143 9.4359 0.0419" "290 16 9.9615 0.0986")
+
+# xd_calibration_csv: the three stars as orelith-batch's --calibration file.
+xd_calibration_csv() {
+  local s
+  echo "x,y,V,BV"
+  for s in "${XD_STARS[@]}"; do tr ' ' , <<<"$s"; done
+}
+
+# xd_measure SAMPLES_DIR HTML: the whole measurement through the window: both
+# frames opened, "Complex output" ticked, backgrounds 1130 typed, the
+# rectangle dragged, both searches, the comparison, the calibration stars,
+# the calculation, and the report saved as HTML.
+xd_measure() {
+  local d s
+  xd_open 0 "$1/cluster.b" || return 1
+  xd_open 1 "$1/cluster.g" || return 1
+  # "Configuration" > "Display...": "Complex output", OK (192 x 135 units).
+  xd_menu 1 Return
+  d=$(xd_wait_title "Display configuration")
+  [ -n "$d" ] || { echo "no display dialog"; return 1; }
+  xd_dialog_click "$d" 22 90 192 135
+  xd_dialog_click "$d" 100 122 192 135
+  xd_wait_gone "Display configuration" || return 1
+  xd_field 29 345 1130  # blue background field
+  xd_field 741 345 1130 # green background field
+  xd_drag $((6 + 20)) $((33 + 10)) $((6 + 359)) $((33 + 229))
+  xd_click 191 400 # "Search stars", blue
+  xd_click 574 400 # "Search stars", green
+  xd_click 333 400 # "Compare images"
+  for s in "${XD_STARS[@]}"; do
+    # shellcheck disable=SC2086
+    xd_calibrate $s || return 1
+  done
+  xd_click 442 400 # "Calculate magnitudes"
+  xd_save "$2"
+}
