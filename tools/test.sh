@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything with warnings as errors, runs every
 # test and checks the Debian package; then builds the core again with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs its tests once more.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs its tests once more,
+# with a minute's random walk over the real window (drive.random_walk).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
