@@ -2,16 +2,24 @@
 //
 // The fit solves the linear least-squares problem directly: x is centred and scaled onto
 // [-1, 1] (the powers of x itself on a narrow band away from 0 are hopelessly ill-conditioned),
-// the system of powers is solved through its singular values (one-sided Jacobi), dropping those
-// lost in rounding (the minimum-norm solution where the data do not decide the polynomial), and the
-// coefficients are mapped back to powers of x. Mapped back coefficients can cancel in the
-// evaluation by the polynomial rule, so each fit is refined by steps on its residual in x, and
-// the fits with fewer coefficients (padded with zeros) are kept whenever they do better there.
+// the system of powers is solved by GSL's rank-revealing complete orthogonal decomposition,
+// dropping what is lost in rounding (the minimum-norm solution where the data do not decide the
+// polynomial), and the coefficients are mapped back to powers of x. Mapped back coefficients can
+// cancel in the evaluation by the polynomial rule, so each fit is refined by steps on its residual
+// in x, and the fits with fewer coefficients (padded with zeros) are kept whenever they do better
+// there.
 #include "fitlib/Brelox.h"
+
+#include <gsl/gsl_errno.h>
+#include <gsl/gsl_linalg.h>
+#include <gsl/gsl_matrix.h>
+#include <gsl/gsl_permutation.h>
+#include <gsl/gsl_vector.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 
 #include "fitlib/Polynomial.h"
 
@@ -21,7 +29,6 @@ constexpr int kMaxPoints = 20;
 constexpr int kMaxCoefficients = 10;
 constexpr double kStartValue = 1.0;  // what a minimiser with nothing to fit stays at
 constexpr int kRefinements = 3;
-constexpr int kMaxSweeps = 60;  // Jacobi sweeps; a handful suffice at these sizes
 
 // The points of one call and the abscissa t = scale * x + shift they are solved in.
 struct FitData {
@@ -61,59 +68,68 @@ void mapBack(double* c, int n, const FitData& d) {
   std::copy_n(result, n, c);
 }
 
-// The least-squares solution of least norm of (powers of t) c = r, by the one-sided Jacobi
-// singular value decomposition: plane rotations make the columns of the matrix orthogonal
-// (accumulated in v); a column k then holds s_k u_k, and c = sum over k of v_k (a_k . r) / s_k^2
-// over the singular values above the rounding level of the largest.
-bool solveMinimumNorm(const FitData& d, int n, const double* r, double* c) {
-  const int m = d.count;
-  double a[kMaxCoefficients][kMaxPoints] = {};  // a[column][row]
-  double v[kMaxCoefficients][kMaxCoefficients] = {};
-  for (int i = 0; i < n; ++i) v[i][i] = 1.0;
-  for (int j = 0; j < m; ++j) {
+// The system of powers of t with n columns, factorised once by GSL's complete orthogonal
+// decomposition A P = Q [R11 0; 0 0] Z^T, so that every right-hand side of the fit and its
+// refinement gets the least-squares solution of least norm. The rank is the number of pivots
+// above the rounding level of the largest column (that of t^0, of norm sqrt(count)).
+//
+// GSL reports failures through its error handler, whose default aborts the process, and the
+// handler is process-wide, so this library never changes it: it only makes calls that cannot
+// fail. The decomposition is a finite sequence of Householder steps (no iteration that could
+// miss a tolerance), every size below is consistent by construction, the solve needs M >= N
+// (zero rows are added where there are fewer points than coefficients) and a rank of at least
+// 1 (the column of ones), and everything lives on the stack (no allocation to fail).
+struct Factorisation {
+  int rows;
+  int n;
+  std::size_t rank;
+  double qrzt[kMaxPoints * kMaxCoefficients];
+  double tauQ[kMaxCoefficients];
+  double tauZ[kMaxCoefficients];
+  double norms[kMaxCoefficients];
+  std::size_t permutation[kMaxCoefficients];
+};
+
+bool factorise(const FitData& d, int n, Factorisation& f) {
+  f.rows = std::max(d.count, n);
+  f.n = n;
+  std::fill_n(f.qrzt, f.rows * n, 0.0);
+  for (int j = 0; j < d.count; ++j) {
     double power = 1.0;
-    for (int i = 0; i < n; ++i, power *= d.t[j]) a[i][j] = power;
+    for (int i = 0; i < n; ++i, power *= d.t[j]) f.qrzt[j * n + i] = power;
   }
-  auto dot = [m](const double* x, const double* y) {
-    double sum = 0.0;
-    for (int j = 0; j < m; ++j) sum += x[j] * y[j];
-    return sum;
-  };
-  auto rotate = [](double* x, double* y, int size, double cs, double sn) {
-    for (int j = 0; j < size; ++j) {
-      const double xj = x[j];
-      x[j] = cs * xj - sn * y[j];
-      y[j] = sn * xj + cs * y[j];
-    }
-  };
-  bool rotated = true;
-  for (int sweep = 0; sweep < kMaxSweeps && rotated; ++sweep) {
-    rotated = false;
-    for (int p = 0; p < n; ++p) {
-      for (int q = p + 1; q < n; ++q) {
-        const double alpha = dot(a[p], a[p]), beta = dot(a[q], a[q]), gamma = dot(a[p], a[q]);
-        if (!(std::fabs(gamma) > DBL_EPSILON * std::sqrt(alpha * beta))) continue;
-        const double zeta = (beta - alpha) / (2.0 * gamma);
-        const double tn = std::copysign(1.0, zeta) / (std::fabs(zeta) + std::hypot(1.0, zeta));
-        const double cs = 1.0 / std::hypot(1.0, tn);
-        rotate(a[p], a[q], m, cs, cs * tn);
-        rotate(v[p], v[q], n, cs, cs * tn);
-        rotated = true;
-      }
-    }
-  }
-  double squares[kMaxCoefficients];
-  double largest = 0.0;
-  for (int k = 0; k < n; ++k) largest = std::fmax(largest, squares[k] = dot(a[k], a[k]));
-  // s_k > s_max * eps * max(m, n), in squares.
-  const double level = DBL_EPSILON * std::max(m, n);
-  for (int i = 0; i < n; ++i) c[i] = 0.0;
-  for (int k = 0; k < n; ++k) {
-    if (!(squares[k] > largest * level * level)) continue;
-    const double w = dot(a[k], r) / squares[k];
-    for (int i = 0; i < n; ++i) c[i] += v[k][i] * w;
-  }
-  return std::all_of(c, c + n, [](double x) { return std::isfinite(x); });
+  const auto rows = static_cast<std::size_t>(f.rows);
+  const auto columns = static_cast<std::size_t>(n);
+  gsl_matrix_view a = gsl_matrix_view_array(f.qrzt, rows, columns);
+  gsl_vector_view tauQ = gsl_vector_view_array(f.tauQ, columns);
+  gsl_vector_view tauZ = gsl_vector_view_array(f.tauZ, columns);
+  gsl_vector_view norms = gsl_vector_view_array(f.norms, columns);
+  gsl_permutation permutation{columns, f.permutation};
+  const double tolerance = DBL_EPSILON * f.rows * std::sqrt(static_cast<double>(d.count));
+  return gsl_linalg_COD_decomp_e(&a.matrix, &tauQ.vector, &tauZ.vector, &permutation, tolerance,
+                                 &f.rank, &norms.vector) == GSL_SUCCESS &&
+         f.rank >= 1;
+}
+
+// The least-squares solution of least norm of (powers of t) c = r.
+bool solveMinimumNorm(const Factorisation& f, int count, const double* r, double* c) {
+  const auto rows = static_cast<std::size_t>(f.rows);
+  const auto columns = static_cast<std::size_t>(f.n);
+  double b[kMaxPoints] = {};
+  double residual[kMaxPoints];
+  std::copy_n(r, count, b);
+  gsl_matrix_const_view a = gsl_matrix_const_view_array(f.qrzt, rows, columns);
+  gsl_vector_const_view tauQ = gsl_vector_const_view_array(f.tauQ, columns);
+  gsl_vector_const_view tauZ = gsl_vector_const_view_array(f.tauZ, columns);
+  gsl_vector_const_view bv = gsl_vector_const_view_array(b, rows);
+  gsl_vector_view cv = gsl_vector_view_array(c, columns);
+  gsl_vector_view rv = gsl_vector_view_array(residual, rows);
+  // GSL takes the permutation as const but through a non-const data pointer.
+  const gsl_permutation permutation{columns, const_cast<std::size_t*>(f.permutation)};
+  if (gsl_linalg_COD_lssolve(&a.matrix, &tauQ.vector, &tauZ.vector, &permutation, f.rank,
+                             &bv.vector, &cv.vector, &rv.vector) != GSL_SUCCESS)
+    return false;
+  return std::all_of(c, c + f.n, [](double x) { return std::isfinite(x); });
 }
 
 // Residuals y - P(x) by the polynomial rule, and their scaled sum of squares.
@@ -134,16 +150,18 @@ bool allFinite(const double* c, int n) {
 // The fit with n coefficients: solved in t, mapped back, then refined while a step on the
 // residual in x lowers the sum. Returns the scaled sum, or infinity when no finite fit exists.
 double fitWith(const FitData& d, int n, double* c) {
+  Factorisation f;
+  if (!factorise(d, n, f)) return HUGE_VAL;
   double r[kMaxPoints];
   for (int j = 0; j < d.count; ++j) r[j] = d.points[j].y;
-  if (!solveMinimumNorm(d, n, r, c)) return HUGE_VAL;
+  if (!solveMinimumNorm(f, d.count, r, c)) return HUGE_VAL;
   mapBack(c, n, d);
   if (!allFinite(c, n)) return HUGE_VAL;
   double sum = residuals(d, c, n, r);
   for (int step = 0; step < kRefinements && sum > 0.0; ++step) {
     double delta[kMaxCoefficients];
     double trial[kMaxCoefficients];
-    if (!solveMinimumNorm(d, n, r, delta)) break;
+    if (!solveMinimumNorm(f, d.count, r, delta)) break;
     mapBack(delta, n, d);
     for (int i = 0; i < n; ++i) trial[i] = c[i] + delta[i];
     double trialResidual[kMaxPoints];
