@@ -30,36 +30,36 @@ TEST_P(Usage, AcceptsOrRefuses) {
   EXPECT_EQ(parse(GetParam().args, o), GetParam().outcome);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, Usage,
-    testing::Values(
-        UsageCase{"Nothing", {}, ParseOutcome::Run},
-        UsageCase{"Help", {"--help"}, ParseOutcome::Exit0},
-        UsageCase{"Version", {"--version"}, ParseOutcome::Exit0},
-        UsageCase{"UnknownOption", {"--frobnicate"}, ParseOutcome::UsageError},
-        UsageCase{"RectWhole", {"--rect", "0,0,375,242"}, ParseOutcome::Run},
-        UsageCase{"RectThreeNumbers", {"--rect", "1,2,3"}, ParseOutcome::UsageError},
-        UsageCase{"RectEmpty", {"--rect", "5,5,5,9"}, ParseOutcome::UsageError},
-        UsageCase{"RectBeyondImage", {"--rect", "0,0,376,242"}, ParseOutcome::UsageError},
-        UsageCase{"RectNotNumbers", {"--rect", "a,b,c,d"}, ParseOutcome::UsageError},
-        UsageCase{"RectTrailingComma", {"--rect", "1,2,3,4,"}, ParseOutcome::UsageError},
-        UsageCase{"RectEmptyValue", {"--rect", ""}, ParseOutcome::UsageError},
-        UsageCase{"OffsetEmptyValue", {"--offset", ""}, ParseOutcome::UsageError},
-        UsageCase{"PairsEmptyValue", {"--pairs", ""}, ParseOutcome::UsageError},
-        UsageCase{"JsonEmptyValue", {"--json", ""}, ParseOutcome::UsageError},
-        UsageCase{"BackgroundTooHigh", {"--background-blue", "65536"}, ParseOutcome::UsageError},
-        UsageCase{"PixelPerStarLimit", {"--pixel-per-star", "512"}, ParseOutcome::Run},
-        UsageCase{"PixelPerStarTooHigh", {"--pixel-per-star", "513"}, ParseOutcome::UsageError},
-        UsageCase{"CoefficientsTooMany", {"--coefficients", "11"}, ParseOutcome::UsageError},
-        UsageCase{"OffsetNegative", {"--offset", "-3,16"}, ParseOutcome::Run},
-        UsageCase{"OffsetTooFar", {"--offset", "17,0"}, ParseOutcome::UsageError},
-        UsageCase{"PairsThree", {"--pairs", "0:1,2:3,4:5"}, ParseOutcome::Run},
-        UsageCase{"PairsTwo", {"--pairs", "0:1,2:3"}, ParseOutcome::UsageError},
-        UsageCase{"PairsNegative", {"--pairs", "0:1,2:-3,4:5"}, ParseOutcome::UsageError},
-        UsageCase{"OffsetAndPairs",
-                  {"--offset", "1,1", "--pairs", "0:1,2:3,4:5"},
-                  ParseOutcome::UsageError}),
+using O = ParseOutcome;
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Lines, Usage, testing::Values(
+    UsageCase{"Nothing", {}, O::Run},
+    UsageCase{"Help", {"--help"}, O::Exit0},
+    UsageCase{"Version", {"--version"}, O::Exit0},
+    UsageCase{"UnknownOption", {"--frobnicate"}, O::UsageError},
+    UsageCase{"RectWhole", {"--rect", "0,0,375,242"}, O::Run},
+    UsageCase{"RectThreeNumbers", {"--rect", "1,2,3"}, O::UsageError},
+    UsageCase{"RectEmpty", {"--rect", "5,5,5,9"}, O::UsageError},
+    UsageCase{"RectBeyondImage", {"--rect", "0,0,376,242"}, O::UsageError},
+    UsageCase{"RectNotNumbers", {"--rect", "a,b,c,d"}, O::UsageError},
+    UsageCase{"RectTrailingComma", {"--rect", "1,2,3,4,"}, O::UsageError},
+    UsageCase{"RectEmptyValue", {"--rect", ""}, O::UsageError},
+    UsageCase{"OffsetEmptyValue", {"--offset", ""}, O::UsageError},
+    UsageCase{"PairsEmptyValue", {"--pairs", ""}, O::UsageError},
+    UsageCase{"JsonEmptyValue", {"--json", ""}, O::UsageError},
+    UsageCase{"BackgroundTooHigh", {"--background-blue", "65536"}, O::UsageError},
+    UsageCase{"PixelPerStarLimit", {"--pixel-per-star", "512"}, O::Run},
+    UsageCase{"PixelPerStarTooHigh", {"--pixel-per-star", "513"}, O::UsageError},
+    UsageCase{"CoefficientsTooMany", {"--coefficients", "11"}, O::UsageError},
+    UsageCase{"OffsetNegative", {"--offset", "-3,16"}, O::Run},
+    UsageCase{"OffsetTooFar", {"--offset", "17,0"}, O::UsageError},
+    UsageCase{"PairsThree", {"--pairs", "0:1,2:3,4:5"}, O::Run},
+    UsageCase{"PairsTwo", {"--pairs", "0:1,2:3"}, O::UsageError},
+    UsageCase{"PairsNegative", {"--pairs", "0:1,2:-3,4:5"}, O::UsageError},
+    UsageCase{"OffsetAndPairs", {"--offset", "1,1", "--pairs", "0:1,2:3,4:5"}, O::UsageError},
+    UsageCase{"AnnulusReversed", {"--annulus", "5,3"}, O::UsageError}),
     orelith::test::ParamName());
+// clang-format on
 
 TEST(BatchOptions, ReadsValues) {
   Options o;

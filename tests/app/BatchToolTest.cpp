@@ -1,13 +1,13 @@
-// orelith-batch run as a user would: as a process, with files in a
-// temporary directory.
+// orelith-batch run as a user would: as a process, in a temporary directory, on a hand-made
+// frame of three stars (m67.b) and on the shipped samples.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "tests/support/ParamName.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -17,8 +17,12 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-// Three stars on a sky of 1000: a plus of 9 pixels, a single pixel and a
-// 2 x 2 square.
+const std::string kSamples = ORELITH_SAMPLES_DIR;
+const std::string kSearched =
+    "--blue '" + kSamples + "/cluster.b' --green '" + kSamples +
+    "/cluster.g' --background-blue 1130 --background-green 1130 --search ";
+
+// Three stars on a sky of 1000: a plus of 9 pixels, a single pixel and a 2 x 2 square.
 std::uint16_t threeStars(int x, int y) {
   if ((x == 50 && std::abs(y - 60) <= 2) || (y == 60 && std::abs(x - 50) <= 2))
     return static_cast<std::uint16_t>(3000 - 300 * (std::abs(x - 50) + std::abs(y - 60)));
@@ -27,87 +31,184 @@ std::uint16_t threeStars(int x, int y) {
   return 1000;
 }
 
-class BatchTool : public testing::Test {
+class Batch : public testing::Test {
  protected:
   void SetUp() override {
     dir = test::makeTempDir();
     test::writeBytes(dir / "m67.b", test::st6Bytes(threeStars));
+    ASSERT_EQ(::mkfifo((dir / "fifo.csv").c_str(), 0600), 0);
   }
   void TearDown() override { fs::remove_all(dir); }
 
   int run(const std::string& args) { return test::runIn(dir, ORELITH_BATCH, args); }
-  std::string out() { return test::readText(dir / "out.txt"); }
-  std::string err() { return test::readText(dir / "err.txt"); }
+  std::string read(const std::string& name) { return test::readText(dir / name); }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(dir / name) << text;
+  }
+  json state() { return json::parse(read("out.txt")); }
 
   fs::path dir;
 };
 
-TEST_F(BatchTool, LoadsAndSearchesAndWritesTheState) {
-  ASSERT_EQ(run("--blue m67.b --background-blue 1000 --search --json state.json"), 0) << err();
-  const json state = json::parse(test::readText(dir / "state.json"));
-  EXPECT_EQ(state["messages"], json::array());
-  const json& blue = state["images"][0];
-  EXPECT_EQ(blue["loaded"], true);
-  EXPECT_EQ(blue["file"], "m67.b");
-  EXPECT_EQ(blue["title"], "m67.b");
-  EXPECT_EQ(blue["searched"], true);
-  EXPECT_EQ(blue["search_rect"], json({0, 0, 375, 242}));
-  EXPECT_EQ(state["images"][1]["loaded"], false);
-  ASSERT_EQ(blue["stars"].size(), 3u);
-  const json& plus = blue["stars"][0];
-  // By hand: centre 2000 over the sky, four at 1700, four at 1400.
-  EXPECT_EQ(plus["brightness"], 2000 + 4 * 1700 + 4 * 1400);
-  EXPECT_EQ(plus["pixels"], 9);
-  EXPECT_EQ(plus["x"], 50);
-  EXPECT_EQ(plus["y"], 60);
-  EXPECT_EQ(plus["partner"], -1);
-  EXPECT_FALSE(plus.contains("pixel_list"));
-  // The float read back is the float the search stored.
-  const float lg = static_cast<float>(std::log10(14400.0L));
-  EXPECT_EQ(static_cast<float>(plus["lg"].get<double>()), lg);
-  EXPECT_EQ(blue["stars"][2]["pixels"], 4);
+const json kAbsent = "(absent)";
+
+struct RunRow {
+  const char* name;
+  std::string csv;  // written as cal.csv first, where not empty
+  std::string args;
+  int exit;
+  std::string error;                                // in standard error
+  std::vector<std::pair<const char*, json>> state;  // JSON pointer, value
+};
+
+class Runs : public Batch, public testing::WithParamInterface<RunRow> {};
+
+TEST_P(Runs, ExitErrorAndState) {
+  const RunRow& row = GetParam();
+  if (!row.csv.empty()) write("cal.csv", row.csv);
+  EXPECT_EQ(run(row.args + " --json -"), row.exit) << read("err.txt");
+  EXPECT_NE(read("err.txt").find(row.error), std::string::npos) << read("err.txt");
+  if (row.exit == 1) {
+    EXPECT_EQ(read("out.txt"), "");  // a usage error writes no JSON
+    return;
+  }
+  const json s = state();
+  for (const auto& [pointer, value] : row.state) {
+    const json::json_pointer at(pointer);
+    EXPECT_EQ(s.contains(at) ? s.at(at) : kAbsent, value) << pointer;
+  }
 }
 
-TEST_F(BatchTool, PixelListsInFillOrder) {
-  ASSERT_EQ(run("--blue m67.b --background-blue 1000 --search --with-pixels --json -"), 0);
-  const json star = json::parse(out())["images"][0]["stars"][2];
-  EXPECT_EQ(star["pixel_list"], json({{300, 200}, {301, 200}, {301, 201}, {300, 201}}));
+const std::string kCal = kSearched + "--compare --calibration ";
+const std::string kBadRow = "cal.csv line 2: expected x,y,V,BV";
+
+// Values by hand from the frames: the plus is centre 2000 over the sky, four at 1700, four at
+// 1400; three stars appear from level 1199 down to 1000 and the highest level wins; the
+// samples' green frame is the blue one shifted by (3, -2).
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
+    RunRow{"Search", "", "--blue m67.b --background-blue 1000 --search --with-pixels", 0, "",
+           {{"/messages", json::array()}, {"/images/0/file", "m67.b"}, {"/images/0/searched", true},
+            {"/images/0/search_rect", {0, 0, 375, 242}}, {"/images/1/loaded", false},
+            {"/images/0/stars/0/brightness", 2000 + 4 * 1700 + 4 * 1400},
+            {"/images/0/stars/0/pixels", 9}, {"/images/0/stars/0/x", 50},
+            {"/images/0/stars/1/pixel_list", {{200, 100}}},
+            {"/images/0/stars/2/pixel_list", {{300, 200}, {301, 200}, {301, 201}, {300, 201}}}}},
+    RunRow{"RectangleLimitsBothImages", "",
+           "--blue m67.b --rect 150,50,375,242 --background-blue 1000 --search", 0, "",
+           {{"/images/0/stars/2", kAbsent}, {"/images/1/search_rect", {150, 50, 375, 242}}}},
+    RunRow{"AutomaticBackground", "", "--blue m67.b --auto-background --search", 0, "",
+           {{"/images/0/background", 1199}, {"/images/0/stars/2/pixels", 4}}},
+    RunRow{"MissingFileIsMessage1", "", "--blue missing.b", 2, "ERROR: Unable to open file.\n",
+           {{"/messages", {1}}, {"/images/0/loaded", false}}},
+    // With the background at 0 the whole sky is one star of 90750 pixels.
+    RunRow{"TooManyPixels", "", "--blue m67.b --search", 2, "ERROR: Too many pixel in star.\n",
+           {{"/messages", {13}}}},
+    RunRow{"UsageError", "", "--rect 1,2,3", 1, "--rect", {}},
+    RunRow{"AutomaticComparison", "", kSearched + "--compare", 0, "",
+           {{"/offset", {3, -2}}, {"/compared", true}}},
+    // The green rectangle follows the blue one by the offset.
+    RunRow{"ManualOffset", "", kSearched + "--offset=-4,5", 0, "",
+           {{"/offset", {-4, 5}}, {"/compared", true}, {"/images/1/search_rect", {-4, 5, 371, 247}}}},
+    RunRow{"PairsOnOneLine", "", kSearched + "--pairs 0:0,0:0,0:0", 2, "--pairs: no pairing",
+           {{"/compared", false}}},
+    RunRow{"PairsNamingNoStar", "", kSearched + "--pairs 0:0,1:1,1000:2", 2, "1000:2 names no star",
+           {{"/compared", false}}},
+    RunRow{"CompareBeforeSearch", "", "--blue x --compare", 2,
+           "comparing needs both images searched", {{"/compared", false}}},
+    RunRow{"CalculateWithoutCalibration", "", "--calculate", 2,
+           "calculating magnitudes needs calibration stars", {{"/magnitudes", false}}},
+    RunRow{"UnwritableReportIsMessage5", "", kSearched + "--html no-such-folder/t.html", 2, "",
+           {{"/messages", {5}}}},
+    // Star files are refused with their file and line: nothing is read from a device or FIFO,
+    // no value that is not a finite decimal number reaches the calibration.
+    RunRow{"CalibrationNamesNoStar", "x,y,V,BV\n0,0,12.0,0.5\n", kCal + "cal.csv", 2,
+           "cal.csv line 2: no star at blue pixel (0, 0)", {{"/calibration_list", json::array()}}},
+    RunRow{"CalibrationHeader", "x;y;V;BV\n1;2;3;4\n", kCal + "cal.csv", 2,
+           "cal.csv: the first line must be \"x,y,V,BV\"", {{"/calibration_list", json::array()}}},
+    RunRow{"CalibrationInfinite", "x,y,V,BV\n100,100,inf,0.5\n", kCal + "cal.csv", 2, kBadRow, {}},
+    RunRow{"CalibrationNan", "x,y,V,BV\n100,100,12.0,nan\n", kCal + "cal.csv", 2, kBadRow, {}},
+    RunRow{"CalibrationOverflow", "x,y,V,BV\n\n100,100,3e39,0.5\n", kCal + "cal.csv", 2,
+           "cal.csv line 3: expected x,y,V,BV", {}},
+    RunRow{"CalibrationHex", "x,y,V,BV\n100,100,0x1p3,0.5\n", kCal + "cal.csv", 2, kBadRow, {}},
+    RunRow{"CalibrationLongLine", "x,y,V,BV\n" + std::string(5000, '1') + "\n", kCal + "cal.csv",
+           2, "cal.csv line 2: longer than 4096", {}},
+    RunRow{"CalibrationDevice", "", kCal + "/dev/zero", 2, "/dev/zero: cannot be read", {}},
+    RunRow{"CalibrationFifo", "", kCal + "fifo.csv", 2, "fifo.csv: cannot be read", {}},
+    RunRow{"CalibrationFolder", "", kCal + ".", 2, ": cannot be read",
+           {{"/calibration_list", json::array()}}}),
+    test::ParamName());
+// clang-format on
+
+// Blue stars paired by the automatic comparison: (x, y, partner).
+std::vector<std::array<int, 3>> pairedStars(const json& s) {
+  std::vector<std::array<int, 3>> pairs;
+  for (const json& star : s["images"][0]["stars"])
+    if (star["partner"] != -1)
+      pairs.push_back({star["x"].get<int>(), star["y"].get<int>(), star["partner"].get<int>()});
+  return pairs;
 }
 
-TEST_F(BatchTool, RectangleLimitsBothImages) {
-  ASSERT_EQ(run("--blue m67.b --rect 150,50,375,242 --background-blue 1000 --search --json -"), 0);
-  const json state = json::parse(out());
-  EXPECT_EQ(state["images"][0]["stars"].size(), 2u);
-  EXPECT_EQ(state["images"][1]["search_rect"], json({150, 50, 375, 242}));
+std::string pixel(const std::array<int, 3>& p) {
+  return std::to_string(p[0]) + "," + std::to_string(p[1]);
 }
 
-TEST_F(BatchTool, MessagesGoToStandardErrorAndExitTwo) {
-  EXPECT_EQ(run("--blue missing.b --json state.json"), 2);
-  EXPECT_EQ(err(), "ERROR: Unable to open file.\n");
-  const json state = json::parse(test::readText(dir / "state.json"));
-  EXPECT_EQ(state["messages"], json({1}));
-  EXPECT_EQ(state["images"][0]["loaded"], false);
+// Rows as the "Star properties" dialog takes them: a V of 0 is message 21, the 17th accepted
+// row message 20; an ignored star leaves the calibration. Names without an extension get one.
+TEST_F(Batch, CalibrationIgnoreAndSaving) {
+  ASSERT_EQ(run(kSearched + "--compare --json -"), 0);
+  const auto pairs = pairedStars(state());
+  ASSERT_GE(pairs.size(), 18u);
+  std::string csv = "x,y,V,BV\r\n" + pixel(pairs[0]) + ",0,0.5\r\n";
+  for (int k = 1; k <= 17; ++k)
+    csv += pixel(pairs[k]) + "," + std::to_string(9 + k * 0.25) + ",0.5\r\n";
+  write("cal.csv", csv);
+  write("ignore.csv", "x,y\n" + pixel(pairs[3]) + "\n");
+  EXPECT_EQ(run(kCal + "cal.csv --ignore ignore.csv --html table --cmd-mono diagram.img "
+                       "--cmd-color colour --thick --json -"),
+            2);
+  const json s = state();
+  EXPECT_EQ(s["messages"], json({21, 20}));
+  EXPECT_EQ(s["calibration_list"].size(), 15u);
+  EXPECT_EQ(s["calibration_list"][0][1], pairs[1][2]);
+  EXPECT_EQ(read("err.txt"),
+            "ERROR: Please enter a value for V-Magnitude!\nERROR: Too many calibration stars.\n");
+  int ignored = 0;
+  for (const json& star : s["images"][0]["stars"]) ignored += star["ignore"].get<bool>();
+  EXPECT_EQ(ignored, 1);
+  EXPECT_EQ(read("table.html").find("</body>"), std::string::npos);  // the simple form
+  EXPECT_EQ(fs::file_size(dir / "diagram.img"), 33382u);             // an extension is kept
+  EXPECT_EQ(fs::file_size(dir / "colour.bmp"), 133398u);
+  // Before the comparison a calibration star has no partner.
+  EXPECT_EQ(run(kSearched + "--calibration cal.csv --json -"), 2);
+  EXPECT_NE(read("err.txt").find("a star without partner"), std::string::npos);
 }
 
-TEST_F(BatchTool, TooManyPixelsIsReportedByNumber) {
-  // With the background at 0 the whole sky is one star of 90750 pixels.
-  EXPECT_EQ(run("--blue m67.b --search --json -"), 2);
-  EXPECT_EQ(json::parse(out())["messages"], json({13}));
-  EXPECT_EQ(err(), "ERROR: Too many pixel in star.\n");
-}
-
-TEST_F(BatchTool, UsageErrorExitsOneWithoutOutput) {
-  EXPECT_EQ(run("--rect 1,2,3 --json state.json"), 1);
-  EXPECT_FALSE(fs::exists(dir / "state.json"));
-  EXPECT_NE(err().find("--rect"), std::string::npos);
-}
-
-TEST_F(BatchTool, AutomaticBackground) {
-  ASSERT_EQ(run("--blue m67.b --auto-background --search --json -"), 0) << err();
-  const json blue = json::parse(out())["images"][0];
-  // Three stars appear from level 1199 down to 1000; the highest level wins.
-  EXPECT_EQ(blue["background"], 1199);
-  EXPECT_EQ(blue["stars"].size(), 3u);
+// Three pairs whose brightest pixels lie exactly one shift apart, far from each other: the map
+// is that shift, and the pairing nearly the automatic one (a star whose brightest pixel misses
+// the green star loses its partner).
+TEST_F(Batch, ThreePairsPairLikeTheShift) {
+  ASSERT_EQ(run(kSearched + "--compare --json -"), 0);
+  const json automatic = state();
+  const json& blue = automatic["images"][0]["stars"];
+  const json& green = automatic["images"][1]["stars"];
+  std::vector<std::string> exact;
+  for (std::size_t b = 0; b < blue.size(); ++b) {
+    const int g = blue[b]["partner"];
+    if (g >= 0 && green[g]["x"].get<int>() - blue[b]["x"].get<int>() == 3 &&
+        green[g]["y"].get<int>() - blue[b]["y"].get<int>() == -2)
+      exact.push_back(std::to_string(b) + ":" + std::to_string(g));
+  }
+  ASSERT_GT(exact.size(), 40u);
+  const std::string pairs = exact.front() + "," + exact[exact.size() / 2] + "," + exact.back();
+  ASSERT_EQ(run(kSearched + "--pairs " + pairs + " --json -"), 0) << read("err.txt");
+  const json s = state();
+  EXPECT_EQ(s["compared"], true);
+  EXPECT_EQ(s["overlap"], 0);  // three-pair mode counts no overlap
+  int same = 0;
+  for (std::size_t b = 0; b < blue.size(); ++b)
+    same += s["images"][0]["stars"][b]["partner"] == blue[b]["partner"];
+  EXPECT_GT(same, static_cast<int>(blue.size()) * 9 / 10);
 }
 
 }  // namespace
