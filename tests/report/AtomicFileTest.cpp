@@ -1,3 +1,4 @@
+// The atomic writer with failures injected where a full disk would strike.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,32 +11,18 @@ namespace orelith {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<unsigned char> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
-
-class AtomicFile : public ::testing::Test {
- protected:
-  void SetUp() override { dir_ = test::makeTempDir(); }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-  fs::path dir_;
-};
+using Names = std::vector<std::string>;
 
 ssize_t failingWrite(int, const void*, std::size_t) {
   errno = ENOSPC;
   return -1;
 }
 
-// Writes half of what it is given (at least one byte), then fails like a
-// full disk: the first part of the file reaches the disk, the rest does not.
+// Writes half of what it is given, then fails: the first part reaches the disk, the rest not.
 ssize_t writeHalfThenFail(int fd, const void* data, std::size_t size) {
   static bool wroteOnce = false;
-  if (wroteOnce) {
-    wroteOnce = false;
-    errno = ENOSPC;
-    return -1;
-  }
-  wroteOnce = true;
+  wroteOnce = !wroteOnce;
+  if (!wroteOnce) return failingWrite(fd, data, size);
   return ::write(fd, data, size > 1 ? size / 2 : size);
 }
 
@@ -49,104 +36,76 @@ int failingClose(int fd) {
   return -1;
 }
 
-TEST_F(AtomicFile, WritesANewFileWithTheUmaskApplied) {
-  mode_t old = ::umask(027);
+class AtomicFile : public testing::Test {
+ protected:
+  void SetUp() override { dir = test::makeTempDir(); }
+  void TearDown() override { fs::remove_all(dir); }
+  bool write(const char* name, const std::string& text,
+             const FileCalls& calls = systemFileCalls()) {
+    const std::vector<unsigned char> bytes(text.begin(), text.end());
+    failure = -1;
+    return writeFileAtomically((dir / name).string(), bytes, failure, calls);
+  }
+  mode_t mode(const char* name) {
+    struct stat st {};
+    EXPECT_EQ(::stat((dir / name).c_str(), &st), 0);
+    return st.st_mode & 0777;
+  }
+  fs::path dir;
   int failure = -1;
-  auto bytes = bytesOf("new\ncontent");
-  bool ok = writeFileAtomically(path("a.out"), bytes, failure);
-  ::umask(old);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(failure, 0);
-  EXPECT_EQ(test::readText(dir_ / "a.out"), "new\ncontent");
-  struct stat st {};
-  ASSERT_EQ(::stat(path("a.out").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);  // 0666 less the umask 027
-  EXPECT_EQ(test::dirEntries(dir_), std::vector<std::string>{"a.out"});
-}
-
-TEST_F(AtomicFile, ReplacesAnExistingFileAndKeepsItsPermissions) {
-  test::writeText(dir_ / "a.out", "old old old");
-  ::chmod(path("a.out").c_str(), 0604);
-  int failure = -1;
-  auto bytes = bytesOf("new");
-  EXPECT_TRUE(writeFileAtomically(path("a.out"), bytes, failure));
-  EXPECT_EQ(test::readText(dir_ / "a.out"), "new");
-  struct stat st {};
-  ASSERT_EQ(::stat(path("a.out").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0604u);
-  EXPECT_EQ(test::dirEntries(dir_), std::vector<std::string>{"a.out"});
-}
-
-TEST_F(AtomicFile, ShortWritesAreContinued) {
-  int failure = -1;
-  auto bytes = bytesOf("written one byte at a time");
-  EXPECT_TRUE(writeFileAtomically(path("a.out"), bytes, failure, {oneByteWrite, ::close}));
-  EXPECT_EQ(test::readText(dir_ / "a.out"), "written one byte at a time");
-}
-
-struct FailureCase {
-  const char* name;
-  FileCalls calls;
 };
 
-class AtomicFileFailure : public AtomicFile, public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(AtomicFileFailure, LeavesTheOldFileAndNoTemporaryBehind) {
-  test::writeText(dir_ / "a.out", "the user's old file");
-  int failure = -1;
-  auto bytes = bytesOf(std::string(4096, 'n'));
-  EXPECT_FALSE(writeFileAtomically(path("a.out"), bytes, failure, GetParam().calls));
-  EXPECT_EQ(failure, 7);
-  EXPECT_EQ(test::readText(dir_ / "a.out"), "the user's old file");
-  EXPECT_EQ(test::dirEntries(dir_), std::vector<std::string>{"a.out"});
+// A new file gets 0666 less the umask, a replaced one keeps its permissions, short writes are
+// continued, a link keeps pointing at the replaced file, and no temporary file stays.
+TEST_F(AtomicFile, WritesAndReplaces) {
+  const mode_t old = ::umask(027);
+  EXPECT_TRUE(write("a.out", "new\ncontent"));
+  ::umask(old);
+  EXPECT_EQ(failure, 0);
+  EXPECT_EQ(mode("a.out"), 0640u);
+  test::writeText(dir / "b.out", "old old old");
+  ::chmod((dir / "b.out").c_str(), 0604);
+  EXPECT_TRUE(write("b.out", "written one byte at a time", {oneByteWrite, ::close}));
+  EXPECT_EQ(test::readText(dir / "b.out"), "written one byte at a time");
+  EXPECT_EQ(mode("b.out"), 0604u);
+  fs::create_symlink(dir / "b.out", dir / "link.out");
+  EXPECT_TRUE(write("link.out", "new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.out"));
+  EXPECT_EQ(test::readText(dir / "b.out"), "new");
+  EXPECT_EQ(test::dirEntries(dir), (Names{"a.out", "b.out", "link.out"}));
+  // A device cannot be replaced: it is written in place.
+  EXPECT_TRUE(writeFileAtomically("/dev/null", std::vector<unsigned char>{'x'}, failure));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
-TEST_P(AtomicFileFailure, CreatesNothingWhenThereWasNoFile) {
-  int failure = -1;
-  auto bytes = bytesOf("data");
-  EXPECT_FALSE(writeFileAtomically(path("a.out"), bytes, failure, GetParam().calls));
-  EXPECT_EQ(failure, 7);
-  EXPECT_TRUE(test::dirEntries(dir_).empty());
+// A failed write or close is message 7 and leaves the old file, or none, and no temporary.
+TEST_F(AtomicFile, FailuresKeepTheOldFile) {
+  const FileCalls failing[] = {
+      {failingWrite, ::close}, {writeHalfThenFail, ::close}, {::write, failingClose}};
+  for (const FileCalls& calls : failing) {
+    EXPECT_FALSE(write("new.out", "data", calls));
+    EXPECT_EQ(failure, 7);
+    EXPECT_TRUE(test::dirEntries(dir).empty());
+    test::writeText(dir / "a.out", "the user's old file");
+    EXPECT_FALSE(write("a.out", std::string(4096, 'n'), calls));
+    EXPECT_EQ(failure, 7);
+    EXPECT_EQ(test::readText(dir / "a.out"), "the user's old file");
+    EXPECT_EQ(test::dirEntries(dir), Names{"a.out"});
+    fs::remove(dir / "a.out");
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, AtomicFileFailure,
-                         ::testing::Values(FailureCase{"WriteFails", {failingWrite, ::close}},
-                                           FailureCase{"WriteFailsHalfWay",
-                                                       {writeHalfThenFail, ::close}},
-                                           FailureCase{"CloseFails", {::write, failingClose}}),
-                         [](const auto& c) { return std::string(c.param.name); });
-
-// Targets that cannot be created give message 5 and change nothing: a
-// missing folder, a folder, a FIFO nobody reads (at once, not blocking).
+// Targets that cannot be created give message 5 and change nothing: a missing folder, a folder,
+// a FIFO nobody reads (at once, not blocking).
 TEST_F(AtomicFile, UncreatableTargetsGiveMessage5) {
-  fs::create_directory(dir_ / "sub");
-  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  fs::create_directory(dir / "sub");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   for (const char* name : {"no/such/a.out", "sub", "fifo"}) {
-    int failure = -1;
-    auto bytes = bytesOf("data");
-    EXPECT_FALSE(writeFileAtomically(path(name), bytes, failure)) << name;
+    EXPECT_FALSE(write(name, "data")) << name;
     EXPECT_EQ(failure, 5) << name;
   }
-  EXPECT_TRUE(fs::is_directory(dir_ / "sub"));
-  EXPECT_EQ(test::dirEntries(dir_), (std::vector<std::string>{"fifo", "sub"}));
-}
-
-TEST_F(AtomicFile, ALinkKeepsPointingAtTheReplacedFile) {
-  test::writeText(dir_ / "real.out", "old");
-  fs::create_symlink(dir_ / "real.out", dir_ / "link.out");
-  int failure = -1;
-  auto bytes = bytesOf("new");
-  EXPECT_TRUE(writeFileAtomically(path("link.out"), bytes, failure));
-  EXPECT_TRUE(fs::is_symlink(dir_ / "link.out"));
-  EXPECT_EQ(test::readText(dir_ / "real.out"), "new");
-  EXPECT_EQ(test::dirEntries(dir_), (std::vector<std::string>{"link.out", "real.out"}));
-}
-
-TEST_F(AtomicFile, ADeviceIsWrittenInPlace) {
-  int failure = -1;
-  auto bytes = bytesOf("discarded");
-  EXPECT_TRUE(writeFileAtomically("/dev/null", bytes, failure));
-  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_TRUE(fs::is_directory(dir / "sub"));
+  EXPECT_EQ(test::dirEntries(dir), (Names{"fifo", "sub"}));
 }
 
 }  // namespace
