@@ -12,6 +12,8 @@
 #include "fitlib/Polynomial.h"
 #include "tests/support/ParamName.h"
 
+extern "C" int fitLineFromC(double* coefficients);  // CallerFromC.c: y = 1 + 2x
+
 namespace {
 
 constexpr double kUntouched = -7.25;
@@ -55,19 +57,20 @@ TEST_P(DoMinuitResult, ReturnsAndWrites) {
   for (int i = 0; i < written; ++i) EXPECT_TRUE(std::isfinite(out[i])) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, DoMinuitResult,
-    testing::Values(ResultRow{"Points21", linePoints(21), 21, 3, BRELOX_TOO_MANY, 0},
-                    ResultRow{"Coefficients11", linePoints(3), 3, 11, BRELOX_TOO_MANY, 0},
-                    ResultRow{"AtBothLimits", linePoints(20), 20, 10, BRELOX_OK, 10},
-                    ResultRow{"OnePointTenCoefficients", linePoints(1), 1, 10, BRELOX_OK, 10},
-                    ResultRow{"NoCoefficients", linePoints(5), 5, 0, BRELOX_OK, 0},
-                    ResultRow{"NegativeCoefficients", linePoints(5), 5, -1, BRELOX_OK, 0},
-                    ResultRow{"NanX", {{2.0, 10.0}, {kNan, 9.0}}, 2, 2, BRELOX_NOT_FINITE, 0},
-                    ResultRow{"InfiniteY", {{2.0, 10.0}, {3.0, kInf}}, 2, 2, BRELOX_NOT_FINITE, 0},
-                    // Finite but absurd: a polynomial through it would not be finite.
-                    ResultRow{"HugeY", {{2.0, 1e308}, {3.0, -1e308}}, 2, 2, BRELOX_OK, 2}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Limits, DoMinuitResult, testing::Values(
+    ResultRow{"Points21", linePoints(21), 21, 3, BRELOX_TOO_MANY, 0},
+    ResultRow{"Coefficients11", linePoints(3), 3, 11, BRELOX_TOO_MANY, 0},
+    ResultRow{"AtBothLimits", linePoints(20), 20, 10, BRELOX_OK, 10},
+    ResultRow{"OnePointTenCoefficients", linePoints(1), 1, 10, BRELOX_OK, 10},
+    ResultRow{"NoCoefficients", linePoints(5), 5, 0, BRELOX_OK, 0},
+    ResultRow{"NegativeCoefficients", linePoints(5), 5, -1, BRELOX_OK, 0},
+    ResultRow{"NanX", {{2.0, 10.0}, {kNan, 9.0}}, 2, 2, BRELOX_NOT_FINITE, 0},
+    ResultRow{"InfiniteY", {{2.0, 10.0}, {3.0, kInf}}, 2, 2, BRELOX_NOT_FINITE, 0},
+    // Finite but absurd: the line through it is still finite.
+    ResultRow{"HugeY", {{2.0, 1e308}, {3.0, -1e308}}, 2, 2, BRELOX_OK, 2}),
     orelith::test::ParamName());
+// clang-format on
 
 // No points leave every parameter where a minimiser starts, at 1.0.
 TEST(DoMinuit, WithoutPointsReportsTheStartValues) {
@@ -95,26 +98,25 @@ TEST_P(DoMinuitKnown, GivesTheHandWorkedCoefficients) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fits, DoMinuitKnown,
-    testing::Values(
-        // y = 2 - 3x + 0.5x^2 through x = 1, 2, 4.
-        KnownFit{"Parabola", {{1.0, -0.5}, {2.0, -2.0}, {4.0, -2.0}}, {2.0, -3.0, 0.5}},
-        // (12.1 + 11.7 + 12.5 + 12.0 + 11.9) / 5 = 12.04.
-        KnownFit{"MeanForOneCoefficient",
-                 {{2.1, 12.1}, {2.9, 11.7}, {3.3, 12.5}, {4.0, 12.0}, {5.5, 11.9}},
-                 {12.04}},
-        // sum x = 6, x^2 = 14, y = 16.5, xy = 35.5: c1 = (4 * 35.5 - 6 * 16.5) / 20 = 2.15,
-        // c0 = (16.5 - 6 * 2.15) / 4 = 0.9.
-        KnownFit{"LeastSquaresLine", {{0.0, 1.0}, {1.0, 3.0}, {2.0, 5.0}, {3.0, 7.5}}, {0.9, 2.15}},
-        // One point, three coefficients: the least-norm answer is the constant.
-        KnownFit{"OnePointIsAConstant", {{3.0, 12.5}}, {12.5, 0.0, 0.0}},
-        // Three points at one x: their mean, (10 + 11 + 12.5) / 3.
-        KnownFit{"OneXIsTheMean", {{4.0, 10.0}, {4.0, 11.0}, {4.0, 12.5}}, {11.0 + 1.0 / 6.0, 0.0}},
-        // Near 1e-300 the line's slope is 1e300-fold: not finite beyond two terms, so the
-        // best finite fit is kept (here the line itself, exact).
-        KnownFit{"TinyX", {{1e-300, 1.0}, {2e-300, 2.0}, {3e-300, 3.0}}, {0.0, 1e300, 0.0}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Fits, DoMinuitKnown, testing::Values(
+    // y = 2 - 3x + 0.5x^2 through x = 1, 2, 4.
+    KnownFit{"Parabola", {{1.0, -0.5}, {2.0, -2.0}, {4.0, -2.0}}, {2.0, -3.0, 0.5}},
+    // (12.1 + 11.7 + 12.5 + 12.0 + 11.9) / 5 = 12.04.
+    KnownFit{"MeanForOneCoefficient",
+             {{2.1, 12.1}, {2.9, 11.7}, {3.3, 12.5}, {4.0, 12.0}, {5.5, 11.9}}, {12.04}},
+    // sum x = 6, x^2 = 14, y = 16.5, xy = 35.5: c1 = (4 * 35.5 - 6 * 16.5) / 20 = 2.15,
+    // c0 = (16.5 - 6 * 2.15) / 4 = 0.9.
+    KnownFit{"LeastSquaresLine", {{0.0, 1.0}, {1.0, 3.0}, {2.0, 5.0}, {3.0, 7.5}}, {0.9, 2.15}},
+    // One point, three coefficients: the least-norm answer is the constant.
+    KnownFit{"OnePointIsAConstant", {{3.0, 12.5}}, {12.5, 0.0, 0.0}},
+    // Three points at one x: their mean, (10 + 11 + 12.5) / 3.
+    KnownFit{"OneXIsTheMean", {{4.0, 10.0}, {4.0, 11.0}, {4.0, 12.5}}, {11.0 + 1.0 / 6.0, 0.0}},
+    // Near 1e-300 the line's slope is 1e300-fold: not finite beyond two terms, so the best
+    // finite fit is kept (here the line itself, exact).
+    KnownFit{"TinyX", {{1e-300, 1.0}, {2e-300, 2.0}, {3e-300, 3.0}}, {0.0, 1e300, 0.0}}),
     orelith::test::ParamName());
+// clang-format on
 
 // With fewer distinct x than coefficients every point is met; with a narrow band of x and
 // ten coefficients the fit is never worse than the one with fewer coefficients.
@@ -137,6 +139,14 @@ TEST(DoMinuit, NeverWorseThanFewerCoefficients) {
   double c[4];
   ASSERT_EQ(DoMinuit(two.data(), c, 2, 4), BRELOX_OK);
   EXPECT_LT(sumOfSquares(two, c, 4), 1e-18);
+}
+
+// The header compiles as C and the library links from C.
+TEST(DoMinuit, CallableFromC) {
+  double c[2] = {0.0, 0.0};
+  ASSERT_EQ(fitLineFromC(c), BRELOX_OK);
+  EXPECT_NEAR(c[0], 1.0, 1e-13);
+  EXPECT_NEAR(c[1], 2.0, 1e-13);
 }
 
 // The fit keeps no state: fits on two threads at once give what they give alone.
