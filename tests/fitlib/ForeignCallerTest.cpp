@@ -16,7 +16,9 @@ namespace {
 using DoMinuitFunction = int (*)(const BreloxPoint*, double*, int, int);
 
 struct Library {
-  void* handle = dlopen(BRELOX_FILE, RTLD_NOW | RTLD_LOCAL);
+  // Kept mapped after dlclose: the library carries its own C++ runtime, whose emergency
+  // exception pool lives as long as the process, and the leak check would call it lost.
+  void* handle = dlopen(BRELOX_FILE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   ~Library() {
     if (handle != nullptr) dlclose(handle);
   }
