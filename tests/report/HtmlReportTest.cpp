@@ -5,13 +5,9 @@
 
 #include "report/HtmlReport.h"
 #include "tests/report/ReportTestSupport.h"
-#include "tests/support/TestWorkspace.h"
 
 namespace orelith {
 namespace {
-
-using test::pair;
-using test::setStar;
 
 // The expected texts below are written out by hand from the rules of the
 // report; "\n" ends every line (the file gets "\r\n").
@@ -59,26 +55,21 @@ const std::string kTableEnd = "  \n  </tbody>\n</table>\n";
 // blue file title with every character that needs escaping.
 std::unique_ptr<Workspace> smallField() {
   auto ws = test::makeWorkspace();
-  ws->starCount[kBlue] = 2;
-  ws->starCount[kGreen] = 2;
+  ws->starCount[kBlue] = ws->starCount[kGreen] = 2;
   // lg 1.2345f is 1.23450005 and prints 1.235; the double 1.2345 would print
   // 1.234, so this shows the float is what gets printed.
-  setStar(*ws, kBlue, 0, {5000, 12, 34, 1.2345f, -1, 0, 12.5f, 11.75f});
-  setStar(*ws, kBlue, 1, {300, 200, 100, 2.477f, -1, MARK_LARGE, 0.0f, 0.0f});
-  setStar(*ws, kGreen, 0, {250, 5, 6, 2.398f, -1, 0, 0.0f, 0.0f});
-  setStar(*ws, kGreen, 1, {4000, 14, 33, 3.5f, -1, 0, 0.0f, 0.0f});
-  pair(*ws, 0, 1);
+  star(*ws, kBlue, 0) = {5000, 12, 34, 0, 1, 0, 12.5f, 11.75f, 1.2345f, {}};
+  star(*ws, kBlue, 1) = {300, 200, 100, 0, -1, MARK_LARGE, 0.0f, 0.0f, 2.477f, {}};
+  star(*ws, kGreen, 0) = {250, 5, 6, 0, -1, 0, 0.0f, 0.0f, 2.398f, {}};
+  star(*ws, kGreen, 1) = {4000, 14, 33, 0, 0, 0, 0.0f, 0.0f, 3.5f, {}};
   ws->overlapCount = 3;
   std::strcpy(ws->fileTitle[kBlue], "a<b>&\"c.st6");  // printed escaped
   std::strcpy(ws->fileTitle[kGreen], "g.st6");
-  ws->backgroundLevel[kBlue] = 100;
-  ws->backgroundLevel[kGreen] = 200;
+  ws->backgroundLevel[kBlue] = 100, ws->backgroundLevel[kGreen] = 200;
   ws->algorithm.coefficientCount = 2;
-  ws->curves[kBlue][0] = 20.5;
-  ws->curves[kBlue][1] = -2.25;
+  ws->curves[kBlue][0] = 20.5, ws->curves[kBlue][1] = -2.25;
   ws->curves[kBlue][2] = 99.0;  // beyond n: not printed
-  ws->curves[kGreen][0] = 19.0;
-  ws->curves[kGreen][1] = 1.5;
+  ws->curves[kGreen][0] = 19.0, ws->curves[kGreen][1] = 1.5;
   return ws;
 }
 
@@ -157,15 +148,13 @@ TEST(HtmlReport, PairNumberIsRedForHotOrLargeOfEitherStarThenGreyForIgnored) {
 TEST(HtmlReport, UnpairedRowsAreRedOrPlainNeverGreyAndGreenNumbersSkipOne) {
   auto ws = test::makeWorkspace();
   ws->optionFlags |= OPT_COMPLEX_OUTPUT;
-  ws->starCount[kBlue] = 3;
-  ws->starCount[kGreen] = 3;
-  setStar(*ws, kBlue, 0, {10, 1, 1, 1.0f, -1, MARK_IGNORE, 0.0f, 0.0f});
-  setStar(*ws, kBlue, 1, {20, 2, 2, 1.3f, -1, MARK_HOT, 0.0f, 0.0f});
-  setStar(*ws, kBlue, 2, {30, 3, 3, 1.5f, -1, 0, 0.0f, 0.0f});
-  setStar(*ws, kGreen, 0, {40, 4, 4, 1.6f, -1, MARK_LARGE, 0.0f, 0.0f});
-  setStar(*ws, kGreen, 1, {50, 5, 5, 1.7f, -1, 0, 0.0f, 0.0f});
-  setStar(*ws, kGreen, 2, {60, 6, 6, 1.8f, -1, 0, 0.0f, 0.0f});
-  pair(*ws, 2, 1);
+  ws->starCount[kBlue] = ws->starCount[kGreen] = 3;
+  star(*ws, kBlue, 0) = {10, 1, 1, 0, -1, MARK_IGNORE, 0.0f, 0.0f, 1.0f, {}};
+  star(*ws, kBlue, 1) = {20, 2, 2, 0, -1, MARK_HOT, 0.0f, 0.0f, 1.3f, {}};
+  star(*ws, kBlue, 2) = {30, 3, 3, 0, 1, 0, 0.0f, 0.0f, 1.5f, {}};
+  star(*ws, kGreen, 0) = {40, 4, 4, 0, -1, MARK_LARGE, 0.0f, 0.0f, 1.6f, {}};
+  star(*ws, kGreen, 1) = {50, 5, 5, 0, 2, 0, 0.0f, 0.0f, 1.7f, {}};
+  star(*ws, kGreen, 2) = {60, 6, 6, 0, -1, 0, 0.0f, 0.0f, 1.8f, {}};
   // The pair (3) first, then the unpaired blue 1 (ignored: plain) and 2; the
   // blue count is 3, so the unpaired green stars are 5 and 6. Height 28 * 6.
   const std::string expected =

@@ -4,7 +4,7 @@
 
 #include "report/HtmlReport.h"
 #include "report/SaveCommand.h"
-#include "tests/report/ReportFixture.h"
+#include "tests/report/ReportTestSupport.h"
 
 namespace orelith {
 namespace {
