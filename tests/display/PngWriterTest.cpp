@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
 #include <vector>
 
 #include "display/PngWriter.h"
 #include "display/Render.h"
-#include "tests/display/PictureProbe.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith {
@@ -24,8 +21,8 @@ TEST(PngWriter, WritesThePictureAsRgbAndReportsFailures) {
     for (int y = 0; y < kImageHeight; ++y)
       pixelAt(*ws, kGreen, x, y) = static_cast<std::uint16_t>(x + y);
   ws->display.range[kGreen] = 600;
-  std::copy_n(std::array<std::uint8_t, 3>{10, 20, 30}.data(), 3,
-              ws->display.colorTable + 3 * kColorVoid);
+  std::uint8_t* voidColour = ws->display.colorTable + 3 * kColorVoid;
+  voidColour[0] = 10, voidColour[1] = 20, voidColour[2] = 30;
   renderImage(*ws, kGreen);
   ASSERT_TRUE(writePanelPng(*ws, kGreen, file.string()));
 
@@ -38,9 +35,10 @@ TEST(PngWriter, WritesThePictureAsRgbAndReportsFailures) {
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
   ASSERT_EQ(std::pair(image.width, image.height), std::pair(375u, 242u));
   int mismatches = 0;
-  for (int i = 0; i < kPixelCount; ++i)
-    mismatches += test::Rgb{rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]} !=
-                  test::pictureAt(*ws, kGreen, i % kImageWidth, i / kImageWidth);
+  for (int i = 0; i < kPixelCount; ++i) {  // the picture stores blue, green, red
+    const auto* p = ws->picture[kGreen] + i / kImageWidth * kPictureStride + i % kImageWidth * 3;
+    mismatches += rgb[3 * i] != p[2] || rgb[3 * i + 1] != p[1] || rgb[3 * i + 2] != p[0];
+  }
   EXPECT_EQ(mismatches, 0);
   EXPECT_EQ(rgb[3 * kPixelCount - 3], 10);  // the Void corner, red first
   EXPECT_EQ(rgb[3 * kPixelCount - 1], 30);
