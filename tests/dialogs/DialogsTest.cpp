@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <tuple>
 
 #include "app/dialogs/DialogWindow.h"
 #include "resources/ControlIds.h"
@@ -16,17 +17,7 @@ namespace {
 
 using gui::DialogWindow;
 
-struct Shown {
-  int id;
-  std::string text;  // caption, or an edit's text
-  bool checked;
-  bool enabled;
-  bool operator==(const Shown&) const = default;
-};
-
-void PrintTo(const Shown& s, std::ostream* os) {
-  *os << s.id << " \"" << s.text << "\" " << s.checked << s.enabled;
-}
+using Shown = std::tuple<int, std::string, bool, bool>;  // id, caption or text, checked, enabled
 
 // Found by object name, as a screen reader or a test script would.
 QWidget* widget(const DialogWindow& d, int id) {
@@ -37,14 +28,12 @@ QWidget* widget(const DialogWindow& d, int id) {
 
 Shown shown(const DialogWindow& d, int id) {
   QWidget* w = widget(d, id);
-  Shown s{id, {}, false, w->isEnabled()};
-  if (auto* e = qobject_cast<QLineEdit*>(w)) s.text = e->text().toStdString();
-  if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-    s.text = b->text().toStdString();
-    s.checked = b->isChecked();
-  }
-  if (auto* l = qobject_cast<QLabel*>(w)) s.text = l->text().toStdString();
-  return s;
+  QString text;
+  bool checked = false;
+  if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text(), checked = b->isChecked();
+  if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+  return {id, text.toStdString(), checked, w->isEnabled()};
 }
 
 void retype(const DialogWindow& d, int id, const char* keys) {
@@ -125,7 +114,7 @@ TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
     auto d = open(c.dialog);
     EXPECT_EQ(d->windowTitle().toStdString(), c.title);
     EXPECT_EQ(d->minimumSize(), d->maximumSize()) << "fixed size";
-    for (const Shown& s : c.controls) EXPECT_EQ(shown(*d, s.id), s) << c.title;
+    for (const Shown& s : c.controls) EXPECT_EQ(shown(*d, std::get<0>(s)), s) << c.title;
     for (const QWidget* w : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       EXPECT_TRUE(d->rect().contains(w->geometry())) << w->objectName().toStdString();
   }
@@ -148,7 +137,7 @@ TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
     port.clear();
     auto d = open(r.dialog);
     retype(*d, r.field, r.keys);
-    EXPECT_EQ(shown(*d, r.field).text, r.text) << r.keys;
+    EXPECT_EQ(std::get<1>(shown(*d, r.field)), r.text) << r.keys;
     EXPECT_EQ(port.count(test::PortEvent::Beep), r.beeps) << r.keys;
   }
   EXPECT_EQ(ws->display.autoUpdateFrequency, 24) << "the frequency is stored at every edit";
@@ -223,7 +212,7 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
 TEST_F(Dialogs, CalibrationStarsEnteredUpToTheSixteenth) {
   pairStars(*ws);
   auto d = open(dlg::StarProperties, 4);
-  EXPECT_FALSE(shown(*d, props::VMagnitude).enabled);
+  EXPECT_FALSE(std::get<3>(shown(*d, props::VMagnitude)));
   click(*d, props::CalibrationStar);
   retype(*d, props::VMagnitude, "12.25");
   retype(*d, props::BMinusV, "-0.5");

@@ -1,11 +1,12 @@
-// The dialogs need an application object; the tests never need a screen.
+// The window and dialog tests need one QApplication; without a display they
+// draw on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
