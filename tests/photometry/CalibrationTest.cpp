@@ -1,9 +1,10 @@
+// The calibration curves and magnitudes, and the star properties operations
+// that keep the calibration list.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "photometry/Calibration.h"
-#include "photometry/CalibrationCurve.h"
+#include "photometry/StarProperties.h"
+#include "resources/ControlIds.h"
 #include "resources/StringTable.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
@@ -13,30 +14,37 @@ namespace {
 
 using test::RecordingPort;
 
-// Ten pairs; blue star k has lg 2 + 0.3 k and green star k + 50 has lg
-// 2.1 + 0.3 k. Stars 0, 3, 6 and 9 are calibration stars on the exact lines
-// B = 20 - 2.5 lgB and V = 19 - 2.5 lgV.
-std::unique_ptr<Workspace> calibratedWorkspace() {
+// 20 blue stars, blue star k with lg 2 + 0.3 k paired with green star k + 100
+// with lg 2.1 + 0.3 k; no magnitudes yet (-1).
+std::unique_ptr<Workspace> paired() {
   auto ws = test::makeWorkspace();
-  ws->starCount[kBlue] = 10;
-  ws->starCount[kGreen] = 60;
-  for (int k = 0; k < 10; ++k) {
-    StarRecord &b = star(*ws, kBlue, k), &g = star(*ws, kGreen, k + 50);
+  ws->starCount[kBlue] = 20;
+  ws->starCount[kGreen] = 120;
+  for (int k = 0; k < 20; ++k) {
+    StarRecord &b = star(*ws, kBlue, k), &g = star(*ws, kGreen, k + 100);
     b.lgBrightness = static_cast<float>(2.0 + 0.3 * k);
     g.lgBrightness = static_cast<float>(2.1 + 0.3 * k);
-    b.partner = static_cast<std::int16_t>(k + 50);
+    b.partner = static_cast<std::int16_t>(k + 100);
     g.partner = static_cast<std::int16_t>(k);
     b.magnitudeB = b.magnitudeV = -1.0f;
   }
+  ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
+  return ws;
+}
+
+// Stars 0, 3, 6 and 9 are calibration stars on the exact lines
+// B = 20 - 2.5 lgB and V = 19 - 2.5 lgV.
+std::unique_ptr<Workspace> calibratedWorkspace() {
+  auto ws = paired();
   for (int k : {0, 3, 6, 9}) {
     StarRecord& b = star(*ws, kBlue, k);
     b.marks = MARK_CALIBRATION;
-    star(*ws, kGreen, k + 50).marks = MARK_CALIBRATION;
-    b.magnitudeV = static_cast<float>(19.0 - 2.5 * star(*ws, kGreen, k + 50).lgBrightness);
+    star(*ws, kGreen, k + 100).marks = MARK_CALIBRATION;
+    b.magnitudeV = static_cast<float>(19.0 - 2.5 * star(*ws, kGreen, k + 100).lgBrightness);
     b.magnitudeB = static_cast<float>(20.0 - 2.5 * b.lgBrightness);
-    ws->calibration.entries[ws->calibration.count++] = {k, k + 50};
+    ws->calibration.entries[ws->calibration.count++] = {k, k + 100};
   }
-  ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED | PRG_CALIBRATION_STAR;
+  ws->progressFlags |= PRG_CALIBRATION_STAR;
   return ws;
 }
 
@@ -55,13 +63,13 @@ TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
     ASSERT_EQ(calculateMagnitudes(*ws, port), 0);
     EXPECT_TRUE(ws->progressFlags & PRG_MAGNITUDES);
     EXPECT_EQ(port.count(test::PortEvent::ListRefill), 1);
-    EXPECT_EQ(star(*ws, kBlue, 3).magnitudeB, enteredB) << n;
-    EXPECT_EQ(star(*ws, kBlue, 3).magnitudeV, enteredV) << n;
-    EXPECT_EQ(star(*ws, kBlue, 4).magnitudeB, -1.0f) << n;
-    EXPECT_EQ(star(*ws, kBlue, 4).magnitudeV, -1.0f) << n;
+    EXPECT_EQ(std::pair(star(*ws, kBlue, 3).magnitudeB, star(*ws, kBlue, 3).magnitudeV),
+              std::pair(enteredB, enteredV));
+    EXPECT_EQ(std::pair(star(*ws, kBlue, 4).magnitudeB, star(*ws, kBlue, 4).magnitudeV),
+              std::pair(-1.0f, -1.0f));
     for (int k : {1, 2, 5, 7, 8}) {
       const StarRecord& b = star(*ws, kBlue, k);
-      const double lgV = star(*ws, kGreen, k + 50).lgBrightness;
+      const double lgV = star(*ws, kGreen, k + 100).lgBrightness;
       EXPECT_NEAR(b.magnitudeB, n == 0 ? 0.0 : 20.0 - 2.5 * b.lgBrightness, 1e-5) << n << " " << k;
       EXPECT_NEAR(b.magnitudeV, n == 0 ? 0.0 : 19.0 - 2.5 * lgV, 1e-5) << n << " " << k;
     }
@@ -94,11 +102,83 @@ TEST(Calibration, CommandShowsTheFitAndRefusesTooManyCoefficients) {
   }
 }
 
-TEST(CalibrationCurve, PowersByRepeatedMultiplication) {
-  const double c[3] = {1.0, 2.0, 3.0};
-  EXPECT_EQ(evaluatePolynomial(c, 3, 2.0), 1.0 + 4.0 + 12.0);
-  EXPECT_EQ(evaluatePolynomial(c, 3, 0.0), 1.0);  // 0^0 is 1
-  EXPECT_EQ(evaluatePolynomial(c, 0, 5.0), 0.0);
+StarPropertiesDialog open(Workspace& ws, int blue) {
+  ws.selectedStar[kBlue] = blue;
+  ws.selectedStar[kGreen] = blue + 100;
+  return openStarProperties(ws);
+}
+
+// "Calibration star" ticked, V and B-V typed, OK; true when it closed.
+bool calibrate(Workspace& ws, WindowPort& port, int blue, const char* v, const char* bv = "0") {
+  StarPropertiesDialog d = open(ws, blue);
+  starPropertiesCalibrationClicked(d, true);
+  starPropertiesTextChanged(d, props::VMagnitude, v);
+  starPropertiesTextChanged(d, props::BMinusV, bv);
+  return starPropertiesOk(ws, port, d);
+}
+
+// The stored state and the reopened values are checked through the Qt dialog.
+TEST(StarProperties, IgnoreStarDisablesTheCalibrationEntry) {
+  auto ws = paired();
+  RecordingPort port;
+  ASSERT_TRUE(calibrate(*ws, port, 2, "9.5", "0.25"));
+  StarPropertiesDialog d = open(*ws, 2);
+  EXPECT_TRUE(dialogControl(d.controls, props::VMagnitude).enabled);
+  starPropertiesIgnoreClicked(d, true);
+  EXPECT_FALSE(dialogControl(d.controls, props::CalibrationStar).enabled);
+  EXPECT_FALSE(dialogControl(d.controls, props::BMinusV).enabled);
+  starPropertiesIgnoreClicked(d, false);
+  EXPECT_TRUE(dialogControl(d.controls, props::BMinusV).enabled);
+  star(*ws, kBlue, 6).marks = MARK_IGNORE;
+  d = open(*ws, 6);
+  EXPECT_TRUE(dialogControl(d.controls, props::IgnoreStar).checked);
+  EXPECT_FALSE(dialogControl(d.controls, props::CalibrationStar).enabled);
+  ws->progressFlags &= ~PRG_COMPARED;
+  EXPECT_FALSE(canOpenStarProperties(*ws));
+}
+
+TEST(StarProperties, OkKeepsTheCalibrationListAndItsControls) {
+  auto ws = paired();
+  RecordingPort port;
+  EXPECT_FALSE(calibrate(*ws, port, 4, "", "0.5"));
+  EXPECT_EQ(port.events.back(),
+            (test::PortEvent{
+                test::PortEvent::Message, str::EnterVMagnitude, false, {}, MessageOwner::Dialog}));
+  for (int k = 0; k < 16; ++k) ASSERT_TRUE(calibrate(*ws, port, k, "10"));
+  EXPECT_EQ(port.enabled(ctl::CalculateMagnitudes), true);
+  EXPECT_TRUE(ws->progressFlags & PRG_CALIBRATION_STAR);
+  EXPECT_FALSE(calibrate(*ws, port, 16, "10"));
+  EXPECT_FALSE(calibrate(*ws, port, 3, "11"));  // refused although listed
+  EXPECT_EQ(port.messages(), (std::vector<int>{21, 20, 20}));
+  // Withdraw all but star 2, then update it in place.
+  for (int k = 0; k < 16; ++k) {
+    if (k == 2) continue;
+    StarPropertiesDialog d = open(*ws, k);
+    starPropertiesIgnoreClicked(d, k % 2 == 0);
+    starPropertiesCalibrationClicked(d, false);
+    ASSERT_TRUE(starPropertiesOk(*ws, port, d));
+    EXPECT_EQ(star(*ws, kBlue, k).marks, k % 2 == 0 ? MARK_IGNORE : 0u);
+  }
+  ASSERT_TRUE(calibrate(*ws, port, 2, "12.25", "0.5"));
+  ASSERT_EQ(ws->calibration.count, 1);
+  EXPECT_EQ(ws->calibration.entries[0].green, 102);
+  EXPECT_EQ(star(*ws, kBlue, 2).magnitudeB, 12.75f);
+  EXPECT_EQ(star(*ws, kGreen, 102).marks, MARK_CALIBRATION);
+  port.clear();
+  StarPropertiesDialog last = open(*ws, 2);
+  starPropertiesCalibrationClicked(last, false);
+  ASSERT_TRUE(starPropertiesOk(*ws, port, last));
+  EXPECT_EQ(ws->calibration.count, 0);
+  EXPECT_FALSE(ws->progressFlags & PRG_CALIBRATION_STAR);
+  for (int id : {ctl::CalculateMagnitudes, ctl::CurveViewBlue, ctl::CurveViewGreen})
+    EXPECT_EQ(port.enabled(id), false) << id;
+}
+
+TEST(StarProperties, LeadingNumberReadsDecimalNumbersOnly) {
+  const std::pair<const char*, float> rows[] = {
+      {"", 0.0f},    {" 12.5mag", 12.5f}, {"-0.25", -0.25f}, {".5", 0.5f},  {"1.5e1", 15.0f},
+      {"abc", 0.0f}, {"0x1A", 0.0f},      {"inf", 0.0f},     {"nan", 0.0f}, {"1e999", 0.0f}};
+  for (const auto& [text, value] : rows) EXPECT_EQ(leadingNumber(text), value) << text;
 }
 
 }  // namespace
