@@ -49,18 +49,17 @@ void click(const DialogWindow& d, int id) {
 }
 
 // Twenty blue stars, star k paired with green star k + 100.
-void pairStars(Workspace& ws) {
-  ws.starCount[kBlue] = 20;
-  ws.starCount[kGreen] = 120;
-  for (int k = 0; k < 20; ++k) {
-    star(ws, kBlue, k).partner = static_cast<std::int16_t>(k + 100);
-    star(ws, kGreen, k + 100).partner = static_cast<std::int16_t>(k);
-  }
-  ws.progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
-}
-
 class Dialogs : public ::testing::Test {
  protected:
+  void SetUp() override {
+    ws->starCount[kBlue] = 20;
+    ws->starCount[kGreen] = 120;
+    for (int k = 0; k < 20; ++k) {
+      star(*ws, kBlue, k).partner = static_cast<std::int16_t>(k + 100);
+      star(*ws, kGreen, k + 100).partner = static_cast<std::int16_t>(k);
+    }
+    ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
+  }
   std::unique_ptr<DialogWindow> open(int dialogId, int selectedBlue = 4) {
     ws->selectedStar[kBlue] = selectedBlue;
     ws->selectedStar[kGreen] = selectedBlue + 100;
@@ -74,7 +73,6 @@ class Dialogs : public ::testing::Test {
 
 TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
   ws->optionFlags = OPT_PAIR_ENTRY;
-  pairStars(*ws);
   StarRecord& blue = star(*ws, kBlue, 4);
   blue.brightness = 1004, blue.pixelCount = 9, blue.x = 14, blue.y = 30;
   blue.marks = MARK_CALIBRATION, blue.magnitudeV = 12.25f, blue.magnitudeB = 12.75f;
@@ -144,7 +142,6 @@ TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
 }
 
 TEST_F(Dialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
-  pairStars(*ws);
   const auto before = [&] {
     return std::make_tuple(ws->optionFlags, ws->algorithm.coefficientCount,
                            std::vector<std::uint8_t>(std::begin(ws->display.colorTable),
@@ -210,7 +207,6 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
 
 // Through the real dialog; the values by hand (B = V + B-V).
 TEST_F(Dialogs, CalibrationStarsEnteredUpToTheSixteenth) {
-  pairStars(*ws);
   auto d = open(dlg::StarProperties, 4);
   EXPECT_FALSE(std::get<3>(shown(*d, props::VMagnitude)));
   click(*d, props::CalibrationStar);
@@ -219,8 +215,8 @@ TEST_F(Dialogs, CalibrationStarsEnteredUpToTheSixteenth) {
   click(*d, props::Ok);
   EXPECT_FALSE(d->isVisible());
   ASSERT_EQ(ws->calibration.count, 1);
-  EXPECT_EQ(ws->calibration.entries[0].blue, 4);
-  EXPECT_EQ(ws->calibration.entries[0].green, 104);
+  EXPECT_EQ(std::pair(ws->calibration.entries[0].blue, ws->calibration.entries[0].green),
+            std::pair(4, 104));
   EXPECT_EQ(star(*ws, kBlue, 4).magnitudeB, 11.75f);
   EXPECT_EQ(port.enabled(ctl::CalculateMagnitudes), true);
 
