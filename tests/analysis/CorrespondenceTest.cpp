@@ -26,21 +26,16 @@ constexpr int B = kBlue, G = kGreen;
 
 int partnerOf(const Workspace& ws, int image, int n) { return star(ws, image, n).partner; }
 
-// Labels outside `labelled` as `outside` (0: never searched), inside as no star.
-void resetLabels(Workspace& ws, int image, const SearchRect& labelled, std::uint16_t outside) {
-  const SearchRect& r = labelled;
+void clearLabels(Workspace& ws, int image) {
   for (int x = 0; x < kImageWidth; ++x)
-    for (int y = 0; y < kImageHeight; ++y) {
-      const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-      labelAt(ws, image, x, y) = in ? kLabelNoStar : outside;
-    }
+    for (int y = 0; y < kImageHeight; ++y) labelAt(ws, image, x, y) = kLabelNoStar;
 }
 
 // Both images searched over the whole image, no star pixel yet.
 std::unique_ptr<Workspace> emptyField() {
   auto ws = test::makeWorkspace();
   for (int image : {B, G}) {
-    resetLabels(*ws, image, kWholeImage, kLabelNoStar);
+    clearLabels(*ws, image);
     ws->searchRect[image] = ws->labelledRect[image] = kWholeImage;
   }
   ws->progressFlags = PRG_BLUE_LOADED | PRG_GREEN_LOADED | PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED;
@@ -51,85 +46,42 @@ struct Block {
   int image, n, x0, y0, x1, y1;  // star n over columns x0..x1, rows y0..y1
 };
 
-struct MatchRow {
-  const char* name;
-  std::vector<Block> blocks;
-  int blueStars, greenStars;
-  std::array<int, 2> start;  // offset before the comparison
-  std::uint32_t options;
-  std::array<int, 3> expected;               // dx, dy, overlap count
-  std::vector<std::array<int, 3>> partners;  // image, star, partner
-  SearchRect greenRect = kWholeImage;
-  SearchRect greenLabelled = kWholeImage;  // beyond it the green search never came
-};
-
-class MatchCases : public testing::TestWithParam<MatchRow> {};
-
-TEST_P(MatchCases, OffsetCountAndPartners) {
-  const MatchRow& row = GetParam();
-  auto ws = emptyField();
-  ws->labelledRect[G] = row.greenLabelled;
-  resetLabels(*ws, G, row.greenLabelled, 0);
-  for (const Block& b : row.blocks)
-    for (int x = b.x0; x <= b.x1; ++x)
-      for (int y = b.y0; y <= b.y1; ++y) labelAt(*ws, b.image, x, y) = std::uint16_t(b.n);
-  ws->starCount[B] = row.blueStars;
-  ws->starCount[G] = row.greenStars;
-  ws->searchRect[G] = row.greenRect;
-  ws->offsetX = row.start[0];
-  ws->offsetY = row.start[1];
-  ws->optionFlags = row.options;
-  RecordingPort port;
-  compareImages(*ws, port);
-  EXPECT_EQ((std::array<int, 3>{ws->offsetX, ws->offsetY, ws->overlapCount}), row.expected);
-  for (const auto& [image, n, partner] : row.partners)
-    EXPECT_EQ(partnerOf(*ws, image, n), partner) << "image " << image << " star " << n;
-  EXPECT_TRUE(hasBit(ws->progressFlags, PRG_COMPARED));
-  EXPECT_EQ(port.events.back().kind, PortEvent::ListRefill);
+// Two rules the literal comparison below also holds, pinned by hand on drawn blocks: of equal
+// counts the first offset stays, and of a blue star over two green ones the lower pixels decide.
+TEST(Compare, HandWorkedTiesAndPartners) {
+  struct Row {
+    std::vector<Block> blocks;
+    int greenStars;
+    std::array<int, 3> expected;               // dx, dy, overlap count
+    std::vector<std::array<int, 3>> partners;  // image, star, partner
+  };
+  // A 2x2 blue star meets a whole 2x2 green star at (-5,-5) and at (2,3); upper two rows of
+  // the blue star on green 4, lower two on green 7.
+  const Row rows[] = {
+      {{{B, 0, 100, 100, 101, 101}, {G, 0, 102, 103, 103, 104}, {G, 1, 95, 95, 96, 96}},
+       2,
+       {-5, -5, 4},
+       {{B, 0, 1}, {G, 1, 0}, {G, 0, -1}}},
+      {{{B, 0, 200, 100, 202, 103}, {G, 4, 200, 100, 202, 101}, {G, 7, 200, 102, 202, 103}},
+       8,
+       {0, 0, 12},
+       {{B, 0, 7}, {G, 4, 0}, {G, 7, 0}, {G, 5, -1}}}};
+  for (const Row& row : rows) {
+    auto ws = emptyField();
+    for (const Block& b : row.blocks)
+      for (int x = b.x0; x <= b.x1; ++x)
+        for (int y = b.y0; y <= b.y1; ++y) labelAt(*ws, b.image, x, y) = std::uint16_t(b.n);
+    ws->starCount[B] = 1;
+    ws->starCount[G] = row.greenStars;
+    RecordingPort port;
+    compareImages(*ws, port);
+    EXPECT_EQ((std::array<int, 3>{ws->offsetX, ws->offsetY, ws->overlapCount}), row.expected);
+    for (const auto& [image, n, partner] : row.partners)
+      EXPECT_EQ(partnerOf(*ws, image, n), partner) << "image " << image << " star " << n;
+    EXPECT_TRUE(hasBit(ws->progressFlags, PRG_COMPARED));
+    EXPECT_EQ(port.events.back().kind, PortEvent::ListRefill);
+  }
 }
-
-// Expected values by hand from the drawn blocks. Each row: blocks; star counts; offset before;
-// options; offset, overlap count after; partners (image, star, partner); green rectangles.
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Compare, MatchCases, testing::Values(
-    // 3x4 + 5x2 + 1 pixels, far apart: every shift loses pixels of each.
-    MatchRow{"IdenticalPlanesMatchAtZero",
-             {{B, 0, 20, 20, 22, 23}, {B, 1, 100, 50, 104, 51}, {B, 2, 300, 200, 300, 200},
-              {G, 0, 20, 20, 22, 23}, {G, 1, 100, 50, 104, 51}, {G, 2, 300, 200, 300, 200}},
-             3, 3, {4, -2}, 0, {0, 0, 23}, {{B, 0, 0}, {B, 1, 1}, {B, 2, 2}, {G, 2, 2}}},
-    // A 2x2 blue star meets a whole 2x2 green star at (-5,-5) and at (2,3): the first offset
-    // with the largest count stays.
-    MatchRow{"EqualCountsKeepFirstOffset",
-             {{B, 0, 100, 100, 101, 101}, {G, 0, 102, 103, 103, 104}, {G, 1, 95, 95, 96, 96}},
-             1, 2, {0, 0}, 0, {-5, -5, 4}, {{B, 0, 1}, {G, 1, 0}, {G, 0, -1}}},
-    // Upper two rows of the blue star on green 4, lower two on green 7.
-    MatchRow{"LowerPixelsDecidePartner",
-             {{B, 0, 200, 100, 202, 103}, {G, 4, 200, 100, 202, 101}, {G, 7, 200, 102, 202, 103}},
-             1, 8, {0, 0}, 0, {0, 0, 12}, {{B, 0, 7}, {G, 4, 0}, {G, 7, 0}, {G, 5, -1}}},
-    // Columns 368..374 shifted by 3: only 368..371 land inside the image.
-    MatchRow{"ShiftThreeSkipsLastColumns", {{B, 0, 368, 10, 374, 10}, {G, 0, 371, 10, 374, 10}},
-             1, 1, {3, 0}, OPT_MOVE_MANUALLY, {3, 0, 4}, {{B, 0, 0}}},
-    // After sixteen moves right the green rectangle starts at -16: blue columns 16..20 fall on
-    // green 0..4.
-    MatchRow{"ManualRectangleBeyondImage", {{B, 0, 0, 5, 20, 5}, {G, 0, 0, 5, 4, 5}},
-             1, 1, {-16, 0}, OPT_MOVE_MANUALLY, {-16, 0, 5}, {{B, 0, 0}}, {-16, 0, 359, 242}},
-    // The manual mode matches outside -5..+5 and does not search.
-    MatchRow{"ManualOffsetIsNotSearched",
-             {{B, 0, 10, 10, 11, 10}, {G, 0, 10, 10, 11, 10}, {G, 1, 19, 2, 19, 2}},
-             1, 2, {9, -8}, OPT_MOVE_MANUALLY, {9, -8, 1}, {{B, 0, 1}, {G, 0, -1}}},
-    MatchRow{"NoOverlapLeavesZeroOffset", {{B, 0, 10, 10, 12, 12}, {G, 0, 100, 100, 102, 102}},
-             1, 1, {3, 3}, 0, {0, 0, 0}, {{B, 0, -1}, {G, 0, -1}}},
-    // Never-searched pixels hold 0, also the number of a real star: the green search covered
-    // only columns 0..99, so the blue star meeting green 0 at column 152 names nothing.
-    MatchRow{"UnsearchedPixelsNameNoStar", {{B, 0, 150, 30, 151, 31}, {G, 0, 40, 40, 41, 41}},
-             1, 1, {2, 0}, OPT_MOVE_MANUALLY, {2, 0, 0}, {{B, 0, -1}, {G, 0, -1}},
-             kWholeImage, {0, 0, 100, 242}},
-    // A label at or beyond the star count (left by an earlier search) is no star.
-    MatchRow{"LabelBeyondStarCountIsNoStar",
-             {{B, 0, 10, 10, 11, 11}, {G, 1, 10, 10, 11, 11}, {G, 2000, 11, 11, 11, 11}},
-             1, 1, {0, 0}, 0, {0, 0, 0}, {{B, 0, -1}}}),
-    test::ParamName{});
-// clang-format on
 
 // ---- the fast search against the literal reference ----
 
@@ -162,7 +114,7 @@ SearchRect randomRect(std::mt19937& rng) {
 // some labels beyond them.
 void generateField(Workspace& ws, std::mt19937& rng) {
   const int stars = uniform(rng, 0, 60), sx = uniform(rng, -6, 6), sy = uniform(rng, -6, 6);
-  for (int image : {B, G}) resetLabels(ws, image, kWholeImage, kLabelNoStar);
+  for (int image : {B, G}) clearLabels(ws, image);
   for (int n = 0; n < stars; ++n) {
     const int x = uniform(rng, 0, 374), y = uniform(rng, 0, 241), size = uniform(rng, 1, 30);
     const unsigned seed = static_cast<unsigned>(rng());
@@ -184,19 +136,26 @@ void generateField(Workspace& ws, std::mt19937& rng) {
   }
 }
 
+// Even cases search the offset, odd ones match at a manual offset of up to 20 pixels, where the
+// green rectangle may lie partly beyond the image.
 TEST(FastSearch, EqualsLiteralProcedureOnGeneratedFields) {
   auto ws = test::makeWorkspace();
   auto literal = test::makeWorkspace();
   std::mt19937 rng(20240611);
   int found = 0;
-  for (int c = 0; c < 120; ++c) {
+  for (int c = 0; c < 160; ++c) {
     SCOPED_TRACE("case " + std::to_string(c));
     generateField(*ws, rng);
     for (int n = 0; n < kMaxStars; ++n)
       for (int image : {B, G}) star(*ws, image, n).partner = static_cast<std::int16_t>(n);
+    ws->optionFlags = c % 2 ? OPT_MOVE_MANUALLY : 0;
+    ws->offsetX = uniform(rng, -20, 20);
+    ws->offsetY = uniform(rng, -20, 20);
     *literal = *ws;
-    found += test::literalAutomaticCompare(*literal).best > 0;
-    ws->optionFlags = 0;
+    if (c % 2)
+      literal->overlapCount = test::literalMatch(*literal);
+    else
+      found += test::literalAutomaticCompare(*literal) > 0;
     NullWindowPort port;
     compareImages(*ws, port);
     ASSERT_EQ(ws->offsetX, literal->offsetX);
@@ -205,7 +164,7 @@ TEST(FastSearch, EqualsLiteralProcedureOnGeneratedFields) {
     for (int n = 0; n < kMaxStars; ++n)
       for (int image : {B, G}) ASSERT_EQ(partnerOf(*ws, image, n), partnerOf(*literal, image, n));
   }
-  EXPECT_GE(found, 40);  // the fields overlap often enough to decide offsets
+  EXPECT_GE(found, 25);  // the fields overlap often enough to decide offsets
 }
 
 // ---- one field, three modes ----

@@ -1,6 +1,7 @@
 // The star search on painted fields: '.' is the sky of 100, a digit d is 100 + (d + 1) * 100.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -68,38 +69,30 @@ INSTANTIATE_TEST_SUITE_P(Patterns, PatternSearch, testing::Values(
     test::ParamName());
 // clang-format on
 
-struct MarkCase {
-  const char* name;
-  int hotValue;
-  int pixelPerStar;
-  std::uint32_t expectedMarks;  // for a 3-pixel star of values 200..400
-};
-
-class MarkSearch : public testing::TestWithParam<MarkCase> {};
-
-TEST_P(MarkSearch, MarksEveryStarAsConfigured) {
-  const MarkCase& c = GetParam();
-  auto ws = test::makeWorkspace();
-  test::paintPattern(*ws, kBlue, {"012", "", "1"});
-  ws->searchRect[kBlue] = kWholeImage;
-  ws->backgroundLevel[kBlue] = 100;
-  ws->algorithm.hotPixelValue = c.hotValue;
-  ws->algorithm.pixelPerStar = static_cast<std::uint16_t>(c.pixelPerStar);
-  RecordingPort port;
-  searchStars(*ws, port, kBlue);
-  ASSERT_EQ(ws->starCount[kBlue], 2);
-  EXPECT_EQ(star(*ws, kBlue, 0).marks & (MARK_HOT | MARK_LARGE), c.expectedMarks);
+// A 3-pixel star of values 200..400, fill depth 3, marked as configured.
+TEST(StarSearch, MarksEveryStarAsConfigured) {
+  const std::array<int, 3> rows[] = {// hot pixel value, pixel per star, expected marks
+                                     {0, 64, MARK_HOT},
+                                     {65530, 0, 0},
+                                     {65530, 1, MARK_LARGE},
+                                     {65530, 3, MARK_LARGE},
+                                     {65530, 4, 0},
+                                     {400, 64, MARK_HOT},
+                                     {401, 64, 0}};
+  for (const auto& [hot, pixelPerStar, marks] : rows) {
+    auto ws = test::makeWorkspace();
+    test::paintPattern(*ws, kBlue, {"012", "", "1"});
+    ws->searchRect[kBlue] = kWholeImage;
+    ws->backgroundLevel[kBlue] = 100;
+    ws->algorithm.hotPixelValue = hot;
+    ws->algorithm.pixelPerStar = static_cast<std::uint16_t>(pixelPerStar);
+    RecordingPort port;
+    searchStars(*ws, port, kBlue);
+    ASSERT_EQ(ws->starCount[kBlue], 2);
+    EXPECT_EQ(star(*ws, kBlue, 0).marks & (MARK_HOT | MARK_LARGE), std::uint32_t(marks))
+        << hot << " " << pixelPerStar;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Marks, MarkSearch,
-                         testing::Values(MarkCase{"HotValueZeroMarksAll", 0, 64, MARK_HOT},
-                                         MarkCase{"PixelPerStarZeroMarksNone", 65530, 0, 0},
-                                         MarkCase{"PixelPerStarOneMarksAll", 65530, 1, MARK_LARGE},
-                                         MarkCase{"DepthThreeReached", 65530, 3, MARK_LARGE},
-                                         MarkCase{"DepthFourNotReached", 65530, 4, 0},
-                                         MarkCase{"HotAtExactValue", 400, 64, MARK_HOT},
-                                         MarkCase{"HotAboveEveryValue", 401, 64, 0}),
-                         test::ParamName());
 
 // Isolated pixels of 10 over 0 on a grid of pitch 2.
 void gridStars(Workspace& ws, int count) {
@@ -126,39 +119,34 @@ void comb(Workspace& ws, int) {
   }
 }
 
-struct LimitCase {
-  const char* name;
-  void (*paint)(Workspace&, int);
-  int size;
-  int stars;    // found
-  int pixels;   // of star 0
-  int message;  // 0 = none
-};
-
-class Limits : public testing::TestWithParam<LimitCase> {};
-
-TEST_P(Limits, StarCountDepthAndSize) {
-  const LimitCase& c = GetParam();
-  auto ws = test::makeWorkspace();
-  c.paint(*ws, c.size);
-  ws->searchRect[kBlue] = kWholeImage;
-  RecordingPort port;
-  searchStars(*ws, port, kBlue);
-  EXPECT_EQ(port.messages(), c.message ? std::vector<int>{c.message} : std::vector<int>{});
-  EXPECT_EQ(ws->starCount[kBlue], c.stars);
-  EXPECT_EQ(hasBit(ws->progressFlags, PRG_BLUE_SEARCHED), c.message == 0);
-  EXPECT_EQ(c.stars > 0 ? star(*ws, kBlue, 0).pixelCount : 0, c.pixels);
+TEST(StarSearch, StarCountDepthAndSizeLimits) {
+  struct Row {
+    const char* name;
+    void (*paint)(Workspace&, int);
+    int size;
+    int stars;    // found
+    int pixels;   // of star 0
+    int message;  // 0 = none
+  };
+  const Row rows[] = {{"StarLimit", gridStars, kMaxStars, kMaxStars, 1, 0},
+                      {"OneStarTooMany", gridStars, kMaxStars + 1, 0, 0, str::TooManyStars},
+                      {"Path511IsAStar", path, 511, 1, 511, 0},
+                      {"Path512ReachesDepthLimit", path, 512, 0, 0, str::TooManyPixelInStar},
+                      {"Path600IsTooLarge", path, 600, 0, 0, str::TooManyPixelInStar},
+                      {"ShallowCombOf512", comb, 0, 1, 512, 0}};
+  for (const Row& c : rows) {
+    auto ws = test::makeWorkspace();
+    c.paint(*ws, c.size);
+    ws->searchRect[kBlue] = kWholeImage;
+    RecordingPort port;
+    searchStars(*ws, port, kBlue);
+    EXPECT_EQ(port.messages(), c.message ? std::vector<int>{c.message} : std::vector<int>{})
+        << c.name;
+    EXPECT_EQ(ws->starCount[kBlue], c.stars) << c.name;
+    EXPECT_EQ(hasBit(ws->progressFlags, PRG_BLUE_SEARCHED), c.message == 0) << c.name;
+    EXPECT_EQ(c.stars > 0 ? star(*ws, kBlue, 0).pixelCount : 0, c.pixels) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, Limits,
-    testing::Values(LimitCase{"StarLimit", gridStars, kMaxStars, kMaxStars, 1, 0},
-                    LimitCase{"OneStarTooMany", gridStars, kMaxStars + 1, 0, 0, str::TooManyStars},
-                    LimitCase{"Path511IsAStar", path, 511, 1, 511, 0},
-                    LimitCase{"Path512ReachesDepthLimit", path, 512, 0, 0, str::TooManyPixelInStar},
-                    LimitCase{"Path600IsTooLarge", path, 600, 0, 0, str::TooManyPixelInStar},
-                    LimitCase{"ShallowCombOf512", comb, 0, 1, 512, 0}),
-    test::ParamName());
 
 // A search ends the calibration and the pairing whether or not it succeeds.
 TEST(StarSearch, EndsCalibrationWhetherOrNotItSucceeds) {

@@ -26,8 +26,7 @@ int literalMatch(Workspace& ws) {
   for (int y = b.top; y < b.bottom; ++y) {
     for (int x = b.left; x < b.right; ++x) {
       if (!insideImage(x, y)) continue;
-      const int gx = x + ws.offsetX;
-      const int gy = y + ws.offsetY;
+      const int gx = x + ws.offsetX, gy = y + ws.offsetY;
       if (gx < g.left || gx >= g.right || gy < g.top || gy >= g.bottom) continue;
       if (!insideImage(gx, gy)) continue;
       const int bl = literalStarAt(ws, kBlue, x, y);
@@ -43,11 +42,8 @@ int literalMatch(Workspace& ws) {
 
 // Transcription of the automatic comparison: 121 full matches, the first
 // strictly larger count wins, (0, 0) when nothing overlaps; a last match.
-LiteralOutcome literalAutomaticCompare(Workspace& ws) {
-  int best = 0;
-  int at = 0;
-  int bestDx = 0;
-  int bestDy = 0;
+int literalAutomaticCompare(Workspace& ws) {
+  int best = 0, bestDx = 0, bestDy = 0;
   for (int dx = -5; dx <= 5; ++dx) {
     for (int dy = -5; dy <= 5; ++dy) {
       ws.offsetX = dx;
@@ -55,17 +51,15 @@ LiteralOutcome literalAutomaticCompare(Workspace& ws) {
       const int count = literalMatch(ws);
       if (count > best) {
         best = count;
-        at = 0;
         bestDx = dx;
         bestDy = dy;
       }
-      at += count == best && best > 0;
     }
   }
   ws.offsetX = bestDx;
   ws.offsetY = bestDy;
   ws.overlapCount = literalMatch(ws);
-  return {best, at};
+  return best;
 }
 
 }  // namespace orelith::test

@@ -10,13 +10,8 @@ namespace orelith::test {
 // One full match at the current offset; returns the overlap count.
 int literalMatch(Workspace& ws);
 
-struct LiteralOutcome {
-  int best;           // the largest count
-  int offsetsAtBest;  // how many offsets reached it
-};
-
 // Sets the offset ((0, 0) when nothing overlaps), the partners and the
-// overlap count.
-LiteralOutcome literalAutomaticCompare(Workspace& ws);
+// overlap count; returns the largest count.
+int literalAutomaticCompare(Workspace& ws);
 
 }  // namespace orelith::test

@@ -8,20 +8,6 @@ PortEvent& RecordingPort::add(PortEvent::Kind kind, int id, bool on, std::string
   return events.emplace_back(std::move(e));
 }
 
-void RecordingPort::revealListRow(StarRowKey key) {
-  int* r = add(PortEvent::Reveal).rect;
-  r[0] = key.blue;
-  r[1] = key.green;
-}
-
-void RecordingPort::showRubberBand(bool shown, int left, int top, int right, int bottom) {
-  int* r = add(PortEvent::RubberBand, 0, shown).rect;
-  r[0] = left;
-  r[1] = top;
-  r[2] = right;
-  r[3] = bottom;
-}
-
 std::vector<int> RecordingPort::ids(PortEvent::Kind kind) const {
   std::vector<int> out;
   for (const auto& e : events)
@@ -33,11 +19,6 @@ const PortEvent* RecordingPort::last(PortEvent::Kind kind, int id) const {
   for (auto e = events.rbegin(); e != events.rend(); ++e)
     if (e->kind == kind && e->id == id) return &*e;
   return nullptr;
-}
-
-std::optional<bool> RecordingPort::lastOn(PortEvent::Kind kind, int id) const {
-  const PortEvent* e = last(kind, id);
-  return e ? std::optional(e->on) : std::nullopt;
 }
 
 std::optional<std::string> RecordingPort::text(int id) const {

@@ -45,8 +45,10 @@ class RecordingPort : public WindowPort {
   void setPointerShape(PointerShape shape) override {
     add(PortEvent::Pointer, 0, false, {}, static_cast<int>(shape));
   }
-  void revealListRow(StarRowKey key) override;
-  void showRubberBand(bool shown, int left, int top, int right, int bottom) override;
+  void revealListRow(StarRowKey key) override { setRect(add(PortEvent::Reveal), key.blue, key.green); }
+  void showRubberBand(bool shown, int left, int top, int right, int bottom) override {
+    setRect(add(PortEvent::RubberBand, 0, shown), left, top, right, bottom);
+  }
   void confinePointer(bool on) override { add(PortEvent::Confine, 0, on); }
   void runDialog(int id) override { add(PortEvent::Dialog, id); }
   FileChoice askOpenFile(int title, int filter) override {
@@ -55,14 +57,12 @@ class RecordingPort : public WindowPort {
   }
   FileChoice askSaveFile(int title, int filter) override {
     add(PortEvent::SaveFile, title, false, {}, filter);
-    return nextSaveFile;
+    return {};
   }
   void quit() override { add(PortEvent::Quit); }
   // clang-format on
 
-  // What the next file dialogs answer.
-  FileChoice nextOpenFile;
-  FileChoice nextSaveFile;
+  FileChoice nextOpenFile;  // what the next open dialog answers; a save dialog is cancelled
 
   std::vector<PortEvent> events;
 
@@ -81,9 +81,15 @@ class RecordingPort : public WindowPort {
  private:
   PortEvent& add(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {},
                  int value = 0);
+  static void setRect(PortEvent& e, int a, int b, int c = 0, int d = 0) {
+    e.rect[0] = a, e.rect[1] = b, e.rect[2] = c, e.rect[3] = d;
+  }
   std::vector<int> ids(PortEvent::Kind kind) const;  // of every event of `kind`, in order
   const PortEvent* last(PortEvent::Kind kind, int id) const;
-  std::optional<bool> lastOn(PortEvent::Kind kind, int id) const;
+  std::optional<bool> lastOn(PortEvent::Kind kind, int id) const {
+    const PortEvent* e = last(kind, id);
+    return e ? std::optional(e->on) : std::nullopt;
+  }
 };
 
 }  // namespace orelith::test

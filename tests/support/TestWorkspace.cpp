@@ -8,17 +8,14 @@ namespace orelith::test {
 
 std::unique_ptr<Workspace> makeWorkspace() { return std::make_unique<Workspace>(); }
 
-void paintPattern(Workspace& ws, int image, const std::vector<std::string>& rows, int left, int top,
-                  std::uint16_t low, std::uint16_t step) {
-  fillPlane(ws, image, low);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    for (std::size_t c = 0; c < rows[r].size(); ++c) {
-      char ch = rows[r][c];
-      if (ch < '0' || ch > '9') continue;
-      pixelAt(ws, image, left + static_cast<int>(c), top + static_cast<int>(r)) =
-          static_cast<std::uint16_t>(low + (ch - '0' + 1) * step);
-    }
-  }
+void paintPattern(Workspace& ws, int image, const std::vector<std::string>& rows, int left,
+                  int top) {
+  fillPlane(ws, image, 100);
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (std::size_t c = 0; c < rows[r].size(); ++c)
+      if (rows[r][c] >= '0' && rows[r][c] <= '9')
+        pixelAt(ws, image, left + int(c), top + int(r)) =
+            std::uint16_t((rows[r][c] - '0' + 2) * 100);
 }
 
 void fillPlane(Workspace& ws, int image, std::uint16_t value) {
@@ -39,13 +36,11 @@ std::vector<unsigned char> st6Bytes(std::uint16_t (*pixel)(int x, int y)) {
   const char head[] = "ST-6 Image\n\rFile_version = 3\n\r";
   std::memcpy(bytes.data(), head, sizeof head - 1);
   std::size_t at = 2048;
-  for (int y = 0; y < kImageHeight; ++y) {
+  for (int y = 0; y < kImageHeight; ++y)
     for (int x = 0; x < kImageWidth; ++x) {
-      std::uint16_t v = pixel(x, y);
-      bytes[at++] = static_cast<unsigned char>(v & 0xFF);
-      bytes[at++] = static_cast<unsigned char>(v >> 8);
+      bytes[at++] = static_cast<unsigned char>(pixel(x, y) & 0xFF);
+      bytes[at++] = static_cast<unsigned char>(pixel(x, y) >> 8);
     }
-  }
   return bytes;
 }
 

@@ -14,10 +14,10 @@ namespace orelith::test {
 // A zero-initialised workspace with the program's start values.
 std::unique_ptr<Workspace> makeWorkspace();
 
-// Sets the pixels of `image` from rows of characters: '.' is `low`, a digit d
-// is low + (d + 1) * step; rows and columns beyond the pattern stay `low`.
+// Sets the pixels of `image` from rows of characters: '.' is 100, a digit d
+// is 100 + (d + 1) * 100; rows and columns beyond the pattern stay 100.
 void paintPattern(Workspace& ws, int image, const std::vector<std::string>& rows, int left = 0,
-                  int top = 0, std::uint16_t low = 100, std::uint16_t step = 100);
+                  int top = 0);
 
 // Fills the pixel plane of `image` with one value.
 void fillPlane(Workspace& ws, int image, std::uint16_t value);
