@@ -1,11 +1,10 @@
 // The shipped samples measured as a user would: orelith-batch as a process, run from an empty
-// directory, against the truth table the frames were generated from.
+// directory. Their accuracy against the generator's truth is photometry/AccuracyTest's (the
+// same field, seed 2026).
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -28,55 +27,9 @@ const std::string kMeasured =
     "/calibration.csv' --calculate --html report --complex "
     "--cmd-color cmd-color.bmp --render-blue blue.png --render-green green.png ";
 
-// Star number covering each pixel, from the pixel lists.
-std::map<std::pair<long, long>, int> pixelOwners(const json& stars) {
-  std::map<std::pair<long, long>, int> owner;
-  for (std::size_t k = 0; k < stars.size(); ++k)
-    for (const json& p : stars[k]["pixel_list"]) owner[{p[0], p[1]}] = static_cast<int>(k);
-  return owner;
-}
-
-// RMS of V against the truth over bright isolated pairs: one true star under each of the
-// pair's stars, neither hot nor large nor a calibration star.
-double vErrorAgainstTruth(const json& state, int& count) {
-  const json& blue = state["images"][0]["stars"];
-  const json& green = state["images"][1]["stars"];
-  const auto blueOwner = pixelOwners(blue), greenOwner = pixelOwners(green);
-  std::map<int, std::vector<int>> inBlue, inGreen;
-  std::vector<double> trueV;
-  std::ifstream in(kSamples + "/cluster-truth.csv");
-  std::string line;
-  std::getline(in, line);
-  auto at = [](const auto& owner, double x, double y) {
-    auto it = owner.find({std::lround(x), std::lround(y)});
-    return it == owner.end() ? -1 : it->second;
-  };
-  for (double x, y, gx, gy, v, bv; std::getline(in, line);) {
-    if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%lf,%lf", &x, &y, &gx, &gy, &v, &bv) != 6)
-      continue;
-    inBlue[at(blueOwner, x, y)].push_back(static_cast<int>(trueV.size()));
-    inGreen[at(greenOwner, gx, gy)].push_back(static_cast<int>(trueV.size()));
-    trueV.push_back(v);
-  }
-  EXPECT_EQ(trueV.size(), 150u);
-  double sum = 0;
-  count = 0;
-  for (std::size_t k = 0; k < blue.size(); ++k) {
-    const json& s = blue[k];
-    const int p = s["partner"];
-    if (p < 0 || s["hot"] || s["large"] || s["calibration"] || green[p]["hot"] || green[p]["large"])
-      continue;
-    const auto& here = inBlue[static_cast<int>(k)];
-    if (here.size() != 1 || inGreen[p] != here || trueV[here[0]] >= 13) continue;
-    sum += std::pow(s["V"].get<double>() - trueV[here[0]], 2);
-    ++count;
-  }
-  return std::sqrt(sum / std::max(count, 1));
-}
-
 TEST(Samples, WholeMeasurementAndScienceOptions) {
   const fs::path dir = test::makeTempDir();
-  ASSERT_EQ(test::runIn(dir, ORELITH_BATCH, kMeasured + "--with-pixels --json state.json"), 0)
+  ASSERT_EQ(test::runIn(dir, ORELITH_BATCH, kMeasured + "--json state.json"), 0)
       << test::readText(dir / "err.txt");
   for (const char* name : {"report.html", "cmd-color.bmp", "blue.png", "green.png"})
     EXPECT_TRUE(fs::exists(dir / name)) << name;  // the report got its extension
@@ -92,11 +45,9 @@ TEST(Samples, WholeMeasurementAndScienceOptions) {
     const std::string at =
         "@(" + std::to_string(s["x"].get<int>()) + "|" + std::to_string(s["y"].get<int>()) + ")";
     EXPECT_NE(html.find(at), std::string::npos) << at;
+    EXPECT_TRUE(s["calibration"] || (s["V"] > 8.0 && s["V"] < 17.0)) << at;  // V 8.5 to 15.5
   }
   EXPECT_GT(paired, 100);
-  int count = 0;
-  EXPECT_LE(vErrorAgainstTruth(state, count), 0.05);
-  EXPECT_GE(count, 20);
 
   // The science options add results and leave the others byte for byte.
   ASSERT_EQ(test::runIn(dir, ORELITH_BATCH,
