@@ -129,18 +129,6 @@ TEST_F(St6Files, LoadResetsTheWorkAndEnablesTheImageControls) {
   EXPECT_EQ(port.menuEnabled(menu::Save), std::nullopt);
 }
 
-// The open dialog switches between the colour filters (3 green, 4 blue) and leaves the others.
-TEST(OpenFilter, SwitchesBetweenTheColourFilters) {
-  const int rows[][3] = {{3, kBlue, 4}, {4, kGreen, 3}, {4, kBlue, 4}, {3, kGreen, 3},
-                         {0, kBlue, 0}, {5, kGreen, 5}};  // remembered, image, shown
-  for (const auto& [remembered, image, shown] : rows) {
-    auto ws = test::makeWorkspace();
-    ws->openFilterIndex = remembered;
-    EXPECT_EQ(openDialogFilter(*ws, image), shown) << remembered << " " << image;
-    EXPECT_EQ(ws->openFilterIndex, shown);
-  }
-}
-
 struct TitleCase {
   const char* name;
   const char* path;

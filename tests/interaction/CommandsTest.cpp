@@ -110,16 +110,22 @@ TEST(Commands, SlidersKeepTheirBitsAndFoldTheBackground) {
 TEST(Commands, FileDialogsKeepTheOpenFilter) {
   auto ws = test::makeWorkspace();
   RecordingPort port;
-  ws->openFilterIndex = 3;  // the green filter turns blue for the blue image
+  // The colour filters (3 green, 4 blue) follow the image, the others stay.
+  ws->openFilterIndex = 5;
+  openCommand(*ws, port, kGreen);
+  ws->openFilterIndex = 4;
+  openCommand(*ws, port, kGreen);
   openCommand(*ws, port, kBlue);
   port.nextOpenFile = {true, "/nonexistent/x.g", 3};
   openCommand(*ws, port, kBlue);
   saveCommand(*ws, port);
-  EXPECT_EQ(port.events, (Events{ev(PortEvent::OpenFile, str::OpenBlueTitle, false, 4),
+  EXPECT_EQ(port.events, (Events{ev(PortEvent::OpenFile, str::OpenGreenTitle, false, 5),
+                                 ev(PortEvent::OpenFile, str::OpenGreenTitle, false, 3),
+                                 ev(PortEvent::OpenFile, str::OpenBlueTitle, false, 4),
                                  ev(PortEvent::OpenFile, str::OpenBlueTitle, false, 4),
                                  ev(PortEvent::Message, str::UnableToOpenFile),
                                  ev(PortEvent::SaveFile, str::SaveTitle, false, 0)}));
-  EXPECT_EQ(ws->openFilterIndex, 3);
+  EXPECT_EQ(ws->openFilterIndex, 3);  // what the dialog answered
   EXPECT_EQ(ws->progressFlags, 0u);
 }
 
