@@ -113,7 +113,7 @@ SearchRect randomRect(std::mt19937& rng) {
 // search and labelled rectangles, never-searched pixels at 0 or not, and star counts that leave
 // some labels beyond them.
 void generateField(Workspace& ws, std::mt19937& rng) {
-  const int stars = uniform(rng, 0, 60), sx = uniform(rng, -6, 6), sy = uniform(rng, -6, 6);
+  const int stars = uniform(rng, 0, 300), sx = uniform(rng, -6, 6), sy = uniform(rng, -6, 6);
   for (int image : {B, G}) clearLabels(ws, image);
   for (int n = 0; n < stars; ++n) {
     const int x = uniform(rng, 0, 374), y = uniform(rng, 0, 241), size = uniform(rng, 1, 30);
