@@ -28,18 +28,25 @@ std::vector<BreloxPoint> linePoints(int count) {
   return points;
 }
 
-struct ResultRow {
+struct FitRow {
   std::string name;
   std::vector<BreloxPoint> points;
   int count, n;
   int result;
-  int written;  // output entries written
+  int written;                       // output entries written, each finite
+  std::vector<double> coefficients;  // by hand, to 1e-12 relative, where given
 };
 
-class DoMinuitResult : public testing::TestWithParam<ResultRow> {};
+// A fit whose coefficients are known by hand.
+FitRow known(std::string name, std::vector<BreloxPoint> points, std::vector<double> c) {
+  const int count = static_cast<int>(points.size()), n = static_cast<int>(c.size());
+  return {std::move(name), std::move(points), count, n, BRELOX_OK, n, std::move(c)};
+}
 
-TEST_P(DoMinuitResult, ReturnsAndWrites) {
-  const ResultRow& row = GetParam();
+class DoMinuitFits : public testing::TestWithParam<FitRow> {};
+
+TEST_P(DoMinuitFits, ReturnsAndWrites) {
+  const FitRow& row = GetParam();
   double out[12];
   std::fill(std::begin(out), std::end(out), kUntouched);
   EXPECT_EQ(DoMinuit(row.points.data(), out, row.count, row.n), row.result);
@@ -47,66 +54,40 @@ TEST_P(DoMinuitResult, ReturnsAndWrites) {
   for (double v : out) written += v != kUntouched;
   EXPECT_EQ(written, row.written);
   for (int i = 0; i < written; ++i) EXPECT_TRUE(std::isfinite(out[i])) << i;
+  for (std::size_t i = 0; i < row.coefficients.size(); ++i)
+    EXPECT_NEAR(out[i], row.coefficients[i], 1e-12 * std::fmax(1.0, std::fabs(row.coefficients[i])))
+        << i;
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Limits, DoMinuitResult, testing::Values(
-    ResultRow{"Points21", linePoints(21), 21, 3, BRELOX_TOO_MANY, 0},
-    ResultRow{"Coefficients11", linePoints(3), 3, 11, BRELOX_TOO_MANY, 0},
-    ResultRow{"AtBothLimits", linePoints(20), 20, 10, BRELOX_OK, 10},
-    ResultRow{"OnePointTenCoefficients", linePoints(1), 1, 10, BRELOX_OK, 10},
-    ResultRow{"NoCoefficients", linePoints(5), 5, 0, BRELOX_OK, 0},
-    ResultRow{"NegativeCoefficients", linePoints(5), 5, -1, BRELOX_OK, 0},
-    ResultRow{"NanX", {{2.0, 10.0}, {kNan, 9.0}}, 2, 2, BRELOX_NOT_FINITE, 0},
-    ResultRow{"InfiniteY", {{2.0, 10.0}, {3.0, kInf}}, 2, 2, BRELOX_NOT_FINITE, 0},
+INSTANTIATE_TEST_SUITE_P(Fits, DoMinuitFits, testing::Values(
+    FitRow{"Points21", linePoints(21), 21, 3, BRELOX_TOO_MANY, 0, {}},
+    FitRow{"Coefficients11", linePoints(3), 3, 11, BRELOX_TOO_MANY, 0, {}},
+    FitRow{"AtBothLimits", linePoints(20), 20, 10, BRELOX_OK, 10, {}},
+    FitRow{"OnePointTenCoefficients", linePoints(1), 1, 10, BRELOX_OK, 10, {}},
+    FitRow{"NoCoefficients", linePoints(5), 5, 0, BRELOX_OK, 0, {}},
+    FitRow{"NegativeCoefficients", linePoints(5), 5, -1, BRELOX_OK, 0, {}},
+    FitRow{"NanX", {{2.0, 10.0}, {kNan, 9.0}}, 2, 2, BRELOX_NOT_FINITE, 0, {}},
+    FitRow{"InfiniteY", {{2.0, 10.0}, {3.0, kInf}}, 2, 2, BRELOX_NOT_FINITE, 0, {}},
     // Finite but absurd: the line through it is still finite.
-    ResultRow{"HugeY", {{2.0, 1e308}, {3.0, -1e308}}, 2, 2, BRELOX_OK, 2}),
-    orelith::test::ParamName());
-// clang-format on
-
-// No points leave every parameter where a minimiser starts, at 1.0.
-TEST(DoMinuit, WithoutPointsReportsTheStartValues) {
-  double c[10];
-  ASSERT_EQ(DoMinuit(nullptr, c, 0, 10), BRELOX_OK);
-  for (double v : c) EXPECT_EQ(v, 1.0);
-}
-
-struct KnownFit {
-  std::string name;
-  std::vector<BreloxPoint> points;
-  std::vector<double> coefficients;  // by hand, to 1e-12 relative
-};
-
-class DoMinuitKnown : public testing::TestWithParam<KnownFit> {};
-
-TEST_P(DoMinuitKnown, GivesTheHandWorkedCoefficients) {
-  const KnownFit& row = GetParam();
-  const int n = static_cast<int>(row.coefficients.size());
-  double c[10];
-  ASSERT_EQ(DoMinuit(row.points.data(), c, static_cast<int>(row.points.size()), n), BRELOX_OK);
-  for (int i = 0; i < n; ++i) {
-    const double expected = row.coefficients[static_cast<std::size_t>(i)];
-    EXPECT_NEAR(c[i], expected, 1e-12 * std::fmax(1.0, std::fabs(expected))) << i;
-  }
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Fits, DoMinuitKnown, testing::Values(
+    FitRow{"HugeY", {{2.0, 1e308}, {3.0, -1e308}}, 2, 2, BRELOX_OK, 2, {}},
+    // No points leave every parameter where a minimiser starts, at 1.0.
+    FitRow{"NoPoints", {}, 0, 10, BRELOX_OK, 10, std::vector<double>(10, 1.0)},
     // y = 2 - 3x + 0.5x^2 through x = 1, 2, 4.
-    KnownFit{"Parabola", {{1.0, -0.5}, {2.0, -2.0}, {4.0, -2.0}}, {2.0, -3.0, 0.5}},
+    known("Parabola", {{1.0, -0.5}, {2.0, -2.0}, {4.0, -2.0}}, {2.0, -3.0, 0.5}),
     // (12.1 + 11.7 + 12.5 + 12.0 + 11.9) / 5 = 12.04.
-    KnownFit{"MeanForOneCoefficient",
-             {{2.1, 12.1}, {2.9, 11.7}, {3.3, 12.5}, {4.0, 12.0}, {5.5, 11.9}}, {12.04}},
+    known("MeanForOneCoefficient",
+          {{2.1, 12.1}, {2.9, 11.7}, {3.3, 12.5}, {4.0, 12.0}, {5.5, 11.9}}, {12.04}),
     // sum x = 6, x^2 = 14, y = 16.5, xy = 35.5: c1 = (4 * 35.5 - 6 * 16.5) / 20 = 2.15,
     // c0 = (16.5 - 6 * 2.15) / 4 = 0.9.
-    KnownFit{"LeastSquaresLine", {{0.0, 1.0}, {1.0, 3.0}, {2.0, 5.0}, {3.0, 7.5}}, {0.9, 2.15}},
+    known("LeastSquaresLine", {{0.0, 1.0}, {1.0, 3.0}, {2.0, 5.0}, {3.0, 7.5}}, {0.9, 2.15}),
     // One point, three coefficients: the least-norm answer is the constant.
-    KnownFit{"OnePointIsAConstant", {{3.0, 12.5}}, {12.5, 0.0, 0.0}},
+    known("OnePointIsAConstant", {{3.0, 12.5}}, {12.5, 0.0, 0.0}),
     // Three points at one x: their mean, (10 + 11 + 12.5) / 3.
-    KnownFit{"OneXIsTheMean", {{4.0, 10.0}, {4.0, 11.0}, {4.0, 12.5}}, {11.0 + 1.0 / 6.0, 0.0}},
+    known("OneXIsTheMean", {{4.0, 10.0}, {4.0, 11.0}, {4.0, 12.5}}, {11.0 + 1.0 / 6.0, 0.0}),
     // Near 1e-300 the line's slope is 1e300-fold: not finite beyond two terms, so the best
     // finite fit is kept (here the line itself, exact).
-    KnownFit{"TinyX", {{1e-300, 1.0}, {2e-300, 2.0}, {3e-300, 3.0}}, {0.0, 1e300, 0.0}}),
+    known("TinyX", {{1e-300, 1.0}, {2e-300, 2.0}, {3e-300, 3.0}}, {0.0, 1e300, 0.0})),
     orelith::test::ParamName());
 // clang-format on
 
