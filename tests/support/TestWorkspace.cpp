@@ -1,8 +1,9 @@
 #include "tests/support/TestWorkspace.h"
 
-#include <cstring>
 #include <fstream>
 #include <random>
+
+#include "tools/St6Writer.h"
 
 namespace orelith::test {
 
@@ -31,17 +32,11 @@ std::filesystem::path makeTempDir() {
   return dir;
 }
 
+// The tools' encoder, checked against netpbm's reader on the samples it wrote.
 std::vector<unsigned char> st6Bytes(std::uint16_t (*pixel)(int x, int y)) {
-  std::vector<unsigned char> bytes(2048 + 2 * kPixelCount, 0);
-  const char head[] = "ST-6 Image\n\rFile_version = 3\n\r";
-  std::memcpy(bytes.data(), head, sizeof head - 1);
-  std::size_t at = 2048;
-  for (int y = 0; y < kImageHeight; ++y)
-    for (int x = 0; x < kImageWidth; ++x) {
-      bytes[at++] = static_cast<unsigned char>(pixel(x, y) & 0xFF);
-      bytes[at++] = static_cast<unsigned char>(pixel(x, y) >> 8);
-    }
-  return bytes;
+  std::vector<std::uint16_t> plane(kPixelCount);
+  for (int i = 0; i < kPixelCount; ++i) plane[i] = pixel(i % kImageWidth, i / kImageWidth);
+  return gen::encodeSt6(plane.data());
 }
 
 void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
