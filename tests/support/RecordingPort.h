@@ -1,6 +1,8 @@
 // A window port that records every effect, for tests of the core.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,24 +41,24 @@ class RecordingPort : public WindowPort {
   void setSliderPosition(int id, int pos) override { add(PortEvent::Slider, id, false, {}, pos); }
   void startTimer(int id, int ms) override { add(PortEvent::TimerStart, id, true, {}, ms); }
   void stopTimer(int id) override { add(PortEvent::TimerStop, id); }
-  void setStatusText(int part, const std::string& text) override {
-    add(PortEvent::Status, part, false, text);
+  void setStatusText(int part, const std::string& t) override {
+    add(PortEvent::Status, part, false, t);
   }
-  void setPointerShape(PointerShape shape) override {
-    add(PortEvent::Pointer, 0, false, {}, static_cast<int>(shape));
+  void setPointerShape(PointerShape s) override { add(PortEvent::Pointer, 0, false, {}, int(s)); }
+  void revealListRow(StarRowKey k) override {
+    add(PortEvent::Reveal, 0, false, {}, 0, {k.blue, k.green});
   }
-  void revealListRow(StarRowKey key) override { setRect(add(PortEvent::Reveal), key.blue, key.green); }
   void showRubberBand(bool shown, int left, int top, int right, int bottom) override {
-    setRect(add(PortEvent::RubberBand, 0, shown), left, top, right, bottom);
+    add(PortEvent::RubberBand, 0, shown, {}, 0, {left, top, right, bottom});
   }
   void confinePointer(bool on) override { add(PortEvent::Confine, 0, on); }
   void runDialog(int id) override { add(PortEvent::Dialog, id); }
-  FileChoice askOpenFile(int title, int filter) override {
-    add(PortEvent::OpenFile, title, false, {}, filter);
+  FileChoice askOpenFile(int title, int f) override {
+    add(PortEvent::OpenFile, title, false, {}, f);
     return nextOpenFile;
   }
-  FileChoice askSaveFile(int title, int filter) override {
-    add(PortEvent::SaveFile, title, false, {}, filter);
+  FileChoice askSaveFile(int title, int f) override {
+    add(PortEvent::SaveFile, title, false, {}, f);
     return {};
   }
   void quit() override { add(PortEvent::Quit); }
@@ -74,18 +76,36 @@ class RecordingPort : public WindowPort {
   std::optional<bool> enabled(int id) const { return lastOn(PortEvent::Enable, id); }
   std::optional<bool> visible(int id) const { return lastOn(PortEvent::Visible, id); }
   std::optional<bool> menuEnabled(int id) const { return lastOn(PortEvent::Menu, id); }
-  std::optional<std::string> text(int controlId) const;
+  std::optional<std::string> text(int id) const {
+    const PortEvent* e = last(PortEvent::Text, id);
+    return e ? std::optional(e->text) : std::nullopt;
+  }
   // Index of the first event of `kind` (with `id` where given), or -1.
-  int indexOf(PortEvent::Kind kind, int id = -1) const;
+  int indexOf(PortEvent::Kind kind, int id = -1) const {
+    for (std::size_t i = 0; i < events.size(); ++i)
+      if (events[i].kind == kind && (id < 0 || events[i].id == id)) return static_cast<int>(i);
+    return -1;
+  }
 
  private:
   PortEvent& add(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {},
-                 int value = 0);
-  static void setRect(PortEvent& e, int a, int b, int c = 0, int d = 0) {
-    e.rect[0] = a, e.rect[1] = b, e.rect[2] = c, e.rect[3] = d;
+                 int value = 0, std::array<int, 4> rect = {}) {
+    PortEvent& e = events.emplace_back(PortEvent{kind, id, on, std::move(text)});
+    e.value = value;
+    std::copy(rect.begin(), rect.end(), e.rect);
+    return e;
   }
-  std::vector<int> ids(PortEvent::Kind kind) const;  // of every event of `kind`, in order
-  const PortEvent* last(PortEvent::Kind kind, int id) const;
+  std::vector<int> ids(PortEvent::Kind kind) const {  // of every event of `kind`, in order
+    std::vector<int> out;
+    for (const auto& e : events)
+      if (e.kind == kind) out.push_back(e.id);
+    return out;
+  }
+  const PortEvent* last(PortEvent::Kind kind, int id) const {
+    for (auto e = events.rbegin(); e != events.rend(); ++e)
+      if (e->kind == kind && e->id == id) return &*e;
+    return nullptr;
+  }
   std::optional<bool> lastOn(PortEvent::Kind kind, int id) const {
     const PortEvent* e = last(kind, id);
     return e ? std::optional(e->on) : std::nullopt;
