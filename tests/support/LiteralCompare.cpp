@@ -23,12 +23,11 @@ int literalMatch(Workspace& ws) {
   const SearchRect& g = ws.searchRect[kGreen];
   if (b.top >= b.bottom) return 0;
   int count = 0;
-  for (int y = b.top; y < b.bottom; ++y) {
+  for (int y = b.top; y < b.bottom; ++y)
     for (int x = b.left; x < b.right; ++x) {
-      if (!insideImage(x, y)) continue;
       const int gx = x + ws.offsetX, gy = y + ws.offsetY;
+      if (!insideImage(x, y) || !insideImage(gx, gy)) continue;
       if (gx < g.left || gx >= g.right || gy < g.top || gy >= g.bottom) continue;
-      if (!insideImage(gx, gy)) continue;
       const int bl = literalStarAt(ws, kBlue, x, y);
       const int gl = literalStarAt(ws, kGreen, gx, gy);
       if (bl < 0 || gl < 0) continue;
@@ -36,7 +35,6 @@ int literalMatch(Workspace& ws) {
       star(ws, kGreen, gl).partner = static_cast<std::int16_t>(bl);
       ++count;
     }
-  }
   return count;
 }
 
@@ -44,7 +42,7 @@ int literalMatch(Workspace& ws) {
 // strictly larger count wins, (0, 0) when nothing overlaps; a last match.
 int literalAutomaticCompare(Workspace& ws) {
   int best = 0, bestDx = 0, bestDy = 0;
-  for (int dx = -5; dx <= 5; ++dx) {
+  for (int dx = -5; dx <= 5; ++dx)
     for (int dy = -5; dy <= 5; ++dy) {
       ws.offsetX = dx;
       ws.offsetY = dy;
@@ -55,7 +53,6 @@ int literalAutomaticCompare(Workspace& ws) {
         bestDy = dy;
       }
     }
-  }
   ws.offsetX = bestDx;
   ws.offsetY = bestDy;
   ws.overlapCount = literalMatch(ws);
