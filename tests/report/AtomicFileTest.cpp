@@ -13,27 +13,17 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-ssize_t failingWrite(int, const void*, std::size_t) {
-  errno = ENOSPC;
-  return -1;
+ssize_t failingWrite(int, const void*, std::size_t) { return errno = ENOSPC, -1; }
+ssize_t oneByteWrite(int fd, const void* data, std::size_t size) {
+  return ::write(fd, data, size > 0 ? 1 : 0);
 }
+int failingClose(int fd) { return ::close(fd), errno = EIO, -1; }
 
 // Writes half of what it is given, then fails: the first part reaches the disk, the rest not.
 ssize_t writeHalfThenFail(int fd, const void* data, std::size_t size) {
   static bool wroteOnce = false;
   wroteOnce = !wroteOnce;
-  if (!wroteOnce) return failingWrite(fd, data, size);
-  return ::write(fd, data, size > 1 ? size / 2 : size);
-}
-
-ssize_t oneByteWrite(int fd, const void* data, std::size_t size) {
-  return ::write(fd, data, size > 0 ? 1 : 0);
-}
-
-int failingClose(int fd) {
-  ::close(fd);
-  errno = EIO;
-  return -1;
+  return wroteOnce ? ::write(fd, data, size > 1 ? size / 2 : size) : failingWrite(fd, data, size);
 }
 
 class AtomicFile : public testing::Test {
