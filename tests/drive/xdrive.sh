@@ -66,9 +66,9 @@ xd_wait_new() {
 xd_start() {
   XD_LOG=${XD_LOG:-/dev/null}
   # In a sanitizer build the leak check at exit passes over what the system
-  # libraries keep (the window test's list).
-  local lsan="suppressions=$XD_HERE/../window/lsan.supp:print_suppressions=0"
-  QT_QPA_PLATFORM=xcb LSAN_OPTIONS="$lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+  # libraries keep (tests/lsan.supp).
+  local lsan="suppressions=$XD_HERE/../lsan.supp:print_suppressions=0"
+  QT_QPA_PLATFORM=xcb LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}$lsan" \
     "$@" 2>"$XD_LOG" &
   XD_PID=$!
   XD_WIN=$(xd_wait_title "$XD_TITLE")
