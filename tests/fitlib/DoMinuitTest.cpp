@@ -105,18 +105,18 @@ TEST(DoMinuit, IsReentrant) {
   double aloneA[10], aloneB[3];
   ASSERT_EQ(DoMinuit(a.data(), aloneA, 20, 10), BRELOX_OK);
   ASSERT_EQ(DoMinuit(b.data(), aloneB, 7, 3), BRELOX_OK);
-  bool same = true;
-  auto run = [&](const std::vector<BreloxPoint>& p, const double* alone, int n) {
+  bool sameA = true, sameB = true;  // one flag per thread: no shared write
+  auto run = [](const std::vector<BreloxPoint>& p, const double* alone, int n, bool& same) {
     for (int k = 0; k < 200; ++k) {
       double c[10];
       DoMinuit(p.data(), c, static_cast<int>(p.size()), n);
       for (int i = 0; i < n; ++i) same = same && c[i] == alone[i];
     }
   };
-  std::thread first(run, std::cref(a), aloneA, 10);
-  run(b, aloneB, 3);
+  std::thread first(run, std::cref(a), aloneA, 10, std::ref(sameA));
+  run(b, aloneB, 3, sameB);
   first.join();
-  EXPECT_TRUE(same);
+  EXPECT_TRUE(sameA && sameB);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace {
 using test::PortEvent;
 using test::RecordingPort;
 
-// A number field of dialog 108, 107 or 116 typed into: its text afterwards
-// and whether it beeped.
+// A number field typed into: its text afterwards and whether it beeped. The Qt dialog test
+// types past each upper bound; these are the inputs keys cannot give: an empty or negative text.
 struct FieldRow {
   int dialog;
   int field;
@@ -23,18 +23,11 @@ struct FieldRow {
   bool beep;
 };
 
-TEST(Dialogs, NumberFieldsPutTheirBoundsBack) {
+TEST(Dialogs, EmptyAndNegativeFieldsPutTheirBoundsBack) {
   auto ws = test::makeWorkspace();
-  // clang-format off
-  const FieldRow rows[] = {{108, algodlg::Coefficients, "11", "10", true},
-                           {108, algodlg::Coefficients, "0", "0", false},
-                           {108, algodlg::PixelPerStar, "600", "512", true},
-                           {108, algodlg::HotPixel, "", "", false},
-                           {107, displaydlg::Frequency, "30", "24", true},
+  const FieldRow rows[] = {{108, algodlg::HotPixel, "", "", false},
                            {107, displaydlg::Frequency, "", "1", true},
-                           {116, colordlg::FirstField + 18, "300", "255", true},
                            {116, colordlg::FirstField, "-4", "0", true}};
-  // clang-format on
   for (const FieldRow& row : rows) {
     RecordingPort port;
     AlgorithmDialog a = openAlgorithmDialog(*ws);
@@ -51,29 +44,10 @@ TEST(Dialogs, NumberFieldsPutTheirBoundsBack) {
     algorithmOk(*ws, port, a);
     colorOk(*ws, port, c);
   }
-  // Stored by OK (the colour field 1045 is byte 18) or, the frequency, at once.
-  EXPECT_EQ(ws->algorithm.coefficientCount, 0);
-  EXPECT_EQ(ws->algorithm.pixelPerStar, 512);
+  // Stored by OK or, the frequency, at once.
   EXPECT_EQ(ws->algorithm.hotPixelValue, 0);
   EXPECT_EQ(ws->display.autoUpdateFrequency, 1);
-  EXPECT_EQ(ws->display.colorTable[18], 255);
   EXPECT_EQ(ws->display.colorTable[0], 0);
-}
-
-TEST(Dialogs, AlgorithmOkWritesOnlyTouchedBoxes) {
-  auto ws = test::makeWorkspace();
-  ws->optionFlags = OPT_MOVE_MANUALLY | OPT_MOVE_MODE;
-  AlgorithmDialog d = openAlgorithmDialog(*ws);
-  algorithmBoxClicked(d, algodlg::RotateImages, true);
-  EXPECT_FALSE(dialogControl(d.controls, algodlg::Manually).enabled);
-  algorithmBoxClicked(d, algodlg::AutoBackground, true);
-  RecordingPort port;
-  algorithmOk(*ws, port, d);
-  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND);
-  EXPECT_EQ(port.visible(ctl::Move), false);
-  EXPECT_EQ(port.repaints(), std::vector<int>{0});  // the move overlay leaves the panel
-  ws->optionFlags |= OPT_PAIR_ENTRY;
-  EXPECT_FALSE(dialogControl(openAlgorithmDialog(*ws).controls, algodlg::RotateImages).enabled);
 }
 
 TEST(Dialogs, DisplayOkRunsTheAutoUpdateRule) {
