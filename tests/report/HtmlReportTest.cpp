@@ -225,11 +225,9 @@ TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
   EXPECT_EQ(ws_->openFilterIndex, 4);
 }
 
-TEST_F(SaveCommand, UnknownFilterWritesNothingAndWriterErrorsAreReported) {
-  EXPECT_EQ(save("result", 1), 1);  // no folder "out"
-  EXPECT_EQ(port_.messages(), std::vector<int>{5});
+// The writer's errors (message 5) are seen through the batch program.
+TEST_F(SaveCommand, UnknownFilterWritesNothing) {
   fs::create_directory(dir_ / "out");
-  port_.clear();
   EXPECT_EQ(save("result", 0), 1);
   EXPECT_EQ(port_.messages(), std::vector<int>{18});
   EXPECT_EQ(save("result.html", 7), 0);
