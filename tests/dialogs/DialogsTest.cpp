@@ -39,6 +39,7 @@ Shown shown(const DialogWindow& d, int id) {
 void retype(const DialogWindow& d, int id, const char* keys) {
   auto* e = qobject_cast<QLineEdit*>(widget(d, id));
   e->selectAll();
+  if (*keys == '\0') QTest::keyClick(e, Qt::Key_Delete);
   QTest::keyClicks(e, keys);
 }
 
@@ -125,6 +126,8 @@ TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
     const char* text;
     int beeps;
   } rows[] = {
+      {dlg::Algorithm, algodlg::HotPixel, "", "", 0},  // empty is 0, and stays empty
+      {dlg::Display, displaydlg::Frequency, "", "1", 1},
       {dlg::Algorithm, algodlg::Coefficients, "11", "10", 1},
       {dlg::Algorithm, algodlg::PixelPerStar, "600", "512", 1},
       {dlg::Algorithm, algodlg::HotPixel, "6x5", "65", 0},  // digits only
@@ -183,13 +186,18 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
   EXPECT_EQ(ws->algorithm.coefficientCount, 5);
   EXPECT_EQ(port.visible(ctl::ArrowUp), false) << "move controls hidden";
 
+  // ComplexOutput twice: back to on, still written. Of the two auto updates only the green
+  // one is left running: one timer at a time.
   auto display = open(dlg::Display);
-  click(*display, displaydlg::ThickStars);
-  click(*display, displaydlg::ComplexOutput);
-  click(*display, displaydlg::ComplexOutput);  // back to on, still written
-  click(*display, displaydlg::Ok);
-  EXPECT_EQ(ws->optionFlags,
-            OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT | OPT_THICK_CMD_STARS);
+  for (int id : {displaydlg::ThickStars, displaydlg::ComplexOutput, displaydlg::ComplexOutput,
+                 displaydlg::AutoUpdateBlue, displaydlg::AutoUpdateGreen,
+                 displaydlg::DrawCalibration, displaydlg::Deselect, displaydlg::Ok})
+    click(*display, id);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT |
+                                 OPT_THICK_CMD_STARS | OPT_AUTO_UPDATE_GREEN |
+                                 OPT_HIDE_CALIBRATION);
+  EXPECT_EQ(port.count(test::PortEvent::TimerStart), 2);
+  EXPECT_EQ(ws->selectedStar[kBlue], -1);
 
   port.clear();
   std::uint8_t expected[21];
