@@ -49,18 +49,8 @@ void click(const DialogWindow& d, int id) {
   QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
 }
 
-// Twenty blue stars, star k paired with green star k + 100.
 class Dialogs : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ws->starCount[kBlue] = 20;
-    ws->starCount[kGreen] = 120;
-    for (int k = 0; k < 20; ++k) {
-      star(*ws, kBlue, k).partner = static_cast<std::int16_t>(k + 100);
-      star(*ws, kGreen, k + 100).partner = static_cast<std::int16_t>(k);
-    }
-    ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
-  }
   std::unique_ptr<DialogWindow> open(int dialogId, int selectedBlue = 4) {
     ws->selectedStar[kBlue] = selectedBlue;
     ws->selectedStar[kGreen] = selectedBlue + 100;
@@ -68,7 +58,7 @@ class Dialogs : public ::testing::Test {
     d->show();
     return d;
   }
-  std::unique_ptr<Workspace> ws = test::makeWorkspace();
+  std::unique_ptr<Workspace> ws = test::twentyPairs();
   test::RecordingPort port;
 };
 

@@ -14,6 +14,10 @@ namespace orelith::test {
 // A zero-initialised workspace with the program's start values.
 std::unique_ptr<Workspace> makeWorkspace();
 
+// Twenty blue stars, blue star k with lg 2 + 0.3 k paired with green star k + 100 with lg
+// 2.1 + 0.3 k; no magnitudes yet (-1); both images searched and compared.
+std::unique_ptr<Workspace> twentyPairs();
+
 // Sets the pixels of `image` from rows of characters: '.' is 100, a digit d
 // is 100 + (d + 1) * 100; rows and columns beyond the pattern stay 100.
 void paintPattern(Workspace& ws, int image, const std::vector<std::string>& rows, int left = 0,
