@@ -106,9 +106,10 @@ TEST(StarProperties, OkKeepsTheCalibrationListAndItsControls) {
             (test::PortEvent{
                 test::PortEvent::Message, str::EnterVMagnitude, false, {}, MessageOwner::Dialog}));
   for (int k = 0; k < 16; ++k) ASSERT_TRUE(calibrate(*ws, port, k, "10"));
-  // The limit of 16 itself is seen through the Qt dialog.
-  EXPECT_FALSE(calibrate(*ws, port, 3, "11"));  // refused although listed
-  EXPECT_EQ(port.messages(), (std::vector<int>{21, 20}));
+  EXPECT_EQ(port.enabled(ctl::CalculateMagnitudes), true);
+  EXPECT_FALSE(calibrate(*ws, port, 16, "11"));  // the seventeenth
+  EXPECT_FALSE(calibrate(*ws, port, 3, "11"));   // refused although listed
+  EXPECT_EQ(port.messages(), (std::vector<int>{21, 20, 20}));
   // Withdraw all but star 2, the even ones by "Ignore star", which greys the calibration entry
   // while it is ticked; then update star 2 in place.
   for (int k = 0; k < 16; ++k) {
@@ -123,6 +124,7 @@ TEST(StarProperties, OkKeepsTheCalibrationListAndItsControls) {
     EXPECT_EQ(star(*ws, kBlue, k).marks, k % 2 == 0 ? MARK_IGNORE : 0u);
   }
   ASSERT_TRUE(calibrate(*ws, port, 2, "12.25", "0.5"));
+  EXPECT_EQ(star(*ws, kBlue, 2).magnitudeB, 12.75f);  // B = V + B-V
   ASSERT_EQ(ws->calibration.count, 1);
   EXPECT_EQ(ws->calibration.entries[0].green, 102);
   EXPECT_EQ(star(*ws, kGreen, 102).marks, MARK_CALIBRATION);
