@@ -1,6 +1,6 @@
 // Loading ST-6 files with the Open command: what is accepted, what is refused with which
-// message, and what a load resets. The byte order is checked against netpbm's reader in
-// SamplesTest.
+// message, and what a load resets; and the files the field generator writes. The byte order
+// is checked against netpbm's reader in SamplesTest.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -12,8 +12,10 @@
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
 #include "tests/support/ParamName.h"
+#include "tests/support/Process.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/St6Writer.h"
 
 namespace orelith {
 namespace {
@@ -118,6 +120,24 @@ TEST_F(St6Files, LoadResetsTheWorkAndEnablesTheImageControls) {
   ws->starCount[kBlue] = 3;
   ASSERT_EQ(openImage(*ws, port, kGreen, file("frame.g", test::st6Bytes(ramp))), 0);
   EXPECT_EQ(port.menuEnabled(menu::Save), std::nullopt);
+}
+
+TEST_F(St6Files, GeneratorWritesTheFrameAndTheTruthCsv) {
+  std::vector<std::uint16_t> plane(kPixelCount), back(kPixelCount);
+  for (int i = 0; i < kPixelCount; ++i) plane[i] = static_cast<std::uint16_t>(i * 40503u + 7u);
+  ASSERT_TRUE(gen::writeSt6((dir / "frame.st6").string(), plane.data()));
+  ASSERT_EQ(readSt6File((dir / "frame.st6").string(), back.data()), St6Status::Ok);
+  EXPECT_EQ(back, plane);  // every pixel differs from its neighbours, both bytes vary
+  EXPECT_FALSE(gen::writeSt6((dir / "missing" / "frame.st6").string(), plane.data()));
+  const std::vector<gen::TrueStar> truth = {{10.25, 20.5, 9.0, 0.012, 500000.0, 400000.0, true},
+                                            {100.0, 50.125, 14.5, 1.2, 900.5, 1500.3, false}};
+  ASSERT_TRUE(gen::writeTruthCsv((dir / "truth.csv").string(), truth, 3, -2));
+  // Green position = blue + (3, -2); by hand.
+  EXPECT_EQ(test::readText(dir / "truth.csv"),
+            "x,y,green_x,green_y,V,BV,blue_flux,green_flux,saturated\n"
+            "10.250,20.500,13.250,18.500,9.0000,0.0120,500000.0,400000.0,1\n"
+            "100.000,50.125,103.000,48.125,14.5000,1.2000,900.5,1500.3,0\n");
+  EXPECT_FALSE(gen::writeTruthCsv((dir / "missing" / "truth.csv").string(), truth, 0, 0));
 }
 
 // "ä" is two bytes, "€" three: the 15th byte would split them. Invalid bytes are cut plainly.

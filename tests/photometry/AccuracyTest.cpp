@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <random>
@@ -126,15 +125,12 @@ struct Sample {
 // Types a true star's V and B-V into the star properties dialog and ticks
 // "Calibration star".
 void enterCalibrationStar(Workspace& ws, WindowPort& port, int k, const gen::TrueStar& t) {
-  char v[32], bv[32];
-  std::snprintf(v, sizeof v, "%.4f", t.V);
-  std::snprintf(bv, sizeof bv, "%.4f", t.BV);
   ws.selectedStar[kBlue] = k;
   ws.selectedStar[kGreen] = star(ws, kBlue, k).partner;
   StarPropertiesDialog d = openStarProperties(ws);
   starPropertiesCalibrationClicked(d, true);
-  starPropertiesTextChanged(d, props::VMagnitude, v);
-  starPropertiesTextChanged(d, props::BMinusV, bv);
+  starPropertiesTextChanged(d, props::VMagnitude, std::to_string(t.V));
+  starPropertiesTextChanged(d, props::BMinusV, std::to_string(t.BV));
   ASSERT_TRUE(starPropertiesOk(ws, port, d));
 }
 
@@ -167,7 +163,6 @@ void measure(std::uint64_t seed, Model model, std::vector<Sample>& samples) {
     enterCalibrationStar(ws, port, best->first, m.truth(best->second));
     pool.erase(best);
   }
-  ASSERT_EQ(ws.calibration.count, 6);
   ws.algorithm.coefficientCount = 3;
   ASSERT_EQ(calculateMagnitudes(ws, port), 0);
   computeStarFlags(ws, settings, *table);
