@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
+#include <tuple>
 
+#include "display/DisplayControls.h"
 #include "interaction/Commands.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -20,6 +23,7 @@ PortEvent ev(PortEvent::Kind kind, int id = 0, bool on = false, int value = 0) {
   e.value = value;
   return e;
 }
+PortEvent text(int id, std::string t) { return {PortEvent::Text, id, false, std::move(t)}; }
 constexpr auto Enable = PortEvent::Enable;
 constexpr auto Repaint = PortEvent::Repaint;
 
@@ -127,6 +131,51 @@ TEST(Commands, FileDialogsKeepTheOpenFilter) {
                                  ev(PortEvent::SaveFile, str::SaveTitle, false, 0)}));
   EXPECT_EQ(ws->openFilterIndex, 3);  // what the dialog answered
   EXPECT_EQ(ws->progressFlags, 0u);
+}
+
+TEST(DisplayControls, BackgroundFieldTakesTheLeadingDigitsUpTo65535) {
+  // Typed text, value taken, refused (a beep and "65535" put back).
+  const std::tuple<const char*, int, bool> rows[] = {{"", 0, false},
+                                                     {"12ab", 12, false},
+                                                     {"65535", 65535, false},
+                                                     {"65536", 65535, true},
+                                                     {"99999999999999999999", 65535, true}};
+  for (const auto& [typed, value, refused] : rows) {
+    auto ws = test::makeWorkspace();
+    ws->backgroundLevel[kBlue] = 777;
+    test::RecordingPort port;
+    backgroundFieldChanged(*ws, port, kBlue, typed);
+    EXPECT_EQ(ws->backgroundLevel[kBlue], value) << typed;
+    EXPECT_EQ(ws->display.backgroundField[kBlue], value) << typed;
+    Events want = {ev(Repaint, 0)};
+    if (refused)
+      want = {ev(PortEvent::Beep), text(ctl::BackgroundFieldBlue, "65535"), ev(Repaint, 0)};
+    EXPECT_EQ(port.events, want) << typed;
+  }
+}
+
+// The fold clamps field + slider offset to the field's bounds without a beep;
+// in move mode the green parameters show in the blue panel.
+TEST(DisplayControls, SliderFoldClampsTheSumAndRepaintsThePanelShowingTheImage) {
+  const std::tuple<int, int, const char*, std::uint32_t, int> rows[] = {
+      {20, -128, "0", 0, 1},
+      {129, -128, "1", 0, 1},
+      {100, 50, "150", OPT_MOVE_MODE, 0},
+      {65500, 100, "65535", 0, 1}};
+  for (const auto& [field, offset, sum, options, panel] : rows) {
+    auto ws = test::makeWorkspace();
+    ws->optionFlags = options;
+    test::RecordingPort port;
+    backgroundFieldChanged(*ws, port, kGreen, std::to_string(field));
+    ws->display.backgroundOffset[kGreen] = offset;
+    foldBackgroundSlider(*ws, port, kGreen);
+    EXPECT_EQ(port.events, (Events{ev(Repaint, panel), text(ctl::BackgroundFieldGreen, sum),
+                                   ev(Repaint, panel)}));
+    EXPECT_EQ(ws->backgroundLevel[kGreen], std::stoi(sum));
+    EXPECT_EQ(ws->display.backgroundField[kGreen], std::stoi(sum));
+    EXPECT_EQ(ws->display.backgroundOffset[kGreen], 0);
+    EXPECT_EQ(ws->backgroundLevel[kBlue], 0);
+  }
 }
 
 }  // namespace
