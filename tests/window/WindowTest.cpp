@@ -1,10 +1,11 @@
-// The main window on the offscreen platform: built from the control table and driven with
-// QTest as a user would.
+// The main window and the dialogs on the offscreen platform: built from the core's control
+// tables and driven with QTest as a user would.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,12 +15,15 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
+#include "app/dialogs/DialogWindow.h"
 #include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 #include "interaction/MainWindowLayout.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
+#include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith::gui {
@@ -130,6 +134,205 @@ TEST_F(Window, ArrowsMoveTheGreenImage) {
   EXPECT_EQ(std::pair(ws->offsetX, ws->offsetY), std::pair(2, 1));
   EXPECT_EQ(control<QLabel>(ctl::OffsetLabel)->text().toStdString(), "-2|-1");
   EXPECT_EQ(messages, std::vector<std::string>{});
+}
+
+using Shown = std::tuple<int, std::string, bool, bool>;  // id, caption or text, checked, enabled
+
+// Found by object name, as a screen reader or a test script would.
+QWidget* widget(const DialogWindow& d, int id) {
+  auto* w = d.findChild<QWidget*>(QString("%1_%2").arg(d.objectName()).arg(id));
+  EXPECT_NE(w, nullptr) << id;
+  return w;
+}
+
+Shown shown(const DialogWindow& d, int id) {
+  QWidget* w = widget(d, id);
+  auto* box = qobject_cast<QAbstractButton*>(w);
+  return {id, shownText(w).toStdString(), box && box->isChecked(), w->isEnabled()};
+}
+
+void retype(const DialogWindow& d, int id, const char* keys) {
+  auto* e = qobject_cast<QLineEdit*>(widget(d, id));
+  e->selectAll();
+  if (*keys == '\0') QTest::keyClick(e, Qt::Key_Delete);
+  QTest::keyClicks(e, keys);
+}
+
+// Near the left edge, where a check box's indicator and caption are.
+void click(const DialogWindow& d, int id) {
+  QWidget* w = widget(d, id);
+  QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
+}
+
+class Dialogs : public ::testing::Test {
+ protected:
+  std::unique_ptr<DialogWindow> open(int dialogId, int selectedBlue = 4) {
+    ws->selectedStar[kBlue] = selectedBlue;
+    ws->selectedStar[kGreen] = selectedBlue + 100;
+    auto d = makeDialog(dialogId, *ws, port, nullptr);
+    d->show();
+    return d;
+  }
+  std::unique_ptr<Workspace> ws = test::twentyPairs();
+  test::RecordingPort port;
+};
+
+TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
+  ws->optionFlags = OPT_PAIR_ENTRY;
+  StarRecord& blue = star(*ws, kBlue, 4);
+  blue.brightness = 1004, blue.pixelCount = 9, blue.x = 14, blue.y = 30;
+  blue.marks = MARK_CALIBRATION, blue.magnitudeV = 12.25f, blue.magnitudeB = 12.75f;
+  star(*ws, kGreen, 104).brightness = 2000, star(*ws, kGreen, 104).pixelCount = 7;
+  // clang-format off
+  const struct {
+    int dialog;
+    const char* title;
+    std::vector<Shown> controls;
+  } cases[] = {
+      {dlg::Algorithm, "Algorithm configuration",
+       {{1, "OK", 0, 1}, {2, "Cancel", 0, 1}, {1010, "Standart", 1, 1}, {1011, "Sort", 0, 0},
+        {1013, "max. stars(blue):", 0, 0}, {1012, "256", 0, 0},
+        {1014, "max. stars(green):", 0, 0}, {1015, "256", 0, 0},
+        {1005, "Subtract background", 1, 1}, {1004, "Manually", 0, 1},
+        {1007, "Rotate images", 0, 0},  // three pairs are being entered
+        {1006, "Backgrnd. autom.", 0, 1}, {1028, "3", 0, 1}, {1029, "65530", 0, 1},
+        {1030, "64", 0, 1}}},
+      {dlg::Display, "Display configuration",
+       {{1003, "Custom colors", 0, 1}, {1004, "Auto update", 0, 1}, {1013, "Custom colors", 0, 1},
+        {1015, "Auto update", 0, 1}, {1016, "1", 0, 1}, {1005, "Complex output", 0, 1},
+        {1006, "Draw calibration stars", 1, 1}, {1007, "Thick stars in CMD bitmap", 0, 1},
+        {1010, "Deselect", 0, 1}, {1009, "OK", 0, 1}, {1008, "Cancel", 0, 1}}},
+      // The information text by hand from string 19; V and B-V written as "%f".
+      {dlg::StarProperties, "Star properties",
+       {{1023, "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)", 0, 1},
+        {1019, "12.250000", 0, 1}, {1020, "0.500000", 0, 1}, {1025, "Calibration star", 1, 1},
+        {1026, "Ignore star", 0, 1}, {1021, "OK", 0, 1}, {1022, "Cancel", 0, 1}}},
+      // Some of the start colours White, Blue, Green, Backgrnd., Calibrate, Selection, Void.
+      {dlg::Colors, "Color configuration",
+       {{1027, "255", 0, 1}, {1032, "255", 0, 1}, {1034, "255", 0, 1}, {1038, "0", 0, 1},
+        {1040, "255", 0, 1}, {1044, "255", 0, 1}, {1045, "192", 0, 1}, {1, "OK", 0, 1},
+        {2, "Cancel", 0, 1}}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    auto d = open(c.dialog);
+    EXPECT_EQ(d->windowTitle().toStdString(), c.title);
+    EXPECT_EQ(d->minimumSize(), d->maximumSize()) << "fixed size";
+    for (const Shown& s : c.controls) EXPECT_EQ(shown(*d, std::get<0>(s)), s) << c.title;
+    for (const QWidget* w : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      EXPECT_TRUE(d->rect().contains(w->geometry())) << w->objectName().toStdString();
+  }
+}
+
+TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
+  const struct {
+    int dialog, field;
+    const char* keys;
+    const char* text;
+    int beeps;
+  } rows[] = {
+      {dlg::Algorithm, algodlg::HotPixel, "", "", 0},  // empty is 0, and stays empty
+      {dlg::Display, displaydlg::Frequency, "", "1", 1},
+      {dlg::Algorithm, algodlg::Coefficients, "11", "10", 1},
+      {dlg::Algorithm, algodlg::PixelPerStar, "600", "512", 1},
+      {dlg::Algorithm, algodlg::HotPixel, "6x5", "65", 0},  // digits only
+      {dlg::Display, displaydlg::Frequency, "30", "24", 1},
+      {dlg::Colors, 1045, "300", "255", 1},
+  };
+  for (const auto& r : rows) {
+    port.clear();
+    auto d = open(r.dialog);
+    retype(*d, r.field, r.keys);
+    EXPECT_EQ(std::get<1>(shown(*d, r.field)), r.text) << r.keys;
+    EXPECT_EQ(port.count(test::PortEvent::Beep), r.beeps) << r.keys;
+  }
+  EXPECT_EQ(ws->display.autoUpdateFrequency, 24) << "the frequency is stored at every edit";
+}
+
+TEST_F(Dialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
+  const auto before = [&] {
+    return std::make_tuple(ws->optionFlags, ws->algorithm.coefficientCount,
+                           std::vector<std::uint8_t>(std::begin(ws->display.colorTable),
+                                                     std::end(ws->display.colorTable)),
+                           ws->calibration.count, star(*ws, kBlue, 4).marks);
+  };
+  const auto start = before();
+  constexpr int kEscape = 0, kCloseBox = -1;
+  const struct {
+    int dialog, box, field, cancel;
+  } rows[] = {
+      {dlg::Algorithm, algodlg::RotateImages, algodlg::Coefficients, algodlg::Cancel},
+      {dlg::Display, displaydlg::ComplexOutput, displaydlg::Frequency, kEscape},
+      {dlg::StarProperties, props::CalibrationStar, props::VMagnitude, props::Cancel},
+      {dlg::Colors, 0, 1027, kCloseBox},
+  };
+  for (const auto& r : rows) {
+    auto d = open(r.dialog);
+    if (r.box != 0) click(*d, r.box);
+    retype(*d, r.field, "5");
+    if (r.cancel == kEscape) QTest::keyClick(d.get(), Qt::Key_Escape);
+    if (r.cancel == kCloseBox) d->close();
+    if (r.cancel > 0) click(*d, r.cancel);
+    EXPECT_FALSE(d->isVisible()) << r.dialog;
+    EXPECT_EQ(before(), start) << r.dialog;
+  }
+  EXPECT_EQ(ws->display.autoUpdateFrequency, 5) << "the frequency is not undone";
+}
+
+TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
+  ws->optionFlags = OPT_MOVE_MANUALLY | OPT_COMPLEX_OUTPUT;
+  auto algorithm = open(dlg::Algorithm);
+  click(*algorithm, algodlg::RotateImages);
+  EXPECT_EQ(shown(*algorithm, algodlg::Manually), (Shown{1004, "Manually", false, false}));
+  click(*algorithm, algodlg::AutoBackground);
+  retype(*algorithm, algodlg::Coefficients, "5");
+  click(*algorithm, algodlg::Ok);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT);
+  EXPECT_EQ(ws->algorithm.coefficientCount, 5);
+  EXPECT_EQ(port.visible(ctl::ArrowUp), false) << "move controls hidden";
+
+  // ComplexOutput twice: back to on, still written. Of the two auto updates only the green
+  // one is left running: one timer at a time.
+  auto display = open(dlg::Display);
+  for (int id : {displaydlg::ThickStars, displaydlg::ComplexOutput, displaydlg::ComplexOutput,
+                 displaydlg::AutoUpdateBlue, displaydlg::AutoUpdateGreen,
+                 displaydlg::DrawCalibration, displaydlg::Deselect, displaydlg::Ok})
+    click(*display, id);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT |
+                                 OPT_THICK_CMD_STARS | OPT_AUTO_UPDATE_GREEN |
+                                 OPT_HIDE_CALIBRATION);
+  EXPECT_EQ(port.count(test::PortEvent::TimerStart), 2);
+  EXPECT_EQ(ws->selectedStar[kBlue], -1);
+
+  port.clear();
+  std::uint8_t expected[21];
+  std::copy(std::begin(ws->display.colorTable), std::end(ws->display.colorTable), expected);
+  auto colours = open(dlg::Colors);
+  retype(*colours, 1045, "7");  // "Void" red, byte 18
+  EXPECT_EQ(colours->swatch(kColorVoid)->palette().color(QPalette::Window), QColor(7, 192, 192));
+  EXPECT_EQ(ws->display.colorTable[18], 192) << "nothing written before OK";
+  click(*colours, colordlg::Ok);
+  expected[18] = 7;
+  EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), ws->display.colorTable));
+  EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
+  EXPECT_FALSE(colours->isVisible());
+}
+
+// Through the real dialog: "V" is greyed until "Calibration star" is ticked, and a refused
+// seventeenth star keeps the dialog open (the list's rules are photometry/CalibrationTest's,
+// an accepted star closing it drive-window.sh's).
+TEST_F(Dialogs, RefusedCalibrationStarKeepsTheDialogOpen) {
+  for (int k = 0; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
+  ws->calibration.count = kMaxCalibrationStars;
+  auto d = open(dlg::StarProperties, 17);
+  EXPECT_FALSE(std::get<3>(shown(*d, props::VMagnitude)));
+  click(*d, props::CalibrationStar);
+  retype(*d, props::VMagnitude, "10");
+  click(*d, props::Ok);
+  ASSERT_EQ(port.messages(), std::vector<int>{20});
+  EXPECT_EQ(port.events[port.indexOf(test::PortEvent::Message)].owner, MessageOwner::Dialog);
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(ws->calibration.count, kMaxCalibrationStars);
 }
 
 }  // namespace
