@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fitlib/Brelox.h"
@@ -225,6 +226,26 @@ Quad libraryResidualSum(const Fit& fit, const double* c, double& termSize) {
     sum += (Quad(p.y) - value) * (Quad(p.y) - value);
   }
   return sum;
+}
+
+// The fit keeps no state: fits on two threads at once give what they give alone.
+TEST(DoMinuit, IsReentrant) {
+  const std::vector<BreloxPoint> a = linePoints(20), b = linePoints(7);
+  double aloneA[10], aloneB[3];
+  ASSERT_EQ(DoMinuit(a.data(), aloneA, 20, 10), BRELOX_OK);
+  ASSERT_EQ(DoMinuit(b.data(), aloneB, 7, 3), BRELOX_OK);
+  bool sameA = true, sameB = true;  // one flag per thread: no shared write
+  auto run = [](const std::vector<BreloxPoint>& p, const double* alone, int n, bool& same) {
+    for (int k = 0; k < 200; ++k) {
+      double c[10];
+      DoMinuit(p.data(), c, static_cast<int>(p.size()), n);
+      for (int i = 0; i < n; ++i) same = same && c[i] == alone[i];
+    }
+  };
+  std::thread first(run, std::cref(a), aloneA, 10, std::ref(sameA));
+  run(b, aloneB, 3, sameB);
+  first.join();
+  EXPECT_TRUE(sameA && sameB);
 }
 
 TEST(FitAccuracy, MatchesLeastSquaresReferenceForEveryCountAndCoefficientNumber) {
