@@ -1,22 +1,38 @@
 #include "app/BatchJson.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
 namespace orelith::batch {
+namespace {
+
+constexpr char kBreak[] = ",\n                                                                ";
+
+// Byte order of two keys, inline: keys are short and most differ early.
+inline bool after(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) > static_cast<unsigned char>(b[i]);
+  }
+  return a.size() > b.size();
+}
+
+}  // namespace
 
 void JsonWriter::beginObject() { open('{'); }
 void JsonWriter::endObject() { close('}'); }
 void JsonWriter::beginArray() { open('['); }
 void JsonWriter::endArray() { close(']'); }
 
-void JsonWriter::key(const char* name) {
+void JsonWriter::key(std::string_view name) {
   item();
   Container& object = open_.back();
-  if (members_.size() > object.firstMember && std::strcmp(members_.back().key, name) > 0)
-    object.sorted = false;
+  if (object.firstLate == kInOrder && members_.size() > object.firstMember &&
+      after(members_.back().key, name))
+    object.firstLate = members_.size();
   members_.push_back({name, out_.size()});
   out_ += '"';
   out_ += name;
@@ -27,7 +43,8 @@ void JsonWriter::key(const char* name) {
 void JsonWriter::value(long long v) {
   item();
   char text[24];
-  out_.append(text, std::to_chars(text, text + sizeof text, v).ptr);
+  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
+  out_.append(text, static_cast<std::size_t>(end - text));
 }
 
 void JsonWriter::value(bool v) {
@@ -42,7 +59,8 @@ void JsonWriter::value(double v) {
     return;
   }
   char text[64];
-  out_.append(text, nlohmann::detail::to_chars(text, text + sizeof text, v));
+  const char* end = nlohmann::detail::to_chars(text, text + sizeof text, v);
+  out_.append(text, static_cast<std::size_t>(end - text));
 }
 
 void JsonWriter::value(std::string_view text) {
@@ -63,47 +81,57 @@ void JsonWriter::item() {
     return;
   }
   if (open_.empty()) return;
-  if (!empty_) out_ += ',';
-  newline();
+  lineBreak(!empty_);
   empty_ = false;
 }
 
 void JsonWriter::open(char bracket) {
   item();
   out_ += bracket;
-  open_.push_back({members_.size(), true});
+  open_.push_back({members_.size(), kInOrder});
   empty_ = true;
 }
 
 void JsonWriter::close(char bracket) {
   const Container c = open_.back();
-  if (!c.sorted) sortMembers(c.firstMember);
+  if (c.firstLate != kInOrder) sortMembers(c);
   members_.resize(c.firstMember);
   open_.pop_back();
-  if (!empty_) newline();
+  if (!empty_) lineBreak(false);
   out_ += bracket;
   empty_ = false;
 }
 
-void JsonWriter::newline() {
-  out_ += '\n';
-  out_.append(2 * open_.size(), ' ');
+// The comma if asked, the line end and the indent, mostly in one piece.
+void JsonWriter::lineBreak(bool comma) {
+  const std::size_t indent = 2 * open_.size();
+  const char* from = comma ? kBreak : kBreak + 1;
+  const std::size_t head = comma ? 2 : 1;
+  if (head + indent <= sizeof kBreak - 1) {
+    out_.append(from, head + indent);
+    return;
+  }
+  out_.append(from, head);
+  out_.append(indent, ' ');
 }
 
 // An insertion sort of the member texts in place. With the separator that
 // precedes a member appended after the last one, every member is followed by
 // the same separator and may move as one piece with it; most objects need
 // only their few late keys moved forward.
-void JsonWriter::sortMembers(std::size_t first) {
+void JsonWriter::sortMembers(const Container& object) {
+  const std::size_t first = object.firstMember;
   const std::size_t separator = 2 + 2 * open_.size();
-  out_ += ',';
-  newline();
+  lineBreak(true);
   const std::size_t n = members_.size();
-  for (std::size_t i = first + 1; i < n; ++i) {
+  for (std::size_t i = object.firstLate; i < n; ++i) {
     const Member late = members_[i];
-    std::size_t j = i;
-    while (j > first && std::strcmp(members_[j - 1].key, late.key) > 0) --j;
-    if (j == i) continue;
+    if (!after(members_[i - 1].key, late.key)) continue;
+    const auto place =
+        std::upper_bound(members_.begin() + static_cast<std::ptrdiff_t>(first),
+                         members_.begin() + static_cast<std::ptrdiff_t>(i), late,
+                         [](const Member& a, const Member& b) { return after(b.key, a.key); });
+    const auto j = static_cast<std::size_t>(place - members_.begin());
     const std::size_t end = i + 1 < n ? members_[i + 1].start : out_.size();
     const std::size_t to = members_[j].start;
     moveBefore(to, late.start, end);
@@ -123,11 +151,13 @@ void JsonWriter::moveBefore(std::size_t to, std::size_t from, std::size_t end) {
   const std::size_t before = from - to;
   const std::size_t moved = end - from;
   if (moved <= before) {
-    spare_.assign(text + from, moved);
+    if (spare_.size() < moved) spare_.resize(moved);
+    std::memcpy(spare_.data(), text + from, moved);
     std::memmove(text + to + moved, text + to, before);
     std::memcpy(text + to, spare_.data(), moved);
   } else {
-    spare_.assign(text + to, before);
+    if (spare_.size() < before) spare_.resize(before);
+    std::memcpy(spare_.data(), text + to, before);
     std::memmove(text + to, text + from, moved);
     std::memcpy(text + to + moved, spare_.data(), before);
   }
@@ -177,14 +207,18 @@ void writeImage(JsonWriter& w, const Workspace& ws, int image, const JsonInputs&
   w.endObject();
 }
 
-// Enough for every key of the stars and the science, so that the text is
-// never copied on growing; pages reserved but not written cost no memory.
+// Enough for every key of the stars and the science (a star with aperture
+// and standard magnitudes takes about 900 bytes, each listed pixel 66), so
+// that the text is never copied on growing; reserved pages that are never
+// written cost no memory.
 std::size_t expectedSize(const Workspace& ws, const JsonInputs& in) {
-  std::size_t size = 8192 + 1024 * static_cast<std::size_t>(ws.calibration.count);
+  std::size_t size = 8192 + in.files[kBlue].size() + in.files[kGreen].size() +
+                     1024 * static_cast<std::size_t>(ws.calibration.count);
   for (int image : {kBlue, kGreen}) {
-    for (int k = 0; k < ws.starCount[image]; ++k)
-      size +=
-          1024 + (in.withPixels ? 80 * static_cast<std::size_t>(star(ws, image, k).pixelCount) : 0);
+    for (int k = 0; k < ws.starCount[image]; ++k) {
+      const std::size_t pixels = in.withPixels ? star(ws, image, k).pixelCount : 0;
+      size += 1536 + 80 * pixels;
+    }
   }
   return size;
 }

@@ -18,7 +18,7 @@ namespace orelith::batch {
 // thousand stars that tree was the slowest part of a run). An object puts its
 // members in byte order of their keys when it closes, as the tree's sorted
 // maps would, so keys may come in any order; key names are written as they
-// are and must stay alive until their object closes.
+// are (no escapes) and must stay alive until their object closes.
 class JsonWriter {
  public:
   explicit JsonWriter(std::string& out) : out_(out) {}
@@ -27,7 +27,7 @@ class JsonWriter {
   void endObject();
   void beginArray();
   void endArray();
-  void key(const char* name);
+  void key(std::string_view name);
   void value(long long v);
   void value(int v) { value(static_cast<long long>(v)); }
   void value(bool v);
@@ -35,7 +35,7 @@ class JsonWriter {
   void value(std::string_view text);
   void value(const char* text) { value(std::string_view(text)); }
   template <typename T>
-  void member(const char* name, T v) {
+  void member(std::string_view name, T v) {
     key(name);
     value(v);
   }
@@ -43,25 +43,26 @@ class JsonWriter {
 
  private:
   struct Member {
-    const char* key;
+    std::string_view key;
     std::size_t start;  // of its key's opening quote
   };
+  static constexpr std::size_t kInOrder = ~std::size_t{0};
   struct Container {
     std::size_t firstMember;  // in members_
-    bool sorted;
+    std::size_t firstLate;    // the first member whose key sorts before its predecessor's
   };
 
   void item();
   void open(char bracket);
   void close(char bracket);
-  void newline();
-  void sortMembers(std::size_t first);
+  void lineBreak(bool comma);
+  void sortMembers(const Container& object);
   void moveBefore(std::size_t to, std::size_t from, std::size_t end);
 
   std::string& out_;
   std::vector<Container> open_;
   std::vector<Member> members_;  // of every open object, innermost last
-  std::string spare_;            // text on its way to another place
+  std::vector<char> spare_;      // text on its way to another place
   bool empty_ = true;
   bool afterKey_ = false;
 };
