@@ -21,6 +21,9 @@ ScienceSettings settingsFrom(const Options& o, const Workspace& ws) {
   return s;
 }
 
+// Keys go in byte order where that is easy: the writer would put them so
+// anyway, but moving text costs time with a thousand stars.
+
 void writeLine(JsonWriter& w, const char* name, const LineFit& f) {
   w.key(name);
   w.beginObject();
