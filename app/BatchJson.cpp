@@ -1,153 +1,233 @@
 #include "app/BatchJson.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 namespace orelith::batch {
 namespace {
 
-// Writes JSON as a two-space indented dump of nlohmann::json does, without
-// building a tree of maps first (a thousand stars made that the slowest part
-// of a run). Keys must come in byte order, as such a tree would sort them.
-class JsonWriter {
- public:
-  explicit JsonWriter(std::string& out) : out_(out) {}
+constexpr char kBreak[] = ",\n                                                                ";
 
-  void beginObject() { open('{'); }
-  void endObject() { close('}'); }
-  void beginArray() { open('['); }
-  void endArray() { close(']'); }
-  void key(const char* name) {
-    item();
-    out_ += '"';
-    out_ += name;
-    out_ += "\": ";
-    afterKey_ = true;
+// Byte order of two keys, inline: keys are short and most differ early.
+inline bool after(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) > static_cast<unsigned char>(b[i]);
   }
-  void value(long long v) {
-    item();
-    out_ += std::to_string(v);
+  return a.size() > b.size();
+}
+
+}  // namespace
+
+void JsonWriter::beginObject() { open('{'); }
+void JsonWriter::endObject() { close('}'); }
+void JsonWriter::beginArray() { open('['); }
+void JsonWriter::endArray() { close(']'); }
+
+void JsonWriter::key(std::string_view name) {
+  item();
+  Container& object = open_.back();
+  if (object.firstLate == kInOrder && members_.size() > object.firstMember &&
+      after(members_.back().key, name))
+    object.firstLate = members_.size();
+  members_.push_back({name, out_.size()});
+  out_ += '"';
+  out_ += name;
+  out_ += "\": ";
+  afterKey_ = true;
+}
+
+void JsonWriter::value(long long v) {
+  item();
+  char text[24];
+  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
+  out_.append(text, static_cast<std::size_t>(end - text));
+}
+
+void JsonWriter::value(bool v) {
+  item();
+  out_ += v ? "true" : "false";
+}
+
+void JsonWriter::value(double v) {
+  item();
+  if (!std::isfinite(v)) {
+    out_ += "null";
+    return;
   }
-  void value(bool v) {
-    item();
-    out_ += v ? "true" : "false";
+  char text[64];
+  const char* end = nlohmann::detail::to_chars(text, text + sizeof text, v);
+  out_.append(text, static_cast<std::size_t>(end - text));
+}
+
+void JsonWriter::value(std::string_view text) {
+  item();
+  out_ += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void JsonWriter::ints(std::initializer_list<long long> values) {
+  beginArray();
+  for (long long v : values) value(v);
+  endArray();
+}
+
+// Before a value or key: the comma and the line of the previous one.
+void JsonWriter::item() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
   }
-  void value(double v) {
-    item();
-    if (!std::isfinite(v)) {
-      out_ += "null";
-      return;
+  if (open_.empty()) return;
+  lineBreak(!empty_);
+  empty_ = false;
+}
+
+void JsonWriter::open(char bracket) {
+  item();
+  out_ += bracket;
+  open_.push_back({members_.size(), kInOrder});
+  empty_ = true;
+}
+
+void JsonWriter::close(char bracket) {
+  const Container c = open_.back();
+  if (c.firstLate != kInOrder) sortMembers(c);
+  members_.resize(c.firstMember);
+  open_.pop_back();
+  if (!empty_) lineBreak(false);
+  out_ += bracket;
+  empty_ = false;
+}
+
+// The comma if asked, the line end and the indent, mostly in one piece.
+void JsonWriter::lineBreak(bool comma) {
+  const std::size_t indent = 2 * open_.size();
+  const char* from = comma ? kBreak : kBreak + 1;
+  const std::size_t head = comma ? 2 : 1;
+  if (head + indent <= sizeof kBreak - 1) {
+    out_.append(from, head + indent);
+    return;
+  }
+  out_.append(from, head);
+  out_.append(indent, ' ');
+}
+
+// An insertion sort of the member texts in place. With the separator that
+// precedes a member appended after the last one, every member is followed by
+// the same separator and may move as one piece with it; most objects need
+// only their few late keys moved forward.
+void JsonWriter::sortMembers(const Container& object) {
+  const std::size_t first = object.firstMember;
+  const std::size_t separator = 2 + 2 * open_.size();
+  lineBreak(true);
+  const std::size_t n = members_.size();
+  for (std::size_t i = object.firstLate; i < n; ++i) {
+    const Member late = members_[i];
+    if (!after(members_[i - 1].key, late.key)) continue;
+    const auto place =
+        std::upper_bound(members_.begin() + static_cast<std::ptrdiff_t>(first),
+                         members_.begin() + static_cast<std::ptrdiff_t>(i), late,
+                         [](const Member& a, const Member& b) { return after(b.key, a.key); });
+    const auto j = static_cast<std::size_t>(place - members_.begin());
+    const std::size_t end = i + 1 < n ? members_[i + 1].start : out_.size();
+    const std::size_t to = members_[j].start;
+    moveBefore(to, late.start, end);
+    for (std::size_t k = i; k > j; --k) {
+      members_[k] = members_[k - 1];
+      members_[k].start += end - late.start;
     }
-    char text[64];
-    out_.append(text, nlohmann::detail::to_chars(text, text + sizeof text, v));
+    members_[j] = {late.key, to};
   }
-  void value(const std::string& text) {
-    item();
-    out_ += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  }
-  void ints(std::initializer_list<long long> values) {
-    beginArray();
-    for (long long v : values) value(v);
-    endArray();
-  }
+  out_.resize(out_.size() - separator);
+}
 
- private:
-  // Before a value or key: the comma and the line of the previous one.
-  void item() {
-    if (afterKey_) {
-      afterKey_ = false;
-      return;
-    }
-    if (depth_ == 0) return;
-    if (!empty_) out_ += ',';
-    newline();
-    empty_ = false;
+// Moves the text [from, end) to `to`, the text [to, from) after it; only the
+// shorter part passes through the spare buffer.
+void JsonWriter::moveBefore(std::size_t to, std::size_t from, std::size_t end) {
+  char* text = out_.data();
+  const std::size_t before = from - to;
+  const std::size_t moved = end - from;
+  if (moved <= before) {
+    if (spare_.size() < moved) spare_.resize(moved);
+    std::memcpy(spare_.data(), text + from, moved);
+    std::memmove(text + to + moved, text + to, before);
+    std::memcpy(text + to, spare_.data(), moved);
+  } else {
+    if (spare_.size() < before) spare_.resize(before);
+    std::memcpy(spare_.data(), text + to, before);
+    std::memmove(text + to, text + from, moved);
+    std::memcpy(text + to + moved, spare_.data(), before);
   }
-  void open(char bracket) {
-    item();
-    out_ += bracket;
-    ++depth_;
-    empty_ = true;
-  }
-  void close(char bracket) {
-    --depth_;
-    if (!empty_) newline();
-    out_ += bracket;
-    empty_ = false;
-  }
-  void newline() {
-    out_ += '\n';
-    out_.append(static_cast<std::size_t>(2 * depth_), ' ');
-  }
+}
 
-  std::string& out_;
-  int depth_ = 0;
-  bool empty_ = true;
-  bool afterKey_ = false;
-};
+namespace {
 
-void writeStar(JsonWriter& w, const StarRecord& s, bool withPixels) {
+void writeStar(JsonWriter& w, const Workspace& ws, int image, int k, const JsonInputs& in) {
+  const StarRecord& s = star(ws, image, k);
   w.beginObject();
-  w.key("B");
-  w.value(static_cast<double>(s.magnitudeB));
-  w.key("V");
-  w.value(static_cast<double>(s.magnitudeV));
-  w.key("brightness");
-  w.value(static_cast<long long>(s.brightness));
-  w.key("calibration");
-  w.value(hasBit(s.marks, MARK_CALIBRATION));
-  w.key("hot");
-  w.value(hasBit(s.marks, MARK_HOT));
-  w.key("ignore");
-  w.value(hasBit(s.marks, MARK_IGNORE));
-  w.key("large");
-  w.value(hasBit(s.marks, MARK_LARGE));
-  w.key("lg");
-  w.value(static_cast<double>(s.lgBrightness));
-  w.key("partner");
-  w.value(static_cast<long long>(s.partner));
-  if (withPixels) {
+  w.member("B", static_cast<double>(s.magnitudeB));
+  w.member("V", static_cast<double>(s.magnitudeV));
+  w.member("brightness", static_cast<long long>(s.brightness));
+  w.member("calibration", hasBit(s.marks, MARK_CALIBRATION));
+  w.member("hot", hasBit(s.marks, MARK_HOT));
+  w.member("ignore", hasBit(s.marks, MARK_IGNORE));
+  w.member("large", hasBit(s.marks, MARK_LARGE));
+  w.member("lg", static_cast<double>(s.lgBrightness));
+  w.member("partner", static_cast<long long>(s.partner));
+  if (in.withPixels) {
     w.key("pixel_list");
     w.beginArray();
     for (int p = 0; p < s.pixelCount; ++p) w.ints({s.pixels[p].x, s.pixels[p].y});
     w.endArray();
   }
-  w.key("pixels");
-  w.value(static_cast<long long>(s.pixelCount));
-  w.key("x");
-  w.value(static_cast<long long>(s.x));
-  w.key("y");
-  w.value(static_cast<long long>(s.y));
+  w.member("pixels", static_cast<long long>(s.pixelCount));
+  w.member("x", static_cast<long long>(s.x));
+  w.member("y", static_cast<long long>(s.y));
+  if (in.starKeys) in.starKeys(w, image, k);
   w.endObject();
 }
 
 void writeImage(JsonWriter& w, const Workspace& ws, int image, const JsonInputs& in) {
   const SearchRect& r = ws.searchRect[image];
   w.beginObject();
-  w.key("background");
-  w.value(static_cast<long long>(ws.backgroundLevel[image]));
-  w.key("file");
-  w.value(in.files[image]);
-  w.key("loaded");
-  w.value(hasBit(ws.progressFlags, kLoadedBit[image]));
+  w.member("background", static_cast<long long>(ws.backgroundLevel[image]));
+  w.member("file", std::string_view(in.files[image]));
+  w.member("loaded", hasBit(ws.progressFlags, kLoadedBit[image]));
   w.key("search_rect");
   w.ints({r.left, r.top, r.right, r.bottom});
-  w.key("searched");
-  w.value(hasBit(ws.progressFlags, kSearchedBit[image]));
+  w.member("searched", hasBit(ws.progressFlags, kSearchedBit[image]));
   w.key("stars");
   w.beginArray();
-  for (int k = 0; k < ws.starCount[image]; ++k) writeStar(w, star(ws, image, k), in.withPixels);
+  for (int k = 0; k < ws.starCount[image]; ++k) writeStar(w, ws, image, k, in);
   w.endArray();
-  w.key("title");
-  w.value(std::string(ws.fileTitle[image]));
+  w.member("title", std::string_view(ws.fileTitle[image]));
   w.endObject();
+}
+
+// Enough for every key of the stars and the science (a star with aperture
+// and standard magnitudes takes about 900 bytes, each listed pixel 66), so
+// that the text is never copied on growing; reserved pages that are never
+// written cost no memory.
+std::size_t expectedSize(const Workspace& ws, const JsonInputs& in) {
+  std::size_t size = 8192 + in.files[kBlue].size() + in.files[kGreen].size() +
+                     1024 * static_cast<std::size_t>(ws.calibration.count);
+  for (int image : {kBlue, kGreen}) {
+    for (int k = 0; k < ws.starCount[image]; ++k) {
+      const std::size_t pixels = in.withPixels ? star(ws, image, k).pixelCount : 0;
+      size += 1536 + 80 * pixels;
+    }
+  }
+  return size;
 }
 
 }  // namespace
 
 std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in) {
   std::string out;
-  out.reserve(4096 + 512 * static_cast<std::size_t>(ws.starCount[kBlue] + ws.starCount[kGreen]));
+  out.reserve(expectedSize(ws, in));
   JsonWriter w(out);
   w.beginObject();
   w.key("calibration_list");
@@ -155,10 +235,8 @@ std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in) {
   for (int e = 0; e < ws.calibration.count; ++e)
     w.ints({ws.calibration.entries[e].blue, ws.calibration.entries[e].green});
   w.endArray();
-  w.key("coefficients");
-  w.value(static_cast<long long>(ws.algorithm.coefficientCount));
-  w.key("compared");
-  w.value(hasBit(ws.progressFlags, PRG_COMPARED));
+  w.member("coefficients", static_cast<long long>(ws.algorithm.coefficientCount));
+  w.member("compared", hasBit(ws.progressFlags, PRG_COMPARED));
   w.key("curves");
   w.beginArray();
   for (const auto& curve : ws.curves) {
@@ -171,25 +249,17 @@ std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in) {
   w.beginArray();
   for (int image : {kBlue, kGreen}) writeImage(w, ws, image, in);
   w.endArray();
-  w.key("magnitudes");
-  w.value(hasBit(ws.progressFlags, PRG_MAGNITUDES));
+  w.member("magnitudes", hasBit(ws.progressFlags, PRG_MAGNITUDES));
   w.key("messages");
   w.beginArray();
   for (int m : in.messages) w.value(static_cast<long long>(m));
   w.endArray();
   w.key("offset");
   w.ints({ws.offsetX, ws.offsetY});
-  w.key("overlap");
-  w.value(static_cast<long long>(ws.overlapCount));
+  w.member("overlap", static_cast<long long>(ws.overlapCount));
+  if (in.topKeys) in.topKeys(w);
   w.endObject();
   out += '\n';
-  if (in.extend) {
-    // The science keys join the tree; the dump keeps every key in byte order
-    // and writes the values above exactly as they were.
-    nlohmann::json state = nlohmann::json::parse(out);
-    in.extend(state);
-    out = state.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
-  }
   return out;
 }
 

@@ -273,11 +273,13 @@ void renderPanels(Run& run) {
 
 bool writeJson(Run& run, std::ostream& out) {
   if (run.o.json.empty()) return true;
-  JsonInputs in{
-      {run.o.blue, run.o.green},
-      run.o.withPixels,
-      run.port.messages(),
-      [&run](nlohmann::json& state) { addScienceJson(state, run.ws, *run.science, run.o); }};
+  JsonInputs in{{run.o.blue, run.o.green},
+                run.o.withPixels,
+                run.port.messages(),
+                [&run](JsonWriter& w, int image, int k) {
+                  writeStarScience(w, run.ws, *run.science, image, k);
+                },
+                [&run](JsonWriter& w) { writeTopScience(w, run.ws, *run.science, run.o); }};
   const std::string text = workspaceJsonText(run.ws, in);
   if (run.o.json == "-") {
     out << text << std::flush;

@@ -9,8 +9,6 @@
 namespace orelith::batch {
 namespace {
 
-using nlohmann::json;
-
 ScienceSettings settingsFrom(const Options& o, const Workspace& ws) {
   ScienceSettings s;
   s.saturation = o.saturation.value_or(ws.algorithm.hotPixelValue);
@@ -23,79 +21,89 @@ ScienceSettings settingsFrom(const Options& o, const Workspace& ws) {
   return s;
 }
 
-json lineJson(const LineFit& f) {
-  return {{"zero", f.zero},
-          {"zero_error", f.zeroError},
-          {"colour", f.slope},
-          {"colour_error", f.slopeError},
-          {"covariance", f.covariance},
-          {"colour_fitted", f.slopeFitted},
-          {"chi2", f.chi2}};
+// Keys go in byte order where that is easy: the writer would put them so
+// anyway, but moving text costs time with a thousand stars.
+
+void writeLine(JsonWriter& w, const char* name, const LineFit& f) {
+  w.key(name);
+  w.beginObject();
+  w.member("chi2", f.chi2);
+  w.member("colour", f.slope);
+  w.member("colour_error", f.slopeError);
+  w.member("colour_fitted", f.slopeFitted);
+  w.member("covariance", f.covariance);
+  w.member("zero", f.zero);
+  w.member("zero_error", f.zeroError);
+  w.endObject();
 }
 
-json diagnosticsJson(const ModelDiagnostics& d) {
-  json stars = json::array();
+void writeDiagnostics(JsonWriter& w, const char* name, const ModelDiagnostics& d) {
+  w.key(name);
+  w.beginObject();
+  w.member("loo_rms_BV", d.looRmsBV);
+  w.member("loo_rms_V", d.looRmsV);
+  w.member("rms_BV", d.rmsBV);
+  w.member("rms_V", d.rmsV);
+  w.key("stars");
+  w.beginArray();
   for (int i = 0; i < d.count; ++i) {
     const CalibrationResidual& r = d.stars[i];
-    stars.push_back(
-        {{"blue", r.blueStar}, {"V", r.V}, {"BV", r.BV}, {"loo_V", r.looV}, {"loo_BV", r.looBV}});
+    w.beginObject();
+    w.member("BV", r.BV);
+    w.member("V", r.V);
+    w.member("blue", r.blueStar);
+    w.member("loo_BV", r.looBV);
+    w.member("loo_V", r.looV);
+    w.endObject();
   }
-  return {{"stars", std::move(stars)},
-          {"rms_V", d.rmsV},
-          {"rms_BV", d.rmsBV},
-          {"loo_rms_V", d.looRmsV},
-          {"loo_rms_BV", d.looRmsBV}};
+  w.endArray();
+  w.endObject();
 }
 
-json apertureJson(const ApertureResult& a) {
-  return {{"x", a.x},
-          {"y", a.y},
-          {"flux", a.flux},
-          {"flux_error", a.fluxError},
-          {"sky", a.sky},
-          {"sky_sigma", a.skySigma},
-          {"sky_pixels", a.skyPixels},
-          {"mag", a.mag},
-          {"mag_error", a.magError},
-          {"clipped", a.clipped}};
+void writeAperture(JsonWriter& w, const ApertureResult& a) {
+  w.key("aperture");
+  w.beginObject();
+  w.member("clipped", a.clipped);
+  w.member("flux", a.flux);
+  w.member("flux_error", a.fluxError);
+  w.member("mag", a.mag);
+  w.member("mag_error", a.magError);
+  w.member("sky", a.sky);
+  w.member("sky_pixels", a.skyPixels);
+  w.member("sky_sigma", a.skySigma);
+  w.member("x", a.x);
+  w.member("y", a.y);
+  w.endObject();
 }
 
-void addStarKeys(json& stars, const Workspace& ws, const ScienceTable& table, int image) {
-  for (int k = 0; k < ws.starCount[image] && k < static_cast<int>(stars.size()); ++k) {
-    json& s = stars[static_cast<std::size_t>(k)];
-    if (table.flagsDone) {
-      const std::uint32_t f = table.flags[k][image];
-      s["saturated"] = hasBit(f, FLAG_SATURATED);
-      s["edge"] = hasBit(f, FLAG_EDGE);
-      s["extrapolated"] = hasBit(f, FLAG_EXTRAPOLATED);
-      s["blended"] = hasBit(f, FLAG_BLENDED);
-    }
-    if (table.apertureDone) s["aperture"] = apertureJson(table.aperture[k][image]);
-    if (image == kBlue && table.transformDone && star(ws, kBlue, k).partner >= 0 &&
-        hasBit(ws.progressFlags, PRG_COMPARED)) {
-      const StandardMagnitudes& m = table.standard[k];
-      s["standard"] = {{"V", m.V}, {"V_error", m.VError}, {"BV", m.BV}, {"BV_error", m.BVError}};
-    }
-  }
-}
-
-json photometryJson(const Workspace& ws, const ScienceTable& table, const ScienceSettings& s) {
-  json images = json::array();
+void writePhotometry(JsonWriter& w, const Workspace& ws, const ScienceTable& table,
+                     const ScienceSettings& s) {
+  w.key("photometry");
+  w.beginObject();
+  w.member("gain", s.gain);
+  w.key("images");
+  w.beginArray();
   for (int image : {kBlue, kGreen}) {
     const ImageScience& i = table.image[image];
-    json one = {{"sky", i.sky.level}, {"sky_sigma", i.sky.sigma}};
+    w.beginObject();
     if (table.apertureDone && hasBit(ws.progressFlags, kSearchedBit[image])) {
-      one["fwhm"] = i.fwhm;
-      one["radius"] = i.aperture.radius;
-      one["annulus"] = {i.aperture.inner, i.aperture.outer};
+      w.key("annulus");
+      w.beginArray();
+      w.value(i.aperture.inner);
+      w.value(i.aperture.outer);
+      w.endArray();
+      w.member("fwhm", i.fwhm);
+      w.member("radius", i.aperture.radius);
     }
-    images.push_back(std::move(one));
+    w.member("sky", i.sky.level);
+    w.member("sky_sigma", i.sky.sigma);
+    w.endObject();
   }
-  return {{"method", s.aperture ? "aperture" : "sum"},
-          {"saturation", s.saturation},
-          {"gain", s.gain},
-          {"read_noise", s.readNoise},
-          {"images", std::move(images)}};
+  w.endArray();
+  w.member("method", s.aperture ? "aperture" : "sum");
+  w.member("read_noise", s.readNoise);
+  w.member("saturation", s.saturation);
+  w.endObject();
 }
 
 }  // namespace
@@ -162,19 +170,45 @@ bool writeScienceOutputs(const Options& o, const Workspace& ws, const ScienceTab
   return ok;
 }
 
-void addScienceJson(json& state, const Workspace& ws, const ScienceTable& table, const Options& o) {
-  for (int image : {kBlue, kGreen}) addStarKeys(state["images"][image]["stars"], ws, table, image);
-  const ScienceSettings s = settingsFrom(o, ws);
-  state["photometry"] = photometryJson(ws, table, s);
-  json diagnostics = json::object();
-  if (table.polynomial.computed) diagnostics["polynomial"] = diagnosticsJson(table.polynomial);
-  if (table.transformDone) {
-    state["transform"] = {{"V", lineJson(table.transform.v)},
-                          {"BV", lineJson(table.transform.bv)},
-                          {"stars", table.transform.v.count}};
-    diagnostics["transform"] = diagnosticsJson(table.transformed);
+void writeStarScience(JsonWriter& w, const Workspace& ws, const ScienceTable& table, int image,
+                      int k) {
+  if (table.apertureDone) writeAperture(w, table.aperture[k][image]);
+  if (table.flagsDone) {
+    const std::uint32_t f = table.flags[k][image];
+    w.member("blended", hasBit(f, FLAG_BLENDED));
+    w.member("edge", hasBit(f, FLAG_EDGE));
+    w.member("extrapolated", hasBit(f, FLAG_EXTRAPOLATED));
+    w.member("saturated", hasBit(f, FLAG_SATURATED));
   }
-  state["diagnostics"] = std::move(diagnostics);
+  if (image == kBlue && table.transformDone && star(ws, kBlue, k).partner >= 0 &&
+      hasBit(ws.progressFlags, PRG_COMPARED)) {
+    const StandardMagnitudes& m = table.standard[k];
+    w.key("standard");
+    w.beginObject();
+    w.member("BV", m.BV);
+    w.member("BV_error", m.BVError);
+    w.member("V", m.V);
+    w.member("V_error", m.VError);
+    w.endObject();
+  }
+}
+
+void writeTopScience(JsonWriter& w, const Workspace& ws, const ScienceTable& table,
+                     const Options& o) {
+  w.key("diagnostics");
+  w.beginObject();
+  if (table.polynomial.computed) writeDiagnostics(w, "polynomial", table.polynomial);
+  if (table.transformDone) writeDiagnostics(w, "transform", table.transformed);
+  w.endObject();
+  writePhotometry(w, ws, table, settingsFrom(o, ws));
+  if (table.transformDone) {
+    w.key("transform");
+    w.beginObject();
+    writeLine(w, "BV", table.transform.bv);
+    writeLine(w, "V", table.transform.v);
+    w.member("stars", table.transform.v.count);
+    w.endObject();
+  }
 }
 
 }  // namespace orelith::batch

@@ -4,10 +4,10 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 
+#include "app/BatchJson.h"
 #include "app/BatchOptions.h"
 #include "photometry/ScienceTable.h"
 
@@ -27,8 +27,11 @@ bool computeScience(const Options& options, const Workspace& ws, ScienceTable& t
 bool writeScienceOutputs(const Options& options, const Workspace& ws, const ScienceTable& table,
                          std::ostream& err);
 
-// Adds the science keys to the workspace JSON; never changes the others.
-void addScienceJson(nlohmann::json& state, const Workspace& ws, const ScienceTable& table,
-                    const Options& options);
+// The science keys of star `k` of `image` and those of the top level, into
+// the workspace JSON as it is written.
+void writeStarScience(JsonWriter& w, const Workspace& ws, const ScienceTable& table, int image,
+                      int k);
+void writeTopScience(JsonWriter& w, const Workspace& ws, const ScienceTable& table,
+                     const Options& options);
 
 }  // namespace orelith::batch

@@ -73,6 +73,8 @@ TEST_P(Runs, ExitErrorAndState) {
     return;
   }
   const json s = state();
+  // The text is the dump of its own tree: keys in byte order, as the tree sorts them.
+  EXPECT_EQ(read("out.txt"), s.dump(2) + "\n");
   for (const auto& [pointer, value] : row.state) {
     const json::json_pointer at(pointer);
     EXPECT_EQ(s.contains(at) ? s.at(at) : kAbsent, value) << pointer;
@@ -94,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
             {"/images/0/stars/0/pixels", 9}, {"/images/0/stars/0/x", 50},
             {"/images/0/stars/1/pixel_list", {{200, 100}}},
             {"/images/0/stars/2/pixel_list", {{300, 200}, {301, 200}, {301, 201}, {300, 201}}}}},
+    RunRow{"ApertureKeysAmongTheOthers", "", "--blue m67.b --background-blue 1000 --search "
+           "--photometry aperture --aperture 2", 0, "",
+           {{"/images/0/stars/0/aperture/clipped", false}, {"/photometry/images/0/radius", 2.0}}},
     RunRow{"RectangleLimitsBothImages", "",
            "--blue m67.b --rect 150,50,375,242 --background-blue 1000 --search", 0, "",
            {{"/images/0/stars/2", kAbsent}, {"/images/1/search_rect", {150, 50, 375, 242}}}},
