@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 namespace orelith {
@@ -24,18 +25,18 @@ int percentile(const std::vector<std::uint32_t>& histogram, std::uint64_t total,
   return 65535;
 }
 
-bool touchesBorder(const StarRecord& s, const SearchRect& r) {
-  for (int p = 0; p < s.pixelCount; ++p) {
-    const int x = s.pixels[p].x, y = s.pixels[p].y;
-    if (x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1) return true;
+bool touchesBorder(std::span<const PixelPos> pixels, const SearchRect& r) {
+  for (const PixelPos p : pixels) {
+    if (p.x == r.left || p.x == r.right - 1 || p.y == r.top || p.y == r.bottom - 1) return true;
   }
   return false;
 }
 
-bool saturated(const Workspace& ws, int image, const StarRecord& s, const FlagLimits& limits) {
+bool saturated(const Workspace& ws, int image, std::span<const PixelPos> pixels,
+               const FlagLimits& limits) {
   int peak = 0, atPeak = 0;
-  for (int p = 0; p < s.pixelCount; ++p) {
-    const int v = pixelAt(ws, image, s.pixels[p].x, s.pixels[p].y);
+  for (const PixelPos p : pixels) {
+    const int v = pixelAt(ws, image, p.x, p.y);
     if (v > peak) {
       peak = v;
       atPeak = 0;
@@ -68,18 +69,18 @@ struct PeakSearch {
   }
 };
 
-void prepare(const Workspace& ws, int image, const StarRecord& s, PeakSearch& ps) {
-  ps.count = s.pixelCount;
+void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, PeakSearch& ps) {
+  ps.count = static_cast<int>(pixels.size());
   for (int i = 0; i < ps.count; ++i) {
     ps.order[i] = i;
     ps.parent[i] = i;
     ps.top[i] = i;
     ps.done[i] = false;
-    ps.value[i] = pixelAt(ws, image, s.pixels[i].x, s.pixels[i].y);
+    ps.value[i] = pixelAt(ws, image, pixels[i].x, pixels[i].y);
     ps.key[i] = i;
   }
   std::sort(ps.order, ps.order + ps.count, [&](int a, int b) { return ps.value[a] > ps.value[b]; });
-  auto keyOf = [&](int i) { return s.pixels[i].y * kImageWidth + s.pixels[i].x; };
+  auto keyOf = [&](int i) { return pixels[i].y * kImageWidth + pixels[i].x; };
   std::sort(ps.key, ps.key + ps.count, [&](int a, int b) { return keyOf(a) < keyOf(b); });
   for (int i = 0; i < ps.count; ++i) {
     ps.keyIndex[i] = ps.key[i];
@@ -109,16 +110,16 @@ SkyNoise measureSkyNoise(const Workspace& ws, int image) {
 // Pixels join in falling order (a watershed); where two components meet, the
 // lower one's peak stands above that level by its prominence.
 bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits& limits) {
-  const StarRecord& s = star(ws, image, number);
+  const std::span<const PixelPos> pixels = starPixels(ws, image, number);
   PeakSearch ps;
-  prepare(ws, image, s, ps);
+  prepare(ws, image, pixels, ps);
   const double skyVar = limits.sky.sigma * limits.sky.sigma;
   for (int n = 0; n < ps.count; ++n) {
     const int i = ps.order[n];
     ps.done[i] = true;
     for (int dy = -1; dy <= 1; ++dy) {
       for (int dx = -1; dx <= 1; ++dx) {
-        const int j = ps.indexOf(s.pixels[i].x + dx, s.pixels[i].y + dy);
+        const int j = ps.indexOf(pixels[i].x + dx, pixels[i].y + dy);
         if (j < 0 || j == i || !ps.done[j]) continue;
         int a = ps.find(i), b = ps.find(j);
         if (a == b) continue;
@@ -137,10 +138,10 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
 }
 
 std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const FlagLimits& limits) {
-  const StarRecord& s = star(ws, image, number);
+  const std::span<const PixelPos> pixels = starPixels(ws, image, number);
   std::uint32_t flags = 0;
-  if (saturated(ws, image, s, limits)) flags |= FLAG_SATURATED;
-  if (touchesBorder(s, clippedToImage(ws.searchRect[image]))) flags |= FLAG_EDGE;
+  if (saturated(ws, image, pixels, limits)) flags |= FLAG_SATURATED;
+  if (touchesBorder(pixels, clippedToImage(ws.searchRect[image]))) flags |= FLAG_EDGE;
   if (hasSecondPeak(ws, image, number, limits)) flags |= FLAG_BLENDED;
   return flags;
 }

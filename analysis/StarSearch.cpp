@@ -11,7 +11,11 @@
 namespace orelith {
 namespace {
 
-// Writes the accepted pixels of star n = StarCount into its record.
+// Where the pixel list of the star after `s` begins.
+std::uint32_t poolEnd(const StarRecord& s) { return s.pixelStart + s.pixelCount; }
+
+// Writes the accepted pixels of star n = StarCount into its record and its
+// part of the pool, right after the list of star n - 1.
 struct StarCollector {
   Workspace& ws;
   int image;
@@ -27,6 +31,7 @@ struct StarCollector {
       started = true;
       s.brightness = 0;
       s.pixelCount = 0;
+      s.pixelStart = n == 0 ? 0 : poolEnd(star(ws, image, n - 1));
       s.marks &= ~(MARK_HOT | MARK_LARGE);
     }
     if (depth == ws.algorithm.pixelPerStar) s.marks |= MARK_LARGE;
@@ -35,7 +40,12 @@ struct StarCollector {
     s.brightness += static_cast<std::uint32_t>(subtract ? value - level : value);
     if (value >= ws.algorithm.hotPixelValue) s.marks |= MARK_HOT;
     if (s.pixelCount == kMaxStarPixels) return kTooManyPixels;
-    s.pixels[s.pixelCount++] = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)};
+    // Stars 0..n-1 of this scan hold distinct pixels, so the pool cannot run
+    // out; the test only guards a table that a caller filled by hand.
+    const std::uint64_t at = std::uint64_t{s.pixelStart} + s.pixelCount;
+    if (at >= kPixelCount) return kTooManyPixels;
+    ws.starPixelPool[image][at] = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)};
+    ++s.pixelCount;
     if (s.pixelCount == 1 || value > brightest) {
       brightest = value;
       s.x = static_cast<std::uint16_t>(x);

@@ -180,7 +180,7 @@ void writeStar(JsonWriter& w, const Workspace& ws, int image, int k, const JsonI
   if (in.withPixels) {
     w.key("pixel_list");
     w.beginArray();
-    for (int p = 0; p < s.pixelCount; ++p) w.ints({s.pixels[p].x, s.pixels[p].y});
+    for (const PixelPos p : starPixels(ws, image, k)) w.ints({p.x, p.y});
     w.endArray();
   }
   w.member("pixels", static_cast<long long>(s.pixelCount));

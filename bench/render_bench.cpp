@@ -67,9 +67,10 @@ void addCalibration(Workspace& ws) {
     for (int image = 0; image < 2; ++image) {
       StarRecord& s = star(ws, image, j);
       s.pixelCount = 64;
+      s.pixelStart = static_cast<std::uint32_t>(64 * j);
       for (int k = 0; k < 64; ++k)
-        s.pixels[k] = {static_cast<std::uint16_t>(20 * j + k % 8),
-                       static_cast<std::uint16_t>(10 * j + k / 8)};
+        ws.starPixelPool[image][64 * j + k] = {static_cast<std::uint16_t>(20 * j + k % 8),
+                                               static_cast<std::uint16_t>(10 * j + k / 8)};
     }
   }
   ws.selectedStar[kBlue] = 3;

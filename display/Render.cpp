@@ -257,14 +257,9 @@ void drawPlot(Workspace& ws, int filter) {
 // Follows the star's pixel list, not the search rectangle.
 void paintStar(Workspace& ws, int image, int number, Bgr c) {
   if (!validStar(number)) return;
-  const StarRecord& s = star(ws, image, number);
-  const int n = std::min<int>(s.pixelCount, kMaxStarPixels);
   std::uint8_t* picture = ws.picture[image];
-  for (int k = 0; k < n; ++k) {
-    const int x = s.pixels[k].x;
-    const int y = s.pixels[k].y;
-    if (insideImage(x, y)) put(pixelPtr(picture, x, y), c);
-  }
+  for (const PixelPos p : starPixels(ws, image, number))
+    if (insideImage(p.x, p.y)) put(pixelPtr(picture, p.x, p.y), c);
 }
 
 void paintHighlights(Workspace& ws, int image) {

@@ -23,9 +23,11 @@ struct StarRecord {
   float magnitudeB;      // both magnitudes live in the blue record of a pair
   float magnitudeV;
   float lgBrightness;
-  // Last, so that a star of a few pixels keeps its whole record on one page
-  // of the table: a field of a thousand stars touches half the memory.
-  PixelPos pixels[kMaxStarPixels];  // in the order the fill accepted them
+  // The pixel list lives in the image's pool (Workspace::starPixelPool), so
+  // that a field of a thousand small stars touches a few pages, not 4 MB:
+  // entries pixelStart .. pixelStart + pixelCount - 1, in the order the fill
+  // accepted them. Read it through starPixels().
+  std::uint32_t pixelStart;
 };
 
 }  // namespace orelith

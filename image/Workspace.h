@@ -2,7 +2,9 @@
 // The program owns one static instance; tests make their own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "image/Flags.h"
@@ -108,6 +110,10 @@ struct Workspace {
   int backgroundLevel[2];
   int starCount[2];
   StarRecord starTable[kMaxStars][2];  // [star number][image]
+  // The pixel lists of each image's stars, one after the other in star
+  // order; a pixel belongs to at most one star, so one entry per pixel holds
+  // every list a search can write.
+  PixelPos starPixelPool[2][kPixelCount];
 
   std::uint32_t optionFlags;
   std::uint32_t progressFlags;
@@ -146,6 +152,17 @@ inline StarRecord& star(Workspace& ws, int image, int number) {
 }
 inline const StarRecord& star(const Workspace& ws, int image, int number) {
   return ws.starTable[number][image];
+}
+
+// The pixel list of star `number` of `image`, in fill order. A record
+// beyond StarCount may name entries that a later search has reused; the
+// span never leaves the pool.
+inline std::span<const PixelPos> starPixels(const Workspace& ws, int image, int number) {
+  const StarRecord& s = star(ws, image, number);
+  const std::size_t start = s.pixelStart < kPixelCount ? s.pixelStart : kPixelCount;
+  std::size_t count = s.pixelCount < kMaxStarPixels ? s.pixelCount : kMaxStarPixels;
+  if (count > kPixelCount - start) count = kPixelCount - start;
+  return {ws.starPixelPool[image] + start, count};
 }
 
 inline bool insideImage(int x, int y) {

@@ -128,11 +128,11 @@ void starCentroid(const Workspace& ws, int image, int number, double& x, double&
   const StarRecord& s = star(ws, image, number);
   const double level = hasBit(ws.optionFlags, OPT_NO_BG_SUBTRACT) ? 0 : ws.backgroundLevel[image];
   double sw = 0.0, sx = 0.0, sy = 0.0;
-  for (int p = 0; p < s.pixelCount; ++p) {
-    const double w = std::max(1.0, pixelAt(ws, image, s.pixels[p].x, s.pixels[p].y) - level);
+  for (const PixelPos p : starPixels(ws, image, number)) {
+    const double w = std::max(1.0, pixelAt(ws, image, p.x, p.y) - level);
     sw += w;
-    sx += w * s.pixels[p].x;
-    sy += w * s.pixels[p].y;
+    sx += w * p.x;
+    sy += w * p.y;
   }
   x = sw > 0.0 ? sx / sw : s.x;
   y = sw > 0.0 ? sy / sw : s.y;

@@ -140,8 +140,9 @@ constexpr Rgb kSelection{0, 0, 255};
 // Gives star `number` of `image` the listed pixels.
 void setStarPixels(Workspace& ws, int image, int number, std::initializer_list<PixelPos> pixels) {
   StarRecord& s = star(ws, image, number);
+  s.pixelStart = number * kMaxStarPixels;  // a part of the pool of its own
   s.pixelCount = 0;
-  for (PixelPos p : pixels) s.pixels[s.pixelCount++] = p;
+  for (PixelPos p : pixels) ws.starPixelPool[image][s.pixelStart + s.pixelCount++] = p;
 }
 
 // Blue star 2 / green star 7 and blue star 5 / green star 9 are calibration
