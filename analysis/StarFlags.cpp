@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -47,27 +48,71 @@ bool saturated(const Workspace& ws, int image, std::span<const PixelPos> pixels,
   return atPeak >= kFlatTopPixels && peak - limits.sky.level >= kFlatTopSigmas * limits.sky.sigma;
 }
 
-// Star pixels by value, highest first, with their row-major keys for lookups.
+// A star whose bounding box with a border of one pixel has at most this many
+// pixels finds its neighbours in a grid over that box; a larger one among
+// its pixels sorted by row-major key.
+constexpr int kGridCells = 2048;
+
+// Star pixels by value, highest first, and a lookup from position to pixel.
 struct PeakSearch {
   int count = 0;
   int order[kMaxStarPixels];
-  int key[kMaxStarPixels];  // sorted ascending, with the matching pixel index
-  int keyIndex[kMaxStarPixels];
   int parent[kMaxStarPixels];
   int top[kMaxStarPixels];  // highest pixel of each component root
   int value[kMaxStarPixels];
   bool done[kMaxStarPixels];
+  // Grid cell (x - gridLeft) + (y - gridTop) * gridWidth holds the pixel at
+  // (x, y) or -1; gridWidth 0 when the keys are used instead.
+  int gridLeft = 0, gridTop = 0, gridWidth = 0;
+  std::int16_t grid[kGridCells];
+  int key[kMaxStarPixels];  // sorted ascending, with the matching pixel index
+  int keyIndex[kMaxStarPixels];
 
   int find(int i) {
     while (parent[i] != i) i = parent[i] = parent[parent[i]];
     return i;
   }
   int indexOf(int x, int y) const {
+    if (gridWidth > 0) return grid[(y - gridTop) * gridWidth + (x - gridLeft)];
+    if (x < 0 || x >= kImageWidth) return -1;  // the key would wrap into another row
     const int k = y * kImageWidth + x;
     const int* at = std::lower_bound(key, key + count, k);
     return at != key + count && *at == k ? keyIndex[at - key] : -1;
   }
 };
+
+// The grid over the bounding box and its border, or false when it is too big.
+bool buildGrid(std::span<const PixelPos> pixels, PeakSearch& ps) {
+  int left = kImageWidth, right = -1, top = kImageHeight, bottom = -1;
+  for (const PixelPos p : pixels) {
+    left = std::min<int>(left, p.x);
+    right = std::max<int>(right, p.x);
+    top = std::min<int>(top, p.y);
+    bottom = std::max<int>(bottom, p.y);
+  }
+  const int width = right - left + 3, height = bottom - top + 3;
+  if (std::int64_t{width} * height > kGridCells) return false;
+  const int cells = width * height;
+  ps.gridLeft = left - 1;
+  ps.gridTop = top - 1;
+  ps.gridWidth = width;
+  std::fill(ps.grid, ps.grid + cells, std::int16_t{-1});
+  for (int i = 0; i < ps.count; ++i)
+    ps.grid[(pixels[i].y - ps.gridTop) * width + (pixels[i].x - ps.gridLeft)] =
+        static_cast<std::int16_t>(i);
+  return true;
+}
+
+void sortKeys(std::span<const PixelPos> pixels, PeakSearch& ps) {
+  ps.gridWidth = 0;
+  auto keyOf = [&](int i) { return pixels[i].y * kImageWidth + pixels[i].x; };
+  for (int i = 0; i < ps.count; ++i) ps.key[i] = i;
+  std::sort(ps.key, ps.key + ps.count, [&](int a, int b) { return keyOf(a) < keyOf(b); });
+  for (int i = 0; i < ps.count; ++i) {
+    ps.keyIndex[i] = ps.key[i];
+    ps.key[i] = keyOf(ps.keyIndex[i]);
+  }
+}
 
 void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, PeakSearch& ps) {
   ps.count = static_cast<int>(pixels.size());
@@ -77,15 +122,9 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
     ps.top[i] = i;
     ps.done[i] = false;
     ps.value[i] = pixelAt(ws, image, pixels[i].x, pixels[i].y);
-    ps.key[i] = i;
   }
   std::sort(ps.order, ps.order + ps.count, [&](int a, int b) { return ps.value[a] > ps.value[b]; });
-  auto keyOf = [&](int i) { return pixels[i].y * kImageWidth + pixels[i].x; };
-  std::sort(ps.key, ps.key + ps.count, [&](int a, int b) { return keyOf(a) < keyOf(b); });
-  for (int i = 0; i < ps.count; ++i) {
-    ps.keyIndex[i] = ps.key[i];
-    ps.key[i] = keyOf(ps.keyIndex[i]);
-  }
+  if (!buildGrid(pixels, ps)) sortKeys(pixels, ps);
 }
 
 }  // namespace

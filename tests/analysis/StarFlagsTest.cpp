@@ -30,6 +30,11 @@ const FlagRow kFlagRows[] = {
     {"two_peaks", {"39593"}, 10, 10, kWholeImage, 65530, FLAG_BLENDED},
     {"shallow_dip", {"39893"}, 10, 10, kWholeImage, 65530, 0},
     {"diagonal_peaks", {"9..", "56.", ".49"}, 10, 10, kWholeImage, 65530, FLAG_BLENDED},
+    // Too big for the neighbour grid; the ends of a full row are no neighbours.
+    // clang-format off
+    {"wide_star", {"9" + std::string(373, '5') + "9", "5", "5", "5"}, 0, 10, kWholeImage, 65530,
+     FLAG_EDGE | FLAG_BLENDED},
+    // clang-format on
 };
 
 class StarFlags : public testing::TestWithParam<FlagRow> {};
