@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 namespace orelith {
 namespace {
@@ -15,15 +14,55 @@ constexpr int kFlatTopPixels = 3;
 constexpr double kFlatTopSigmas = 50.0;
 constexpr double kBlendSigmas = 5.0;
 
-// Value below which `share` of the histogram's `total` counts lie.
-int percentile(const std::vector<std::uint32_t>& histogram, std::uint64_t total, double share) {
-  const auto target = static_cast<std::uint64_t>(share * static_cast<double>(total));
-  std::uint64_t seen = 0;
-  for (int v = 0; v < static_cast<int>(histogram.size()); ++v) {
-    seen += histogram[v];
-    if (seen > target) return v;
+// Sky values (pixels of the rectangle that belong to no star) counted within
+// a window of 4096 values; those below it are only counted. A window
+// anchored at the background level holds both wanted ranks of any usual sky,
+// so one pass and 16 KB take the place of a table of all 65536 values.
+constexpr int kSkyWindow = 4096;
+
+struct SkyWindow {
+  int base;  // the window holds base .. base + 4095
+  std::uint64_t below;
+  std::uint64_t total;
+  std::uint32_t count[kSkyWindow];
+};
+
+void countSky(const Workspace& ws, int image, const SearchRect& r, int base, SkyWindow& w) {
+  w.base = base;
+  std::fill(std::begin(w.count), std::end(w.count), 0u);
+  std::uint64_t below = 0, total = 0;
+  for (int x = r.left; x < r.right; ++x) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
+      const int v = pixelAt(ws, image, x, y);
+      ++total;
+      // One unsigned test keeps both sides of the window off the usual path.
+      const auto d = static_cast<unsigned>(v - base);
+      if (d < kSkyWindow) {
+        ++w.count[d];
+      } else if (v < base) {
+        ++below;
+      }
+    }
   }
-  return 65535;
+  w.below = below;
+  w.total = total;
+}
+
+// The smallest sky value with more than `target` values at or below it;
+// moves the window until it holds that value.
+int skyValueAtRank(const Workspace& ws, int image, const SearchRect& r, std::uint64_t target,
+                   SkyWindow& w) {
+  for (;;) {
+    std::uint64_t seen = w.below;
+    if (seen <= target) {
+      for (int d = 0; d < kSkyWindow; ++d) {
+        seen += w.count[d];
+        if (seen > target) return w.base + d;
+      }
+    }
+    countSky(ws, image, r, seen > target ? w.base - kSkyWindow : w.base + kSkyWindow, w);
+  }
 }
 
 bool touchesBorder(std::span<const PixelPos> pixels, const SearchRect& r) {
@@ -131,18 +170,16 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
 
 SkyNoise measureSkyNoise(const Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws.searchRect[image]);
-  std::vector<std::uint32_t> histogram(65536, 0);
-  std::uint64_t total = 0;
-  for (int x = r.left; x < r.right; ++x) {
-    for (int y = r.top; y < r.bottom; ++y) {
-      if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
-      ++histogram[pixelAt(ws, image, x, y)];
-      ++total;
-    }
-  }
-  if (total == 0) return {static_cast<double>(ws.backgroundLevel[image]), 1.0};
-  const int median = percentile(histogram, total, 0.5);
-  const int low = percentile(histogram, total, 0.15866);
+  SkyWindow w;
+  countSky(ws, image, r, ws.backgroundLevel[image] - (kSkyWindow - 1), w);
+  if (w.total == 0) return {static_cast<double>(ws.backgroundLevel[image]), 1.0};
+  // The value below which share * total of the sky values lie.
+  auto percentile = [&](double share) {
+    const auto target = static_cast<std::uint64_t>(share * static_cast<double>(w.total));
+    return skyValueAtRank(ws, image, r, target, w);
+  };
+  const int median = percentile(0.5);
+  const int low = percentile(0.15866);
   return {static_cast<double>(median), std::max(1.0, static_cast<double>(median - low))};
 }
 

@@ -1,10 +1,11 @@
 // The automatic background against the literal procedure, on generated
-// fields that cross each limit of the search.
+// fields that cross each limit of the search, and the sky of the chosen level.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
+#include "analysis/StarFlags.h"
 #include "analysis/StarSearch.h"
 #include "tests/support/LiteralAutoBackground.h"
 #include "tests/support/ParamName.h"
@@ -82,6 +83,19 @@ void hotPixels(Workspace& ws, std::mt19937& rng, const SearchRect& r) {
   for (int k = 0; k < 6; ++k) pixelAt(ws, kBlue, cx(rng), cy(rng)) = u16(200 + 20 * k);
 }
 
+// The sky as first measured: ranks of the sorted values of the pixels of no star.
+SkyNoise literalSky(const Workspace& ws) {
+  const SearchRect r = clippedToImage(ws.searchRect[kBlue]);
+  std::vector<int> v;
+  for (int x = r.left; x < r.right; ++x)
+    for (int y = r.top; y < r.bottom; ++y)
+      if (labelAt(ws, kBlue, x, y) == kLabelNoStar) v.push_back(pixelAt(ws, kBlue, x, y));
+  if (v.empty()) return {double(ws.backgroundLevel[kBlue]), 1.0};
+  std::sort(v.begin(), v.end());
+  auto at = [&](double share) { return double(v[std::size_t(share * double(v.size()))]); };
+  return {at(0.5), std::max(1.0, at(0.5) - at(0.15866))};
+}
+
 struct FieldCase {
   const char* name;
   SearchRect rect;
@@ -109,6 +123,11 @@ TEST_P(AutoBackground, ChoosesTheLiteralLevel) {
     chooseAutoBackground(*fast, kBlue);
     EXPECT_EQ(fast->backgroundLevel[kBlue], test::literalAutoBackground(*literal, kBlue))
         << "seed " << seed;
+    // The sky at that level, its window starting below or above all values.
+    scanImage(*fast, kBlue);
+    fast->backgroundLevel[kBlue] = seed % 2 ? 0 : 65535;
+    const SkyNoise sky = measureSkyNoise(*fast, kBlue), sorted = literalSky(*fast);
+    EXPECT_TRUE(sky.level == sorted.level && sky.sigma == sorted.sigma) << "seed " << seed;
   }
 }
 
