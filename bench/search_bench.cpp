@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "analysis/StarFlags.h"
 #include "analysis/StarSearch.h"
 #include "tests/support/LiteralAutoBackground.h"
 #include "tools/FieldGenerator.h"
@@ -56,6 +57,35 @@ void BM_AutoBackgroundLiteral(benchmark::State& state) {
   state.counters["level"] = ws->backgroundLevel[kBlue];
 }
 BENCHMARK(BM_AutoBackgroundLiteral)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The flag pass of the science step on the searched frame: argument 0 at the
+// level 1150, 1 at the automatic level (about a thousand small stars).
+std::unique_ptr<Workspace> searchedFrame(bool autoBackground) {
+  auto ws = generatedFrame();
+  ws->backgroundLevel[kBlue] = 1150;
+  if (autoBackground) ws->optionFlags |= OPT_AUTO_BACKGROUND;
+  NullWindowPort port;
+  searchStars(*ws, port, kBlue);
+  return ws;
+}
+
+void BM_SkyNoise(benchmark::State& state) {
+  auto ws = searchedFrame(state.range(0) != 0);
+  for (auto _ : state) benchmark::DoNotOptimize(measureSkyNoise(*ws, kBlue));
+}
+BENCHMARK(BM_SkyNoise)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_ShapeFlags(benchmark::State& state) {
+  auto ws = searchedFrame(state.range(0) != 0);
+  const FlagLimits limits{65000, measureSkyNoise(*ws, kBlue), 1.0};
+  for (auto _ : state) {
+    std::uint32_t all = 0;
+    for (int k = 0; k < ws->starCount[kBlue]; ++k) all |= starShapeFlags(*ws, kBlue, k, limits);
+    benchmark::DoNotOptimize(all);
+  }
+  state.counters["stars"] = ws->starCount[kBlue];
+}
+BENCHMARK(BM_ShapeFlags)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace orelith
