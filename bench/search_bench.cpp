@@ -1,5 +1,5 @@
-// The star search and the automatic background on a full generated frame:
-// sky near 1000, about 150 stars, the brightest saturated at 65535.
+// The star search, the automatic background and the star flags on a full
+// generated frame: sky near 1000, about 150 stars, the brightest saturated at 65535.
 #include <benchmark/benchmark.h>
 
 #include <memory>
