@@ -154,10 +154,12 @@ inline const StarRecord& star(const Workspace& ws, int image, int number) {
   return ws.starTable[number][image];
 }
 
-// The pixel list of star `number` of `image`, in fill order. A record
-// beyond StarCount may name entries that a later search has reused; the
-// span never leaves the pool.
+// The pixel list of star `number` of `image`, in fill order. A number the
+// last search did not reach has no pixels: its record may name pool entries
+// that search gave to another star (a selection kept across searches would
+// otherwise light up a stranger).
 inline std::span<const PixelPos> starPixels(const Workspace& ws, int image, int number) {
+  if (number < 0 || number >= ws.starCount[image]) return {};
   const StarRecord& s = star(ws, image, number);
   const std::size_t start = s.pixelStart < kPixelCount ? s.pixelStart : kPixelCount;
   std::size_t count = s.pixelCount < kMaxStarPixels ? s.pixelCount : kMaxStarPixels;

@@ -143,11 +143,13 @@ void setStarPixels(Workspace& ws, int image, int number, std::initializer_list<P
   s.pixelStart = number * kMaxStarPixels;  // a part of the pool of its own
   s.pixelCount = 0;
   for (PixelPos p : pixels) ws.starPixelPool[image][s.pixelStart + s.pixelCount++] = p;
+  ws.starCount[image] = std::max(ws.starCount[image], number + 1);
 }
 
 // Blue star 2 / green star 7 and blue star 5 / green star 9 are calibration
 // pairs; the selected blue star 3 overlaps star 2 at (21, 20) and has pixels
-// outside the image; a third entry and the green selection name no star.
+// outside the image; a third entry names no star, and the green selection a
+// record the last search did not reach, whose old pixels lie at (63, 63).
 std::unique_ptr<Workspace> scene() {
   auto ws = test::makeWorkspace();
   for (int image : {kBlue, kGreen}) {
@@ -162,9 +164,11 @@ std::unique_ptr<Workspace> scene() {
   setStarPixels(*ws, kGreen, 7, {{60, 60}});
   setStarPixels(*ws, kGreen, 9, {{61, 61}});
   setStarPixels(*ws, kGreen, 2, {{62, 62}});
+  setStarPixels(*ws, kGreen, 12, {{63, 63}});
+  ws->starCount[kGreen] = 10;
   ws->calibration = {{{2, 7}, {5, 9}, {-4, 5000}}, 3};
   ws->selectedStar[kBlue] = 3;
-  ws->selectedStar[kGreen] = 1024;
+  ws->selectedStar[kGreen] = 12;
   return ws;
 }
 
@@ -183,7 +187,7 @@ const Mode kModes[] = {
     {"SelectionOverCalibration", kSel, kCal, kBlue,
      {{20, 20, kCalibrate}, {21, 20, kSelection}, {374, 241, kSelection}, {41, 40, kGrey}}},
     {"GreenStarNumbersInTheGreenPanel", kSel, kCal, kGreen,
-     {{60, 60, kCalibrate}, {61, 61, kCalibrate}, {62, 62, kGrey}}},
+     {{60, 60, kCalibrate}, {61, 61, kCalibrate}, {62, 62, kGrey}, {63, 63, kGrey}}},
     {"SelectionHidden", 0, kCal, kBlue, {{20, 20, kCalibrate}, {22, 20, kGrey}}},
     {"NoCalibrationStarYet", kSel, 0, kBlue, {{20, 20, kGrey}, {22, 20, kSelection}}},
     {"CalibrationHidden", kSel | OPT_HIDE_CALIBRATION, kCal, kBlue,
