@@ -1,6 +1,7 @@
 // A plotted colour-magnitude diagram, V downwards against B-V, drawn with
 // cairo as SVG or PNG: axes with ticks and labels, calibration stars as
-// squares, flagged stars hollow, error bars where known.
+// squares, flagged stars hollow, error bars where known. The drawing itself
+// is a module the program loads on the first plot (report/CmdPlotModule.h).
 #pragma once
 
 #include <span>
@@ -27,6 +28,9 @@ struct CmdPlotFrame {
 
 inline constexpr int kPlotWidth = 720;
 inline constexpr int kPlotHeight = 540;
+// Margins around the plot area: room for the title, the ticks' labels and the
+// axis captions.
+inline constexpr double kPlotLeft = 70, kPlotRight = 20, kPlotTop = 40, kPlotBottom = 60;
 
 // The paired, not ignored stars with magnitudes: the transformed ones when
 // the transformation ran, else the calibrated ones once calculated.
@@ -38,7 +42,8 @@ CmdPlotFrame cmdPlotFrame(std::span<const CmdPlotPoint> points);
 void cmdPlotPosition(const CmdPlotFrame& frame, double bv, double v, double& px, double& py);
 
 // SVG when `path` ends in ".svg", else PNG; written through a temporary
-// file. False with the number of the message to show when it fails.
+// file. False with the number of the message to show when it fails, also
+// when the plotting module cannot be loaded.
 bool plotCmd(std::span<const CmdPlotPoint> points, const std::string& title,
              const std::string& path, int& failureMessage);
 

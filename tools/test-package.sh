@@ -19,8 +19,9 @@ dpkg-deb --info "$deb" >/dev/null
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Section)" = science ] || { echo "wrong section"; exit 1; }
-# GSL is linked into libbrelox, which ships inside: its runtime must be named.
-for lib in libc6 libstdc++6 libgsl; do
+# GSL is linked into libbrelox and cairo into the plotting module, which ship
+# inside: their runtimes must be named.
+for lib in libc6 libstdc++6 libgsl libcairo2; do
   grep -q "$lib" <<<"$depends" || { echo "Depends lacks $lib"; exit 1; }
 done
 
@@ -29,6 +30,13 @@ dpkg-deb -x "$deb" "$root"
 version=$("$root/usr/bin/orelith-batch" --version)
 echo "unpacked orelith-batch --version: $version"
 [ -n "$version" ]
+# The plotted diagram comes from a module the program loads beside itself.
+samples=$PWD/samples
+(cd "$scratch" && "$root/usr/bin/orelith-batch" --blue "$samples/cluster.b" --green "$samples/cluster.g" \
+  --auto-background --search --compare --calibration "$samples/calibration.csv" --calculate \
+  --plot-cmd plot.png)
+[ "$(head -c 4 "$scratch/plot.png" | tail -c 3)" = PNG ] || { echo "the unpacked program plots no diagram"; exit 1; }
+echo "unpacked orelith-batch plotted the diagram"
 
 if [ -x "$root/usr/bin/orelith" ]; then
   for lib in libqt6widgets qt6-qpa-plugins; do
