@@ -6,7 +6,13 @@
 // pixels whose fill reaches depth 512; only that last case needs a real fill,
 // once per such star, since a star of 512 pixels cannot change without
 // growing past the limit.
+//
+// The sweep needs two words a pixel: the sorted pixels and the union-find.
+// Pixels are numbered column by column, as the image lies in memory, so that
+// the sort reads it in order; the sets' sizes at the end of a level do not
+// depend on the order its pixels came in.
 #include <algorithm>
+#include <limits>
 
 #include "analysis/FillTraversal.h"
 #include "analysis/StarSearch.h"
@@ -15,43 +21,59 @@ namespace orelith {
 namespace {
 
 struct Range {
-  int top;
-  int bottom;
+  int top;      // highest level tried
+  int bottom;   // lowest value
+  int highest;  // highest value
 };
 
 // Highest and lowest value as the column-wise scan sees them: the maximum
-// stops rising once it has reached the hot-pixel value.
+// stops rising once it has reached the hot-pixel value. The sort needs the
+// true highest value besides.
 Range valueRange(const Workspace& ws, int image, const SearchRect& r) {
   int maxValue = 0;
   int minValue = 65535;
+  int highest = 0;
   const int hot = ws.algorithm.hotPixelValue;
   for (int x = r.left; x < r.right; ++x) {
     for (int y = r.top; y < r.bottom; ++y) {
       const int v = pixelAt(ws, image, x, y);
       if (v > maxValue && maxValue < hot) maxValue = v;
       minValue = std::min(minValue, v);
+      highest = std::max(highest, v);
     }
   }
-  return {maxValue, minValue};
+  return {maxValue, minValue, highest};
 }
+
+// A union-find root holds minus its set's size; a pixel not yet added holds
+// kNotAdded. In the sorted list the last pixel of each value carries kRunEnd.
+constexpr std::int32_t kNotAdded = std::numeric_limits<std::int32_t>::min();
+constexpr std::uint32_t kRunEnd = 0x80000000u;
+constexpr std::uint32_t kPixelBits = 0x7FFFFFFFu;
 
 class LevelSweep {
  public:
-  LevelSweep(Workspace& ws, int image, const SearchRect& r)
+  LevelSweep(Workspace& ws, int image, const SearchRect& r, const Range& values)
       : ws_(ws),
         s_(ws.scratch),
         image_(image),
         r_(r),
-        width_(r.right - r.left),
-        reciprocal_(((std::uint64_t{1} << 40) + static_cast<std::uint64_t>(width_) - 1) /
-                    static_cast<std::uint64_t>(width_)) {}
+        height_(r.bottom - r.top),
+        pixels_((r.right - r.left) * height_),
+        highest_(values.highest),
+        lowest_(values.bottom),
+        reciprocal_(((std::uint64_t{1} << 40) + static_cast<std::uint64_t>(height_) - 1) /
+                    static_cast<std::uint64_t>(height_)) {}
 
-  // The level with the most stars among top..bottom+1, or -1.
+  // The level with the most stars among top..bottom+1, or -1. The levels
+  // down to the next pixel's value hold the same stars, and of equal counts
+  // the highest level wins: after each level the next one to try is that
+  // value less one.
   int bestLevel(Range levels) {
     sortByValue();
     int best = -1;
     int bestCount = 0;
-    for (int t = levels.top; t > levels.bottom; --t) {
+    for (int t = levels.top; t > levels.bottom; t = valueOf(nextPixel()) - 1) {
       addPixelsAbove(t);
       if (largest_ > kMaxStarPixels) break;  // every lower level fails too
       checkStarsAtLimit(t);
@@ -60,91 +82,119 @@ class LevelSweep {
         bestCount = sets_;
         best = t;
       }
+      if (added_ == pixels_) break;
     }
     return best;
   }
 
  private:
-  int pixelCount() const { return width_ * (r_.bottom - r_.top); }
-  int valueAt(int column, int row) const {
-    return pixelAt(ws_, image_, r_.left + column, r_.top + row);
-  }
-  // Row of pixel p without a division: (p * reciprocal) >> 40 is exact for
-  // every p of the image and every width up to 375.
-  int rowOf(int p) const {
+  // Column of pixel p without a division: (p * reciprocal) >> 40 is exact for
+  // every p of the image and every height up to 242.
+  int columnOf(int p) const {
     return static_cast<int>((static_cast<std::uint64_t>(p) * reciprocal_) >> 40);
   }
+  int rowOf(int p) const { return p - columnOf(p) * height_; }
+  int valueOf(int p) const {
+    return pixelAt(ws_, image_, r_.left + columnOf(p), r_.top + rowOf(p));
+  }
+  std::uint32_t entry(int k) const { return static_cast<std::uint32_t>(s_.order[k]); }
+  int nextPixel() const { return static_cast<int>(entry(added_) & kPixelBits); }
+  bool added(int p) const { return s_.parent[p] != kNotAdded; }
+  int value(int column, int row) const {
+    return pixelAt(ws_, image_, r_.left + column, r_.top + row);
+  }
 
-  // Counting sort of the rectangle's pixels, brightest first; afterwards
-  // levelStart[65535 - v] counts the pixels of value v and above.
+  // Counting sort of the rectangle's pixels, brightest first. The counts of
+  // the values the rectangle holds (65537 at most) borrow the union-find's
+  // array, which is not in use yet.
   void sortByValue() {
-    std::int32_t* start = s_.levelStart;
-    std::fill(start, start + 65537, 0);
-    const int h = r_.bottom - r_.top;
-    for (int row = 0; row < h; ++row)
-      for (int column = 0; column < width_; ++column) ++start[65535 - valueAt(column, row) + 1];
-    for (int k = 1; k <= 65536; ++k) start[k] += start[k - 1];
-    for (int row = 0, p = 0; row < h; ++row)
-      for (int column = 0; column < width_; ++column, ++p)
-        s_.order[start[65535 - valueAt(column, row)]++] = p;
-    std::fill(s_.parent, s_.parent + pixelCount(), -1);
+    std::int32_t* start = s_.parent;
+    const int span = highest_ - lowest_;
+    std::fill(start, start + span + 2, 0);
+    const int width = pixels_ / height_;
+    for (int column = 0; column < width; ++column)
+      for (int row = 0; row < height_; ++row) ++start[highest_ - value(column, row) + 1];
+    for (int k = 1; k <= span; ++k) start[k] += start[k - 1];
+    for (int column = 0, p = 0; column < width; ++column)
+      for (int row = 0; row < height_; ++row, ++p)
+        s_.order[start[highest_ - value(column, row)]++] = p;
+    // start[k] now ends the pixels of value highest - k.
+    for (int k = 0; k <= span; ++k)
+      if (start[k] > (k == 0 ? 0 : start[k - 1]))
+        s_.order[start[k] - 1] = static_cast<std::int32_t>(entry(start[k] - 1) | kRunEnd);
+    std::fill(s_.parent, s_.parent + pixels_, kNotAdded);
   }
 
   int find(int p) {
-    while (s_.parent[p] != p) {
-      s_.parent[p] = s_.parent[s_.parent[p]];
-      p = s_.parent[p];
+    std::int32_t* parent = s_.parent;
+    while (parent[p] >= 0) {
+      const int up = parent[p];
+      if (parent[up] < 0) return up;
+      parent[p] = parent[up];  // path halving
+      p = parent[up];
     }
     return p;
   }
 
-  void unite(int a, int b) {
-    a = find(a);
-    b = find(b);
-    if (a == b) return;
-    if (s_.setSize[a] < s_.setSize[b]) std::swap(a, b);
-    s_.parent[b] = a;
-    s_.setSize[a] += s_.setSize[b];
-    s_.firstPixel[a] = std::min(s_.firstPixel[a], s_.firstPixel[b]);
+  // The root of the merged set of roots a and b: the larger set takes the
+  // smaller.
+  int merge(int a, int b) {
+    std::int32_t* parent = s_.parent;
+    if (parent[a] > parent[b]) std::swap(a, b);
+    parent[a] += parent[b];
+    parent[b] = a;
     --sets_;
-    noteSize(a);
+    return a;
   }
 
-  void noteSize(int root) {
-    largest_ = std::max(largest_, s_.setSize[root]);
-    if (s_.setSize[root] == kMaxStarPixels) s_.pending512[pending_++] = root;
-  }
-
+  // Adds the pixels of value above `level`, a whole value at a time.
   void addPixelsAbove(int level) {
-    const int above = level >= 65535 ? 0 : s_.levelStart[65534 - level];
-    while (added_ < above) addPixel(s_.order[added_++]);
-  }
-
-  void addPixel(int p) {
-    s_.parent[p] = p;
-    s_.setSize[p] = 1;
-    s_.firstPixel[p] = p;
-    s_.rootChecked[p] = 0;
-    ++sets_;
-    noteSize(p);
-    const int row = rowOf(p);
-    const int x = p - row * width_;
-    const int h = r_.bottom - r_.top;
-    if (x > 0 && s_.parent[p - 1] >= 0) unite(p, p - 1);
-    if (x < width_ - 1 && s_.parent[p + 1] >= 0) unite(p, p + 1);
-    if (p >= width_ && s_.parent[p - width_] >= 0) unite(p, p - width_);
-    if (row < h - 1 && s_.parent[p + width_] >= 0) unite(p, p + width_);
-  }
-
-  // Stars that reached exactly 512 pixels at this level get their one fill.
-  void checkStarsAtLimit(int level) {
-    for (int k = 0; k < pending_; ++k) {
-      const int root = find(s_.pending512[k]);
-      if (s_.setSize[root] != kMaxStarPixels || s_.rootChecked[root]) continue;
-      s_.rootChecked[root] = 1;
-      if (fillReachesLimit(level, s_.firstPixel[root])) ++failedAtLimit_;
+    while (added_ < pixels_ && valueOf(nextPixel()) > level) {
+      bool runEnds = false;
+      while (!runEnds) {
+        runEnds = (entry(added_) & kRunEnd) != 0;
+        addPixel(nextPixel());
+        ++added_;
+      }
     }
+  }
+
+  // Sizes only grow while a pixel joins its neighbours, so the set's size
+  // once they are joined tells whether it reached 512 or passed it.
+  void addPixel(int p) {
+    s_.parent[p] = -1;
+    ++sets_;
+    int root = p;
+    auto join = [&](int q) {
+      if (!added(q)) return;
+      const int other = find(q);
+      if (other != root) root = merge(root, other);
+    };
+    const int row = rowOf(p);
+    if (row > 0) join(p - 1);
+    if (row < height_ - 1) join(p + 1);
+    if (p >= height_) join(p - height_);
+    if (p < pixels_ - height_) join(p + height_);
+    const int size = -s_.parent[root];
+    largest_ = std::max(largest_, size);
+    if (size == kMaxStarPixels) s_.pending512[pending_++] = root;
+  }
+
+  // Stars that reached exactly 512 pixels at this level get their one fill:
+  // none of them can have grown since, or the sweep would have stopped.
+  void checkStarsAtLimit(int level) {
+    for (int k = 0; k < pending_; ++k)
+      if (fillReachesLimit(level, firstPixelOf(s_.pending512[k]))) ++failedAtLimit_;
     pending_ = 0;
+  }
+
+  // The set's first pixel in the order the search scans, row by row: where
+  // its fill starts.
+  int firstPixelOf(int root) {
+    for (int row = 0; row < height_; ++row)
+      for (int p = row; p < pixels_; p += height_)
+        if (added(p) && find(p) == root) return p;
+    return root;
   }
 
   bool fillReachesLimit(int level, int first) {
@@ -153,9 +203,8 @@ class LevelSweep {
     auto labelOf = [this](int x, int y) -> std::uint16_t& { return depthLabel(x, y); };
     // A pixel taken at depth 512 fails the scan at its first neighbour.
     auto accept = [](int, int, int, int depth) { return depth == kMaxFillDepth ? 2 : 0; };
-    const int row = rowOf(first);
-    return fillTraversal(ws_, image_, r_, level, r_.left + first - row * width_, r_.top + row, 1,
-                         labelOf, accept) != 0;
+    return fillTraversal(ws_, image_, r_, level, r_.left + columnOf(first), r_.top + rowOf(first),
+                         1, labelOf, accept) != 0;
   }
 
   std::uint16_t& depthLabel(int x, int y) { return s_.depthLabels[y * kImageWidth + x]; }
@@ -164,7 +213,10 @@ class LevelSweep {
   Scratch& s_;
   int image_;
   SearchRect r_;
-  int width_;
+  int height_;
+  int pixels_;
+  int highest_;
+  int lowest_;
   std::uint64_t reciprocal_;
   int added_ = 0;
   int sets_ = 0;
@@ -180,7 +232,7 @@ void chooseAutoBackground(Workspace& ws, int image) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   const Range levels = valueRange(ws, image, r);
   if (levels.top <= levels.bottom) return;
-  LevelSweep sweep(ws, image, r);
+  LevelSweep sweep(ws, image, r, levels);
   const int best = sweep.bestLevel(levels);
   if (best >= 0) ws.backgroundLevel[image] = best;
 }
