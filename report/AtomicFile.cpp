@@ -16,6 +16,7 @@ namespace {
 // Room left for the suffix within the usual 255-byte name limit.
 constexpr std::size_t kMaxTempStem = 200;
 constexpr int kTempAttempts = 100;
+constexpr std::size_t kCrLfBlock = 64 * 1024;
 
 ssize_t systemWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 int systemClose(int fd) { return ::close(fd); }
@@ -75,10 +76,32 @@ bool writeAll(int fd, std::span<const unsigned char> bytes, const FileCalls& cal
   return true;
 }
 
+// The text with "\r\n" for each "\n", converted into a block and written
+// each time the block is full.
+bool writeAllCrLf(int fd, std::span<const unsigned char> text, const FileCalls& calls) {
+  unsigned char block[kCrLfBlock];
+  std::size_t used = 0;
+  for (const unsigned char c : text) {
+    block[used] = '\r';
+    used += c == '\n' ? 1 : 0;
+    block[used++] = c;
+    if (used > kCrLfBlock - 2) {
+      if (!writeAll(fd, {block, used}, calls)) return false;
+      used = 0;
+    }
+  }
+  return writeAll(fd, {block, used}, calls);
+}
+
+bool writeContent(int fd, std::span<const unsigned char> bytes, LineEnds lineEnds,
+                  const FileCalls& calls) {
+  return lineEnds == LineEnds::CrLf ? writeAllCrLf(fd, bytes, calls) : writeAll(fd, bytes, calls);
+}
+
 // A device or pipe holds nothing to lose and cannot be replaced by a rename:
 // it is written in place.
-bool writeInPlace(const std::string& path, std::span<const unsigned char> bytes, int& failure,
-                  const FileCalls& calls) {
+bool writeInPlace(const std::string& path, std::span<const unsigned char> bytes, LineEnds lineEnds,
+                  int& failure, const FileCalls& calls) {
   // Non-blocking, so that a FIFO nobody reads fails at once instead of
   // waiting for a reader; the writes then block as usual.
   int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
@@ -90,7 +113,7 @@ bool writeInPlace(const std::string& path, std::span<const unsigned char> bytes,
     failure = str::UnableToCreateFile;
     return false;
   }
-  bool written = writeAll(fd, bytes, calls);
+  bool written = writeContent(fd, bytes, lineEnds, calls);
   bool closed = calls.close(fd) == 0;
   if (written && closed) return true;
   failure = str::UnableToSaveFile;
@@ -102,7 +125,7 @@ bool writeInPlace(const std::string& path, std::span<const unsigned char> bytes,
 FileCalls systemFileCalls() { return FileCalls{systemWrite, systemClose}; }
 
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls) {
+                         int& failureMessage, const FileCalls& calls, LineEnds lineEnds) {
   failureMessage = 0;
   std::string target = followLink(path);
   struct stat existing {};
@@ -113,7 +136,7 @@ bool writeFileAtomically(const std::string& path, std::span<const unsigned char>
     return false;
   }
   if (exists && !S_ISREG(existing.st_mode))
-    return writeInPlace(target, bytes, failureMessage, calls);
+    return writeInPlace(target, bytes, lineEnds, failureMessage, calls);
 
   std::string tempPath;
   // A writable file in a folder we may not add to could only be rewritten in
@@ -131,7 +154,7 @@ bool writeFileAtomically(const std::string& path, std::span<const unsigned char>
     }
     ::fchmod(fd, existing.st_mode & 07777);
   }
-  bool written = writeAll(fd, bytes, calls);
+  bool written = writeContent(fd, bytes, lineEnds, calls);
   bool closed = calls.close(fd) == 0;
   if (written && closed && ::rename(tempPath.c_str(), target.c_str()) == 0) return true;
   ::unlink(tempPath.c_str());

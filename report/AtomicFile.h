@@ -25,6 +25,12 @@ struct FileCalls {
 // The calls of the running system.
 FileCalls systemFileCalls();
 
+// How the bytes reach the file: as they are, or as text whose "\n" each
+// become "\r\n", as a text-mode stream of the original platform writes
+// them. The conversion goes a block at a time: the converted file never
+// stands whole in memory.
+enum class LineEnds { AsGiven, CrLf };
+
 // Writes `bytes` as the file `path`. On failure returns false with
 // `failureMessage` set to the string to show: 5 "Unable to create file." when
 // the file cannot be created (folder missing or closed to us, also when the
@@ -38,6 +44,7 @@ FileCalls systemFileCalls();
 // umask); a replaced file keeps its permissions. A symbolic link is followed,
 // so the file it names is replaced, not the link.
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls = systemFileCalls());
+                         int& failureMessage, const FileCalls& calls = systemFileCalls(),
+                         LineEnds lineEnds = LineEnds::AsGiven);
 
 }  // namespace orelith

@@ -217,20 +217,6 @@ std::string htmlEscaped(std::string_view text) {
   return out;
 }
 
-std::string withCrLf(std::string_view text) {
-  const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  std::string out;
-  out.reserve(text.size() + lines);
-  // Whole lines at a time: a report of a thousand stars has 40,000 of them.
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    out.append(text, at, end - at);
-    if (end < text.size()) out += "\r\n";
-    at = end + 1;
-  }
-  return out;
-}
-
 std::string reportText(const Workspace& ws) {
   int stars = validCount(ws.starCount[kBlue]) + validCount(ws.starCount[kGreen]);
   std::string out;
@@ -247,11 +233,11 @@ std::string reportText(const Workspace& ws) {
 }
 
 WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path) {
-  std::string file = withCrLf(reportText(ws));
-  std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(file.data()),
-                                       file.size());
+  const std::string text = reportText(ws);
+  std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(text.data()),
+                                       text.size());
   int failure = 0;
-  if (writeFileAtomically(path, bytes, failure)) return kWriteOk;
+  if (writeFileAtomically(path, bytes, failure, systemFileCalls(), LineEnds::CrLf)) return kWriteOk;
   port.showMessage(failure, MessageOwner::MainWindow);
   return kWriteFailed;
 }

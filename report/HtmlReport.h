@@ -21,11 +21,7 @@ std::string reportText(const Workspace& ws);
 // name cannot break the markup it is printed into.
 std::string htmlEscaped(std::string_view text);
 
-// `text` with every "\n" written as "\r\n", as a text-mode stream of the
-// original platform writes it.
-std::string withCrLf(std::string_view text);
-
-// Writes the report to `path`. Failed after message 5 "Unable to
+// Writes the report to `path`, each line ended by "\r\n". Failed after message 5 "Unable to
 // create file." or 7 "Unable to save file." (owner: main window), in which
 // case a file that was at `path` before is left as it was.
 WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path);
