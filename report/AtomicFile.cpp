@@ -93,73 +93,90 @@ bool writeAllCrLf(int fd, std::span<const unsigned char> text, const FileCalls& 
   return writeAll(fd, {block, used}, calls);
 }
 
-bool writeContent(int fd, std::span<const unsigned char> bytes, LineEnds lineEnds,
-                  const FileCalls& calls) {
-  return lineEnds == LineEnds::CrLf ? writeAllCrLf(fd, bytes, calls) : writeAll(fd, bytes, calls);
-}
-
 // A device or pipe holds nothing to lose and cannot be replaced by a rename:
-// it is written in place.
-bool writeInPlace(const std::string& path, std::span<const unsigned char> bytes, LineEnds lineEnds,
-                  int& failure, const FileCalls& calls) {
-  // Non-blocking, so that a FIFO nobody reads fails at once instead of
-  // waiting for a reader; the writes then block as usual.
+// it is written in place. Non-blocking, so that a FIFO nobody reads fails at
+// once instead of waiting for a reader; the writes then block as usual.
+int openInPlace(const std::string& path) {
   int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
   if (fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     fd = -1;
   }
-  if (fd < 0) {
-    failure = str::UnableToCreateFile;
-    return false;
-  }
-  bool written = writeContent(fd, bytes, lineEnds, calls);
-  bool closed = calls.close(fd) == 0;
-  if (written && closed) return true;
-  failure = str::UnableToSaveFile;
-  return false;
+  return fd;
 }
 
 }  // namespace
 
 FileCalls systemFileCalls() { return FileCalls{systemWrite, systemClose}; }
 
-bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls, LineEnds lineEnds) {
+AtomicWriter::AtomicWriter(LineEnds lineEnds, const FileCalls& calls)
+    : lineEnds_(lineEnds), calls_(calls) {}
+
+AtomicWriter::~AtomicWriter() { abandon(); }
+
+bool AtomicWriter::open(const std::string& path, int& failureMessage) {
+  abandon();
   failureMessage = 0;
-  std::string target = followLink(path);
+  failed_ = false;
+  target_ = followLink(path);
   struct stat existing {};
-  bool exists = !target.empty() && ::stat(target.c_str(), &existing) == 0;
-  if (target.empty() || (exists && S_ISDIR(existing.st_mode)) ||
-      (exists && ::access(target.c_str(), W_OK) != 0)) {
+  bool exists = !target_.empty() && ::stat(target_.c_str(), &existing) == 0;
+  if (target_.empty() || (exists && S_ISDIR(existing.st_mode)) ||
+      (exists && ::access(target_.c_str(), W_OK) != 0)) {
     failureMessage = str::UnableToCreateFile;
     return false;
   }
-  if (exists && !S_ISREG(existing.st_mode))
-    return writeInPlace(target, bytes, lineEnds, failureMessage, calls);
-
-  std::string tempPath;
   // A writable file in a folder we may not add to could only be rewritten in
   // place, which a full disk would leave half written: refused.
-  int fd = createTemporary(target, tempPath);
-  if (fd < 0) {
+  fd_ = exists && !S_ISREG(existing.st_mode) ? openInPlace(target_)
+                                             : createTemporary(target_, tempPath_);
+  if (fd_ < 0) {
+    tempPath_.clear();
     failureMessage = str::UnableToCreateFile;
     return false;
   }
-  if (exists) {
+  if (exists && !tempPath_.empty()) {
     // A replaced file keeps its permissions and, where allowed, its owner.
     // The owner first: a change of owner clears the set-id bits.
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+    if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
       // Not ours to give away: the new file stays ours.
     }
-    ::fchmod(fd, existing.st_mode & 07777);
+    ::fchmod(fd_, existing.st_mode & 07777);
   }
-  bool written = writeContent(fd, bytes, lineEnds, calls);
-  bool closed = calls.close(fd) == 0;
-  if (written && closed && ::rename(tempPath.c_str(), target.c_str()) == 0) return true;
-  ::unlink(tempPath.c_str());
-  failureMessage = str::UnableToSaveFile;
-  return false;
+  return true;
+}
+
+void AtomicWriter::write(std::span<const unsigned char> bytes) {
+  if (fd_ < 0 || failed_) return;
+  failed_ = !(lineEnds_ == LineEnds::CrLf ? writeAllCrLf(fd_, bytes, calls_)
+                                          : writeAll(fd_, bytes, calls_));
+}
+
+bool AtomicWriter::commit(int& failureMessage) {
+  failureMessage = 0;
+  bool ok = fd_ >= 0 && !failed_;
+  if (fd_ >= 0 && calls_.close(fd_) != 0) ok = false;
+  fd_ = -1;
+  if (ok && !tempPath_.empty()) ok = ::rename(tempPath_.c_str(), target_.c_str()) == 0;
+  if (ok) tempPath_.clear();
+  abandon();
+  if (!ok) failureMessage = str::UnableToSaveFile;
+  return ok;
+}
+
+void AtomicWriter::abandon() {
+  if (fd_ >= 0) calls_.close(fd_);
+  fd_ = -1;
+  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  tempPath_.clear();
+}
+
+bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
+                         int& failureMessage, const FileCalls& calls, LineEnds lineEnds) {
+  AtomicWriter file(lineEnds, calls);
+  if (!file.open(path, failureMessage)) return false;
+  file.write(bytes);
+  return file.commit(failureMessage);
 }
 
 }  // namespace orelith
