@@ -16,7 +16,6 @@ namespace {
 // Room left for the suffix within the usual 255-byte name limit.
 constexpr std::size_t kMaxTempStem = 200;
 constexpr int kTempAttempts = 100;
-constexpr std::size_t kCrLfBlock = 64 * 1024;
 
 ssize_t systemWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 int systemClose(int fd) { return ::close(fd); }
@@ -76,23 +75,6 @@ bool writeAll(int fd, std::span<const unsigned char> bytes, const FileCalls& cal
   return true;
 }
 
-// The text with "\r\n" for each "\n", converted into a block and written
-// each time the block is full.
-bool writeAllCrLf(int fd, std::span<const unsigned char> text, const FileCalls& calls) {
-  unsigned char block[kCrLfBlock];
-  std::size_t used = 0;
-  for (const unsigned char c : text) {
-    block[used] = '\r';
-    used += c == '\n' ? 1 : 0;
-    block[used++] = c;
-    if (used > kCrLfBlock - 2) {
-      if (!writeAll(fd, {block, used}, calls)) return false;
-      used = 0;
-    }
-  }
-  return writeAll(fd, {block, used}, calls);
-}
-
 // A device or pipe holds nothing to lose and cannot be replaced by a rename:
 // it is written in place. Non-blocking, so that a FIFO nobody reads fails at
 // once instead of waiting for a reader; the writes then block as usual.
@@ -109,8 +91,7 @@ int openInPlace(const std::string& path) {
 
 FileCalls systemFileCalls() { return FileCalls{systemWrite, systemClose}; }
 
-AtomicWriter::AtomicWriter(LineEnds lineEnds, const FileCalls& calls)
-    : lineEnds_(lineEnds), calls_(calls) {}
+AtomicWriter::AtomicWriter(const FileCalls& calls) : calls_(calls) {}
 
 AtomicWriter::~AtomicWriter() { abandon(); }
 
@@ -148,8 +129,7 @@ bool AtomicWriter::open(const std::string& path, int& failureMessage) {
 
 void AtomicWriter::write(std::span<const unsigned char> bytes) {
   if (fd_ < 0 || failed_) return;
-  failed_ = !(lineEnds_ == LineEnds::CrLf ? writeAllCrLf(fd_, bytes, calls_)
-                                          : writeAll(fd_, bytes, calls_));
+  failed_ = !writeAll(fd_, bytes, calls_);
 }
 
 bool AtomicWriter::commit(int& failureMessage) {
@@ -172,8 +152,8 @@ void AtomicWriter::abandon() {
 }
 
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls, LineEnds lineEnds) {
-  AtomicWriter file(lineEnds, calls);
+                         int& failureMessage, const FileCalls& calls) {
+  AtomicWriter file(calls);
   if (!file.open(path, failureMessage)) return false;
   file.write(bytes);
   return file.commit(failureMessage);

@@ -25,12 +25,6 @@ struct FileCalls {
 // The calls of the running system.
 FileCalls systemFileCalls();
 
-// How the bytes reach the file: as they are, or as text whose "\n" each
-// become "\r\n", as a text-mode stream of the original platform writes
-// them. The conversion goes a block at a time: the converted file never
-// stands whole in memory.
-enum class LineEnds { AsGiven, CrLf };
-
 // A file written in pieces that replaces its target only once complete, so
 // that a failure never costs the user the file that was there before: open,
 // any number of writes, commit. On failure open and commit return false with
@@ -47,8 +41,7 @@ enum class LineEnds { AsGiven, CrLf };
 // so the file it names is replaced, not the link.
 class AtomicWriter {
  public:
-  explicit AtomicWriter(LineEnds lineEnds = LineEnds::AsGiven,
-                        const FileCalls& calls = systemFileCalls());
+  explicit AtomicWriter(const FileCalls& calls = systemFileCalls());
   ~AtomicWriter();
   AtomicWriter(const AtomicWriter&) = delete;
   AtomicWriter& operator=(const AtomicWriter&) = delete;
@@ -61,7 +54,6 @@ class AtomicWriter {
  private:
   void abandon();
 
-  LineEnds lineEnds_;
   FileCalls calls_;
   int fd_ = -1;
   std::string target_;
@@ -71,7 +63,6 @@ class AtomicWriter {
 
 // Writes `bytes` as the file `path` in one go through an AtomicWriter.
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls = systemFileCalls(),
-                         LineEnds lineEnds = LineEnds::AsGiven);
+                         int& failureMessage, const FileCalls& calls = systemFileCalls());
 
 }  // namespace orelith

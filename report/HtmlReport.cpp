@@ -13,26 +13,41 @@
 namespace orelith {
 namespace {
 
-constexpr char kHead[] =
+// A literal with each "\n" written "\r\n", as the file holds it: the report
+// is made with the file's line ends, so that nothing converts it afterwards.
+template <std::size_t N>
+struct CrLf {
+  consteval CrLf(const char (&text)[N]) {
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+      if (text[i] == '\n') chars[size++] = '\r';
+      chars[size++] = text[i];
+    }
+  }
+  operator std::string_view() const { return {chars, size}; }
+  char chars[2 * N] = {};
+  std::size_t size = 0;
+};
+
+constexpr CrLf kHead(
     "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n<html>\n<head>\n  \n  "
     "<meta http-equiv=\"content-type\" CONTENT=\"text/html; charset=windows-1253\">\n  "
-    "<title>Kelvara Output</title>\n</head>\n";
-constexpr char kTableStart[] =
+    "<title>Kelvara Output</title>\n</head>\n");
+constexpr CrLf kTableStart(
     "<body>\n<table cellpadding=\"2\" cellspacing=\"2\" border=\"1\" width=\"100%%\" "
-    "height=\"%d\">\n  <tbody>\n";
-constexpr char kRowEnd[] = "    </tr>\n";
-constexpr char kRowStart[] = "    <tr valign=\"Top\">\n";
+    "height=\"%d\">\n  <tbody>\n");
+constexpr CrLf kRowEnd("    </tr>\n");
+constexpr CrLf kRowStart("    <tr valign=\"Top\">\n");
 // A cell is kCellStart, its content, kCellEnd; a coloured number sits in a
 // font element.
 constexpr char kCellStart[] = "      <td valign=\"Top\">";
-constexpr char kCellEnd[] = "<br>\n      </td>\n";
+constexpr CrLf kCellEnd("<br>\n      </td>\n");
 constexpr char kRedFont[] = "<font color=\"#ff0000\">";
 constexpr char kGreyFont[] = "<font color=\"#808080\">";
 constexpr char kFontEnd[] = "</font>";
-constexpr char kEmptyCell[] = "      <td valign=\"Top\"><br>\n      </td>\n";
+constexpr CrLf kEmptyCell("      <td valign=\"Top\"><br>\n      </td>\n");
 constexpr char kCurveTerm[] = "%.3f*x^%d";
-constexpr char kComplexEnd[] = "<br>\n</body>\n</html>\n";
-constexpr char kSimpleEnd[] = "    </tr>\n  \n  </tbody>\n</table>\n</html>\n";
+constexpr CrLf kComplexEnd("<br>\n</body>\n</html>\n");
+constexpr CrLf kSimpleEnd("    </tr>\n  \n  </tbody>\n</table>\n</html>\n");
 
 constexpr int kRowHeight = 28;
 constexpr std::uint32_t kRedMarks = MARK_HOT | MARK_LARGE;
@@ -53,7 +68,15 @@ constexpr std::uint32_t kRedMarks = MARK_HOT | MARK_LARGE;
   va_end(again);
 }
 
-void appendText(std::string& out, int stringId) { out += stringText(stringId); }
+// Text made at run time, file names included, with the file's line ends.
+void appendWithCrLf(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+}
+
+void appendText(std::string& out, int stringId) { appendWithCrLf(out, stringText(stringId)); }
 
 // The cells' numbers as printf writes them with %d and %.3f, at a fraction of
 // its cost: a report of 2000 stars holds 20,000 of them.
@@ -214,10 +237,12 @@ void appendComplexBody(ReportOut& report, const Workspace& ws) {
       appendUnpairedGreenRow(out, star(ws, kGreen, k), ++number);
     report.rowDone();
   }
-  std::string summary(stringText(str::ReportSummary));
-  appendf(out, summary.c_str(), ws.starCount[kBlue], escapedTitle(ws, kBlue).c_str(),
+  const std::string format(stringText(str::ReportSummary));
+  std::string summary;
+  appendf(summary, format.c_str(), ws.starCount[kBlue], escapedTitle(ws, kBlue).c_str(),
           ws.backgroundLevel[kBlue], ws.starCount[kGreen], escapedTitle(ws, kGreen).c_str(),
           ws.backgroundLevel[kGreen], ws.overlapCount);
+  appendWithCrLf(out, summary);
   int n = std::clamp(ws.algorithm.coefficientCount, 0, kMaxCoefficients);
   appendText(out, str::ReportBlueCurve);
   appendCurve(out, ws.curves[kBlue], n);
@@ -275,7 +300,7 @@ namespace {
 void appendReport(ReportOut& report, const Workspace& ws) {
   std::string& out = report.text;
   out += kHead;
-  appendf(out, kTableStart,
+  appendf(out, kTableStart.chars,
           kRowHeight * (ws.starCount[kBlue] + ws.starCount[kGreen]) - ws.overlapCount);
   out += kRowStart;
   if (hasBit(ws.optionFlags, OPT_COMPLEX_OUTPUT))
@@ -291,11 +316,17 @@ std::string reportText(const Workspace& ws) {
   ReportOut report;
   report.text.reserve(2048 + 512 * static_cast<std::size_t>(stars));
   appendReport(report, ws);
-  return std::move(report.text);
+  // Every "\n" follows the "\r" put before it, and no other "\r" does.
+  std::string& text = report.text;
+  std::size_t kept = 0;
+  for (std::size_t at = 0; at < text.size(); ++at)
+    if (text[at] != '\r' || at + 1 == text.size() || text[at + 1] != '\n') text[kept++] = text[at];
+  text.resize(kept);
+  return std::move(text);
 }
 
 WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path) {
-  AtomicWriter file(LineEnds::CrLf);
+  AtomicWriter file;
   int failure = 0;
   if (file.open(path, failure)) {
     ReportOut report{{}, &file};
