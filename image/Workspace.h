@@ -87,12 +87,8 @@ struct DisplayState {
 struct Scratch {
   std::uint16_t loadPlane[kPixelCount];
   std::int32_t parent[kPixelCount];
-  std::int32_t setSize[kPixelCount];
-  std::int32_t firstPixel[kPixelCount];  // row-major first pixel of a set
   std::int32_t order[kPixelCount];
-  std::int32_t levelStart[65537];
   std::uint16_t depthLabels[kPixelCount];
-  std::uint8_t rootChecked[kPixelCount];
   std::int32_t pending512[kPixelCount];
   std::int32_t starPixels[kPixelCount];
 };
