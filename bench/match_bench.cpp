@@ -96,6 +96,8 @@ std::unique_ptr<Workspace> makeField() {
   ws->starCount[kGreen] = renumber(*ws, kGreen);
   ws->searchRect[kBlue] = kWholeImage;
   ws->searchRect[kGreen] = kWholeImage;
+  ws->labelledRect[kBlue] = kWholeImage;  // as a search of the whole frames leaves them
+  ws->labelledRect[kGreen] = kWholeImage;
   return ws;
 }
 
