@@ -83,12 +83,18 @@ int bitCount(std::uint64_t v) {
   return static_cast<int>((v * 0x0101010101010101ULL) >> 56);
 }
 
-// The pixels of `image` inside `r` (clipped to the image) that name a star.
+// The pixels of `image` inside `r` (clipped to the image) that name a star:
+// what starAtPixel says, with its bounds taken once for the whole rectangle.
 void paintStarBits(const Workspace& ws, int image, const SearchRect& r, BitPlane& bits) {
   bits.clear();
-  for (int x = r.left; x < r.right; ++x) {
-    for (int y = r.top; y < r.bottom; ++y) {
-      if (starAtPixel(ws, image, x, y) >= 0) bits.setBit(x, y);
+  const SearchRect& l = ws.labelledRect[image];
+  const int left = std::max({r.left, l.left, 0}), right = std::min({r.right, l.right, kImageWidth});
+  const int top = std::max({r.top, l.top, 0}),
+            bottom = std::min({r.bottom, l.bottom, kImageHeight});
+  const int stars = ws.starCount[image];
+  for (int x = left; x < right; ++x) {
+    for (int y = top; y < bottom; ++y) {
+      if (labelAt(ws, image, x, y) < stars) bits.setBit(x, y);
     }
   }
 }
