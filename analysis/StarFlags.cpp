@@ -187,9 +187,19 @@ SkyNoise measureSkyNoise(const Workspace& ws, int image) {
 // lower one's peak stands above that level by its prominence.
 bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits& limits) {
   const std::span<const PixelPos> pixels = starPixels(ws, image, number);
+  const double skyVar = limits.sky.sigma * limits.sky.sigma;
+  // No prominence exceeds the star's whole depth, and no noise below is
+  // smaller than that of the sky alone: a star too shallow for that bound,
+  // as most faint ones are, needs no watershed.
+  int lowest = 65535, highest = 0;
+  for (const PixelPos p : pixels) {
+    const int v = pixelAt(ws, image, p.x, p.y);
+    lowest = std::min(lowest, v);
+    highest = std::max(highest, v);
+  }
+  if (limits.gain > 0 && highest - lowest <= kBlendSigmas * std::sqrt(2.0 * skyVar)) return false;
   PeakSearch ps;
   prepare(ws, image, pixels, ps);
-  const double skyVar = limits.sky.sigma * limits.sky.sigma;
   for (int n = 0; n < ps.count; ++n) {
     const int i = ps.order[n];
     ps.done[i] = true;
