@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -66,14 +67,13 @@ St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
   if (!f) return St6Status::CannotOpen;
   if (St6Status s = checkSignature(f.get()); s != St6Status::Ok) return s;
   if (std::fseek(f.get(), kSt6PixelOffset, SEEK_SET) != 0) return St6Status::CannotRead;
-  unsigned char row[2 * kImageWidth];
-  for (int y = 0; y < kImageHeight; ++y) {
-    if (std::fread(row, 1, sizeof row, f.get()) != sizeof row) return St6Status::CannotRead;
-    for (int x = 0; x < kImageWidth; ++x) {
-      // Least significant byte first.
-      rowMajor[y * kImageWidth + x] =
-          static_cast<std::uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
-    }
+  // The pixels are least significant byte first: read whole, then put into
+  // the host's order (nothing to do on a little-endian host).
+  if (std::fread(rowMajor, 2, kPixelCount, f.get()) != static_cast<std::size_t>(kPixelCount))
+    return St6Status::CannotRead;
+  if constexpr (std::endian::native != std::endian::little) {
+    for (int i = 0; i < kPixelCount; ++i)
+      rowMajor[i] = static_cast<std::uint16_t>((rowMajor[i] >> 8) | (rowMajor[i] << 8));
   }
   return St6Status::Ok;
 }
@@ -86,8 +86,9 @@ LoadResult loadImage(Workspace& ws, WindowPort& port, int image) {
     port.showMessage(st6MessageFor(status), MessageOwner::MainWindow);
     return kLoadFailed;
   }
-  for (int y = 0; y < kImageHeight; ++y) {
-    for (int x = 0; x < kImageWidth; ++x) pixelAt(ws, image, x, y) = plane[y * kImageWidth + x];
+  // Down the columns, as the image store keeps them: its pages fill in order.
+  for (int x = 0; x < kImageWidth; ++x) {
+    for (int y = 0; y < kImageHeight; ++y) pixelAt(ws, image, x, y) = plane[y * kImageWidth + x];
   }
   return kLoadOk;
 }
