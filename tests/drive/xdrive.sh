@@ -22,15 +22,36 @@ xd_have_tools() {
 }
 
 # xd_wait_title TITLE: waits for a visible window named exactly TITLE and
-# prints its id.
+# prints its id. A search that meets a window as it closes fails; the next
+# one is asked.
 xd_wait_title() {
-  timeout "$XD_WAIT" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1
+  local i w
+  for ((i = 0; i < XD_WAIT * 20; ++i)); do
+    w=$(xd_visible "$1")
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.05
+  done
 }
 
 # xd_visible TITLE: prints the id of a visible window named exactly TITLE.
 xd_visible() {
   xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1
 }
+
+# xd_ready WIN: waits (at most 5 s) until the new window WIN has the
+# keyboard, as a person waits for a dialog to be ready before typing; keys
+# sent to it earlier would go to the window below.
+xd_ready() {
+  local i
+  for ((i = 0; i < 100; ++i)); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.05
+  done
+}
+
+# xd_popup_settle: a popup is on screen before it takes the keyboard; a slow
+# build needs a moment more.
+xd_popup_settle() { sleep "${XD_SETTLE:-0.25}"; }
 
 # xd_wait_gone TITLE: waits until no visible window is named TITLE.
 xd_wait_gone() {
@@ -45,15 +66,25 @@ xd_wait_gone() {
 
 # xd_windows: the program's visible windows, one id a line. Its popups (menus,
 # the items of a type box) carry only the class, not a title xdotool matches.
-xd_windows() { xdotool search --onlyvisible --class orelith 2>/dev/null; }
+# A search that meets a closing window comes back empty or short: only a list
+# holding the main window, which is always there, is taken.
+xd_windows() {
+  local i list
+  for ((i = 0; i < 100; ++i)); do
+    list=$(xdotool search --onlyvisible --class orelith 2>/dev/null)
+    grep -qx "$XD_WIN" <<<"$list" && break
+    sleep 0.02
+  done
+  echo "$list"
+}
 
-# xd_wait_new BEFORE: waits for a visible window of the program that is not in
-# the list BEFORE (from xd_windows) and prints its id.
+# xd_wait_new BEFORE [SECONDS]: waits for a visible window of the program that
+# is not in the list BEFORE (from xd_windows) and prints its id.
 xd_wait_new() {
   local i w
-  for ((i = 0; i < XD_WAIT * 50; ++i)); do
+  for ((i = 0; i < ${2:-$XD_WAIT} * 50; ++i)); do
     for w in $(xd_windows); do
-      grep -qx "$w" <<<"$1" || { echo "$w"; return 0; }
+      [ "$w" = "$XD_WIN" ] || grep -qx "$w" <<<"$1" || { echo "$w"; return 0; }
     done
     sleep 0.02
   done
@@ -98,16 +129,22 @@ xd_blue() { xd_at $((6 + $1)) $((33 + $2)); }
 # alone there is "Display...". In "File" nothing is active at first; its items
 # are reached from the bottom where greyed items could shift them: Up is
 # "Exit", Up Up "Save..." (or, while that is greyed, "Open Green Image...").
+# A click on the title soon after a menu closed may be taken as closing it
+# again: a person whose menu does not open clicks once more.
 xd_menu() {
-  local menu=$1 before
+  local menu=$1 before attempt
   shift
   before=$(xd_windows)
-  xdotool mousemove --window "$XD_WIN" 14 $((XD_TOP / 2)) click 1
-  xd_wait_new "$before" >/dev/null
+  for attempt in 1 2 3; do
+    xdotool mousemove --window "$XD_WIN" 14 $((XD_TOP / 2)) click 1
+    xd_wait_new "$before" $((XD_WAIT / 3)) >/dev/null && break
+  done
+  xd_popup_settle
   if [ "$menu" -eq 1 ]; then
     before=$(xd_windows)
     xdotool key Right
     xd_wait_new "$before" >/dev/null
+    xd_popup_settle
   fi
   xdotool key "$@"
 }
@@ -118,6 +155,7 @@ xd_file_dialog() {
   local d
   d=$(xd_wait_title "$1")
   [ -n "$d" ] || { echo "no file dialog \"$1\""; return 1; }
+  xd_ready "$d"
   xdotool type --delay 2 "$2"
   xdotool key Return
   xd_wait_gone "$1"
@@ -151,6 +189,7 @@ xd_calibrate() {
   xd_blue "$1" "$2" && xdotool click --repeat 2 --delay 60 1
   p=$(xd_wait_title "Star properties")
   [ -n "$p" ] || { echo "no \"Star properties\" for pixel ($1, $2)"; return 1; }
+  xd_ready "$p"
   xd_dialog_click "$p" 12 80 186 110                                  # "Calibration star"
   xd_dialog_click "$p" 57 62 186 110 && xdotool type --delay 5 "$3"  # V-Mag.
   xd_dialog_click "$p" 152 62 186 110 && xdotool type --delay 5 "$4" # B-V.
@@ -165,12 +204,14 @@ xd_save() {
   xd_menu 0 Up Up Return
   s=$(xd_wait_title "Save output")
   [ -n "$s" ] || { echo "no save dialog"; return 1; }
+  xd_ready "$s"
   eval "$(xdotool getwindowgeometry --shell "$s")"
   # The type box spans the middle of the bottom row, the name field the row
   # above it.
   before=$(xd_windows)
   xdotool mousemove --window "$s" $((WIDTH / 2)) $((HEIGHT - 24)) click 1
   xd_wait_new "$before" >/dev/null
+  xd_popup_settle
   xdotool key Home Return
   xdotool mousemove --window "$s" $((WIDTH / 2)) $((HEIGHT - 54)) click 1
   xdotool type --delay 2 "$1"
@@ -237,6 +278,7 @@ xd_measure() {
   xd_menu 1 Return
   d=$(xd_wait_title "Display configuration")
   [ -n "$d" ] || { echo "no display dialog"; return 1; }
+  xd_ready "$d"
   xd_dialog_click "$d" 22 90 192 135
   xd_dialog_click "$d" 100 122 192 135
   xd_wait_gone "Display configuration" || return 1
