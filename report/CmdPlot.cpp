@@ -16,8 +16,6 @@
 namespace orelith {
 namespace {
 
-bool finite(double v) { return std::isfinite(v); }
-
 int appendBytes(void* closure, const unsigned char* data, unsigned int length) {
   auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
   try {
@@ -73,10 +71,8 @@ std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceTable&
     const bool calibration = b.marks & MARK_CALIBRATION;
     const std::uint32_t flags =
         table.flagsDone ? table.flags[k][kBlue] | table.flags[b.partner][kGreen] : 0;
-    const bool flagged = (flags | b.marks | star(ws, kGreen, b.partner).marks) &
-                                 (FLAG_SATURATED | FLAG_EDGE | FLAG_BLENDED | MARK_HOT | MARK_LARGE)
-                             ? true
-                             : false;
+    const bool flagged = ((flags | b.marks | star(ws, kGreen, b.partner).marks) &
+                          (FLAG_SATURATED | FLAG_EDGE | FLAG_BLENDED | MARK_HOT | MARK_LARGE)) != 0;
     CmdPlotPoint p{nan, nan, nan, nan, calibration, flagged};
     if (table.transformDone) {
       const StandardMagnitudes& m = table.standard[k];
@@ -85,7 +81,7 @@ std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceTable&
       p.bv = static_cast<double>(b.magnitudeB) - b.magnitudeV;
       p.v = b.magnitudeV;
     }
-    if (finite(p.bv) && finite(p.v)) points.push_back(p);
+    if (std::isfinite(p.bv) && std::isfinite(p.v)) points.push_back(p);
   }
   return points;
 }

@@ -13,8 +13,6 @@ namespace {
 
 constexpr double kMarker = 3.0;
 
-bool finite(double v) { return std::isfinite(v); }
-
 // A tick step of 1, 2 or 5 times a power of ten giving about six ticks.
 double tickStep(double span) {
   const double raw = span / 6.0, power = std::pow(10.0, std::floor(std::log10(raw)));
@@ -80,14 +78,14 @@ void drawPoint(cairo_t* cr, const CmdPlotFrame& f, const CmdPlotPoint& p) {
   double px, py;
   cmdPlotPosition(f, p.bv, p.v, px, py);
   cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
-  if (finite(p.bvError) && p.bvError > 0) {
+  if (std::isfinite(p.bvError) && p.bvError > 0) {
     double x0, x1, y;
     cmdPlotPosition(f, p.bv - p.bvError, p.v, x0, y);
     cmdPlotPosition(f, p.bv + p.bvError, p.v, x1, y);
     cairo_move_to(cr, x0, py);
     cairo_line_to(cr, x1, py);
   }
-  if (finite(p.vError) && p.vError > 0) {
+  if (std::isfinite(p.vError) && p.vError > 0) {
     double x, y0, y1;
     cmdPlotPosition(f, p.bv, p.v - p.vError, x, y0);
     cmdPlotPosition(f, p.bv, p.v + p.vError, x, y1);
