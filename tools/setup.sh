@@ -9,10 +9,12 @@ packages=(
   libgsl-dev
   nlohmann-json3-dev libcli11-dev
   libpng-dev libcairo2-dev
+  libcfitsio-dev wcslib-dev
   qt6-base-dev
   netpbm
   file dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
   xvfb xauth xdotool x11-utils imagemagick
+  lintian help2man locales python3-sep python3-numpy
 )
 
 missing=()
