@@ -3,13 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "image/Workspace.h"
+#include "photometry/Science.h"
 
 namespace orelith::batch {
 
@@ -71,10 +71,9 @@ struct JsonInputs {
   std::string files[2];  // paths as given on the command line
   bool withPixels = false;
   std::vector<int> messages;
-  // Further keys of each star's object and of the top level (the science
-  // results), written before the object closes.
-  std::function<void(JsonWriter&, int image, int star)> starKeys;
-  std::function<void(JsonWriter&)> topKeys;
+  // The science results, whose keys join each star's object and the top
+  // level; none without them.
+  const ScienceResults* science = nullptr;
 };
 
 // The JSON text: objects with their keys in byte order, indented by two,

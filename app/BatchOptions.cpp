@@ -3,8 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <sstream>
 
-#include "app/ScienceSteps.h"
-
 namespace orelith::batch {
 namespace {
 
@@ -56,6 +54,50 @@ std::string checkPairs(const std::string& text, Options& o) {
     o.pairs.push_back({v[0], v[1]});
   }
   if (o.pairs.size() != 3) return "--pairs takes exactly three pairs";
+  return {};
+}
+
+// The science options' words, as given.
+struct ScienceWords {
+  std::string photometry = "sum";
+  std::string model = "polynomial";
+  std::string annulus;
+};
+
+void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
+  ScienceSettings& s = o.science;
+  app.add_option("--saturation", s.saturation,
+                 "peak value flagged as saturated (default: hot-pixel value)")
+      ->check(CLI::Range(1, 65535));
+  app.add_option("--photometry", words.photometry, "sum (the search's brightness) or aperture")
+      ->check(CLI::IsMember({"sum", "aperture"}));
+  app.add_option("--aperture", s.radius,
+                 "aperture radius in pixels (default: from the stars' FWHM)")
+      ->check(CLI::Range(0.5, kMaxApertureRadius));
+  app.add_option("--annulus", words.annulus, "sky annulus radii R1,R2 in pixels");
+  app.add_option("--gain", s.gain, "electrons per count (default 1)")
+      ->check(CLI::Range(0.01, 1000.0));
+  app.add_option("--read-noise", s.readNoise, "read noise in electrons (default 0)")
+      ->check(CLI::Range(0.0, 1000.0));
+  app.add_option("--model", words.model, "polynomial (the calibration curves) or transform")
+      ->check(CLI::IsMember({"polynomial", "transform"}));
+  app.add_option("--csv", o.csv, "write every pair and star as CSV");
+  app.add_option("--plot-cmd", o.plotCmd, "plot the colour-magnitude diagram as .svg or .png");
+}
+
+// Empty, or what is wrong with the science options.
+std::string applyScienceWords(const ScienceWords& words, ScienceSettings& s) {
+  s.aperture = words.photometry == "aperture";
+  s.transform = words.model == "transform";
+  if (words.annulus.empty()) return {};
+  std::stringstream in(words.annulus);
+  double inner = 0, outer = 0;
+  char comma = 0;
+  if (!(in >> inner >> comma >> outer) || comma != ',' || !in.eof() || inner <= 0 ||
+      outer <= inner || outer > kMaxAnnulusRadius)
+    return "--annulus takes R1,R2 with 0 < R1 < R2 <= 30";
+  s.inner = inner;
+  s.outer = outer;
   return {};
 }
 
@@ -114,8 +156,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
                  "search rectangle L,T,R,B of both images (right, bottom exclusive)");
   app.add_option("--offset", offset, "compare at this green offset DX,DY (manual mode)");
   app.add_option("--pairs", pairs, "compare through three star pairs B0:G0,B1:G1,B2:G2");
-  std::string annulus;
-  addScienceOptions(app, options, annulus);
+  ScienceWords words;
+  addScienceOptions(app, options, words);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -142,7 +184,7 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       return ParseOutcome::UsageError;
     }
   }
-  if (std::string problem = checkScienceOptions(annulus, options); !problem.empty()) {
+  if (std::string problem = applyScienceWords(words, options.science); !problem.empty()) {
     err = problem + "\n";
     return ParseOutcome::UsageError;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/Workspace.h"
+#include "photometry/Science.h"
 
 namespace orelith::batch {
 
@@ -35,12 +36,8 @@ struct Options {
   bool curveBlue = false, curveGreen = false;
   std::string json;  // "-" = standard output
   bool withPixels = false;
-  // Science outputs beside the specified measurement (app/ScienceSteps.h).
-  std::optional<int> saturation;
-  std::string photometry = "sum";  // or "aperture"
-  std::optional<double> aperture, gain, readNoise;
-  std::optional<std::pair<double, double>> annulus;
-  std::string model = "polynomial";  // or "transform"
+  // The science results beside the measurement, and their outputs.
+  ScienceSettings science;
   std::string csv, plotCmd;
 };
 

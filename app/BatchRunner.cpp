@@ -1,13 +1,13 @@
 #include "app/BatchRunner.h"
 
 #include <filesystem>
-#include <memory>
+#include <string_view>
+#include <utility>
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
 #include "app/BatchJson.h"
 #include "app/BatchPort.h"
-#include "app/ScienceSteps.h"
 #include "app/StarFile.h"
 #include "display/DisplayControls.h"
 #include "display/PngWriter.h"
@@ -23,8 +23,11 @@
 #include "photometry/StarProperties.h"
 #include "report/AtomicFile.h"
 #include "report/CmdBitmap.h"
+#include "report/CmdPlot.h"
+#include "report/CsvTable.h"
 #include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
+#include "resources/StringTable.h"
 
 namespace orelith::batch {
 namespace {
@@ -35,8 +38,7 @@ struct Run {
   BatchPort port;
   std::ostream& err;
   bool failed = false;  // a step that is no window message went wrong
-  // One fixed table per run for flags, apertures and the transformation.
-  std::unique_ptr<ScienceTable> science = std::make_unique<ScienceTable>();
+  ScienceResults science;
 };
 
 // A click on a button, a check box or a menu item of the main window.
@@ -142,7 +144,7 @@ void compareByPairs(Run& run) {
 }
 
 // A step whose button the window would still keep disabled.
-void refuse(Run& run, const char* what) {
+void refuse(Run& run, std::string_view what) {
   run.err << "ERROR: " << what << '\n';
   run.failed = true;
 }
@@ -271,15 +273,30 @@ void renderPanels(Run& run) {
   }
 }
 
+void computeScienceResults(Run& run) {
+  ScienceOutcome outcome = computeScience(run.ws, run.o.science);
+  run.science = std::move(outcome.results);
+  if (outcome.status != ScienceStatus::Done) refuse(run, scienceStatusText(outcome.status));
+}
+
+// The CSV table and the plotted diagram, as chosen.
+void writeScienceOutputs(Run& run) {
+  const Options& o = run.o;
+  int message = 0;
+  if (!o.csv.empty() && !writeCsv(run.ws, run.science, o.csv, message)) {
+    run.err << "ERROR: " << stringText(message) << " " << o.csv << '\n';
+    run.failed = true;
+  }
+  if (!o.plotCmd.empty() &&
+      !plotCmd(cmdPlotPoints(run.ws, run.science), cmdPlotTitle(run.ws), o.plotCmd, message)) {
+    run.err << "ERROR: " << stringText(message) << " " << o.plotCmd << '\n';
+    run.failed = true;
+  }
+}
+
 bool writeJson(Run& run, std::ostream& out) {
   if (run.o.json.empty()) return true;
-  JsonInputs in{{run.o.blue, run.o.green},
-                run.o.withPixels,
-                run.port.messages(),
-                [&run](JsonWriter& w, int image, int k) {
-                  writeStarScience(w, run.ws, *run.science, image, k);
-                },
-                [&run](JsonWriter& w) { writeTopScience(w, run.ws, *run.science, run.o); }};
+  JsonInputs in{{run.o.blue, run.o.green}, run.o.withPixels, run.port.messages(), &run.science};
   const std::string text = workspaceJsonText(run.ws, in);
   if (run.o.json == "-") {
     out << text << std::flush;
@@ -297,7 +314,7 @@ bool writeJson(Run& run, std::ostream& out) {
 }  // namespace
 
 int runBatch(const Options& options, Workspace& ws, std::ostream& out, std::ostream& err) {
-  Run run{options, ws, BatchPort(err), err};
+  Run run{options, ws, BatchPort(err), err, false, {}};
   loadFrames(run);
   applyRect(run);
   applySettings(run);
@@ -307,9 +324,9 @@ int runBatch(const Options& options, Workspace& ws, std::ostream& out, std::ostr
   markCalibrationStars(run);
   markIgnoredStars(run);
   calculate(run);
-  if (!computeScience(run.o, run.ws, *run.science, run.err)) run.failed = true;
+  computeScienceResults(run);
   saveOutputs(run);
-  if (!writeScienceOutputs(run.o, run.ws, *run.science, run.err)) run.failed = true;
+  writeScienceOutputs(run);
   applyDisplay(run);
   renderPanels(run);
   if (!writeJson(run, out)) run.failed = true;

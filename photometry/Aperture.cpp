@@ -16,6 +16,8 @@ constexpr int kMaxAnnulusPixels = 61 * 61;
 constexpr int kCountingSpan = 2048;
 // Radii of the first look at each star when the FWHM is not yet known.
 constexpr double kProbeRadius = 5.0, kProbeInner = 8.0, kProbeOuter = 12.0;
+// Used when no star of an image tells its width.
+constexpr double kFallbackFwhm = 2.5;
 
 // Integral of sqrt(r^2 - x^2) - h over x, up to a constant.
 double segment(double x, double h, double r) {
@@ -112,6 +114,18 @@ SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
   return e;
 }
 
+// The faint stars' signal to noise is best with an aperture diameter near
+// 2 FWHM; the peak-based width estimate runs a little wide, hence 0.85.
+ApertureSettings apertureFor(const ApertureSettings& chosen, double fwhm) {
+  ApertureSettings a = chosen;
+  if (a.radius <= 0) a.radius = 0.85 * fwhm;
+  if (chosen.inner <= 0 || chosen.outer <= 0) {
+    a.inner = std::max(a.radius + 1.0, 3.0 * fwhm);
+    a.outer = std::max(a.inner + 3.0, 5.0 * fwhm);
+  }
+  return a;
+}
+
 }  // namespace
 
 double circleRectOverlap(double x0, double x1, double y0, double y1, double r) {
@@ -198,6 +212,29 @@ double estimateFwhm(const Workspace& ws, int image, double fallback) {
   if (n == 0) return fallback;
   std::nth_element(widths, widths + n / 2, widths + n);
   return widths[n / 2];
+}
+
+const ApertureResult& ApertureTable::of(int which, int k) const {
+  static const ApertureResult none{};
+  const std::vector<ApertureResult>& s = image[which].star;
+  return k >= 0 && k < static_cast<int>(s.size()) ? s[k] : none;
+}
+
+ApertureTable measureApertures(const Workspace& ws, const ApertureSettings& chosen) {
+  ApertureTable table;
+  for (int image : {kBlue, kGreen}) {
+    ImageApertures& info = table.image[image];
+    info.star.resize(static_cast<std::size_t>(ws.starCount[image]));
+    if (!hasBit(ws.progressFlags, kSearchedBit[image])) continue;
+    info.fwhm = estimateFwhm(ws, image, kFallbackFwhm);
+    info.settings = apertureFor(chosen, info.fwhm);
+    for (int k = 0; k < ws.starCount[image]; ++k) {
+      double x, y;
+      starCentroid(ws, image, k, x, y);
+      info.star[k] = measureAperture(ws, image, x, y, info.settings);
+    }
+  }
+  return table;
 }
 
 }  // namespace orelith

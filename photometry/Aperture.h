@@ -2,6 +2,8 @@
 // weights, less the sky of an annulus, with its error.
 #pragma once
 
+#include <vector>
+
 #include "image/Workspace.h"
 
 namespace orelith {
@@ -45,5 +47,23 @@ ApertureResult measureAperture(const Workspace& ws, int image, double x, double 
 // FWHM of a Gaussian star with the flux and peak of the star: the median over
 // the stars of the image that carry no mark, or `fallback` when none has one.
 double estimateFwhm(const Workspace& ws, int image, double fallback);
+
+struct ImageApertures {
+  double fwhm = 0;
+  ApertureSettings settings{};  // as used for every star of the image
+  std::vector<ApertureResult> star;
+};
+
+struct ApertureTable {
+  ImageApertures image[2];
+
+  // All zero for a star the table does not know.
+  const ApertureResult& of(int which, int k) const;
+};
+
+// Aperture photometry of every star of both searched images at its centroid.
+// In `chosen` a radius of 0 means 0.85 of the image's FWHM, an annulus of 0 0
+// three to five FWHM.
+ApertureTable measureApertures(const Workspace& ws, const ApertureSettings& chosen);
 
 }  // namespace orelith

@@ -1,5 +1,6 @@
 #include "photometry/FitDiagnostics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -82,6 +83,24 @@ ModelDiagnostics diagnoseModel(const DiagnosticPoint* points, int n, int coeffic
   d.looRmsV = rms(lv, n);
   d.looRmsBV = rms(lbv, n);
   return d;
+}
+
+int calibrationPoints(const Workspace& ws, DiagnosticPoint* points) {
+  for (int e = 0; e < ws.calibration.count; ++e) {
+    const CalibrationEntry& entry = ws.calibration.entries[e];
+    const StarRecord& blue = star(ws, kBlue, entry.blue);
+    const double lgGreen = star(ws, kGreen, entry.green).lgBrightness;
+    const double bv = static_cast<double>(blue.magnitudeB) - blue.magnitudeV;
+    points[e] = {entry.blue, blue.lgBrightness, lgGreen, {}, blue.magnitudeV, bv};
+  }
+  return ws.calibration.count;
+}
+
+ModelDiagnostics diagnosePolynomial(const Workspace& ws) {
+  DiagnosticPoint points[kMaxCalibrationStars];
+  const int n = calibrationPoints(ws, points);
+  return diagnoseModel(points, n, std::min(ws.algorithm.coefficientCount, kMaxCoefficients),
+                       predictPolynomial);
 }
 
 }  // namespace orelith

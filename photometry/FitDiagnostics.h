@@ -42,4 +42,11 @@ bool predictTransform(const DiagnosticPoint* points, int n, int left, int coeffi
 ModelDiagnostics diagnoseModel(const DiagnosticPoint* points, int n, int coefficients,
                                Predictor predict);
 
+// One point per entry of the calibration list, in its order, with the lg and
+// catalogue values; the instrumental magnitudes are left zero.
+int calibrationPoints(const Workspace& ws, DiagnosticPoint* points);
+
+// Diagnostics of the calibration curves with the workspace's coefficient count.
+ModelDiagnostics diagnosePolynomial(const Workspace& ws);
+
 }  // namespace orelith

@@ -61,7 +61,7 @@ bool endsWith(const std::string& s, const std::string& tail) {
 
 }  // namespace
 
-std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceTable& table) {
+std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceResults& science) {
   std::vector<CmdPlotPoint> points;
   if (!hasBit(ws.progressFlags, PRG_COMPARED)) return points;
   const double nan = std::nan("");
@@ -69,13 +69,12 @@ std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceTable&
     const StarRecord& b = star(ws, kBlue, k);
     if (b.partner < 0 || (b.marks & MARK_IGNORE)) continue;
     const bool calibration = b.marks & MARK_CALIBRATION;
-    const std::uint32_t flags =
-        table.flagsDone ? table.flags[k][kBlue] | table.flags[b.partner][kGreen] : 0;
+    const std::uint32_t flags = science.flags.of(kBlue, k) | science.flags.of(kGreen, b.partner);
     const bool flagged = ((flags | b.marks | star(ws, kGreen, b.partner).marks) &
                           (FLAG_SATURATED | FLAG_EDGE | FLAG_BLENDED | MARK_HOT | MARK_LARGE)) != 0;
     CmdPlotPoint p{nan, nan, nan, nan, calibration, flagged};
-    if (table.transformDone) {
-      const StandardMagnitudes& m = table.standard[k];
+    if (science.transform) {
+      const StandardMagnitudes& m = science.transform->standard[k];
       p = {m.BV, m.V, m.BVError, m.VError, calibration, flagged};
     } else if (hasBit(ws.progressFlags, PRG_MAGNITUDES) || calibration) {
       p.bv = static_cast<double>(b.magnitudeB) - b.magnitudeV;
@@ -84,6 +83,10 @@ std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceTable&
     if (std::isfinite(p.bv) && std::isfinite(p.v)) points.push_back(p);
   }
   return points;
+}
+
+std::string cmdPlotTitle(const Workspace& ws) {
+  return std::string(ws.fileTitle[kBlue]) + " / " + ws.fileTitle[kGreen];
 }
 
 bool plotCmd(std::span<const CmdPlotPoint> points, const std::string& title,

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "image/Workspace.h"
-#include "photometry/ScienceTable.h"
+#include "photometry/Science.h"
 
 namespace orelith {
 
@@ -34,7 +34,10 @@ inline constexpr double kPlotLeft = 70, kPlotRight = 20, kPlotTop = 40, kPlotBot
 
 // The paired, not ignored stars with magnitudes: the transformed ones when
 // the transformation ran, else the calibrated ones once calculated.
-std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceTable& table);
+std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceResults& science);
+
+// The diagram's title: the two images' file titles.
+std::string cmdPlotTitle(const Workspace& ws);
 
 CmdPlotFrame cmdPlotFrame(std::span<const CmdPlotPoint> points);
 

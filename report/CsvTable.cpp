@@ -63,7 +63,7 @@ void sides(std::string& out, const Workspace& ws, int blue, int green) {
   }
 }
 
-void magnitudes(std::string& out, const Workspace& ws, const ScienceTable& table, int blue,
+void magnitudes(std::string& out, const Workspace& ws, const ScienceResults& science, int blue,
                 int green) {
   const StarRecord* b = blue >= 0 ? &star(ws, kBlue, blue) : nullptr;
   if (b && green >= 0 &&
@@ -76,32 +76,33 @@ void magnitudes(std::string& out, const Workspace& ws, const ScienceTable& table
   }
   const int numbers[2] = {blue, green};
   for (int image : {kBlue, kGreen}) {
-    if (!table.apertureDone || numbers[image] < 0) {
+    if (!science.apertures || numbers[image] < 0) {
       blanks(out, 2);
       continue;
     }
-    number(out, table.aperture[numbers[image]][image].mag);
-    number(out, table.aperture[numbers[image]][image].magError);
+    const ApertureResult& a = science.apertures->of(image, numbers[image]);
+    number(out, a.mag);
+    number(out, a.magError);
   }
-  if (table.transformDone && blue >= 0 && green >= 0) {
-    const StandardMagnitudes& m = table.standard[blue];
+  if (science.transform && blue >= 0 && green >= 0) {
+    const StandardMagnitudes& m = science.transform->standard[blue];
     for (double v : {m.V, m.VError, m.BV, m.BVError}) number(out, v);
   } else {
     blanks(out, 4);
   }
 }
 
-void flags(std::string& out, const Workspace& ws, const ScienceTable& table, int blue, int green) {
+void flags(std::string& out, const Workspace& ws, const ScienceResults& science, int blue,
+           int green) {
   std::uint32_t marks = 0, found = 0;
   if (blue >= 0) {
     marks |= star(ws, kBlue, blue).marks;
-    found |= table.flags[blue][kBlue];
+    found |= science.flags.of(kBlue, blue);
   }
   if (green >= 0) {
     marks |= star(ws, kGreen, green).marks;
-    found |= table.flags[green][kGreen];
+    found |= science.flags.of(kGreen, green);
   }
-  if (!table.flagsDone) found = 0;
   const bool bits[] = {hasBit(marks, MARK_CALIBRATION),  hasBit(marks, MARK_IGNORE),
                        hasBit(marks, MARK_HOT),          hasBit(marks, MARK_LARGE),
                        hasBit(found, FLAG_SATURATED),    hasBit(found, FLAG_EDGE),
@@ -110,15 +111,16 @@ void flags(std::string& out, const Workspace& ws, const ScienceTable& table, int
   out.back() = '\n';
 }
 
-void row(std::string& out, const Workspace& ws, const ScienceTable& table, int blue, int green) {
+void row(std::string& out, const Workspace& ws, const ScienceResults& science, int blue,
+         int green) {
   sides(out, ws, blue, green);
-  magnitudes(out, ws, table, blue, green);
-  flags(out, ws, table, blue, green);
+  magnitudes(out, ws, science, blue, green);
+  flags(out, ws, science, blue, green);
 }
 
 }  // namespace
 
-std::string csvTable(const Workspace& ws, const ScienceTable& table) {
+std::string csvTable(const Workspace& ws, const ScienceResults& science) {
   std::string out = kHeader;
   const bool compared = hasBit(ws.progressFlags, PRG_COMPARED);
   bool pairedGreen[kMaxStars] = {};
@@ -126,20 +128,20 @@ std::string csvTable(const Workspace& ws, const ScienceTable& table) {
     const int p = compared ? star(ws, kBlue, k).partner : -1;
     if (p < 0 || p >= ws.starCount[kGreen]) continue;
     pairedGreen[p] = true;
-    row(out, ws, table, k, p);
+    row(out, ws, science, k, p);
   }
   for (int k = 0; k < ws.starCount[kBlue]; ++k) {
     const int p = compared ? star(ws, kBlue, k).partner : -1;
-    if (p < 0 || p >= ws.starCount[kGreen]) row(out, ws, table, k, -1);
+    if (p < 0 || p >= ws.starCount[kGreen]) row(out, ws, science, k, -1);
   }
   for (int k = 0; k < ws.starCount[kGreen]; ++k)
-    if (!pairedGreen[k]) row(out, ws, table, -1, k);
+    if (!pairedGreen[k]) row(out, ws, science, -1, k);
   return out;
 }
 
-bool writeCsv(const Workspace& ws, const ScienceTable& table, const std::string& path,
+bool writeCsv(const Workspace& ws, const ScienceResults& science, const std::string& path,
               int& failureMessage) {
-  const std::string text = csvTable(ws, table);
+  const std::string text = csvTable(ws, science);
   return writeFileAtomically(
       path, {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, failureMessage);
 }

@@ -6,16 +6,16 @@
 #include <string>
 
 #include "image/Workspace.h"
-#include "photometry/ScienceTable.h"
+#include "photometry/Science.h"
 
 namespace orelith {
 
 // A header row, then plain decimal numbers; a value not computed is empty.
-std::string csvTable(const Workspace& ws, const ScienceTable& table);
+std::string csvTable(const Workspace& ws, const ScienceResults& science);
 
 // Writes csvTable to `path` through a temporary file; false with the number
 // of the message to show when it fails.
-bool writeCsv(const Workspace& ws, const ScienceTable& table, const std::string& path,
+bool writeCsv(const Workspace& ws, const ScienceResults& science, const std::string& path,
               int& failureMessage);
 
 }  // namespace orelith

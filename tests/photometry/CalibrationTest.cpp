@@ -22,7 +22,7 @@
 #include "analysis/StarSearch.h"
 #include "photometry/Aperture.h"
 #include "photometry/Calibration.h"
-#include "photometry/ScienceTable.h"
+#include "photometry/Science.h"
 #include "photometry/StandardTransform.h"
 #include "photometry/StarProperties.h"
 #include "resources/ControlIds.h"
@@ -261,6 +261,10 @@ struct Sample {
   double V, dV, dBV, pullV, pullBV;
 };
 
+std::uint32_t pairFlags(const Workspace& ws, const FlagTable& table, int blue) {
+  return table.of(kBlue, blue) | table.of(kGreen, star(ws, kBlue, blue).partner);
+}
+
 // One generated pair, flagged and calibrated on the six unflagged isolated
 // stars nearest V = 9.5 .. 12; appends the errors of every other unflagged
 // isolated pair in `model`.
@@ -272,16 +276,14 @@ void measure(std::uint64_t seed, Model model, std::vector<Sample>& samples) {
   Workspace& ws = *m.ws;
   ScienceSettings settings;
   settings.aperture = model == Model::Aperture;
-  auto table = std::make_unique<ScienceTable>();
-  computeStarFlags(ws, settings, *table);
+  settings.transform = true;
+  const FlagTable found = flagStars(ws, ws.algorithm.hotPixelValue, settings.gain);
   const std::map<int, int> isolated = m.isolatedPairs();
-  const auto flags = [&](int k) {
-    return table->flags[k][kBlue] | table->flags[star(ws, kBlue, k).partner][kGreen];
-  };
   test::RecordingPort port;
   // For each target V in turn the unflagged isolated pair nearest it.
-  std::vector<std::pair<int, int>> pool(isolated.begin(), isolated.end());
-  std::erase_if(pool, [&](const auto& e) { return flags(e.first) != 0; });
+  std::vector<std::pair<int, int>> pool;
+  for (const auto& e : isolated)
+    if (pairFlags(ws, found, e.first) == 0) pool.push_back(e);
   for (double target : {9.5, 10.0, 10.5, 11.0, 11.5, 12.0}) {
     const auto off = [&](const auto& e) { return std::abs(m.truth(e.second).V - target); };
     auto best = std::min_element(pool.begin(), pool.end(),
@@ -293,14 +295,14 @@ void measure(std::uint64_t seed, Model model, std::vector<Sample>& samples) {
   }
   ws.algorithm.coefficientCount = 3;
   ASSERT_EQ(calculateMagnitudes(ws, port), 0);
-  computeStarFlags(ws, settings, *table);
-  if (settings.aperture) measureApertures(ws, settings, *table);
-  ASSERT_TRUE(computeTransform(ws, settings, *table));
+  const ScienceOutcome science = computeScience(ws, settings);
+  ASSERT_EQ(science.status, ScienceStatus::Done);
   for (auto [k, i] : isolated) {
     const StarRecord& b = star(ws, kBlue, k);
-    if ((flags(k) & (FLAG_SATURATED | FLAG_EDGE | FLAG_BLENDED)) || (b.marks & MARK_CALIBRATION))
+    if ((pairFlags(ws, science.results.flags, k) & (FLAG_SATURATED | FLAG_EDGE | FLAG_BLENDED)) ||
+        (b.marks & MARK_CALIBRATION))
       continue;
-    const StandardMagnitudes& s = table->standard[k];
+    const StandardMagnitudes& s = science.results.transform->standard[k];
     const double V = m.truth(i).V, BV = m.truth(i).BV;
     if (model == Model::Curves)
       samples.push_back({V, b.magnitudeV - V, b.magnitudeB - b.magnitudeV - BV, 0, 0});
