@@ -5,7 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
+#include <cstdio>
 #include <ctime>
 
 #include "resources/StringTable.h"
@@ -20,15 +21,21 @@ constexpr int kTempAttempts = 100;
 ssize_t systemWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 int systemClose(int fd) { return ::close(fd); }
 
-// The file a symbolic link names, so that replacing it keeps the link.
-std::string followLink(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;  // dangling: the link itself is replaced
-  std::string resolved(real);
-  std::free(real);
-  return resolved;
+// The umask, read without changing it: umask() is read only by setting it,
+// which a create in another thread could meet.
+mode_t currentUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr)
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
 }
 
 // Six characters that differ between calls and between processes.
@@ -49,19 +56,25 @@ std::string uniqueSuffix() {
   return suffix;
 }
 
-// Creates ".NAME.XXXXXX" beside `target`. The mode 0666 lets the kernel apply
-// the umask (and a default ACL of the folder) as it would to the target.
-int createTemporary(const std::string& target, std::string& tempPath) {
-  auto slash = target.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (name.size() > kMaxTempStem) name.resize(kMaxTempStem);
+// Creates ".NAME.XXXXXX" in the folder `dir`, readable by us alone until
+// the commit gives it its permissions.
+int createTemporary(int dir, const std::string& target, std::string& tempName) {
+  const std::string stem = "." + target.substr(0, kMaxTempStem) + ".";
   for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    tempPath = dir + "." + name + "." + uniqueSuffix();
-    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    tempName = stem + uniqueSuffix();
+    int fd = ::openat(dir, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// A replaced file's owner and group. A user who may not give the file away
+// may still give it a group of theirs: a shared folder lives on that.
+void keepOwner(int fd, const struct stat& old) {
+  if (::fchown(fd, old.st_uid, old.st_gid) == 0) return;
+  if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    // Not a group of ours: the file keeps our group.
+  }
 }
 
 bool writeAll(int fd, std::span<const unsigned char> bytes, const FileCalls& calls) {
@@ -76,16 +89,9 @@ bool writeAll(int fd, std::span<const unsigned char> bytes, const FileCalls& cal
 }
 
 // A device or pipe holds nothing to lose and cannot be replaced by a rename:
-// it is written in place. Non-blocking, so that a FIFO nobody reads fails at
-// once instead of waiting for a reader; the writes then block as usual.
-int openInPlace(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
-  if (fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    fd = -1;
-  }
-  return fd;
-}
+// it is written in place. It was opened non-blocking, so that a FIFO nobody
+// reads failed at once instead of waiting for a reader; the writes block.
+bool writeInPlace(int fd) { return ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0; }
 
 }  // namespace
 
@@ -97,33 +103,41 @@ AtomicWriter::~AtomicWriter() { abandon(); }
 
 bool AtomicWriter::open(const std::string& path, int& failureMessage) {
   abandon();
-  failureMessage = 0;
   failed_ = false;
-  target_ = followLink(path);
+  failureMessage = 0;
+  if (prepare(path)) return true;
+  abandon();
+  failureMessage = str::UnableToCreateFile;
+  return false;
+}
+
+bool AtomicWriter::prepare(const std::string& path) {
+  // Opened as a plain create opens it, less the create and the truncation,
+  // so that the kernel's checks decide whether we may write there.
+  const int named =
+      path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat existing {};
-  bool exists = !target_.empty() && ::stat(target_.c_str(), &existing) == 0;
-  if (target_.empty() || (exists && S_ISDIR(existing.st_mode)) ||
-      (exists && ::access(target_.c_str(), W_OK) != 0)) {
-    failureMessage = str::UnableToCreateFile;
-    return false;
+  if (named < 0) {
+    // Nothing there, or a link to nothing: a new file, put at the name.
+    if (path.empty() || errno != ENOENT || !placeAt(path)) return false;
+    finalMode_ = 0666 & ~currentUmask();
+  } else {
+    fd_ = named;
+    if (::fstat(fd_, &existing) != 0) return false;
+    if (!S_ISREG(existing.st_mode)) return writeInPlace(fd_);
+    if (!placeOf(path, fd_, existing)) return false;
+    ::close(fd_);
+    fd_ = -1;
+    finalMode_ = existing.st_mode & 07777;
   }
   // A writable file in a folder we may not add to could only be rewritten in
   // place, which a full disk would leave half written: refused.
-  fd_ = exists && !S_ISREG(existing.st_mode) ? openInPlace(target_)
-                                             : createTemporary(target_, tempPath_);
+  fd_ = createTemporary(dirFd_, name_, tempName_);
   if (fd_ < 0) {
-    tempPath_.clear();
-    failureMessage = str::UnableToCreateFile;
+    tempName_.clear();
     return false;
   }
-  if (exists && !tempPath_.empty()) {
-    // A replaced file keeps its permissions and, where allowed, its owner.
-    // The owner first: a change of owner clears the set-id bits.
-    if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
-      // Not ours to give away: the new file stays ours.
-    }
-    ::fchmod(fd_, existing.st_mode & 07777);
-  }
+  if (named >= 0) keepOwner(fd_, existing);
   return true;
 }
 
@@ -135,20 +149,54 @@ void AtomicWriter::write(std::span<const unsigned char> bytes) {
 bool AtomicWriter::commit(int& failureMessage) {
   failureMessage = 0;
   bool ok = fd_ >= 0 && !failed_;
+  // After the change of owner, which clears the set-id bits. Where no mode
+  // can be set (some removable media), the file stays ours alone.
+  if (ok && dirFd_ >= 0) ::fchmod(fd_, finalMode_);
   if (fd_ >= 0 && calls_.close(fd_) != 0) ok = false;
   fd_ = -1;
-  if (ok && !tempPath_.empty()) ok = ::rename(tempPath_.c_str(), target_.c_str()) == 0;
-  if (ok) tempPath_.clear();
+  if (ok && dirFd_ >= 0) ok = ::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) == 0;
+  if (ok) tempName_.clear();
   abandon();
   if (!ok) failureMessage = str::UnableToSaveFile;
   return ok;
 }
 
+// Opens the folder of `path`, which is to hold the temporary file, and keeps
+// the name in it.
+bool AtomicWriter::placeAt(const std::string& path) {
+  const auto slash = path.rfind('/');
+  name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name_.empty() || name_ == "." || name_ == "..") return false;
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + (slash == 0));
+  dirFd_ = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return dirFd_ >= 0;
+}
+
+// The folder and name of the regular file the kernel opened for `path` as
+// `fd`: the path itself, or for a link where the kernel found the file. Only
+// while that name still holds the very file is it replaced.
+bool AtomicWriter::placeOf(const std::string& path, int fd, const struct stat& file) {
+  std::string where = path;
+  struct stat named {};
+  if (::lstat(path.c_str(), &named) == 0 && S_ISLNK(named.st_mode)) {
+    char found[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = ::readlink(self.c_str(), found, sizeof found);
+    if (n <= 0 || n == static_cast<ssize_t>(sizeof found)) return false;
+    where.assign(found, static_cast<std::size_t>(n));
+  }
+  struct stat there {};
+  return placeAt(where) && ::fstatat(dirFd_, name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+         there.st_dev == file.st_dev && there.st_ino == file.st_ino;
+}
+
 void AtomicWriter::abandon() {
   if (fd_ >= 0) calls_.close(fd_);
   fd_ = -1;
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-  tempPath_.clear();
+  if (!tempName_.empty()) ::unlinkat(dirFd_, tempName_.c_str(), 0);
+  tempName_.clear();
+  if (dirFd_ >= 0) ::close(dirFd_);
+  dirFd_ = -1;
 }
 
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,

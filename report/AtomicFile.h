@@ -3,6 +3,7 @@
 // which replaces the target only after every write and the close succeeded.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -30,15 +31,24 @@ FileCalls systemFileCalls();
 // any number of writes, commit. On failure open and commit return false with
 // the string to show: 5 "Unable to create file." when the file cannot be
 // created (folder missing or closed to us, also when the target itself is
-// writable; target not writable or a folder; a FIFO that nobody reads), 7
-// "Unable to save file." when a write, the close or the final rename failed.
-// A file that was at the path then stays as it was, and no temporary file
-// remains; nor does one when the writer goes before its commit.
-// A device or pipe cannot be replaced and is written in place, as a plain
-// create would.
-// A new file gets the permissions a plain create would give it (0666 less the
-// umask); a replaced file keeps its permissions. A symbolic link is followed,
-// so the file it names is replaced, not the link.
+// writable; target not writable or a folder; a FIFO that nobody reads; a
+// link the kernel will not follow for us), 7 "Unable to save file." when a
+// write, the close or the final rename failed. A file that was at the path
+// then stays as it was, and no temporary file remains; nor does one when the
+// writer goes before its commit.
+//
+// The named path is first opened for writing by the kernel, as a plain
+// create would open it, so that its checks decide: permissions and ACLs with
+// the effective ids, and the refusal to follow another user's link in a
+// sticky folder (fs.protected_symlinks). A link the kernel follows keeps
+// pointing at its file, which is replaced where the kernel found it; a link
+// to nothing is itself replaced. A device or pipe cannot be replaced and is
+// written in place, through that same opening.
+//
+// The temporary file is created 0600 and gets its final permissions at the
+// commit: a new file those of a plain create (0666 less the umask), a
+// replaced one its old permissions, its owner where we may give it away,
+// else at least its group.
 class AtomicWriter {
  public:
   explicit AtomicWriter(const FileCalls& calls = systemFileCalls());
@@ -52,12 +62,17 @@ class AtomicWriter {
   bool commit(int& failureMessage);
 
  private:
+  bool prepare(const std::string& path);
+  bool placeAt(const std::string& path);
+  bool placeOf(const std::string& path, int fd, const struct stat& file);
   void abandon();
 
   FileCalls calls_;
   int fd_ = -1;
-  std::string target_;
-  std::string tempPath_;  // empty when the target is written in place
+  int dirFd_ = -1;        // the folder of the replaced file; -1 when written in place
+  std::string name_;      // the replaced file's name in that folder
+  std::string tempName_;  // the temporary file's name there while it exists
+  mode_t finalMode_ = 0;
   bool failed_ = false;
 };
 

@@ -1,7 +1,9 @@
 // orelith-batch run as a user would: as a process, in a temporary directory, on a hand-made
 // frame of three stars (m67.b) and on the shipped samples.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <fstream>
@@ -144,6 +146,62 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
            {{"/calibration_list", json::array()}}}),
     test::ParamName());
 // clang-format on
+
+// A second user, made for the test and removed after it (so root only), with a group of its
+// own that is not its primary group.
+class TwoUsers : public Batch {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can make a second user";
+    Batch::SetUp();
+    fs::permissions(dir, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const std::string make = "groupadd " + other + " && useradd -M -N -g nogroup -G " + other +
+                             " -s /usr/sbin/nologin " + other;
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    made = true;
+  }
+  void TearDown() override {
+    if (made) {
+      EXPECT_EQ(std::system(("userdel " + other + " && groupdel " + other).c_str()), 0);
+    }
+    Batch::TearDown();
+  }
+  int runAs(const std::string& command) {
+    return test::runIn(dir, "setpriv", "--reuid=" + other + " --regid=nogroup --init-groups " + command);
+  }
+  gid_t group() { return ::getgrnam(other.c_str())->gr_gid; }
+
+  const std::string other = "orelith-t" + std::to_string(::getpid());
+  bool made = false;
+};
+
+// A report replacing a file of a shared folder keeps the file's group (the user may not give
+// the file to its owner); a link another user planted in a sticky folder is not followed to
+// our file where the kernel refuses to follow it for "echo x >" too.
+TEST_F(TwoUsers, SharedGroupKeptAndPlantedLinkRefused) {
+  fs::create_directory(dir / "shared");
+  write("shared/report.html", "old");
+  for (const char* name : {"shared", "shared/report.html"})
+    ASSERT_EQ(::chown((dir / name).c_str(), 0, group()), 0);
+  fs::permissions(dir / "shared", fs::perms(0775));
+  fs::permissions(dir / "shared/report.html", fs::perms(0664));
+  EXPECT_EQ(runAs(std::string("'") + ORELITH_BATCH + "' --html shared/report.html"), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "shared/report.html").c_str(), &st), 0);
+  EXPECT_EQ(st.st_gid, group());
+  EXPECT_EQ(st.st_mode & 0777, 0664u);
+  EXPECT_NE(read("shared/report.html"), "old");
+
+  fs::create_directory(dir / "sticky");
+  fs::permissions(dir / "sticky", fs::perms(01777));
+  write("notes.txt", "our notes");
+  ASSERT_EQ(runAs("ln -s ../notes.txt sticky/report.html"), 0);
+  if (test::readText("/proc/sys/fs/protected_symlinks") != "1\n")
+    GTEST_SKIP() << "fs.protected_symlinks is off: the kernel follows any link for anyone";
+  EXPECT_EQ(run("--html sticky/report.html"), 2);
+  EXPECT_EQ(read("err.txt"), "ERROR: Unable to create file.\n");
+  EXPECT_EQ(read("notes.txt"), "our notes");
+}
 
 // Blue stars paired by the automatic comparison: (x, y, partner).
 std::vector<std::array<int, 3>> pairedStars(const json& s) {

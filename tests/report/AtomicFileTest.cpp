@@ -14,7 +14,11 @@ namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
 ssize_t failingWrite(int, const void*, std::size_t) { return errno = ENOSPC, -1; }
+// One byte at a time, noting the permissions the file has meanwhile.
+mode_t modeWhileWritten = 0;
 ssize_t oneByteWrite(int fd, const void* data, std::size_t size) {
+  struct stat st {};
+  modeWhileWritten = ::fstat(fd, &st) == 0 ? st.st_mode & 0777 : 0;
   return ::write(fd, data, size > 0 ? 1 : 0);
 }
 int failingClose(int fd) { return ::close(fd), errno = EIO, -1; }
@@ -45,13 +49,15 @@ class AtomicFile : public testing::Test {
   int failure = -1;
 };
 
-// A new file gets 0666 less the umask, a replaced one keeps its permissions, short writes are
-// continued, a link keeps pointing at the replaced file, and no temporary file stays.
+// A new file gets 0666 less the umask, a replaced one keeps its permissions, both only once
+// complete (written, they are ours alone); short writes are continued, a link keeps pointing
+// at the replaced file, and no temporary file stays.
 TEST_F(AtomicFile, WritesAndReplaces) {
   const mode_t old = ::umask(027);
-  EXPECT_TRUE(write("a.out", "new\ncontent"));
+  EXPECT_TRUE(write("a.out", "new\ncontent", {oneByteWrite, ::close}));
   ::umask(old);
   EXPECT_EQ(failure, 0);
+  EXPECT_EQ(modeWhileWritten, 0600u);
   EXPECT_EQ(mode("a.out"), 0640u);
   test::writeText(dir / "b.out", "old old old");
   ::chmod((dir / "b.out").c_str(), 0604);
