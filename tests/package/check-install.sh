@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # `cmake --install` lays out a complete application: programs, the fit library
-# under its soname, data, desktop integration and man pages.
-# Usage: check-install.sh CMAKE BUILD_DIR VERSION WINDOW(0|1)
+# under its soname, data, desktop integration and man pages. No program or
+# library, built or installed, looks for libraries in the current folder.
+# Usage: check-install.sh CMAKE BUILD_DIR VERSION WINDOW(0|1) LIBDIR
 set -euo pipefail
-cmake=$1 build=$2 version=$3 window=$4
+cmake=$1 build=$2 version=$3 window=$4 libdir=$5
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -38,4 +39,14 @@ dir=$(dirname "$lib")
 objdump -p "$lib" | grep -Eq "SONAME +libbrelox\.so\.0$" || { echo "bad SONAME"; exit 1; }
 
 [ "$("$prefix/bin/orelith-batch" --version)" = "$version" ] || { echo "wrong --version"; exit 1; }
+
+# The loader reads an empty or relative RPATH/RUNPATH entry from the current
+# folder: every entry must be absolute or start at $ORIGIN.
+entry='(/|\$ORIGIN)[^:]*'
+while IFS= read -r -d '' f; do
+  dynamic=$(readelf -d "$f" 2>/dev/null) || continue
+  while read -r path; do
+    [[ $path =~ ^$entry(:$entry)*$ ]] || { echo "$f searches the current folder: [$path]"; exit 1; }
+  done < <(sed -n 's/.*(R\(UN\)\{0,1\}PATH).*\[\(.*\)\]$/\2/p' <<<"$dynamic")
+done < <(find "$build/bin" "$build/${libdir}" "$prefix" -type f -print0)
 echo "install tree complete"
