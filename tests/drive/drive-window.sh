@@ -17,10 +17,14 @@ fi
 program=$(realpath "$1") batch=$(realpath "$2") samples=$(realpath "$3")
 scratch=$(mktemp -d)
 trap 'kill "$XD_PID" 2>/dev/null; rm -rf "$scratch"' EXIT
+# Pictures of a failure are kept in a fresh folder of our own, never under a
+# fixed name in a shared one.
+keep=
+keep_folder() { [ -n "$keep" ] || keep=$(mktemp -d); }
 fail() {
   echo "FAIL: $*"
-  import -window root "${TMPDIR:-/tmp}/orelith-drive-fail.png" 2>/dev/null &&
-    echo "the screen is kept in ${TMPDIR:-/tmp}/orelith-drive-fail.png"
+  keep_folder
+  import -window root "$keep/screen.png" 2>/dev/null && echo "the screen is kept in $keep/screen.png"
   [ -s "${XD_LOG:-}" ] && { echo "the program's standard error:"; tail -n 20 "$XD_LOG"; }
   exit 1
 }
@@ -51,9 +55,10 @@ for attempt in 1 2 3 4 5; do
   sleep 0.2
 done
 if [ "$differing" != 0 ]; then
-  cp "$scratch/screen.png" "${TMPDIR:-/tmp}/orelith-drive-screen.png"
+  keep_folder
+  cp "$scratch/screen.png" "$keep/panel.png"
   fail "the blue panel on screen differs from --render-blue in $differing pixels" \
-    "(picture kept in ${TMPDIR:-/tmp}/orelith-drive-screen.png)"
+    "(picture kept in $keep/panel.png)"
 fi
 echo "the blue panel on screen equals --render-blue"
 
