@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "resources/NumberText.h"
+
 namespace orelith {
 namespace {
 
@@ -57,8 +59,8 @@ void pairedRows(const Workspace& ws, StarListRows& out) {
     // A magnitude beyond 99999 would not fit; the cell keeps its first 15
     // characters, enough for both signs and the larger part of the numbers.
     if (magnitudes)
-      cell(row, 7, "%4.1f/%4.1f", static_cast<double>(s.magnitudeB),
-           static_cast<double>(s.magnitudeV));
+      cell(row, 7, "%s/%s", fixedText(static_cast<double>(s.magnitudeB), 1, 4).c_str(),
+           fixedText(static_cast<double>(s.magnitudeV), 1, 4).c_str());
   }
   for (int b = 0; b < blueCount; ++b)
     if (star(ws, kBlue, b).partner == -1) blueCells(ws, append(out, b, kNoStar), b);

@@ -1,12 +1,13 @@
 #include "photometry/StarProperties.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "resources/ControlIds.h"
+#include "resources/NumberText.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
@@ -29,11 +30,7 @@ int entryOf(const Workspace& ws, int blueStar) {
   return -1;
 }
 
-std::string formatF(float value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
-  return text;
-}
+std::string formatF(float value) { return fixedText(static_cast<double>(value), 6); }
 
 void acceptCalibrationStar(Workspace& ws, WindowPort& port, const StarPropertiesDialog& d) {
   enableCalibrationControls(port, true);
@@ -112,17 +109,20 @@ StarPropertiesDialog openStarProperties(const Workspace& ws) {
 
 float leadingNumber(std::string_view text) {
   // Decimal numbers only: no hexadecimal, infinity or not-a-number, which
-  // would turn a typing slip into a curve of nonsense.
-  std::string s(text);
+  // would turn a typing slip into a curve of nonsense (from_chars reads no
+  // hexadecimal; "0x1A" is 0).
   std::size_t i = 0;
-  while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
   std::size_t j = i;
-  if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-  if (j >= s.size() || !(std::isdigit(static_cast<unsigned char>(s[j])) || s[j] == '.'))
+  if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+  if (j >= text.size() || !(std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '.'))
     return 0.0f;
-  if (s[j] == '0' && j + 1 < s.size() && (s[j + 1] == 'x' || s[j + 1] == 'X')) s.resize(j + 1);
-  const auto value = static_cast<float>(std::strtod(s.c_str() + i, nullptr));
-  return std::isfinite(value) ? value : 0.0f;
+  // from_chars takes a minus sign but no plus; the value stays 0 where the
+  // number is out of a double's range.
+  double value = 0.0;
+  std::from_chars(text.data() + (text[i] == '+' ? j : i), text.data() + text.size(), value);
+  const auto narrow = static_cast<float>(value);
+  return std::isfinite(narrow) ? narrow : 0.0f;
 }
 
 void starPropertiesTextChanged(StarPropertiesDialog& d, int control, std::string_view text) {

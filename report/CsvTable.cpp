@@ -1,9 +1,9 @@
 #include "report/CsvTable.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "report/AtomicFile.h"
+#include "resources/NumberText.h"
 
 namespace orelith {
 namespace {
@@ -15,9 +15,7 @@ constexpr const char* kHeader =
     "blended\n";
 
 void number(std::string& out, double v) {
-  char text[48] = "";
-  if (std::isfinite(v)) std::snprintf(text, sizeof text, "%.4f", v);
-  out += text;
+  if (std::isfinite(v)) out += fixedText(v, 4);
   out += ',';
 }
 

@@ -45,7 +45,7 @@ constexpr char kRedFont[] = "<font color=\"#ff0000\">";
 constexpr char kGreyFont[] = "<font color=\"#808080\">";
 constexpr char kFontEnd[] = "</font>";
 constexpr CrLf kEmptyCell("      <td valign=\"Top\"><br>\n      </td>\n");
-constexpr char kCurveTerm[] = "%.3f*x^%d";
+constexpr char kCurvePower[] = "*x^";  // a term is "%.3f*x^%d"
 constexpr CrLf kComplexEnd("<br>\n</body>\n</html>\n");
 constexpr CrLf kSimpleEnd("    </tr>\n  \n  </tbody>\n</table>\n</html>\n");
 
@@ -194,7 +194,11 @@ void appendUnpairedGreenRow(std::string& out, const StarRecord& green, int numbe
 }
 
 void appendCurve(std::string& out, const double* coefficients, int n) {
-  for (int i = 0; i < n; ++i) appendf(out, kCurveTerm, coefficients[i], i);
+  for (int i = 0; i < n; ++i) {
+    appendFixed3(out, coefficients[i]);
+    out += kCurvePower;
+    appendInt(out, i);
+  }
 }
 
 // The report as it is made. With a file, the text goes to it a block at a

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include "app/window/Application.h"
 #include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 
@@ -18,6 +19,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  orelith::gui::prepareApplication();
   // Qt has taken its own options out of the list.
   QStringList files = app.arguments().mid(1);
   if (files.contains("--help") || files.contains("-h")) {

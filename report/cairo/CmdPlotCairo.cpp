@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "report/CmdPlotModule.h"
+#include "resources/NumberText.h"
 
 namespace orelith {
 namespace {
@@ -47,7 +48,6 @@ void drawAxes(cairo_t* cr, const CmdPlotFrame& f, const char* title) {
   cairo_stroke(cr);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 12);
-  char label[32];
   const double bvStep = tickStep(f.bvHigh - f.bvLow);
   for (double t = std::ceil(f.bvLow / bvStep) * bvStep; t <= f.bvHigh; t += bvStep) {
     double px, py;
@@ -55,8 +55,7 @@ void drawAxes(cairo_t* cr, const CmdPlotFrame& f, const char* title) {
     cairo_move_to(cr, px, py);
     cairo_line_to(cr, px, py - 6);
     cairo_stroke(cr);
-    std::snprintf(label, sizeof label, "%.2f", std::abs(t) < 1e-9 ? 0.0 : t);
-    text(cr, label, px, py + 16, 0.5);
+    text(cr, fixedText(std::abs(t) < 1e-9 ? 0.0 : t, 2).c_str(), px, py + 16, 0.5);
   }
   const double vStep = tickStep(f.vHigh - f.vLow);
   for (double t = std::ceil(f.vLow / vStep) * vStep; t <= f.vHigh; t += vStep) {
@@ -65,8 +64,7 @@ void drawAxes(cairo_t* cr, const CmdPlotFrame& f, const char* title) {
     cairo_move_to(cr, px, py);
     cairo_line_to(cr, px + 6, py);
     cairo_stroke(cr);
-    std::snprintf(label, sizeof label, "%.1f", t);
-    text(cr, label, px - 6, py + 4, 1.0);
+    text(cr, fixedText(t, 1).c_str(), px - 6, py + 4, 1.0);
   }
   text(cr, "B-V", kPlotLeft + (kPlotWidth - kPlotLeft - kPlotRight) / 2, kPlotHeight - 20, 0.5);
   text(cr, "V", 20, kPlotTop + (kPlotHeight - kPlotTop - kPlotBottom) / 2, 0.5);

@@ -11,15 +11,18 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <clocale>
 #include <tuple>
 
 #include "app/dialogs/DialogWindow.h"
 #include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
+#include "app/window/StarListModel.h"
 #include "interaction/MainWindowLayout.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -333,6 +336,37 @@ TEST_F(Dialogs, RefusedCalibrationStarKeepsTheDialogOpen) {
   EXPECT_EQ(port.events[port.indexOf(test::PortEvent::Message)].owner, MessageOwner::Dialog);
   EXPECT_TRUE(d->isVisible());
   EXPECT_EQ(ws->calibration.count, kMaxCalibrationStars);
+}
+
+// ctest runs this program under a German locale, whose decimal comma the C
+// library would read and write (the dialog's own texts are checked above).
+TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
+  if (std::string_view(qgetenv("LC_ALL").constData()).starts_with("de_DE")) {
+    ASSERT_STREQ(std::localeconv()->mon_decimal_point, ",") << "the German locale is missing";
+  }
+  loadSamples();
+  for (int id : {ctl::SearchBlue, ctl::SearchGreen, ctl::CompareImages}) click(id);
+  QTableView* list = window->starList();
+  const char* typed[3][2] = {{"9.1640", "0.0687"}, {"9.4359", "0.0419"}, {"9.9615", "0.0986"}};
+  for (int row = 0; row < 3; ++row) {
+    // "Star properties" of a double-clicked row, as a user fills it in.
+    QTimer::singleShot(0, [&] {
+      auto& d = dynamic_cast<DialogWindow&>(*qApp->activeModalWidget());
+      gui::click(d, props::CalibrationStar);
+      retype(d, props::VMagnitude, typed[row][0]);
+      retype(d, props::BMinusV, typed[row][1]);
+      gui::click(d, props::Ok);
+    });
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+  }
+  click(ctl::CalculateMagnitudes);
+  EXPECT_EQ(star(*ws, kBlue, window->listModel()->key(0).blue).magnitudeV, 9.164f);
+  const QString cell = list->model()->index(5, 7).data().toString();
+  EXPECT_TRUE(QRegularExpression("^ *-?\\d+\\.\\d/ *-?\\d+\\.\\d$").match(cell).hasMatch())
+      << cell.toStdString();
+  EXPECT_EQ(messages, std::vector<std::string>{});
 }
 
 }  // namespace
