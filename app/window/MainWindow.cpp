@@ -23,6 +23,11 @@
 #include "interaction/Selection.h"
 #include "resources/ControlIds.h"
 
+// The arrow pictures and icons are compiled into the window library, whose
+// resource table no code names: without this call the linker leaves it out
+// of the program. Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initWindowResources() { Q_INIT_RESOURCE(window); }
+
 namespace orelith::gui {
 namespace {
 
@@ -35,6 +40,7 @@ CommandEvent clicked(int id, bool checked = false) {
 MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindowPort>(*this)) {
   setWindowTitle(QString::fromUtf8(kMainWindowTitle.data(), kMainWindowTitle.size()));
   // A caption, the system menu and minimising; no resizing, no maximising.
+  initWindowResources();
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);

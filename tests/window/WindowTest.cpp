@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <clocale>
+#include <set>
 #include <tuple>
 
 #include "app/dialogs/DialogWindow.h"
@@ -120,6 +121,15 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
   }
   for (int part = 0; part < 3; ++part)
     EXPECT_EQ(window->statusPart(part)->geometry().right() + 1, kStatusPartEdges[part]);
+  // The pictures are linked in: four different 12 x 12 arrows and the icon.
+  EXPECT_FALSE(window->windowIcon().availableSizes().isEmpty());
+  std::set<std::string> arrows;
+  for (int id = ctl::ArrowUp; id <= ctl::ArrowLeft; ++id) {
+    const QImage arrow = control<QAbstractButton>(id)->icon().pixmap(12, 12).toImage();
+    ASSERT_EQ(arrow.size(), QSize(12, 12)) << id;
+    arrows.emplace(reinterpret_cast<const char*>(arrow.constBits()), arrow.sizeInBytes());
+  }
+  EXPECT_EQ(arrows.size(), 4u);
 }
 
 // "Manually" in the algorithm dialog shows the move controls; the drag and the rest of a
