@@ -1,8 +1,27 @@
-// What every start of the window program sets up once the QApplication
-// exists and before a window does.
+// What every start of the window program sets up around the QApplication.
 #pragma once
 
+#include <QString>
+#include <QtGlobal>
+
 namespace orelith::gui {
+
+// Spans the construction of the QApplication. Without a display Qt ends the
+// program with a fatal message after a page of plugin reports; instead the
+// user gets one line and status 1. The messages Qt writes while it starts
+// are held back until it has started, then passed on.
+class ApplicationStart {
+ public:
+  ApplicationStart();
+  ~ApplicationStart();
+  ApplicationStart(const ApplicationStart&) = delete;
+  ApplicationStart& operator=(const ApplicationStart&) = delete;
+  // The QApplication exists: the held messages go out, later ones directly.
+  void started();
+
+ private:
+  QtMessageHandler previous_;
+};
 
 // QApplication takes the session's locale for the C library too; numbers
 // are read and written with a point whatever the session's LC_NUMERIC, so

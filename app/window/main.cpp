@@ -1,6 +1,7 @@
 // orelith: the desktop program.
 #include <QApplication>
 #include <QTextStream>
+#include <cstring>
 
 #include "app/window/Application.h"
 #include "app/window/CommandLine.h"
@@ -15,21 +16,31 @@ constexpr const char* kUsage =
     "usage: orelith [BLUE [GREEN]]\n"
     "  Opens the main window; BLUE and GREEN are ST-6 frames loaded as\n"
     "  File > Open Blue Image... and Open Green Image... would load them.\n";
+
+// Answered before Qt looks for a display, so that they work without one.
+bool asksOnly(int argc, char** argv, const char* option, const char* alias = nullptr) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], option) == 0 || (alias && std::strcmp(argv[i], alias) == 0))
+      return true;
+  return false;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  orelith::gui::prepareApplication();
-  // Qt has taken its own options out of the list.
-  QStringList files = app.arguments().mid(1);
-  if (files.contains("--help") || files.contains("-h")) {
+  if (asksOnly(argc, argv, "--help", "-h")) {
     QTextStream(stdout) << kUsage;
     return 0;
   }
-  if (files.contains("--version")) {
+  if (asksOnly(argc, argv, "--version")) {
     QTextStream(stdout) << "orelith " << ORELITH_VERSION << "\n";
     return 0;
   }
+  orelith::gui::ApplicationStart start;
+  QApplication app(argc, argv);
+  start.started();
+  orelith::gui::prepareApplication();
+  // Qt has taken its own options out of the list.
+  QStringList files = app.arguments().mid(1);
   if (files.size() > 2) {
     QTextStream(stderr) << kUsage;
     return 1;
