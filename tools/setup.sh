@@ -12,7 +12,7 @@ packages=(
   libcfitsio-dev wcslib-dev
   qt6-base-dev
   netpbm
-  file dpkg-dev desktop-file-utils appstream shared-mime-info groff-base
+  file dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base
   xvfb xauth xdotool x11-utils imagemagick
   lintian help2man locales python3-sep python3-numpy
 )
