@@ -1,5 +1,6 @@
 #include "report/CmdBitmap.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "image/St6Loader.h"
 #include "report/AtomicFile.h"
 #include "resources/StringTable.h"
 
@@ -68,15 +70,45 @@ std::string templatePath(const std::string& dir, const char* name) {
   return dir + "/" + name;
 }
 
+std::uint32_t littleEndian(const unsigned char* bytes, int count) {
+  std::uint32_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// A template is a BMP of the diagram's picture, whatever its first two bytes
+// say: pixel data where the diagram's starts, a 40-byte information header,
+// 544 x 490 pixels of one plane in the variant's bits per pixel, and no more
+// bytes than the diagram (a shorter one is padded). Only a regular file is
+// read, opened without blocking: a FIFO of that name cannot stop the save.
+std::FILE* openTemplateFile(const std::string& path, int variant) {
+  std::FILE* f = openRegularFile(path);
+  if (f == nullptr) return nullptr;
+  const std::size_t data = isColour(variant) ? kColourData : kMonochromeData;
+  unsigned char head[30];
+  struct stat st {};
+  const bool fits = ::fstat(::fileno(f), &st) == 0 &&
+                    static_cast<std::size_t>(st.st_size) >= data &&
+                    static_cast<std::size_t>(st.st_size) <= cmdFileSize(variant) &&
+                    std::fread(head, 1, sizeof head, f) == sizeof head && std::fseek(f, 0, SEEK_SET) == 0;
+  if (fits && littleEndian(head + 10, 4) == data && littleEndian(head + 14, 4) == 40 &&
+      littleEndian(head + 18, 4) == kCmdWidth && littleEndian(head + 22, 4) == kCmdRows &&
+      littleEndian(head + 26, 2) == 1 && littleEndian(head + 28, 2) == static_cast<std::uint32_t>(variant))
+    return f;
+  std::fclose(f);
+  return nullptr;
+}
+
+// The first usable template in the folders' order.
 std::FILE* openTemplate(int variant, const std::vector<std::string>& dirs) {
   for (const std::string& dir : dirs) {
-    if (std::FILE* f = std::fopen(templatePath(dir, cmdTemplateName(variant)).c_str(), "rb"))
+    if (std::FILE* f = openTemplateFile(templatePath(dir, cmdTemplateName(variant)), variant))
       return f;
   }
   return nullptr;
 }
 
-// A template shorter than the picture is padded with 0xFF, a longer one cut.
+// A template shorter than the picture is padded with 0xFF.
 void readTemplate(std::FILE* file, std::span<unsigned char> picture) {
   std::size_t got = std::fread(picture.data(), 1, picture.size(), file);
   for (std::size_t i = got; i < picture.size(); ++i) picture[i] = 0xFF;

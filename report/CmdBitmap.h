@@ -64,8 +64,10 @@ DrawResult drawCmdStars(const Workspace& ws, int variant, std::span<unsigned cha
 // installed data folder.
 std::vector<std::string> defaultTemplateDirs(const std::string& startDir);
 
-// Writes the diagram of `variant` to `outPath`, from the template found first
-// in `templateDirs` (each with or without a trailing '/'). Failed
+// Writes the diagram of `variant` to `outPath`, from the first usable template
+// in `templateDirs` (each with or without a trailing '/'): a regular file
+// whose header describes the diagram's picture and which is no longer than
+// the diagram; anything else of that name is passed over. Failed
 // after message 8 or 11 (no template; no file is created), 5 or 7 (output not
 // created or not written; an older file stays as it was), 9 (no memory) or
 // 10 (pixel outside the picture), all owned by the main window.

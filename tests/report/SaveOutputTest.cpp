@@ -331,8 +331,10 @@ TEST_F(CmdDiagram, ThickStarsAreClippedAtThePlotEdges) {
 }
 
 // A missing template gives message 8 or 11, an unwritable target message 5;
-// neither leaves a file. The template comes from the first folder that has
-// it (with or without a trailing slash) and a short one is padded with FF.
+// neither leaves a file. The template comes from the first folder that has a
+// usable one (with or without a trailing slash): a FIFO (at once, not
+// blocking), a folder, an empty file, one of the right size but not a BMP of
+// the diagram, or a longer one are passed over; a short one is padded with FF.
 TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   addPair(7.5f, 6.5f);
   const std::string out = (dir_ / "cmd.bmp").string(), nowhere = (dir_ / "nowhere").string();
@@ -351,17 +353,28 @@ TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   EXPECT_EQ(small, std::vector<unsigned char>(1000, 0xFF));
 
   port_.clear();
-  fs::create_directory(dir_ / "short");
-  test::writeBytes(dir_ / "short" / "DIB01.DAT", std::vector<unsigned char>(100, 0x00));
-  const std::string shortDir = (dir_ / "short").string() + "/";
-  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, {nowhere, shortDir, templates()}), 0);
+  std::vector<unsigned char> longer = test::blankTemplate(kMono), shorter(longer.begin(),
+                                                                          longer.begin() + 100);
+  longer.push_back(0xFF);
+  std::fill(shorter.begin() + 62, shorter.end(), 0x00);
+  const std::vector<unsigned char> files[] = {
+      {}, std::vector<unsigned char>(kCmdMonochromeSize, 0xFF), longer, shorter};
+  std::vector<std::string> dirs{nowhere};
+  for (int i = 0; i < 6; ++i) {
+    const fs::path at = dir_ / std::to_string(i) / "DIB01.DAT";
+    fs::create_directories(i == 0 ? at : at.parent_path());
+    if (i >= 2) test::writeBytes(at, files[i - 2]);
+    ASSERT_TRUE(i != 1 || ::mkfifo(at.c_str(), 0600) == 0);
+    dirs.push_back(at.parent_path().string() + (i == 5 ? "/" : ""));
+  }
+  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, dirs), 0);
   EXPECT_TRUE(port_.messages().empty());
   const std::vector<unsigned char> bytes = test::readAll(out);
   ASSERT_EQ(bytes.size(), kCmdMonochromeSize);
-  // "BM", the short file's zeros, then FF but for 62 + (544 * 450 + 363) / 8,
-  // by hand, with bit 7 - 363 % 8 cleared.
+  // "BM", the short file's header and zeros, then FF but for 62 + (544 * 450 + 363) / 8, by
+  // hand, with bit 7 - 363 % 8 cleared.
   for (std::size_t i = 2; i < bytes.size(); ++i)
-    ASSERT_EQ(bytes[i], i < 100 ? 0x00 : i == 30707 ? 0xFF & ~(0x80 >> 3) : 0xFF) << i;
+    ASSERT_EQ(bytes[i], i < 100 ? shorter[i] : i == 30707 ? 0xFF & ~(0x80 >> 3) : 0xFF) << i;
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
 }
 
