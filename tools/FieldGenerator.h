@@ -11,6 +11,8 @@ namespace orelith::gen {
 
 struct FieldParams {
   std::uint64_t seed = 1;
+  int width = 375, height = 242;        // the blue frame
+  int greenWidth = 0, greenHeight = 0;  // the green frame; 0: as the blue one
   int starCount = 150;                  // stars placed in the field
   double sky = 1000.0;                  // sky level in counts (both frames)
   double readNoise = 10.0;              // counts rms, Gaussian
@@ -20,8 +22,16 @@ struct FieldParams {
   // Luminosity function: the density of V grows as 10^(lfSlope * V), so faint
   // stars outnumber bright ones.
   double lfSlope = 0.15;
-  double bvScatter = 0.05;      // rms of B-V about the main sequence
-  int hotPixels = 4;            // single pixels at 65535 per frame
+  double bvScatter = 0.05;  // rms of B-V about the main sequence
+  int hotPixels = 4;        // single pixels at 65535 per frame
+  int blankPixels = 0;      // pixels without a value per frame (FITS BLANK or NaN)
+  // Counts at which a pixel saturates: a plateau below the hot pixels' 65535.
+  double fullWell = 65535.0;
+  // Relative amplitude of an uncorrected flat field's ripple over the frame.
+  double flatRipple = 0.0;
+  // true: every star lies in both frames; false: in either frame, so that a
+  // shifted or smaller frame misses some.
+  bool overlapOnly = true;
   int shiftX = 3, shiftY = -2;  // green pixel (x+shiftX, y+shiftY) shows blue pixel (x, y)
   double edgeMargin = 4.0;      // least distance of a star centre from the edge, in both frames
   double minSeparation = 8.0;   // least distance between two star centres (0: none)
@@ -30,7 +40,8 @@ struct FieldParams {
   double zeroPointB = 23.3, zeroPointV = 23.05;
 };
 
-// x, y in the BLUE frame (sub-pixel centre; pixel x covers x - 0.5 .. x + 0.5).
+// x, y in the BLUE frame (sub-pixel centre; pixel x covers x - 0.5 .. x + 0.5);
+// with overlapOnly false a star may lie outside either frame.
 struct TrueStar {
   double x, y;
   double V, BV;
@@ -38,13 +49,19 @@ struct TrueStar {
   bool saturated;              // a pixel of the star was clipped at 65535 in either frame
 };
 
-// Planes row-major, y * 375 + x. hotBlue / hotGreen: row-major indices of the
-// hot pixels of each frame.
+// Planes row-major, y * width + x, each in its frame's size. hotBlue /
+// hotGreen, blankBlue / blankGreen: row-major indices of the hot and of the
+// blank pixels of each frame (a blank pixel keeps a value in the planes).
 struct FieldPair {
   std::vector<std::uint16_t> blue, green;
   std::vector<TrueStar> truth;
   std::vector<int> hotBlue, hotGreen;
+  std::vector<int> blankBlue, blankGreen;
 };
+
+// The size of the green frame of `p`.
+int greenWidth(const FieldParams& p);
+int greenHeight(const FieldParams& p);
 
 // Empty when the parameters make a field; otherwise what is wrong with them.
 std::string checkFieldParams(const FieldParams& p);

@@ -1,5 +1,6 @@
-// orelith-genfield: writes a synthetic blue/green ST-6 frame pair of a star
-// cluster field, and optionally the true stars as CSV.
+// orelith-genfield: writes a synthetic blue/green frame pair of a star
+// cluster field, as ST-6 files or as FITS images of any size and pixel type,
+// and optionally the true stars as CSV.
 //
 // Exit status: 0 written, 1 usage error, 2 a file could not be written.
 
@@ -10,15 +11,19 @@
 #include <string_view>
 
 #include "tools/FieldGenerator.h"
+#include "tools/FitsWriter.h"
 #include "tools/St6Writer.h"
 
 namespace {
 
 using orelith::gen::FieldParams;
+using orelith::gen::FitsLayout;
 
 struct Options {
   FieldParams params;
-  std::string blue, green, truth, shift;
+  std::string blue, green, truth, shift, size, greenSize, wcs;
+  bool fits = false;
+  FitsLayout layout;
 };
 
 bool parseInt(std::string_view text, int& out) {
@@ -35,13 +40,57 @@ bool parseShift(const std::string& text, int& dx, int& dy) {
   return parseInt(all.substr(0, comma), dx) && parseInt(all.substr(comma + 1), dy);
 }
 
+// "WxH", e.g. "4096x4096".
+bool parseSize(const std::string& text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  const std::string_view all(text);
+  return parseInt(all.substr(0, x), width) && parseInt(all.substr(x + 1), height);
+}
+
+// "RA,DEC,ARCSEC", e.g. "83.8,-5.4,1.2".
+bool parseWcs(const std::string& text, orelith::gen::TanWcs& wcs) {
+  double* const out[] = {&wcs.ra, &wcs.dec, &wcs.arcsecPerPixel};
+  const char* at = text.data();
+  const char* end = text.data() + text.size();
+  for (int k = 0; k < 3; ++k) {
+    auto [ptr, ec] = std::from_chars(at, end, *out[k]);
+    if (ec != std::errc() || ptr == at || (k < 2 ? ptr == end || *ptr != ',' : ptr != end))
+      return false;
+    at = ptr + 1;
+  }
+  return wcs.arcsecPerPixel > 0.0;
+}
+
+void addFitsOptions(CLI::App& app, Options& o) {
+  FieldParams& p = o.params;
+  FitsLayout& l = o.layout;
+  app.add_flag("--fits", o.fits, "Write FITS images instead of ST-6 files");
+  app.add_option("--size", o.size, "Size WxH of the blue frame (FITS) [375x242]");
+  app.add_option("--green-size", o.greenSize, "Size WxH of the green frame (FITS) [as blue]");
+  app.add_flag(
+      "--spread", [&p](std::int64_t) { p.overlapOnly = false; },
+      "Stars anywhere in either frame, not only where both overlap");
+  app.add_option("--bitpix", l.bitpix, "FITS pixel type: 8, 16, 32, -32 or -64")
+      ->capture_default_str();
+  app.add_flag("--compress", l.compressed, "Tile-compressed FITS (Rice; GZIP for floats)");
+  app.add_option("--bzero", l.bzero, "Physical value = BZERO + BSCALE * counts")
+      ->capture_default_str();
+  app.add_option("--bscale", l.bscale, "Physical value = BZERO + BSCALE * counts")
+      ->capture_default_str();
+  app.add_option("--blank-pixels", p.blankPixels, "Pixels without a value per frame (FITS)")
+      ->capture_default_str();
+  app.add_option("--wcs", o.wcs,
+                 "RA,DEC,ARCSEC: tangent-plane coordinates of the blue frame's centre (FITS)");
+}
+
 void addOptions(CLI::App& app, Options& o) {
   FieldParams& p = o.params;
   app.add_option("--seed", p.seed, "Random seed; the same seed gives the same files")
       ->required()
       ->check(CLI::NonNegativeNumber);
-  app.add_option("--out-blue", o.blue, "ST-6 file of the blue (B) frame")->required();
-  app.add_option("--out-green", o.green, "ST-6 file of the green (V) frame")->required();
+  app.add_option("--out-blue", o.blue, "File of the blue (B) frame")->required();
+  app.add_option("--out-green", o.green, "File of the green (V) frame")->required();
   app.add_option("--truth", o.truth, "CSV file of the true stars");
   app.add_option("--stars", p.starCount, "Number of stars")->capture_default_str();
   app.add_option("--shift", o.shift,
@@ -52,6 +101,11 @@ void addOptions(CLI::App& app, Options& o) {
   app.add_option("--hot-pixels", p.hotPixels, "Hot pixels per frame")->capture_default_str();
   app.add_option("--min-separation", p.minSeparation, "Least distance between stars in pixels")
       ->capture_default_str();
+  app.add_option("--full-well", p.fullWell, "Counts at which a pixel saturates")
+      ->capture_default_str();
+  app.add_option("--flat-ripple", p.flatRipple, "Relative amplitude of a flat-field ripple")
+      ->capture_default_str();
+  addFitsOptions(app, o);
 }
 
 int usageError(const std::string& message) {
@@ -64,10 +118,29 @@ int writeError(const std::string& path) {
   return 2;
 }
 
+// Both frames with filters B and V; the green frame's coordinates follow
+// the shift, so that both put a star at the same place in the sky.
+std::string writeFitsPair(const Options& o, const orelith::gen::FieldPair& field) {
+  const FieldParams& p = o.params;
+  FitsLayout blue = o.layout;
+  blue.filter = "B";
+  blue.wcs.refX = (p.width - 1) / 2.0;
+  blue.wcs.refY = (p.height - 1) / 2.0;
+  FitsLayout green = blue;
+  green.filter = "V";
+  green.wcs.refX += p.shiftX;
+  green.wcs.refY += p.shiftY;
+  std::string why =
+      orelith::gen::writeFits(o.blue, field.blue.data(), p.width, p.height, field.blankBlue, blue);
+  if (!why.empty()) return why;
+  return orelith::gen::writeFits(o.green, field.green.data(), orelith::gen::greenWidth(p),
+                                 orelith::gen::greenHeight(p), field.blankGreen, green);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app("Writes a synthetic blue/green ST-6 frame pair of a star cluster field.",
+  CLI::App app("Writes a synthetic blue/green frame pair of a star cluster field.",
                "orelith-genfield");
   Options o;
   addOptions(app, o);
@@ -82,11 +155,30 @@ int main(int argc, char** argv) {
   FieldParams& p = o.params;
   if (!o.shift.empty() && !parseShift(o.shift, p.shiftX, p.shiftY))
     return usageError("--shift wants DX,DY, e.g. 3,-2");
+  if (!o.size.empty() && !parseSize(o.size, p.width, p.height))
+    return usageError("--size wants WxH, e.g. 4096x4096");
+  if (!o.greenSize.empty() && !parseSize(o.greenSize, p.greenWidth, p.greenHeight))
+    return usageError("--green-size wants WxH, e.g. 4096x4096");
+  if (!o.wcs.empty() && !parseWcs(o.wcs, o.layout.wcs))
+    return usageError("--wcs wants RA,DEC,ARCSEC with a positive scale, e.g. 83.8,-5.4,1.2");
+  if (!o.fits && (p.width != 375 || p.height != 242 || p.greenWidth || p.greenHeight ||
+                  p.blankPixels || !o.wcs.empty()))
+    return usageError("ST-6 frames are 375x242 without blank pixels or coordinates; add --fits");
+  const int bitpix = o.layout.bitpix;
+  if (bitpix != 8 && bitpix != 16 && bitpix != 32 && bitpix != -32 && bitpix != -64)
+    return usageError("--bitpix must be 8, 16, 32, -32 or -64");
   if (std::string why = orelith::gen::checkFieldParams(p); !why.empty()) return usageError(why);
 
   const orelith::gen::FieldPair field = orelith::gen::generateField(p);
-  if (!orelith::gen::writeSt6(o.blue, field.blue.data())) return writeError(o.blue);
-  if (!orelith::gen::writeSt6(o.green, field.green.data())) return writeError(o.green);
+  if (o.fits) {
+    if (std::string why = writeFitsPair(o, field); !why.empty()) {
+      std::fprintf(stderr, "orelith-genfield: %s\n", why.c_str());
+      return 2;
+    }
+  } else {
+    if (!orelith::gen::writeSt6(o.blue, field.blue.data())) return writeError(o.blue);
+    if (!orelith::gen::writeSt6(o.green, field.green.data())) return writeError(o.green);
+  }
   if (!o.truth.empty() && !orelith::gen::writeTruthCsv(o.truth, field.truth, p.shiftX, p.shiftY))
     return writeError(o.truth);
   return 0;
