@@ -1,0 +1,31 @@
+// Reading the image of a FITS file (through CFITSIO) into a frame.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "image/Frame.h"
+
+namespace orelith {
+
+// True when the first bytes of a file open a FITS file ("SIMPLE  =" in the
+// first card): a frame is known by its content, whatever its name.
+bool looksLikeFits(const char* head, std::size_t size);
+
+enum class FitsStatus { Ok, CannotOpen, NotFits, Refused };
+
+struct FitsOutcome {
+  FitsStatus status = FitsStatus::Ok;
+  std::string message;  // why the file was refused, in a sentence
+};
+
+// Reads the primary image of `path`, or the first image extension when the
+// primary holds none (a tile-compressed image as CFITSIO unpacks it), into
+// `frame`, physical values after BZERO and BSCALE. Blank, NaN and infinite
+// pixels are masked. FITS row 1 is the bottom row: frame pixel (x, y) is
+// FITS pixel (x + 1, NAXIS2 - y). Tables, one-axis images, cubes, frames
+// outside `limits` and truncated data are refused with a message and
+// nothing allocated beyond the header; `frame` is then left empty.
+FitsOutcome readFitsFile(const std::string& path, Frame& frame, const FrameLimits& limits = {});
+
+}  // namespace orelith
