@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build and checks it as a user
-# would meet it: it names the libraries it needs, it unpacks, and the
-# unpacked programs start. The package is unpacked into a scratch folder,
-# never installed onto this machine.
+# and Debian would meet it: lintian finds no error and no warning, it names
+# the libraries it needs, it unpacks, the unpacked programs start, and the
+# man page's example runs on the examples it ships. The package is unpacked
+# into a scratch folder, never installed onto this machine.
 # Usage: tools/test-package.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +17,14 @@ deb=$(echo "$scratch"/out/*.deb)
 [ -f "$deb" ] || { echo "cpack made no .deb"; exit 1; }
 dpkg-deb --info "$deb" >/dev/null
 
+# Lintian's informational notes (hardening of a build without dpkg's flags,
+# for one) are shown but pass; any error or warning fails.
+lintian --display-level ">=info" "$deb" | tee "$scratch/lintian.txt"
+if grep -E '^[EW]: ' "$scratch/lintian.txt" >/dev/null; then
+  echo "lintian reports errors or warnings"
+  exit 1
+fi
+
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Section)" = science ] || { echo "wrong section"; exit 1; }
@@ -27,6 +36,9 @@ done
 
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+[ -f "$root/usr/lib/$multiarch/orelith/libbrelox.so.0" ] ||
+  { echo "libbrelox is not in usr/lib/$multiarch/orelith"; exit 1; }
 version=$("$root/usr/bin/orelith-batch" --version)
 echo "unpacked orelith-batch --version: $version"
 [ -n "$version" ]
@@ -37,6 +49,13 @@ samples=$PWD/samples
   --plot-cmd plot.png)
 [ "$(head -c 4 "$scratch/plot.png" | tail -c 3)" = PNG ] || { echo "the unpacked program plots no diagram"; exit 1; }
 echo "unpacked orelith-batch plotted the diagram"
+
+# The man page's example, on the examples of the unpacked package.
+example=$(zcat "$root/usr/share/man/man1/orelith-batch.1.gz" |
+  sed -n '/^\.SH EXAMPLES/,/^\.SH/{/^\.nf/,/^\.fi/p}' | sed '/^\.nf\|^\.fi/d; s/\\-/-/g; s/\\e$/\\/')
+(cd "$scratch" && PATH=$root/usr/bin:$PATH bash -euc "${example//\/usr\/share/$root/usr/share}")
+[ -s "$scratch/report.html" ] && [ -s "$scratch/cmd.bmp" ] || { echo "the man page's example wrote nothing"; exit 1; }
+echo "the man page's example ran on the package's examples"
 
 if [ -x "$root/usr/bin/orelith" ]; then
   for lib in libqt6widgets qt6-qpa-plugins; do

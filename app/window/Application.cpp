@@ -1,5 +1,6 @@
 #include "app/window/Application.h"
 
+#include <QGuiApplication>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +44,10 @@ void ApplicationStart::started() {
   previous_ = nullptr;
 }
 
-void prepareApplication() { std::setlocale(LC_NUMERIC, "C"); }
+void prepareApplication() {
+  std::setlocale(LC_NUMERIC, "C");
+  // Desktops find the entry, icon and name of the running window by it.
+  QGuiApplication::setDesktopFileName("org.orelith.Orelith");
+}
 
 }  // namespace orelith::gui

@@ -25,7 +25,7 @@ class ApplicationStart {
 
 // QApplication takes the session's locale for the C library too; numbers
 // are read and written with a point whatever the session's LC_NUMERIC, so
-// that is put back to "C" here.
+// that is put back to "C" here. Names the desktop entry of the window.
 void prepareApplication();
 
 }  // namespace orelith::gui

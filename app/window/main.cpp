@@ -13,9 +13,14 @@ namespace {
 orelith::Workspace workspace;
 
 constexpr const char* kUsage =
-    "usage: orelith [BLUE [GREEN]]\n"
-    "  Opens the main window; BLUE and GREEN are ST-6 frames loaded as\n"
-    "  File > Open Blue Image... and Open Green Image... would load them.\n";
+    "Usage: orelith [OPTION]... [BLUE [GREEN]]\n"
+    "Opens the Orelith window for two-colour (B, V) photometry of a star field.\n"
+    "BLUE and GREEN are ST-6 frames, loaded as \"File > Open Blue Image...\" and\n"
+    "\"Open Green Image...\" load the file chosen in their dialogs.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n";
 
 // Answered before Qt looks for a display, so that they work without one.
 bool asksOnly(int argc, char** argv, const char* option, const char* alias = nullptr) {

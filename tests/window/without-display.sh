@@ -6,7 +6,7 @@ set -u
 program=$1 version=$2
 fail() { echo "FAIL: $*"; exit 1; }
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-"$program" --help | grep -q '^usage: orelith' || fail "--help prints no usage"
+"$program" --help | grep -q '^Usage: orelith' || fail "--help prints no usage"
 [ "$("$program" --version)" = "orelith $version" ] || fail "--version"
 for display in "" ":987"; do
   err=$(DISPLAY=$display "$program" 2>&1 >/dev/null)
