@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 source tests/drive/xdrive.sh
 xd_have_tools || exit 1
 if [ -z "${XD_INNER:-}" ]; then
-  XD_INNER=1 exec timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  XD_INNER=1 exec timeout 300 tools/with-xvfb.sh 1280x1024x24 bash "$0" "$@"
 fi
 program=$(realpath "${1:-build/bin/orelith}")
 samples=$(realpath samples)

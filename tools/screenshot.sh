@@ -9,7 +9,7 @@ output=${2:-docs/window.png}
 
 if [ -z "${ORELITH_SCREENSHOT_INNER:-}" ]; then
   export ORELITH_SCREENSHOT_INNER=1
-  exec timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program" "$output"
+  exec timeout 120 tools/with-xvfb.sh 1024x768x24 bash "$0" "$program" "$output"
 fi
 
 "$program" samples/cluster.b samples/cluster.g &

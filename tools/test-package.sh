@@ -63,7 +63,7 @@ if [ -x "$root/usr/bin/orelith" ]; then
   done
   # The window opens on a virtual screen, then closes through File > Exit:
   # a click on the menu bar's first title, Up to the menu's last item, Enter.
-  timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" \
+  timeout 120 tools/with-xvfb.sh 1024x768x24 \
     bash tools/close-window.sh "$root/usr/bin/orelith" "Windows-Kelvara"
   echo "unpacked orelith opened its window and closed through Exit"
 else

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xdrive.sh"
 xd_have_tools || exit 77
 if [ -z "${XD_INNER:-}" ]; then
-  XD_INNER=1 exec timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  XD_INNER=1 exec timeout 180 "$here/../../tools/with-xvfb.sh" 1280x1024x24 bash "$0" "$@"
 fi
 
 program=$(realpath "$1") batch=$(realpath "$2") samples=$(realpath "$3")

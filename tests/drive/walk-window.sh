@@ -15,7 +15,7 @@ xd_have_tools || exit 77
 seconds=${3:-60}
 export SEED=${SEED:-$(($(date +%s%N) / 1000 % 1000000))}
 if [ -z "${XD_INNER:-}" ]; then
-  XD_INNER=1 exec timeout $((seconds + 240)) xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  XD_INNER=1 exec timeout $((seconds + 240)) "$here/../../tools/with-xvfb.sh" 1280x1024x24 bash "$0" "$@"
 fi
 
 program=$(realpath "$1") samples=$(realpath "$2")

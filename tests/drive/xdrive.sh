@@ -16,7 +16,7 @@ XD_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # xd_have_tools: true when every program the drive needs is installed.
 xd_have_tools() {
   local t
-  for t in xvfb-run xdotool import compare; do
+  for t in Xvfb xdotool import compare; do
     command -v "$t" >/dev/null || { echo "SKIP: $t is not installed"; return 1; }
   done
 }
