@@ -41,6 +41,7 @@ class Random {
     return lo + (hi - lo) * gsl_rng_uniform(rng_);
   }
   double normal() { return gsl_ran_gaussian(rng_, 1.0); }
+  double fastNormal() { return gsl_ran_gaussian_ziggurat(rng_, 1.0); }
   double poisson(double mean) { return mean > 0.0 ? gsl_ran_poisson(rng_, mean) : 0.0; }
   int below(int n) {
     return static_cast<int>(gsl_rng_uniform_int(rng_, static_cast<unsigned long>(n)));
@@ -234,9 +235,15 @@ std::vector<std::uint16_t> expose(const FieldParams& p, const std::vector<double
   std::vector<std::uint16_t> plane(model.size());
   clipped.assign(model.size(), 0);
   const double full = std::floor(p.fullWell);
+  const double readVariance = p.readNoise * p.readNoise;
   for (std::size_t i = 0; i < model.size(); ++i) {
-    double counts = p.photonNoise ? rng.poisson(model[i]) : model[i];
-    if (p.readNoise > 0.0) counts += p.readNoise * rng.normal();
+    double counts;
+    if (p.photonNoise && p.gaussianAbove > 0.0 && model[i] > p.gaussianAbove) {
+      counts = model[i] + std::sqrt(model[i] + readVariance) * rng.fastNormal();
+    } else {
+      counts = p.photonNoise ? rng.poisson(model[i]) : model[i];
+      if (p.readNoise > 0.0) counts += p.readNoise * rng.normal();
+    }
     double v = std::floor(counts + 0.5);
     if (v > full) {
       v = full;
@@ -295,6 +302,7 @@ std::string checkRanges(const FieldParams& p) {
   if (!finite(p.fullWell) || p.fullWell < 1.0 || p.fullWell > kFull)
     return "full well must be 1..65535";
   if (!finite(p.flatRipple) || std::abs(p.flatRipple) >= 1.0) return "flat ripple must be -1..1";
+  if (!finite(p.gaussianAbove) || p.gaussianAbove < 0.0) return "Gaussian noise limit must be >= 0";
   if (!finite(p.zeroPointB) || !finite(p.zeroPointV)) return "zero points must be finite";
   if (std::string why = checkSize(p.width, p.height); !why.empty()) return why;
   return checkSize(greenWidth(p), greenHeight(p));

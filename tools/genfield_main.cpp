@@ -23,6 +23,7 @@ struct Options {
   FieldParams params;
   std::string blue, green, truth, shift, size, greenSize, wcs;
   bool fits = false;
+  bool exactNoise = false;
   FitsLayout layout;
 };
 
@@ -74,6 +75,8 @@ void addFitsOptions(CLI::App& app, Options& o) {
   app.add_option("--bitpix", l.bitpix, "FITS pixel type: 8, 16, 32, -32 or -64")
       ->capture_default_str();
   app.add_flag("--compress", l.compressed, "Tile-compressed FITS (Rice; GZIP for floats)");
+  app.add_flag("--exact-noise", o.exactNoise,
+               "FITS: Poisson noise drawn exactly, not as a Gaussian above 100 counts (slow)");
   app.add_option("--bzero", l.bzero, "Physical value = BZERO + BSCALE * counts")
       ->capture_default_str();
   app.add_option("--bscale", l.bscale, "Physical value = BZERO + BSCALE * counts")
@@ -164,6 +167,7 @@ int main(int argc, char** argv) {
   if (!o.fits && (p.width != 375 || p.height != 242 || p.greenWidth || p.greenHeight ||
                   p.blankPixels || !o.wcs.empty()))
     return usageError("ST-6 frames are 375x242 without blank pixels or coordinates; add --fits");
+  if (o.fits && !o.exactNoise) p.gaussianAbove = 100.0;
   const int bitpix = o.layout.bitpix;
   if (bitpix != 8 && bitpix != 16 && bitpix != 32 && bitpix != -32 && bitpix != -64)
     return usageError("--bitpix must be 8, 16, 32, -32 or -64");

@@ -255,6 +255,14 @@ TEST(Generator, FramesOfTwoSizesWithPlateausAndRipple) {
   const gen::FieldPair flat = gen::generateField(bare);
   EXPECT_EQ(flat.blue[0], 1050);        // cos 0 = 1
   EXPECT_EQ(flat.blue[56 * 375], 950);  // cos(2 pi 56 / 113) = -0.99904
+  // The Gaussian draw keeps the noise of sky and read-out: sqrt(1000 + 10^2) = 33.17.
+  bare.photonNoise = true, bare.readNoise = 10, bare.flatRipple = 0, bare.gaussianAbove = 100;
+  const std::vector<std::uint16_t> sky = gen::generateField(bare).blue;
+  double sum = 0, squares = 0, n = 0;
+  for (double v : sky) sum += v, squares += v * v, ++n;
+  const double mean = sum / n;
+  EXPECT_NEAR(mean, 1000, 0.5);
+  EXPECT_NEAR(std::sqrt(squares / n - mean * mean), 33.17, 0.3);
 }
 
 // ---- world coordinates ----
