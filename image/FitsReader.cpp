@@ -178,7 +178,8 @@ FitsOutcome readPixels(fitsfile* f, Frame& frame) {
   fits_read_pixll(f, TFLOAT, first, count, &blank, frame.values.data(), &anyBlank, &status);
   const bool clipped = status == NUM_OVERFLOW;
   if (status != 0 && !clipped) return cfitsioFailure(status);
-  maskMissing(frame, clipped);
+  // Scaled integers are finite: only blanks, floats and clipped values need the pass.
+  if (anyBlank != 0 || frame.bitpix < 0 || clipped) maskMissing(frame, clipped);
   flipRows(frame.values, frame.width, frame.height);
   flipRows(frame.mask, frame.width, frame.height);
   return {};
