@@ -1,5 +1,7 @@
 #include "report/SaveCommand.h"
 
+#include <sys/stat.h>
+
 #include "report/CmdBitmap.h"
 #include "report/HtmlReport.h"
 #include "resources/StringTable.h"
@@ -14,21 +16,40 @@ bool lacksExtension(const std::string& name) {
   return dot + 1 == name.size();
 }
 
-std::string applyExtensionRule(const std::string& name, int filterIndex, WindowPort& port,
-                               bool& ok) {
-  ok = true;
-  if (!lacksExtension(name)) return name;
+namespace {
+
+// A name without extension, unless it is that of a device or pipe.
+bool takesExtension(const std::string& name) {
+  struct stat st {};
+  const bool device =
+      ::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+  return lacksExtension(name) && !device;
+}
+
+const char* extensionOf(int filterIndex) {
   switch (filterIndex) {
     case kSaveFilterHtml:
-      return name + ".html";
+      return ".html";
     case kSaveFilterMonochrome:
     case kSaveFilterColour:
-      return name + ".bmp";
+      return ".bmp";
     default:
-      ok = false;
-      port.showMessage(str::UnableToExtendFilename, MessageOwner::MainWindow);
-      return name;
+      return nullptr;
   }
+}
+
+}  // namespace
+
+std::string extendedName(const std::string& name, int filterIndex) {
+  const char* extension = extensionOf(filterIndex);
+  return extension != nullptr && takesExtension(name) ? name + extension : name;
+}
+
+std::string applyExtensionRule(const std::string& name, int filterIndex, WindowPort& port,
+                               bool& ok) {
+  ok = extensionOf(filterIndex) != nullptr || !takesExtension(name);
+  if (!ok) port.showMessage(str::UnableToExtendFilename, MessageOwner::MainWindow);
+  return extendedName(name, filterIndex);
 }
 
 WriteResult saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName,

@@ -21,6 +21,11 @@ inline constexpr int kSaveFilterColour = 3;
 // '.' as its last character.
 bool lacksExtension(const std::string& name);
 
+// `name` with the extension of filter 1, 2 or 3 appended when it lacks one
+// (".html", ".bmp"), else as it is: so also a device or pipe (/dev/null),
+// which is written as it is named.
+std::string extendedName(const std::string& name, int filterIndex);
+
 // `name` with the extension of `filterIndex` appended when it has none:
 // ".html" for filter 1, ".bmp" for 2 and 3. A name with an extension is kept
 // whatever the filter. For another filter a name without extension gets

@@ -179,7 +179,9 @@ TEST(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
       {"report.txt", 0, "report.txt"},
       {"/tmp/run.d/report", 1, "/tmp/run.d/report.html"},  // a folder's dot is no extension
       {"dir/.report", 3, "dir/.report.bmp"},               // nor is a hidden file's
-      {"report.", 1, "report..html"}};                     // an empty extension gets one appended
+      {"report.", 1, "report..html"},                      // an empty extension gets one appended
+      {"/dev/null", 2, "/dev/null"},                       // a device is written as it is named
+      {"/dev/null", 0, "/dev/null"}};
   for (const auto& [name, filter, result] : rows) {
     test::RecordingPort port;
     const bool refused = *result == '\0';
