@@ -1,59 +1,124 @@
 #include "app/BatchOptions.h"
 
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
+#include <string_view>
+
+#include "report/SaveCommand.h"
 
 namespace orelith::batch {
 namespace {
 
-// "A,B,C,D" into ints; false unless exactly `count` integers.
-bool parseInts(const std::string& text, int count, std::vector<int>& values) {
-  values.clear();
-  std::stringstream in(text);
-  std::string part;
-  while (std::getline(in, part, ',')) {
-    std::size_t used = 0;
-    try {
-      values.push_back(std::stoi(part, &used));
-    } catch (const std::exception&) {
-      return false;
+// CLI11 drops the empty items of a list it splits, so that "1,2,3,4," would
+// pass as four values: such a list is refused before it is split.
+std::string emptyListItem(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    for (std::string_view name : {"--rect", "--offset", "--pairs", "--annulus"}) {
+      std::string_view value;
+      if (arg == name && i + 1 < argc) {
+        value = argv[i + 1];
+      } else if (arg.starts_with(name) && arg.substr(name.size(), 1) == "=") {
+        value = arg.substr(name.size() + 1);
+      } else {
+        continue;
+      }
+      if (value.empty() || value.front() == ',' || value.back() == ',' ||
+          value.find(",,") != std::string_view::npos)
+        return std::string(name) + ": an empty item in '" + std::string(value) + "'";
     }
-    if (used != part.size()) return false;
   }
-  return static_cast<int>(values.size()) == count && !text.empty() && text.back() != ',';
-}
-
-std::string checkRect(const std::string& text, Options& o) {
-  std::vector<int> v;
-  if (!parseInts(text, 4, v)) return "--rect takes L,T,R,B";
-  if (v[0] < 0 || v[1] < 0 || v[2] > kImageWidth || v[3] > kImageHeight || v[0] >= v[2] ||
-      v[1] >= v[3])
-    return "--rect must lie in 0,0,375,242 and cover at least one pixel";
-  o.rect = SearchRect{v[0], v[1], v[2], v[3]};
   return {};
 }
 
-std::string checkOffset(const std::string& text, Options& o) {
-  std::vector<int> v;
-  if (!parseInts(text, 2, v)) return "--offset takes DX,DY";
-  if (v[0] < -16 || v[0] > 16 || v[1] < -16 || v[1] > 16) return "--offset: each of -16..16";
-  o.offset = std::pair{v[0], v[1]};
-  return {};
+// CLI::Range lets NaN through: every comparison with it is false.
+const CLI::Validator kNotNaN(
+    [](std::string& text) {
+      return std::isnan(std::strtod(text.c_str(), nullptr)) ? "not a number: " + text
+                                                            : std::string();
+    },
+    "");
+
+bool starNumber(std::string_view text, int& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end && value >= 0 && value < kMaxStars;
 }
 
-std::string checkPairs(const std::string& text, Options& o) {
-  std::stringstream in(text);
-  std::string part;
-  while (std::getline(in, part, ',')) {
-    const auto colon = part.find(':');
-    std::vector<int> v;
-    if (colon == std::string::npos ||
-        !parseInts(part.substr(0, colon) + "," + part.substr(colon + 1), 2, v) || v[0] < 0 ||
-        v[1] < 0 || v[0] >= kMaxStars || v[1] >= kMaxStars)
-      return "--pairs takes B0:G0,B1:G1,B2:G2 with star numbers from 0";
-    o.pairs.push_back({v[0], v[1]});
+// "B:G", a blue and a green star number.
+bool starPair(std::string_view text, StarPairArg& pair) {
+  const auto colon = text.find(':');
+  return colon != std::string_view::npos && starNumber(text.substr(0, colon), pair.blue) &&
+         starNumber(text.substr(colon + 1), pair.green);
+}
+
+const CLI::Validator kStarPair(
+    [](std::string& text) {
+      StarPairArg pair{};
+      return starPair(text, pair) ? std::string()
+                                  : "'" + text + "' is not B:G with star numbers 0..1023";
+    },
+    "B:G");
+
+// The list options, split and range-checked by CLI11.
+struct Lists {
+  std::optional<std::array<int, 4>> rect;
+  std::vector<int> offset;  // two values (CLI11 2.1 warns about its own pair reader)
+  std::vector<std::string> pairs;
+  std::vector<double> annulus;
+};
+
+void addListOptions(CLI::App& app, Lists& l) {
+  app.add_option("--rect", l.rect,
+                 "search rectangle L,T,R,B of both images (right, bottom exclusive)")
+      ->delimiter(',')
+      ->check(CLI::Range(0, kImageWidth));
+  app.add_option("--offset", l.offset, "compare at this green offset DX,DY (manual mode)")
+      ->delimiter(',')
+      ->expected(2)
+      ->check(CLI::Range(-16, 16));
+  app.add_option("--pairs", l.pairs, "compare through three star pairs B0:G0,B1:G1,B2:G2")
+      ->delimiter(',')
+      ->expected(3)
+      ->check(kStarPair);
+  app.add_option("--annulus", l.annulus, "sky annulus radii R1,R2 in pixels")
+      ->delimiter(',')
+      ->expected(2)
+      ->check(kNotNaN)
+      ->check(CLI::Range(0.0, kMaxAnnulusRadius));
+}
+
+// What CLI11 cannot check: the order of the bounds, and stars named twice.
+std::string applyLists(const Lists& l, Options& o) {
+  if (l.rect) {
+    const auto [left, top, right, bottom] = *l.rect;
+    if (right > kImageWidth || bottom > kImageHeight || left >= right || top >= bottom)
+      return "--rect must lie in 0,0,375,242 and cover at least one pixel";
+    o.rect = SearchRect{left, top, right, bottom};
   }
-  if (o.pairs.size() != 3) return "--pairs takes exactly three pairs";
+  if (!l.offset.empty()) o.offset = std::pair{l.offset[0], l.offset[1]};
+  for (const std::string& text : l.pairs) {
+    StarPairArg pair{};
+    starPair(text, pair);
+    for (const StarPairArg& before : o.pairs) {
+      if (before.blue == pair.blue) return "--pairs names blue star " + std::to_string(pair.blue) + " twice";
+      if (before.green == pair.green) return "--pairs names green star " + std::to_string(pair.green) + " twice";
+    }
+    o.pairs.push_back(pair);
+  }
+  if (!l.annulus.empty()) {
+    const double inner = l.annulus[0], outer = l.annulus[1];
+    if (inner <= 0 || outer <= inner) return "--annulus takes R1,R2 with 0 < R1 < R2 <= 30";
+    o.science.inner = inner;
+    o.science.outer = outer;
+  }
   return {};
 }
 
@@ -61,7 +126,6 @@ std::string checkPairs(const std::string& text, Options& o) {
 struct ScienceWords {
   std::string photometry = "sum";
   std::string model = "polynomial";
-  std::string annulus;
 };
 
 void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
@@ -73,11 +137,13 @@ void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
       ->check(CLI::IsMember({"sum", "aperture"}));
   app.add_option("--aperture", s.radius,
                  "aperture radius in pixels (default: from the stars' FWHM)")
+      ->check(kNotNaN)
       ->check(CLI::Range(0.5, kMaxApertureRadius));
-  app.add_option("--annulus", words.annulus, "sky annulus radii R1,R2 in pixels");
   app.add_option("--gain", s.gain, "electrons per count (default 1)")
+      ->check(kNotNaN)
       ->check(CLI::Range(0.01, 1000.0));
   app.add_option("--read-noise", s.readNoise, "read noise in electrons (default 0)")
+      ->check(kNotNaN)
       ->check(CLI::Range(0.0, 1000.0));
   app.add_option("--model", words.model, "polynomial (the calibration curves) or transform")
       ->check(CLI::IsMember({"polynomial", "transform"}));
@@ -85,20 +151,9 @@ void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
   app.add_option("--plot-cmd", o.plotCmd, "plot the colour-magnitude diagram as .svg or .png");
 }
 
-// Empty, or what is wrong with the science options.
-std::string applyScienceWords(const ScienceWords& words, ScienceSettings& s) {
+void applyScienceWords(const ScienceWords& words, ScienceSettings& s) {
   s.aperture = words.photometry == "aperture";
   s.transform = words.model == "transform";
-  if (words.annulus.empty()) return {};
-  std::stringstream in(words.annulus);
-  double inner = 0, outer = 0;
-  char comma = 0;
-  if (!(in >> inner >> comma >> outer) || comma != ',' || !in.eof() || inner <= 0 ||
-      outer <= inner || outer > kMaxAnnulusRadius)
-    return "--annulus takes R1,R2 with 0 < R1 < R2 <= 30";
-  s.inner = inner;
-  s.outer = outer;
-  return {};
 }
 
 void addOptions(CLI::App& app, Options& o) {
@@ -143,6 +198,83 @@ void addOptions(CLI::App& app, Options& o) {
   app.add_flag("--with-pixels", o.withPixels, "include each star's pixel list");
 }
 
+struct NamedFile {
+  const char* option;
+  std::string given;
+  std::string path;  // as written: the report and the diagrams with their extension
+};
+
+std::vector<NamedFile> outputFiles(const Options& o) {
+  const auto saved = [](const std::string& name, int filter) {
+    return name.empty() ? name : extendedName(name, filter);
+  };
+  const std::string json = o.json == "-" ? std::string() : o.json;
+  const NamedFile all[] = {{"--html", o.html, saved(o.html, kSaveFilterHtml)},
+                           {"--cmd-mono", o.cmdMono, saved(o.cmdMono, kSaveFilterMonochrome)},
+                           {"--cmd-color", o.cmdColor, saved(o.cmdColor, kSaveFilterColour)},
+                           {"--render-blue", o.renderBlue, o.renderBlue},
+                           {"--render-green", o.renderGreen, o.renderGreen},
+                           {"--json", json, json},
+                           {"--csv", o.csv, o.csv},
+                           {"--plot-cmd", o.plotCmd, o.plotCmd}};
+  std::vector<NamedFile> files;
+  for (const NamedFile& f : all)
+    if (!f.path.empty()) files.push_back(f);
+  return files;
+}
+
+bool namesFolder(const std::string& name) {
+  const std::string last = std::filesystem::path(name).filename().string();
+  return last.empty() || last == "." || last == ".." || std::filesystem::is_directory(name);
+}
+
+// Two names of one file: the same path, or the same device and inode. A
+// device or pipe may take several outputs (/dev/null).
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;
+  if ((hasA && !S_ISREG(sa.st_mode)) || (hasB && !S_ISREG(sb.st_mode))) return false;
+  if (std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal())
+    return true;
+  return hasA && hasB && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Empty, or why an output would destroy an input or another output.
+std::string checkFiles(const Options& o) {
+  const std::vector<NamedFile> outputs = outputFiles(o);
+  const NamedFile inputs[] = {{"--blue", o.blue, o.blue},
+                              {"--green", o.green, o.green},
+                              {"--calibration", o.calibrationFile, o.calibrationFile},
+                              {"--ignore", o.ignoreFile, o.ignoreFile}};
+  for (auto out = outputs.begin(); out != outputs.end(); ++out) {
+    if (namesFolder(out->given))
+      return std::string(out->option) + ": " + out->given + " names a folder, not a file";
+    const auto clash = [&](const NamedFile& other) {
+      return std::string(out->option) + " names " + out->path + ", already the file of " +
+             other.option;
+    };
+    for (const NamedFile& in : inputs)
+      if (!in.path.empty() && sameFile(out->path, in.path)) return clash(in);
+    for (auto before = outputs.begin(); before != out; ++before)
+      if (sameFile(out->path, before->path)) return clash(*before);
+  }
+  return {};
+}
+
+// The first of these checks that fails, or empty.
+std::string checkValues(const CLI::App& app, const Lists& lists, Options& o) {
+  for (const char* name :
+       {"--blue", "--green", "--calibration", "--ignore", "--html", "--cmd-mono", "--cmd-color",
+        "--render-blue", "--render-green", "--json", "--csv", "--plot-cmd"}) {
+    const CLI::Option* given = app.get_option(name);
+    if (given->count() > 0 && given->as<std::string>().empty())
+      return std::string(name) + " needs a file name";
+  }
+  if (std::string problem = applyLists(lists, o); !problem.empty()) return problem;
+  if (o.offset && !o.pairs.empty()) return "--offset and --pairs choose different comparisons; give one";
+  return checkFiles(o);
+}
+
 }  // namespace
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& out,
@@ -150,14 +282,14 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   CLI::App app{"orelith-batch: two-colour photometry of a star field without a window"};
   app.set_version_flag("--version", std::string(ORELITH_VERSION));
   addOptions(app, options);
-  // Unset stays nullopt, so that an empty value (--rect '') is an error, not absence.
-  std::optional<std::string> rect, offset, pairs;
-  app.add_option("--rect", rect,
-                 "search rectangle L,T,R,B of both images (right, bottom exclusive)");
-  app.add_option("--offset", offset, "compare at this green offset DX,DY (manual mode)");
-  app.add_option("--pairs", pairs, "compare through three star pairs B0:G0,B1:G1,B2:G2");
+  Lists lists;
+  addListOptions(app, lists);
   ScienceWords words;
   addScienceOptions(app, options, words);
+  if (std::string problem = emptyListItem(argc, argv); !problem.empty()) {
+    err = problem + "\n";
+    return ParseOutcome::UsageError;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -167,29 +299,9 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     err = e2.str();
     return rc == 0 ? ParseOutcome::Exit0 : ParseOutcome::UsageError;
   }
-  for (auto [text, check] : {std::pair{&rect, &checkRect}, std::pair{&offset, &checkOffset},
-                             std::pair{&pairs, &checkPairs}}) {
-    if (!*text) continue;
-    if (std::string problem = check(**text, options); !problem.empty()) {
-      err = problem + "\n";
-      return ParseOutcome::UsageError;
-    }
-  }
-  for (const char* name :
-       {"--blue", "--green", "--calibration", "--ignore", "--html", "--cmd-mono", "--cmd-color",
-        "--render-blue", "--render-green", "--json", "--csv", "--plot-cmd"}) {
-    const CLI::Option* given = app.get_option(name);
-    if (given->count() > 0 && given->as<std::string>().empty()) {
-      err = std::string(name) + " needs a file name\n";
-      return ParseOutcome::UsageError;
-    }
-  }
-  if (std::string problem = applyScienceWords(words, options.science); !problem.empty()) {
+  applyScienceWords(words, options.science);
+  if (std::string problem = checkValues(app, lists, options); !problem.empty()) {
     err = problem + "\n";
-    return ParseOutcome::UsageError;
-  }
-  if (options.offset && !options.pairs.empty()) {
-    err = "--offset and --pairs choose different comparisons; give one\n";
     return ParseOutcome::UsageError;
   }
   return ParseOutcome::Run;

@@ -1,4 +1,5 @@
-// The batch tool's window: messages go to a stream as "ERROR: <text>" and
+// The batch tool's window: messages go to a stream as "ERROR: <text>", with
+// the file of the open or save under way where the text is about a file, and
 // are remembered by number; the file dialogs answer with the file the
 // options name; the rest has nothing to show.
 #pragma once
@@ -13,7 +14,9 @@ namespace orelith::batch {
 
 class BatchPort : public NullWindowPort {
  public:
-  explicit BatchPort(std::ostream& err) : err_(err) {}
+  // `filePath` is the workspace's, which the commands set to the file they
+  // open or save.
+  BatchPort(std::ostream& err, const std::string& filePath) : err_(err), filePath_(filePath) {}
   void showMessage(int stringId, MessageOwner owner) override;
   FileChoice askOpenFile(int, int) override { return nextFile_; }
   FileChoice askSaveFile(int, int) override { return nextFile_; }
@@ -25,6 +28,7 @@ class BatchPort : public NullWindowPort {
 
  private:
   std::ostream& err_;
+  const std::string& filePath_;
   std::vector<int> messages_;
   FileChoice nextFile_;
 };

@@ -314,7 +314,7 @@ bool writeJson(Run& run, std::ostream& out) {
 }  // namespace
 
 int runBatch(const Options& options, Workspace& ws, std::ostream& out, std::ostream& err) {
-  Run run{options, ws, BatchPort(err), err, false, {}};
+  Run run{options, ws, BatchPort(err, ws.filePath), err, false, {}};
   loadFrames(run);
   applyRect(run);
   applySettings(run);

@@ -14,8 +14,10 @@ int main(int argc, char** argv) {
   std::string out, err;
   switch (orelith::batch::parseOptions(argc, argv, options, out, err)) {
     case orelith::batch::ParseOutcome::Exit0:
-      std::cout << out;
-      return 0;
+      // Help or version to a full disk or a closed pipe is no success.
+      if (std::cout << out << std::flush) return 0;
+      std::cerr << "ERROR: cannot write to standard output\n";
+      return 2;
     case orelith::batch::ParseOutcome::UsageError:
       std::cerr << err;
       return 1;
