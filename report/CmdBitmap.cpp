@@ -87,13 +87,14 @@ std::FILE* openTemplateFile(const std::string& path, int variant) {
   const std::size_t data = isColour(variant) ? kColourData : kMonochromeData;
   unsigned char head[30];
   struct stat st {};
-  const bool fits = ::fstat(::fileno(f), &st) == 0 &&
-                    static_cast<std::size_t>(st.st_size) >= data &&
-                    static_cast<std::size_t>(st.st_size) <= cmdFileSize(variant) &&
-                    std::fread(head, 1, sizeof head, f) == sizeof head && std::fseek(f, 0, SEEK_SET) == 0;
+  const bool fits =
+      ::fstat(::fileno(f), &st) == 0 && static_cast<std::size_t>(st.st_size) >= data &&
+      static_cast<std::size_t>(st.st_size) <= cmdFileSize(variant) &&
+      std::fread(head, 1, sizeof head, f) == sizeof head && std::fseek(f, 0, SEEK_SET) == 0;
   if (fits && littleEndian(head + 10, 4) == data && littleEndian(head + 14, 4) == 40 &&
       littleEndian(head + 18, 4) == kCmdWidth && littleEndian(head + 22, 4) == kCmdRows &&
-      littleEndian(head + 26, 2) == 1 && littleEndian(head + 28, 2) == static_cast<std::uint32_t>(variant))
+      littleEndian(head + 26, 2) == 1 &&
+      littleEndian(head + 28, 2) == static_cast<std::uint32_t>(variant))
     return f;
   std::fclose(f);
   return nullptr;

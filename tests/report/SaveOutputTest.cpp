@@ -355,8 +355,8 @@ TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   EXPECT_EQ(small, std::vector<unsigned char>(1000, 0xFF));
 
   port_.clear();
-  std::vector<unsigned char> longer = test::blankTemplate(kMono), shorter(longer.begin(),
-                                                                          longer.begin() + 100);
+  std::vector<unsigned char> longer = test::blankTemplate(kMono),
+                             shorter(longer.begin(), longer.begin() + 100);
   longer.push_back(0xFF);
   std::fill(shorter.begin() + 62, shorter.end(), 0x00);
   const std::vector<unsigned char> files[] = {
