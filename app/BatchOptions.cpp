@@ -108,8 +108,10 @@ std::string applyLists(const Lists& l, Options& o) {
     StarPairArg pair{};
     starPair(text, pair);
     for (const StarPairArg& before : o.pairs) {
-      if (before.blue == pair.blue) return "--pairs names blue star " + std::to_string(pair.blue) + " twice";
-      if (before.green == pair.green) return "--pairs names green star " + std::to_string(pair.green) + " twice";
+      if (before.blue == pair.blue)
+        return "--pairs names blue star " + std::to_string(pair.blue) + " twice";
+      if (before.green == pair.green)
+        return "--pairs names green star " + std::to_string(pair.green) + " twice";
     }
     o.pairs.push_back(pair);
   }
@@ -231,7 +233,8 @@ bool namesFolder(const std::string& name) {
 // Two names of one file: the same path, or the same device and inode. A
 // device or pipe may take several outputs (/dev/null).
 bool sameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;
   if ((hasA && !S_ISREG(sa.st_mode)) || (hasB && !S_ISREG(sb.st_mode))) return false;
   if (std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal())
@@ -271,7 +274,8 @@ std::string checkValues(const CLI::App& app, const Lists& lists, Options& o) {
       return std::string(name) + " needs a file name";
   }
   if (std::string problem = applyLists(lists, o); !problem.empty()) return problem;
-  if (o.offset && !o.pairs.empty()) return "--offset and --pairs choose different comparisons; give one";
+  if (o.offset && !o.pairs.empty())
+    return "--offset and --pairs choose different comparisons; give one";
   return checkFiles(o);
 }
 
