@@ -1,6 +1,7 @@
 #include "app/BatchRunner.h"
 
 #include <filesystem>
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -162,40 +163,53 @@ void compare(Run& run) {
   }
 }
 
+// A row that names no usable star: -1.
+int complain(Run& run, const std::string& file, const StarRow& row, const std::string& what) {
+  run.err << "ERROR: " << file << " line " << row.line << ": " << what << " at blue pixel ("
+          << row.x << ", " << row.y << ")\n";
+  run.failed = true;
+  return -1;
+}
+
 // The paired blue star whose label covers blue pixel (x, y), selected with
 // its partner by a click there; -1 with a complaint about the row otherwise.
 int selectStarAt(Run& run, const std::string& file, const StarRow& row) {
   Workspace& ws = run.ws;
-  auto complain = [&](const std::string& what) {
-    run.err << "ERROR: " << file << " line " << row.line << ": " << what << " at blue pixel ("
-            << row.x << ", " << row.y << ")\n";
-    run.failed = true;
-    return -1;
-  };
   const int label = starAtPixel(ws, kBlue, row.x, row.y);
-  if (label < 0 || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED)) return complain("no star");
+  if (label < 0 || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED))
+    return complain(run, file, row, "no star");
   if (!hasBit(ws.progressFlags, PRG_COMPARED) || star(ws, kBlue, label).partner == -1)
-    return complain("a star without partner");
+    return complain(run, file, row, "a star without partner");
   selectStarAtPixel(ws, run.port, kBlue, row.x, row.y);
   return label;
 }
 
-bool readRows(Run& run, const std::string& file, const char* header, std::vector<StarRow>& rows) {
+bool readRows(Run& run, const std::string& file, const char* header,
+              std::span<const ColumnRange> ranges, std::vector<StarRow>& rows) {
   std::string error;
-  if (readStarRows(file, header, rows, error)) return true;
+  if (readStarRows(file, header, ranges, rows, error)) return true;
   run.err << "ERROR: " << error << '\n';
   run.failed = true;
   return false;
 }
 
 // Each row as the "Star properties" dialog would take it: "Calibration star"
-// ticked, V and B-V typed, OK.
+// ticked, V and B-V typed, OK. Values beyond any star's (V -5..30, B-V
+// -2..5) are refused, and so is a second row naming the same star, whose
+// values would silently replace the first row's.
 void markCalibrationStars(Run& run) {
+  static constexpr ColumnRange kRanges[] = {{-5, 30}, {-2, 5}};
+  const std::string& file = run.o.calibrationFile;
   std::vector<StarRow> rows;
-  if (run.o.calibrationFile.empty() || !readRows(run, run.o.calibrationFile, "x,y,V,BV", rows))
-    return;
+  if (file.empty() || !readRows(run, file, "x,y,V,BV", kRanges, rows)) return;
+  std::map<int, int> lineOfStar;
   for (const StarRow& row : rows) {
-    if (selectStarAt(run, run.o.calibrationFile, row) < 0) continue;
+    const int label = selectStarAt(run, file, row);
+    if (label < 0) continue;
+    if (const auto [at, first] = lineOfStar.emplace(label, row.line); !first) {
+      complain(run, file, row, "the star of line " + std::to_string(at->second) + " again");
+      continue;
+    }
     StarPropertiesDialog d = openStarProperties(run.ws);
     starPropertiesCalibrationClicked(d, true);
     starPropertiesTextChanged(d, props::VMagnitude, row.extra[0]);
@@ -207,7 +221,7 @@ void markCalibrationStars(Run& run) {
 // Each row as the dialog with "Ignore star" ticked and OK.
 void markIgnoredStars(Run& run) {
   std::vector<StarRow> rows;
-  if (run.o.ignoreFile.empty() || !readRows(run, run.o.ignoreFile, "x,y", rows)) return;
+  if (run.o.ignoreFile.empty() || !readRows(run, run.o.ignoreFile, "x,y", {}, rows)) return;
   for (const StarRow& row : rows) {
     if (selectStarAt(run, run.o.ignoreFile, row) < 0) continue;
     StarPropertiesDialog d = openStarProperties(run.ws);

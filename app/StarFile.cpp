@@ -91,19 +91,48 @@ bool parseRow(const std::vector<std::string>& cells, std::size_t columns, StarRo
   return true;
 }
 
+// Empty, or the first value of `row` outside its column's range, as
+// "V 3e38 is not within -5..30".
+std::string outOfRange(const StarRow& row, const std::vector<std::string>& names,
+                       std::span<const ColumnRange> ranges) {
+  for (std::size_t i = 0; i < row.extra.size() && i < ranges.size(); ++i) {
+    const double value = std::strtod(row.extra[i].c_str(), nullptr);
+    if (value < ranges[i].low || value > ranges[i].high) {
+      std::ostringstream text;
+      text << names[i + 2] << ' ' << row.extra[i] << " is not within " << ranges[i].low << ".."
+           << ranges[i].high;
+      return text.str();
+    }
+  }
+  return {};
+}
+
+// The first line less a UTF-8 byte order mark; false for UTF-16 text, which
+// starts with its byte order mark or holds a zero byte in every ASCII letter.
+bool headerText(std::string& line) {
+  if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+  return !line.starts_with("\xFF\xFE") && !line.starts_with("\xFE\xFF") &&
+         line.find('\0') == std::string::npos;
+}
+
 }  // namespace
 
-bool readStarRows(const std::string& path, const std::string& header, std::vector<StarRow>& rows,
+bool readStarRows(const std::string& path, const std::string& header,
+                  std::span<const ColumnRange> ranges, std::vector<StarRow>& rows,
                   std::string& error) {
   std::unique_ptr<std::FILE, FileCloser> in(openRegularFile(path));
   if (!in) {
     error = path + ": cannot be read (no such regular file)";
     return false;
   }
-  const std::size_t columns = splitCells(header).size();
+  const std::vector<std::string> names = splitCells(header);
   std::string line;
   LineRead got = readLine(in.get(), line);
-  if (got != LineRead::Line || splitCells(trim(line)) != splitCells(header)) {
+  if (got == LineRead::Line && !headerText(line)) {
+    error = path + ": UTF-16 text; save it as UTF-8 or ASCII";
+    return false;
+  }
+  if (got != LineRead::Line || splitCells(trim(line)) != names) {
     error = path + ": the first line must be \"" + header + "\"";
     return false;
   }
@@ -115,8 +144,12 @@ bool readStarRows(const std::string& path, const std::string& header, std::vecto
     }
     if (trim(line).empty()) continue;
     StarRow row{number, 0, 0, {}};
-    if (!parseRow(splitCells(trim(line)), columns, row)) {
+    if (!parseRow(splitCells(trim(line)), names.size(), row)) {
       error = where + ": expected " + header + " (integers, then finite decimal numbers)";
+      return false;
+    }
+    if (std::string problem = outOfRange(row, names, ranges); !problem.empty()) {
+      error = where + ": " + problem;
       return false;
     }
     rows.push_back(std::move(row));

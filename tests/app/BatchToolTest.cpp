@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -18,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using namespace std::string_literals;
 
 const std::string kSamples = ORELITH_SAMPLES_DIR;
 const std::string kSearched =
@@ -38,7 +40,10 @@ class Batch : public testing::Test {
   void SetUp() override {
     dir = test::makeTempDir();
     test::writeBytes(dir / "m67.b", test::st6Bytes(threeStars));
-    ASSERT_EQ(::mkfifo((dir / "fifo.csv").c_str(), 0600), 0);
+    fs::create_symlink("m67.b", dir / "link.b");
+    // A FIFO no template reading may wait on: the installed template is taken instead.
+    for (const char* fifo : {"fifo.csv", "DIB02.DAT"})
+      ASSERT_EQ(::mkfifo((dir / fifo).c_str(), 0600), 0);
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -61,6 +66,7 @@ struct RunRow {
   int exit;
   std::string error;                                // in standard error
   std::vector<std::pair<const char*, json>> state;  // JSON pointer, value
+  std::vector<const char*> kept = {};               // files as they were, or still absent
 };
 
 class Runs : public Batch, public testing::WithParamInterface<RunRow> {};
@@ -68,8 +74,15 @@ class Runs : public Batch, public testing::WithParamInterface<RunRow> {};
 TEST_P(Runs, ExitErrorAndState) {
   const RunRow& row = GetParam();
   if (!row.csv.empty()) write("cal.csv", row.csv);
+  const auto contents = [&] {
+    std::vector<std::string> now;
+    for (const char* name : row.kept) now.push_back(fs::exists(dir / name) ? read(name) : "-");
+    return now;
+  };
+  const std::vector<std::string> before = contents();
   EXPECT_EQ(run(row.args + " --json -"), row.exit) << read("err.txt");
   EXPECT_NE(read("err.txt").find(row.error), std::string::npos) << read("err.txt");
+  EXPECT_EQ(contents(), before);
   if (row.exit == 1) {
     EXPECT_EQ(read("out.txt"), "");  // a usage error writes no JSON
     return;
@@ -106,9 +119,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
            {{"/images/0/stars/2", kAbsent}, {"/images/1/search_rect", {150, 50, 375, 242}}}},
     RunRow{"AutomaticBackground", "", "--blue m67.b --auto-background --search", 0, "",
            {{"/images/0/background", 1199}, {"/images/0/stars/2/pixels", 4}}},
-    RunRow{"MissingFileIsMessage1", "", "--blue missing.b", 2, "ERROR: Unable to open file.\n",
+    RunRow{"MissingFileIsMessage1", "", "--blue missing.b", 2, "ERROR: Unable to open file. missing.b\n",
            {{"/messages", {1}}, {"/images/0/loaded", false}}},
     RunRow{"UsageError", "", "--rect 1,2,3", 1, "--rect", {}},
+    // Refused before any work: outputs over inputs or over each other, a folder as a file,
+    // NaN, empty or malformed lists, a star named twice.
+    RunRow{"OutputOverAFrame", "", "--blue m67.b --search --html m67.b", 1,
+           "--html names m67.b, already the file of --blue", {}, {"m67.b"}},
+    RunRow{"OutputOverAFrameByALink", "", "--blue link.b --render-blue m67.b", 1,
+           "--render-blue names m67.b, already the file of --blue", {}, {"m67.b"}},
+    RunRow{"OutputOverTheCalibration", "x,y,V,BV\n", "--calibration cal.csv --csv cal.csv", 1,
+           "--csv names cal.csv, already the file of --calibration", {}, {"cal.csv"}},
+    RunRow{"TwoOutputsOneFile", "", "--html a --cmd-mono a.html", 1,
+           "--cmd-mono names a.html, already the file of --html", {}, {"a.html"}},
+    RunRow{"OutputNamesAFolder", "", "--html sub/", 1, "--html: sub/ names a folder", {},
+           {"sub/.html"}},
+    RunRow{"NaNAperture", "", "--aperture nan", 1, "--aperture: not a number: nan", {}},
+    RunRow{"NaNGain", "", "--gain nan", 1, "--gain: not a number: nan", {}},
+    RunRow{"NaNReadNoise", "", "--read-noise -nan", 1, "--read-noise: not a number: -nan", {}},
+    RunRow{"EmptyAnnulus", "", "--annulus ''", 1, "--annulus: an empty item", {}},
+    RunRow{"PairsRepeatedStar", "", "--pairs 0:5,1:5,137:5", 1, "--pairs names green star 5 twice",
+           {}},
+    RunRow{"PairsTrailingComma", "", "--pairs 0:1,2:3,4:5,", 1, "--pairs: an empty item", {}},
+    RunRow{"PairsMalformed", "", "--pairs 0:1,2-3,4:5", 1, "'2-3' is not B:G", {}},
     RunRow{"AutomaticComparison", "", kSearched + "--compare", 0, "",
            {{"/offset", {3, -2}}, {"/compared", true}}},
     // The green rectangle follows the blue one by the offset.
@@ -119,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
     RunRow{"ThreePairs", "", kSearched + "--pairs 2:4,76:87,136:162", 0, "",
            {{"/compared", true}, {"/overlap", 0}, {"/images/0/stars/40/partner", 49},
             {"/images/0/stars/100/partner", -1}}},
-    RunRow{"PairsOnOneLine", "", kSearched + "--pairs 0:0,0:0,0:0", 2, "--pairs: no pairing",
+    // Blue stars 15, 16 and 17 lie in row 32.
+    RunRow{"PairsOnOneLine", "", kSearched + "--pairs 15:15,16:16,17:17", 2, "--pairs: no pairing",
            {{"/compared", false}}},
     RunRow{"PairsNamingNoStar", "", kSearched + "--pairs 0:0,1:1,1000:2", 2, "1000:2 names no star",
            {{"/compared", false}}},
@@ -127,8 +161,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
            "comparing needs both images searched", {{"/compared", false}}},
     RunRow{"CalculateWithoutCalibration", "", "--calculate", 2,
            "calculating magnitudes needs calibration stars", {{"/magnitudes", false}}},
-    RunRow{"UnwritableReportIsMessage5", "", kSearched + "--html no-such-folder/t.html", 2, "",
-           {{"/messages", {5}}}},
+    RunRow{"UnwritableReportIsMessage5", "", kSearched + "--html no-such-folder/t",
+           2, "ERROR: Unable to create file. no-such-folder/t.html\n", {{"/messages", {5}}}},
+    RunRow{"DeviceWrittenAsItIs", "", "--html /dev/null", 0, "", {}, {"/dev/null.html"}},
+    RunRow{"FifoTemplatePassedOver", "", "--cmd-color c", 0, "", {{"/messages", json::array()}}},
     // Star files are refused with their file and line: nothing is read from a device or FIFO,
     // no value that is not a finite decimal number reaches the calibration.
     RunRow{"CalibrationNamesNoStar", "x,y,V,BV\n0,0,12.0,0.5\n", kCal + "cal.csv", 2,
@@ -138,6 +174,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
     RunRow{"CalibrationInfinite", "x,y,V,BV\n100,100,inf,0.5\n", kCal + "cal.csv", 2, kBadRow, {}},
     RunRow{"CalibrationOverflow", "x,y,V,BV\n\n100,100,3e39,0.5\n", kCal + "cal.csv", 2,
            "cal.csv line 3: expected x,y,V,BV", {}},
+    RunRow{"CalibrationOutOfRange", "x,y,V,BV\n63,13,3e38,0.5\n", kCal + "cal.csv", 2,
+           "cal.csv line 2: V 3e38 is not within -5..30", {{"/calibration_list", json::array()}}},
+    // Blue star 2 covers (63, 13) and (63, 12): the second row would replace the first's values.
+    RunRow{"CalibrationStarTwice", "x,y,V,BV\n63,13,12,0.5\n63,12,13,0.6\n", kCal + "cal.csv", 2,
+           "cal.csv line 3: the star of line 2 again at blue pixel (63, 12)",
+           {{"/calibration_list/0/0", 2}, {"/calibration_list/1", kAbsent}}},
+    RunRow{"CalibrationUtf8Mark", "\xEF\xBB\xBFx,y,V,BV\n0,0,12.0,0.5\n", kCal + "cal.csv", 2,
+           "cal.csv line 2: no star", {}},
+    RunRow{"CalibrationUtf16", "\xFF\xFEx\0,\0y\0"s, kCal + "cal.csv", 2,
+           "cal.csv: UTF-16 text; save it as UTF-8 or ASCII", {}},
     RunRow{"CalibrationLongLine", "x,y,V,BV\n" + std::string(5000, '1') + "\n", kCal + "cal.csv",
            2, "cal.csv line 2: longer than 4096", {}},
     RunRow{"CalibrationDevice", "", kCal + "/dev/zero", 2, "/dev/zero: cannot be read", {}},
@@ -167,7 +213,8 @@ class TwoUsers : public Batch {
     Batch::TearDown();
   }
   int runAs(const std::string& command) {
-    return test::runIn(dir, "setpriv", "--reuid=" + other + " --regid=nogroup --init-groups " + command);
+    return test::runIn(dir, "setpriv",
+                       "--reuid=" + other + " --regid=nogroup --init-groups " + command);
   }
   gid_t group() { return ::getgrnam(other.c_str())->gr_gid; }
 
@@ -199,8 +246,17 @@ TEST_F(TwoUsers, SharedGroupKeptAndPlantedLinkRefused) {
   if (test::readText("/proc/sys/fs/protected_symlinks") != "1\n")
     GTEST_SKIP() << "fs.protected_symlinks is off: the kernel follows any link for anyone";
   EXPECT_EQ(run("--html sticky/report.html"), 2);
-  EXPECT_EQ(read("err.txt"), "ERROR: Unable to create file.\n");
+  EXPECT_EQ(read("err.txt"), "ERROR: Unable to create file. sticky/report.html\n");
   EXPECT_EQ(read("notes.txt"), "our notes");
+}
+
+// Help and version that cannot be written are no success.
+TEST_F(Batch, HelpToAFullDevice) {
+  for (const char* option : {"--help", "--version"}) {
+    const std::string command =
+        std::string("'") + ORELITH_BATCH + "' " + option + " >/dev/full 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2) << option;
+  }
 }
 
 // Blue stars paired by the automatic comparison: (x, y, partner).
