@@ -106,12 +106,8 @@ constexpr ColourRow kColourRows[] = {
     {"Selection", 0, 166, 35, 166, 5},
 };
 
-// The swatches beside the numbers need 18 units more than the original 122.
-constexpr int kSwatchX = 119;
-constexpr int kColourDialogWidth = 140;
-
 DialogLayout colourLayout() {
-  DialogLayout l{dlg::Colors, "Color configuration", kColourDialogWidth, 215, {}};
+  DialogLayout l{dlg::Colors, "Color configuration", 122, 215, {}};
   l.items.push_back({K::Label, 0, "  R         G          B", "Red, green, blue", 45, 5, 70, 10});
   l.items.push_back({K::GroupBox, 0, "Star colors", "Star colors", 5, 15, 110, 75});
   static constexpr const char* kComponent[3] = {"red", "green", "blue"};
@@ -124,8 +120,9 @@ DialogLayout colourLayout() {
       const int x = left + 24 * c + (c == 2 ? 2 : 0);
       l.items.push_back({K::DigitsEdit, id, "", label + " " + kComponent[c], x, row.top, 20, 15});
     }
-    l.items.push_back(
-        {K::Swatch, 0, "", label + " colour", kSwatchX, row.top + 2, 14, 11, row.colour});
+    // The colour the numbers make, as a bar under them: the dialog keeps its
+    // width, and the rows leave three units free below every row.
+    l.items.push_back({K::Swatch, 0, "", label + " colour", left, row.top + 15, 70, 3, row.colour});
   }
   l.items.push_back({K::DefaultButton, colordlg::Ok, "OK", "OK", 10, 195, 50, 14});
   l.items.push_back({K::Button, colordlg::Cancel, "Cancel", "Cancel", 65, 195, 50, 14});

@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libpng-dev libcairo2-dev
   libcfitsio-dev wcslib-dev
-  qt6-base-dev
+  qt6-base-dev fonts-liberation
   netpbm
   file dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base
   xvfb xauth xdotool x11-utils imagemagick

@@ -1,5 +1,7 @@
 #include "app/dialogs/DialogWindow.h"
 
+#include "app/dialogs/CaptionFont.h"
+
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -10,7 +12,6 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
-#include <algorithm>
 
 namespace orelith::gui {
 namespace {
@@ -72,20 +73,6 @@ BaseUnits baseUnits(const QFont& font) {
   return {(letters / 26 + 1) / 2, fm.height()};
 }
 
-// The default font's letters are wider, against their average, than those
-// the layout was drawn for, and a check box's mark takes more room: the
-// dialog grows wide enough that every caption shows whole, at most twice.
-int captionBaseX(const DialogLayout& layout, const std::vector<QWidget*>& widgets, int baseX) {
-  int needed = baseX;
-  for (std::size_t i = 0; i < widgets.size(); ++i) {
-    const DialogItem& item = layout.items[i];
-    if (item.text.empty() || item.width <= 0) continue;
-    const int hint = widgets[i]->sizeHint().width();
-    needed = std::max(needed, (4 * hint - 2 + item.width - 1) / item.width);
-  }
-  return std::min(needed, 2 * baseX);
-}
-
 QString itemName(int dialogId, const DialogItem& item, int index) {
   if (item.kind == K::Swatch) return QString("dlg%1_swatch%2").arg(dialogId).arg(item.colour);
   if (item.id != 0) return QString("dlg%1_%2").arg(dialogId).arg(item.id);
@@ -98,6 +85,7 @@ DialogWindow::DialogWindow(const DialogLayout& layout, QWidget* owner) : QDialog
   setWindowTitle(QString::fromStdString(layout.title));
   setObjectName(QString("dlg%1").arg(layout.id));
   setModal(true);
+  setFont(captionFont(font()));
   // Created in table order, so the tab order is the table's and each group
   // box lies below the controls it frames.
   std::vector<QWidget*> widgets;
@@ -108,8 +96,7 @@ DialogWindow::DialogWindow(const DialogLayout& layout, QWidget* owner) : QDialog
     w->setAccessibleName(QString::fromStdString(item.name));
     widgets.push_back(w);
   }
-  BaseUnits base = baseUnits(font());
-  base.x = captionBaseX(layout, widgets, base.x);
+  const BaseUnits base = baseUnits(font());
   const auto px = [&](int units) { return dialogUnitsToPixelsX(units, base.x); };
   const auto py = [&](int units) { return dialogUnitsToPixelsY(units, base.y); };
   for (std::size_t i = 0; i < widgets.size(); ++i) {

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTableView>
 
+#include "app/dialogs/CaptionFont.h"
 #include "app/window/PanelFrame.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -134,16 +135,12 @@ QWidget* createControl(const ControlSpec& entry, Workspace& ws, QWidget* client)
   w->setProperty(kIdProperty, entry.id);
   w->setAccessibleName(describedName(entry));
   w->setGeometry(entry.x, entry.y, entry.width, entry.height);
-  // The small dialog font, so that the captions fit their buttons. The list
-  // and the status bar draw with the platform's own small font, not the
-  // system font of the captions and fields.
+  // The small caption font, so that the captions fit their buttons. The
+  // list and the status bar draw with it too, not with the system font of
+  // the panels' captions and the fields.
   if (entry.font == ControlFont::DefaultGui || entry.kind == ControlKind::ListView ||
-      entry.kind == ControlKind::StatusBar) {
-    QFont font = w->font();
-    font.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "Helvetica"});
-    font.setPixelSize(11);
-    w->setFont(font);
-  }
+      entry.kind == ControlKind::StatusBar)
+    w->setFont(captionFont(w->font()));
   w->setEnabled(entry.enabled);
   w->setVisible(entry.visible);
   return w;

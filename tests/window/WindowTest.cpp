@@ -4,6 +4,12 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QApplication>
 #include <QFrame>
 #include <QHeaderView>
@@ -329,6 +335,39 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
   EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), ws->display.colorTable));
   EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
   EXPECT_FALSE(colours->isVisible());
+}
+
+// The room a control gives its caption, by the style's own measure.
+int captionRoom(QWidget* w) {
+  QStyleOptionButton o;
+  o.initFrom(w);
+  const auto contents = [&](QStyle::SubElement e) { return w->style()->subElementRect(e, &o, w); };
+  if (qobject_cast<QCheckBox*>(w)) return contents(QStyle::SE_CheckBoxContents).width();
+  if (qobject_cast<QRadioButton*>(w)) return contents(QStyle::SE_RadioButtonContents).width();
+  if (qobject_cast<QPushButton*>(w)) return contents(QStyle::SE_PushButtonContents).width();
+  if (qobject_cast<QGroupBox*>(w)) return w->width() - 16;  // the title's indent on each side
+  return w->contentsRect().width();
+}
+
+// No caption is cut off at the given geometry, in the window or a dialog.
+TEST_F(Dialogs, EveryCaptionShowsWhole) {
+  MainWindow main(*ws);
+  QList<QWidget*> widgets = main.client()->findChildren<QWidget*>();
+  std::vector<std::unique_ptr<DialogWindow>> dialogs;
+  for (int id : {dlg::Algorithm, dlg::Display, dlg::StarProperties, dlg::Colors}) {
+    dialogs.push_back(open(id));
+    widgets += dialogs.back()->findChildren<QWidget*>();
+  }
+  for (QWidget* w : widgets) {
+    const QString text = shownText(w).isEmpty() && qobject_cast<QGroupBox*>(w)
+                             ? static_cast<QGroupBox*>(w)->title()
+                             : shownText(w);
+    if (qobject_cast<QLineEdit*>(w) || text.isEmpty()) continue;
+    int widest = 0;
+    for (const QString& line : text.split('\n'))
+      widest = std::max(widest, w->fontMetrics().horizontalAdvance(line));
+    EXPECT_LE(widest, captionRoom(w)) << w->objectName().toStdString() << " " << text.toStdString();
+  }
 }
 
 // Through the real dialog: "V" is greyed until "Calibration star" is ticked, and a refused
