@@ -228,15 +228,14 @@ class TwoUsers : public Batch {
 TEST_F(TwoUsers, SharedGroupKeptAndPlantedLinkRefused) {
   fs::create_directory(dir / "shared");
   write("shared/report.html", "old");
-  for (const char* name : {"shared", "shared/report.html"})
+  for (auto [name, mode] : {std::pair{"shared", 0775}, std::pair{"shared/report.html", 0664}}) {
     ASSERT_EQ(::chown((dir / name).c_str(), 0, group()), 0);
-  fs::permissions(dir / "shared", fs::perms(0775));
-  fs::permissions(dir / "shared/report.html", fs::perms(0664));
+    fs::permissions(dir / name, fs::perms(mode));
+  }
   EXPECT_EQ(runAs(std::string("'") + ORELITH_BATCH + "' --html shared/report.html"), 0);
   struct stat st {};
   ASSERT_EQ(::stat((dir / "shared/report.html").c_str(), &st), 0);
-  EXPECT_EQ(st.st_gid, group());
-  EXPECT_EQ(st.st_mode & 0777, 0664u);
+  EXPECT_EQ(std::pair(st.st_gid, st.st_mode & 0777), std::pair(group(), 0664u));
   EXPECT_NE(read("shared/report.html"), "old");
 
   fs::create_directory(dir / "sticky");
