@@ -65,7 +65,7 @@ const CLI::Validator kStarPair(
       return starPair(text, pair) ? std::string()
                                   : "'" + text + "' is not B:G with star numbers 0..1023";
     },
-    "B:G");
+    "");
 
 // The list options, split and range-checked by CLI11.
 struct Lists {
@@ -87,7 +87,8 @@ void addListOptions(CLI::App& app, Lists& l) {
   app.add_option("--pairs", l.pairs, "compare through three star pairs B0:G0,B1:G1,B2:G2")
       ->delimiter(',')
       ->expected(3)
-      ->check(kStarPair);
+      ->check(kStarPair)
+      ->type_name("B:G");
   app.add_option("--annulus", l.annulus, "sky annulus radii R1,R2 in pixels")
       ->delimiter(',')
       ->expected(2)
