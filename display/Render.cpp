@@ -321,4 +321,12 @@ void renderImage(Workspace& ws, int image) {
   paintHighlights(ws, image);
 }
 
+int calibrationMarkerAt(const Workspace& ws, int panel, int x, int y) {
+  if ((panel != kBlue && panel != kGreen) || !insideImage(x, y)) return -1;
+  const int green = ws.picture[panel][y * kPictureStride + x * 3 + 1];
+  if (green == 0 || green == 255) return -1;
+  const int j = kFirstMarkerValue - green;
+  return j < ws.calibration.count ? j : -1;
+}
+
 }  // namespace orelith

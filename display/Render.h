@@ -28,4 +28,8 @@ int panelForGreenDisplay(const Workspace& ws);
 // of a row keep whatever they held. Showing the buffer is the window's job.
 void renderImage(Workspace& ws, int image);
 
+// The number of the calibration entry whose marker a curve view in picture
+// `panel` shows at pixel (x, y), or -1 where it shows none.
+int calibrationMarkerAt(const Workspace& ws, int panel, int x, int y);
+
 }  // namespace orelith

@@ -1,15 +1,13 @@
 #include "interaction/Selection.h"
 
 #include "analysis/Correspondence.h"
+#include "display/Render.h"
 #include "image/StarLabels.h"
 #include "photometry/StarProperties.h"
 #include "resources/ControlIds.h"
 
 namespace orelith {
 namespace {
-
-// Marker j of a calibration plot carries 254 - j in its green component.
-constexpr int kFirstMarkerGreen = 254;
 
 // With pairs known, a star brings its partner: the key of its pair row, or
 // of its own row when it has none.
@@ -71,11 +69,8 @@ void selectStarAtPixel(Workspace& ws, WindowPort& port, int image, int x, int y)
 }
 
 void selectCalibrationMarker(Workspace& ws, WindowPort& port, int image, int x, int y) {
-  if ((image != kBlue && image != kGreen) || !insideImage(x, y)) return;
-  const int c = ws.picture[image][y * kPictureStride + x * 3 + 1];
-  if (c == 0 || c == 255) return;
-  const int j = kFirstMarkerGreen - c;
-  if (j >= ws.calibration.count) return;
+  const int j = calibrationMarkerAt(ws, image, x, y);
+  if (j < 0) return;
   const CalibrationEntry& entry = ws.calibration.entries[j];
   const int s = image == kBlue ? entry.blue : entry.green;
   if (s < 0 || s >= ws.starCount[image]) return;
