@@ -4,13 +4,11 @@
 
 #include <CLI/CLI.hpp>
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string_view>
 
+#include "base/Number.h"
 #include "report/SaveCommand.h"
 
 namespace orelith::batch {
@@ -38,18 +36,16 @@ std::string emptyListItem(int argc, char** argv) {
   return {};
 }
 
-// CLI::Range lets NaN through: every comparison with it is false.
+// CLI::Range lets NaN through: every comparison with it is false. Only a
+// finite decimal number passes.
 const CLI::Validator kNotNaN(
-    [](std::string& text) {
-      return std::isnan(std::strtod(text.c_str(), nullptr)) ? "not a number: " + text
-                                                            : std::string();
-    },
+    [](std::string& text) { return parseDecimal(text) ? std::string() : "not a number: " + text; },
     "");
 
 bool starNumber(std::string_view text, int& value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end && value >= 0 && value < kMaxStars;
+  const std::optional<int> number = parseInt(text);
+  value = number.value_or(-1);
+  return value >= 0 && value < kMaxStars;
 }
 
 // "B:G", a blue and a green star number.

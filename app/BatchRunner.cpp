@@ -22,7 +22,7 @@
 #include "interaction/Selection.h"
 #include "photometry/Calibration.h"
 #include "photometry/StarProperties.h"
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "report/CmdBitmap.h"
 #include "report/CmdPlot.h"
 #include "report/CsvTable.h"

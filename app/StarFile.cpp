@@ -2,11 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <optional>
 #include <sstream>
 
-#include "image/St6Loader.h"
+#include "base/File.h"
+#include "base/Number.h"
 
 namespace orelith::batch {
 namespace {
@@ -14,10 +14,6 @@ namespace {
 // No row of a star file comes near this; a file without line ends (a device
 // such as /dev/zero) must not fill the memory.
 constexpr std::size_t kMaxLineLength = 4096;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 enum class LineRead { Line, End, TooLong };
 
@@ -47,43 +43,18 @@ std::vector<std::string> splitCells(const std::string& line) {
   return cells;
 }
 
-bool parseInt(const std::string& text, int& value) {
-  try {
-    std::size_t used = 0;
-    value = std::stoi(text, &used);
-    return used == text.size();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-// [sign] digits [. digits] [e [sign] digits], with a digit somewhere before
-// the exponent, and finite as a float: no "inf", "nan" or hexadecimal.
+// A decimal number that is finite as a float, which the dialog reads it as.
 bool isFiniteDecimal(const std::string& text) {
-  std::size_t i = 0;
-  auto digits = [&] {
-    const std::size_t from = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    return i - from;
-  };
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t mantissa = digits();
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    mantissa += digits();
-  }
-  if (mantissa == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (digits() == 0) return false;
-  }
-  return i == text.size() && std::isfinite(std::strtof(text.c_str(), nullptr));
+  const std::optional<double> value = parseDecimal(text);
+  return value && std::isfinite(static_cast<float>(*value));
 }
 
 bool parseRow(const std::vector<std::string>& cells, std::size_t columns, StarRow& row) {
-  if (cells.size() != columns || !parseInt(cells[0], row.x) || !parseInt(cells[1], row.y))
-    return false;
+  if (cells.size() != columns) return false;
+  const std::optional<int> x = parseInt(cells[0]), y = parseInt(cells[1]);
+  if (!x || !y) return false;
+  row.x = *x;
+  row.y = *y;
   row.extra.assign(cells.begin() + 2, cells.end());
   for (const std::string& cell : row.extra) {
     if (!isFiniteDecimal(cell)) return false;
@@ -120,7 +91,7 @@ bool headerText(std::string& line) {
 bool readStarRows(const std::string& path, const std::string& header,
                   std::span<const ColumnRange> ranges, std::vector<StarRow>& rows,
                   std::string& error) {
-  std::unique_ptr<std::FILE, FileCloser> in(openRegularFile(path));
+  const File in = openRegularFile(path);
   if (!in) {
     error = path + ": cannot be read (no such regular file)";
     return false;

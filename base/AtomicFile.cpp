@@ -1,4 +1,4 @@
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

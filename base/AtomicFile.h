@@ -12,10 +12,6 @@
 
 namespace orelith {
 
-// What the writers of the Save command return: failed means its message
-// (5, 7, 8, 9, 10, 11 or 18) has been shown.
-enum WriteResult : int { kWriteOk = 0, kWriteFailed = 1 };
-
 // The system calls the writer makes on the temporary file. Tests replace them
 // to make a write or the close fail as a full disk would.
 struct FileCalls {

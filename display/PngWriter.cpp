@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace orelith {
 namespace {

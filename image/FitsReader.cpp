@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 
+#include "base/File.h"
 #include "image/St6Loader.h"
 
 namespace orelith {
@@ -46,11 +47,10 @@ FitsOutcome cfitsioFailure(int status) {
 // The first bytes decide; CFITSIO itself would also unpack gzip files whole
 // into memory, which a small file could make unboundedly large.
 FitsOutcome checkContent(const std::string& path) {
-  std::FILE* f = openRegularFile(path);
-  if (f == nullptr) return {FitsStatus::CannotOpen, "Unable to open file."};
+  const File f = openRegularFile(path);
+  if (!f) return {FitsStatus::CannotOpen, "Unable to open file."};
   char head[kFitsStartSize] = {};
-  const std::size_t got = std::fread(head, 1, sizeof head, f);
-  std::fclose(f);
+  const std::size_t got = std::fread(head, 1, sizeof head, f.get());
   if (looksLikeFits(head, got)) return {};
   if (got >= 2 && head[0] == '\x1f' && head[1] == '\x8b')
     return refused("The file is gzip-compressed; unpack it (gunzip) to read it.");

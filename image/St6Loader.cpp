@@ -1,23 +1,14 @@
 #include "image/St6Loader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
+#include "base/File.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 St6Status checkSignature(std::FILE* f) {
   char head[15];
@@ -30,21 +21,6 @@ St6Status checkSignature(std::FILE* f) {
 }
 
 }  // namespace
-
-std::FILE* openRegularFile(const std::string& path) {
-  // Without O_NONBLOCK a FIFO with no writer would block the open forever.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return nullptr;
-  }
-  std::FILE* f = ::fdopen(fd, "rb");
-  if (f == nullptr) ::close(fd);
-  return f;
-}
 
 int st6MessageFor(St6Status status) {
   switch (status) {
@@ -63,7 +39,7 @@ int st6MessageFor(St6Status status) {
 }
 
 St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
-  File f(openRegularFile(path));
+  File f = openRegularFile(path);
   if (!f) return St6Status::CannotOpen;
   if (St6Status s = checkSignature(f.get()); s != St6Status::Ok) return s;
   if (std::fseek(f.get(), kSt6PixelOffset, SEEK_SET) != 0) return St6Status::CannotRead;

@@ -16,10 +16,6 @@ inline constexpr long kSt6MinimumSize = kSt6PixelOffset + 2L * kPixelCount;
 // Why a file was refused; each failure has one message.
 enum class St6Status { Ok, CannotOpen, CannotRead, Compressed, NotSt6 };
 
-// Opens `path` for reading only when it is a regular file: a folder, a
-// device or a FIFO (which could block the open forever) gives nullptr.
-std::FILE* openRegularFile(const std::string& path);
-
 // The string number shown for a failed read.
 int st6MessageFor(St6Status status);
 

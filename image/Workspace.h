@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "base/Rect.h"
 #include "image/Flags.h"
 #include "image/StarRecord.h"
 
@@ -30,13 +31,8 @@ inline constexpr int kMaxCalibrationStars = 16;
 inline constexpr int kMaxCoefficients = 10;
 inline constexpr int kFileTitleSize = 16;  // 15 bytes and the terminator
 
-// Columns left..right-1, rows top..bottom-1.
-struct SearchRect {
-  int left;
-  int top;
-  int right;
-  int bottom;
-};
+// The region of an image a search covers.
+using SearchRect = Rect;
 
 struct AlgorithmSettings {
   int maxStarsBlue = 256;  // kept for the dialog; no search uses them

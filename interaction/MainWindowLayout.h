@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Rect.h"
+
 namespace orelith {
 
 inline constexpr std::string_view kMainWindowTitle = "Windows-Kelvara";
@@ -17,14 +19,8 @@ inline constexpr int kClientWidth = 770;
 // Right edges of the three status-bar parts.
 inline constexpr int kStatusPartEdges[3] = {671, 734, 769};
 
-// Panels in client coordinates, right and bottom exclusive.
-struct PanelRect {
-  int left;
-  int top;
-  int right;
-  int bottom;
-};
-inline constexpr PanelRect kPanelRect[2] = {{6, 33, 381, 275}, {389, 33, 764, 275}};
+// Panels in client coordinates.
+inline constexpr Rect kPanelRect[2] = {{6, 33, 381, 275}, {389, 33, 764, 275}};
 
 enum class ControlKind {
   Frame,       // sunken static that holds a panel

@@ -1,11 +1,10 @@
 #include "photometry/StarProperties.h"
 
-#include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "base/Number.h"
 #include "resources/ControlIds.h"
 #include "resources/NumberText.h"
 #include "resources/StringTable.h"
@@ -108,21 +107,8 @@ StarPropertiesDialog openStarProperties(const Workspace& ws) {
 }
 
 float leadingNumber(std::string_view text) {
-  // Decimal numbers only: no hexadecimal, infinity or not-a-number, which
-  // would turn a typing slip into a curve of nonsense (from_chars reads no
-  // hexadecimal; "0x1A" is 0).
-  std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  std::size_t j = i;
-  if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-  if (j >= text.size() || !(std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '.'))
-    return 0.0f;
-  // from_chars takes a minus sign but no plus; the value stays 0 where the
-  // number is out of a double's range.
-  double value = 0.0;
-  std::from_chars(text.data() + (text[i] == '+' ? j : i), text.data() + text.size(), value);
-  const auto narrow = static_cast<float>(value);
-  return std::isfinite(narrow) ? narrow : 0.0f;
+  const auto value = static_cast<float>(leadingDecimal(text).value_or(0.0));
+  return std::isfinite(value) ? value : 0.0f;
 }
 
 void starPropertiesTextChanged(StarPropertiesDialog& d, int control, std::string_view text) {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <new>
 
-#include "image/St6Loader.h"
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/File.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
@@ -81,8 +81,9 @@ std::uint32_t littleEndian(const unsigned char* bytes, int count) {
 // 544 x 490 pixels of one plane in the variant's bits per pixel, and no more
 // bytes than the diagram (a shorter one is padded). Only a regular file is
 // read, opened without blocking: a FIFO of that name cannot stop the save.
-std::FILE* openTemplateFile(const std::string& path, int variant) {
-  std::FILE* f = openRegularFile(path);
+File openTemplateFile(const std::string& path, int variant) {
+  File file = openRegularFile(path);
+  std::FILE* f = file.get();
   if (f == nullptr) return nullptr;
   const std::size_t data = isColour(variant) ? kColourData : kMonochromeData;
   unsigned char head[30];
@@ -95,16 +96,14 @@ std::FILE* openTemplateFile(const std::string& path, int variant) {
       littleEndian(head + 18, 4) == kCmdWidth && littleEndian(head + 22, 4) == kCmdRows &&
       littleEndian(head + 26, 2) == 1 &&
       littleEndian(head + 28, 2) == static_cast<std::uint32_t>(variant))
-    return f;
-  std::fclose(f);
+    return file;
   return nullptr;
 }
 
 // The first usable template in the folders' order.
-std::FILE* openTemplate(int variant, const std::vector<std::string>& dirs) {
+File openTemplate(int variant, const std::vector<std::string>& dirs) {
   for (const std::string& dir : dirs) {
-    if (std::FILE* f = openTemplateFile(templatePath(dir, cmdTemplateName(variant)), variant))
-      return f;
+    if (File f = openTemplateFile(templatePath(dir, cmdTemplateName(variant)), variant)) return f;
   }
   return nullptr;
 }
@@ -190,8 +189,8 @@ std::vector<std::string> defaultTemplateDirs(const std::string& startDir) {
 
 WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
                          const std::string& outPath, const std::vector<std::string>& templateDirs) {
-  std::FILE* templ = openTemplate(variant, templateDirs);
-  if (templ == nullptr) {
+  File templ = openTemplate(variant, templateDirs);
+  if (!templ) {
     port.showMessage(isColour(variant) ? str::UnableToOpenDib02 : str::UnableToOpenDib01,
                      MessageOwner::MainWindow);
     return kWriteFailed;
@@ -199,13 +198,12 @@ WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
   std::size_t size = cmdFileSize(variant);
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
   if (!buffer) {
-    std::fclose(templ);
     port.showMessage(str::OutOfMemory, MessageOwner::MainWindow);
     return kWriteFailed;
   }
   std::span<unsigned char> picture(buffer.get(), size);
-  readTemplate(templ, picture);
-  std::fclose(templ);
+  readTemplate(templ.get(), picture);
+  templ.reset();
   // The template's own first bytes need not be a BMP signature.
   picture[0] = 'B';
   picture[1] = 'M';

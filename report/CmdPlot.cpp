@@ -9,7 +9,7 @@
 #include <cstring>
 #include <new>
 
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "report/CmdPlotModule.h"
 #include "resources/StringTable.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "resources/NumberText.h"
 
 namespace orelith {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <span>
 
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "resources/StringTable.h"
 
 namespace orelith {

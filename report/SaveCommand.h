@@ -7,7 +7,7 @@
 
 #include "image/WindowPort.h"
 #include "image/Workspace.h"
-#include "report/AtomicFile.h"
+#include "report/WriteResult.h"
 
 namespace orelith {
 

@@ -2,18 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
+#include "base/File.h"
 #include "image/St6Loader.h"
 #include "image/Workspace.h"
 
 namespace orelith::gen {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // CCDOPS writes "key = value" lines ended by LF CR; readers test only the
 // "ST-6 Image" at byte 0 and the "Fil" of the first key at byte 12.

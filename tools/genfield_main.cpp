@@ -5,11 +5,12 @@
 // Exit status: 0 written, 1 usage error, 2 a file could not be written.
 
 #include <CLI/CLI.hpp>
-#include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/Number.h"
 #include "tools/FieldGenerator.h"
 #include "tools/FitsWriter.h"
 #include "tools/St6Writer.h"
@@ -27,18 +28,17 @@ struct Options {
   FitsLayout layout;
 };
 
-bool parseInt(std::string_view text, int& out) {
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, out);
-  return ec == std::errc() && ptr == end && !text.empty();
-}
-
 // "DX,DY", e.g. "3,-2".
 bool parseShift(const std::string& text, int& dx, int& dy) {
   const std::size_t comma = text.find(',');
   if (comma == std::string::npos) return false;
   const std::string_view all(text);
-  return parseInt(all.substr(0, comma), dx) && parseInt(all.substr(comma + 1), dy);
+  const std::optional<int> x = orelith::parseInt(all.substr(0, comma));
+  const std::optional<int> y = orelith::parseInt(all.substr(comma + 1));
+  if (!x || !y) return false;
+  dx = *x;
+  dy = *y;
+  return true;
 }
 
 // "WxH", e.g. "4096x4096".

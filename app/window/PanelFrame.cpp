@@ -26,7 +26,7 @@ void PanelFrame::paintEvent(QPaintEvent* event) {
   p.end();
   QFrame::paintEvent(event);
   p.begin(this);
-  const PanelRect& r = kPanelRect[image_];
+  const Rect& r = kPanelRect[image_];
   const QRect area(toLocal(QPoint(r.left, r.top)), QSize(kImageWidth, kImageHeight));
   if (rendered_) {
     // The picture buffer is shown as it lies in the workspace, without a copy.

@@ -32,7 +32,7 @@ int PointerFilter::controlAt(QPoint p) const {
 }
 
 QPoint PointerFilter::clamped(QPoint client) const {
-  const PanelRect& r = kPanelRect[kBlue];
+  const Rect& r = kPanelRect[kBlue];
   return {std::clamp(client.x(), r.left, r.right - 1), std::clamp(client.y(), r.top, r.bottom - 1)};
 }
 

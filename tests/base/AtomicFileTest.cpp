@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "report/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "tests/report/ReportTestSupport.h"
 #include "tests/support/TestWorkspace.h"
 
