@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/File.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
@@ -24,13 +25,12 @@ int systemClose(int fd) { return ::close(fd); }
 // The umask, read without changing it: umask() is read only by setting it,
 // which a create in another thread could meet.
 mode_t currentUmask() {
-  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+  if (const File status{std::fopen("/proc/self/status", "re")}) {
     char line[256];
     unsigned mask = 0;
     bool found = false;
-    while (!found && std::fgets(line, sizeof line, status) != nullptr)
+    while (!found && std::fgets(line, sizeof line, status.get()) != nullptr)
       found = std::sscanf(line, "Umask: %o", &mask) == 1;
-    std::fclose(status);
     if (found) return static_cast<mode_t>(mask);
   }
   const mode_t mask = ::umask(022);

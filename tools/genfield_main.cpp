@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Number.h"
 #include "tools/FieldGenerator.h"
@@ -28,37 +29,36 @@ struct Options {
   FitsLayout layout;
 };
 
-// "DX,DY", e.g. "3,-2".
-bool parseShift(const std::string& text, int& dx, int& dy) {
-  const std::size_t comma = text.find(',');
-  if (comma == std::string::npos) return false;
-  const std::string_view all(text);
-  const std::optional<int> x = orelith::parseInt(all.substr(0, comma));
-  const std::optional<int> y = orelith::parseInt(all.substr(comma + 1));
-  if (!x || !y) return false;
-  dx = *x;
-  dy = *y;
-  return true;
+// The parts of `text` between the separators.
+std::vector<std::string_view> split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  std::size_t at = 0;
+  for (std::size_t next; (next = text.find(separator, at)) != std::string_view::npos; at = next + 1)
+    parts.push_back(text.substr(at, next - at));
+  parts.push_back(text.substr(at));
+  return parts;
 }
 
-// "WxH", e.g. "4096x4096".
-bool parseSize(const std::string& text, int& width, int& height) {
-  const std::size_t x = text.find('x');
-  if (x == std::string::npos) return false;
-  const std::string_view all(text);
-  return parseInt(all.substr(0, x), width) && parseInt(all.substr(x + 1), height);
+// Two integers with a separator: "DX,DY" (e.g. "3,-2"), "WxH" (e.g. "4096x4096").
+bool parseIntPair(const std::string& text, char separator, int& first, int& second) {
+  const std::vector<std::string_view> parts = split(text, separator);
+  const std::optional<int> a = parts.size() == 2 ? orelith::parseInt(parts[0]) : std::nullopt;
+  const std::optional<int> b = parts.size() == 2 ? orelith::parseInt(parts[1]) : std::nullopt;
+  if (!a || !b) return false;
+  first = *a;
+  second = *b;
+  return true;
 }
 
 // "RA,DEC,ARCSEC", e.g. "83.8,-5.4,1.2".
 bool parseWcs(const std::string& text, orelith::gen::TanWcs& wcs) {
   double* const out[] = {&wcs.ra, &wcs.dec, &wcs.arcsecPerPixel};
-  const char* at = text.data();
-  const char* end = text.data() + text.size();
-  for (int k = 0; k < 3; ++k) {
-    auto [ptr, ec] = std::from_chars(at, end, *out[k]);
-    if (ec != std::errc() || ptr == at || (k < 2 ? ptr == end || *ptr != ',' : ptr != end))
-      return false;
-    at = ptr + 1;
+  const std::vector<std::string_view> parts = split(text, ',');
+  if (parts.size() != 3) return false;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::optional<double> value = orelith::parseDecimal(parts[k]);
+    if (!value) return false;
+    *out[k] = *value;
   }
   return wcs.arcsecPerPixel > 0.0;
 }
@@ -156,11 +156,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   FieldParams& p = o.params;
-  if (!o.shift.empty() && !parseShift(o.shift, p.shiftX, p.shiftY))
+  if (!o.shift.empty() && !parseIntPair(o.shift, ',', p.shiftX, p.shiftY))
     return usageError("--shift wants DX,DY, e.g. 3,-2");
-  if (!o.size.empty() && !parseSize(o.size, p.width, p.height))
+  if (!o.size.empty() && !parseIntPair(o.size, 'x', p.width, p.height))
     return usageError("--size wants WxH, e.g. 4096x4096");
-  if (!o.greenSize.empty() && !parseSize(o.greenSize, p.greenWidth, p.greenHeight))
+  if (!o.greenSize.empty() && !parseIntPair(o.greenSize, 'x', p.greenWidth, p.greenHeight))
     return usageError("--green-size wants WxH, e.g. 4096x4096");
   if (!o.wcs.empty() && !parseWcs(o.wcs, o.layout.wcs))
     return usageError("--wcs wants RA,DEC,ARCSEC with a positive scale, e.g. 83.8,-5.4,1.2");
