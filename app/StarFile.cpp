@@ -67,7 +67,7 @@ bool parseRow(const std::vector<std::string>& cells, std::size_t columns, StarRo
 std::string outOfRange(const StarRow& row, const std::vector<std::string>& names,
                        std::span<const ColumnRange> ranges) {
   for (std::size_t i = 0; i < row.extra.size() && i < ranges.size(); ++i) {
-    const double value = std::strtod(row.extra[i].c_str(), nullptr);
+    const double value = parseDecimal(row.extra[i]).value_or(0.0);
     if (value < ranges[i].low || value > ranges[i].high) {
       std::ostringstream text;
       text << names[i + 2] << ' ' << row.extra[i] << " is not within " << ranges[i].low << ".."
