@@ -16,9 +16,7 @@ namespace {
 using DoMinuitFunction = int (*)(const BreloxPoint*, double*, int, int);
 
 struct Library {
-  // Kept mapped after dlclose: the library carries its own C++ runtime, whose emergency
-  // exception pool lives as long as the process, and the leak check would call it lost.
-  void* handle = dlopen(BRELOX_FILE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  void* handle = dlopen(BRELOX_FILE, RTLD_NOW | RTLD_LOCAL);
   ~Library() {
     if (handle != nullptr) dlclose(handle);
   }
