@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
@@ -54,13 +53,7 @@ void JsonWriter::value(bool v) {
 
 void JsonWriter::value(double v) {
   item();
-  if (!std::isfinite(v)) {
-    out_ += "null";
-    return;
-  }
-  char text[64];
-  const char* end = nlohmann::detail::to_chars(text, text + sizeof text, v);
-  out_.append(text, static_cast<std::size_t>(end - text));
+  out_ += nlohmann::json(v).dump();  // its shortest form that reads back; null when not finite
 }
 
 void JsonWriter::value(std::string_view text) {
