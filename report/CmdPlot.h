@@ -1,7 +1,6 @@
 // A plotted colour-magnitude diagram, V downwards against B-V, drawn with
 // cairo as SVG or PNG: axes with ticks and labels, calibration stars as
-// squares, flagged stars hollow, error bars where known. The drawing itself
-// is a module the program loads on the first plot (report/CmdPlotModule.h).
+// squares, flagged stars hollow, error bars where known.
 #pragma once
 
 #include <span>
@@ -44,9 +43,13 @@ CmdPlotFrame cmdPlotFrame(std::span<const CmdPlotPoint> points);
 // Picture coordinates of (B-V, V).
 void cmdPlotPosition(const CmdPlotFrame& frame, double bv, double v, double& px, double& py);
 
+// The diagram's file, SVG or PNG, appended to `bytes`; false when cairo
+// failed.
+bool drawCmdPlot(std::span<const CmdPlotPoint> points, const std::string& title, bool svg,
+                 std::vector<unsigned char>& bytes);
+
 // SVG when `path` ends in ".svg", else PNG; written through a temporary
-// file. False with the number of the message to show when it fails, also
-// when the plotting module cannot be loaded.
+// file. False with the number of the message to show when it fails.
 bool plotCmd(std::span<const CmdPlotPoint> points, const std::string& title,
              const std::string& path, int& failureMessage);
 

@@ -1,12 +1,12 @@
-// The plotted colour-magnitude diagram drawn with cairo: the plotting module.
-// It uses no C++ runtime of its own, so that loading it costs cairo alone.
+// The plotted colour-magnitude diagram drawn with cairo, and its geometry.
 #include <cairo-svg.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <new>
 
-#include "report/CmdPlotModule.h"
+#include "report/CmdPlot.h"
 #include "resources/NumberText.h"
 
 namespace orelith {
@@ -22,15 +22,14 @@ double tickStep(double span) {
   return 10.0 * power;
 }
 
-struct Sink {
-  OrelithPlotSink write;
-  void* closure;
-};
-
-cairo_status_t forward(void* closure, const unsigned char* data, unsigned int length) {
-  const Sink* sink = static_cast<const Sink*>(closure);
-  return sink->write(sink->closure, data, length) == 0 ? CAIRO_STATUS_SUCCESS
-                                                       : CAIRO_STATUS_WRITE_ERROR;
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
+  auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
+  try {
+    bytes->insert(bytes->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    return CAIRO_STATUS_WRITE_ERROR;  // no exception may cross cairo's C frames
+  }
+  return CAIRO_STATUS_SUCCESS;
 }
 
 void text(cairo_t* cr, const char* s, double x, double y, double alignX) {
@@ -109,11 +108,11 @@ void drawPoint(cairo_t* cr, const CmdPlotFrame& f, const CmdPlotPoint& p) {
   }
 }
 
-void draw(cairo_t* cr, std::span<const CmdPlotPoint> points, const char* title) {
+void draw(cairo_t* cr, std::span<const CmdPlotPoint> points, const std::string& title) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   const CmdPlotFrame f = cmdPlotFrame(points);
-  drawAxes(cr, f, title);
+  drawAxes(cr, f, title.c_str());
   cairo_save(cr);
   cairo_rectangle(cr, kPlotLeft, kPlotTop, kPlotWidth - kPlotLeft - kPlotRight,
                   kPlotHeight - kPlotTop - kPlotBottom);
@@ -123,26 +122,46 @@ void draw(cairo_t* cr, std::span<const CmdPlotPoint> points, const char* title) 
 }
 
 }  // namespace
-}  // namespace orelith
 
-extern "C" [[gnu::visibility("default")]] int orelith_plot_cmd(const orelith::CmdPlotPoint* points,
-                                                               std::size_t count, const char* title,
-                                                               int svg, OrelithPlotSink write,
-                                                               void* closure) {
-  using namespace orelith;
-  Sink sink{write, closure};
+CmdPlotFrame cmdPlotFrame(std::span<const CmdPlotPoint> points) {
+  CmdPlotFrame f{INFINITY, -INFINITY, INFINITY, -INFINITY};
+  for (const CmdPlotPoint& p : points) {
+    f.bvLow = std::min(f.bvLow, p.bv);
+    f.bvHigh = std::max(f.bvHigh, p.bv);
+    f.vLow = std::min(f.vLow, p.v);
+    f.vHigh = std::max(f.vHigh, p.v);
+  }
+  if (points.empty()) f = {0.0, 1.0, 10.0, 15.0};
+  // Room around the extremes, and never a zero span.
+  f.bvLow -= 0.1;
+  f.bvHigh += 0.1;
+  f.vLow -= 0.3;
+  f.vHigh += 0.3;
+  return f;
+}
+
+void cmdPlotPosition(const CmdPlotFrame& f, double bv, double v, double& px, double& py) {
+  px = kPlotLeft + (bv - f.bvLow) / (f.bvHigh - f.bvLow) * (kPlotWidth - kPlotLeft - kPlotRight);
+  py = kPlotTop + (v - f.vLow) / (f.vHigh - f.vLow) * (kPlotHeight - kPlotTop - kPlotBottom);
+}
+
+bool drawCmdPlot(std::span<const CmdPlotPoint> points, const std::string& title, bool svg,
+                 std::vector<unsigned char>& bytes) {
   cairo_surface_t* surface =
-      svg ? cairo_svg_surface_create_for_stream(forward, &sink, kPlotWidth, kPlotHeight)
+      svg ? cairo_svg_surface_create_for_stream(appendBytes, &bytes, kPlotWidth, kPlotHeight)
           : cairo_image_surface_create(CAIRO_FORMAT_RGB24, kPlotWidth, kPlotHeight);
   cairo_t* cr = cairo_create(surface);
-  draw(cr, std::span<const CmdPlotPoint>(points, count), title);
+  draw(cr, points, title);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   bool written = true;
   if (!svg)
-    written = cairo_surface_write_to_png_stream(surface, forward, &sink) == CAIRO_STATUS_SUCCESS;
+    written =
+        cairo_surface_write_to_png_stream(surface, appendBytes, &bytes) == CAIRO_STATUS_SUCCESS;
   cairo_surface_finish(surface);
   const bool drawn = written && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(surface);
-  return drawn ? 0 : 1;
+  return drawn;
 }
+
+}  // namespace orelith

@@ -28,8 +28,8 @@ fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Section)" = science ] || { echo "wrong section"; exit 1; }
-# GSL is linked into libbrelox and cairo into the plotting module, which ship
-# inside: their runtimes must be named.
+# GSL is linked into libbrelox, which ships inside, and cairo into the
+# programs: their runtimes must be named.
 for lib in libc6 libstdc++6 libgsl libcairo2; do
   grep -q "$lib" <<<"$depends" || { echo "Depends lacks $lib"; exit 1; }
 done
@@ -42,7 +42,7 @@ multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 version=$("$root/usr/bin/orelith-batch" --version)
 echo "unpacked orelith-batch --version: $version"
 [ -n "$version" ]
-# The plotted diagram comes from a module the program loads beside itself.
+# The plotted diagram, drawn with cairo.
 samples=$PWD/samples
 (cd "$scratch" && "$root/usr/bin/orelith-batch" --blue "$samples/cluster.b" --green "$samples/cluster.g" \
   --auto-background --search --compare --calibration "$samples/calibration.csv" --calculate \

@@ -1,6 +1,6 @@
 // The shipped samples measured as a user would: orelith-batch laid out by `cmake --install` and
-// run from an empty directory, so that it finds its fit library, plotting module and diagram
-// templates beside itself. Their accuracy against the generator's truth is
+// run from an empty directory, so that it finds its fit library and diagram templates beside
+// itself. Their accuracy against the generator's truth is
 // photometry/CalibrationTest's (the same field, seed 2026).
 #include <gtest/gtest.h>
 
