@@ -26,6 +26,8 @@ const FlagRow kFlagRows[] = {
     {"peak_at_saturation", {"4794"}, 10, 10, kWholeImage, 1100, FLAG_SATURATED},
     {"touches_image_edge", {"484"}, 0, 10, kWholeImage, 65530, FLAG_EDGE},
     {"touches_rectangle", {"484"}, 20, 10, {22, 0, 100, 100}, 65530, FLAG_EDGE},
+    {"touches_right_image_edge", {"484"}, 372, 10, kWholeImage, 65530, FLAG_EDGE},
+    {"touches_rectangle_bottom", {"4", "8", "4"}, 20, 10, {0, 0, 100, 13}, 65530, FLAG_EDGE},
     // Peaks of 1100 over a saddle of 700: 400 against 5 sqrt(2 (1 + 1000)) = 224.
     {"two_peaks", {"39593"}, 10, 10, kWholeImage, 65530, FLAG_BLENDED},
     {"shallow_dip", {"39893"}, 10, 10, kWholeImage, 65530, 0},
