@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <random>
 #include <string>
 #include <utility>
@@ -372,6 +373,25 @@ double gridOverlap(double x0, double x1, double y0, double y1, double r) {
       inside += x * x + y * y < r * r;
     }
   return inside * (x1 - x0) * (y1 - y0) / (kSteps * kSteps);
+}
+
+// A star of 1000 counts in one pixel on a flat sky of 100, radius 2 (area
+// 4 pi), gain 4: the annulus 4 <= d < 4.1 holds only the four pixels at
+// distance 4, too few to tell the sky's noise, so it comes from the sky level
+// and the read noise of 8 electrons: 100 / 4 + (8 / 4)^2 = 29 per pixel.
+// Variance by hand: photons 1000 / 4, the sky under the aperture 4 pi * 29,
+// the sky level's own uncertainty (4 pi)^2 * (pi / 2) * 29 / 4.
+TEST(Aperture, FluxErrorOfPhotonsSkyAndSkyLevel) {
+  auto ws = test::makeWorkspace();
+  test::fillPlane(*ws, kBlue, 100);
+  pixelAt(*ws, kBlue, 50, 50) = 1100;
+  const ApertureResult a = measureAperture(*ws, kBlue, 50, 50, {2.0, 4.0, 4.1, 4.0, 8.0});
+  const double pi = std::numbers::pi, area = 4 * pi;
+  const double variance = 1000.0 / 4 + area * 29 + area * area * pi / 2 * 29 / 4;
+  EXPECT_NEAR(a.flux, 1000.0, 1e-9);
+  EXPECT_EQ(a.skyPixels, 4);
+  EXPECT_NEAR(a.fluxError, std::sqrt(variance), 1e-9);
+  EXPECT_NEAR(a.magError, 2.5 / std::log(10.0) * std::sqrt(variance) / 1000.0, 1e-12);
 }
 
 TEST(Aperture, ExactWeightsMatchTheGrid) {
