@@ -31,5 +31,11 @@ run aperture "${frames[@]}" "${fixed[@]}" "${measure[@]}" --photometry aperture 
   --model transform --csv table.csv
 run transform "${frames[@]}" --auto-background "${measure[@]}" --model transform \
   --csv table.csv --plot-cmd cmd.svg
+run chosen "${frames[@]}" --auto-background "${measure[@]}" --photometry aperture --aperture 3 \
+  --annulus 6,9 --gain 2 --read-noise 5 --saturation 20000 --model transform --csv table.csv \
+  --plot-cmd cmd.png
+head -2 "$samples/calibration.csv" >"$out/one-star.csv"
+run one-star "${frames[@]}" "${fixed[@]}" --search --compare --calibration "$out/one-star.csv" \
+  --calculate --photometry aperture --model transform --csv table.csv --plot-cmd cmd.svg
 run load-only "${frames[@]}"
 run search-only "${frames[@]}" "${fixed[@]}" --search
