@@ -8,7 +8,6 @@
 namespace orelith {
 namespace {
 
-constexpr double kMagPerLn = 1.0857362047581294;  // 2.5 / ln 10
 constexpr int kMinSkyPixels = 10;
 constexpr int kClipRounds = 10;
 constexpr double kClipSigmas = 3.0;

@@ -9,6 +9,8 @@
 namespace orelith {
 
 inline constexpr double kMaxApertureRadius = 20.0;
+// A magnitude's error per relative error of its flux: 2.5 / ln 10.
+inline constexpr double kMagPerLn = 1.0857362047581294;
 inline constexpr double kMaxAnnulusRadius = 30.0;
 
 struct ApertureSettings {

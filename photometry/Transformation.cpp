@@ -6,7 +6,6 @@
 namespace orelith {
 namespace {
 
-constexpr double kMagPerLn = 1.0857362047581294;  // 2.5 / ln 10
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 Instrumental pairMagnitudes(const Workspace& ws, const MagnitudeSource& source, int blue,
