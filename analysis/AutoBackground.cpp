@@ -202,9 +202,11 @@ class LevelSweep {
       for (int x = r_.left; x < r_.right; ++x) depthLabel(x, y) = kLabelUnvisited;
     auto labelOf = [this](int x, int y) -> std::uint16_t& { return depthLabel(x, y); };
     // A pixel taken at depth 512 fails the scan at its first neighbour.
-    auto accept = [](int, int, int, int depth) { return depth == kMaxFillDepth ? 2 : 0; };
+    auto accept = [](int, int, int, int depth) {
+      return depth == kMaxFillDepth ? SearchStatus::TooManyPixels : SearchStatus::Ok;
+    };
     return fillTraversal(ws_, image_, r_, level, r_.left + columnOf(first), r_.top + rowOf(first),
-                         1, labelOf, accept) != 0;
+                         1, labelOf, accept) != SearchStatus::Ok;
   }
 
   std::uint16_t& depthLabel(int x, int y) { return s_.depthLabels[y * kImageWidth + x]; }

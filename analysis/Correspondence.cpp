@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "image/StarLabels.h"
-#include "image/Workflow.h"
-#include "resources/ControlIds.h"
 
 namespace orelith {
 
@@ -31,11 +28,9 @@ void linkPartners(Workspace& ws, int blue, int green) {
 }
 
 // After a pairing by any of the three modes.
-void completePairing(Workspace& ws, WindowPort& port) {
-  port.setEnabled(ctl::CompareImages, false);
+void completePairing(Workspace& ws) {
   ws.progressFlags |= PRG_COMPARED;
   ws.progressFlags &= ~static_cast<std::uint32_t>(PRG_CALIBRATION_STAR);
-  refillStarList(ws, port);
 }
 
 // ---- automatic offset search ----
@@ -242,13 +237,8 @@ void mapBlueStars(Workspace& ws, const PairFrame& f) {
   }
 }
 
-void showSetButtons(WindowPort& port, bool on) {
-  port.setVisible(ctl::Set1, on);
-  port.setVisible(ctl::Set2, on);
-  port.setVisible(ctl::Set3, on);
-}
-
-void startPairEntry(Workspace& ws, WindowPort& port) {
+// Returns whether a pairing was current.
+bool startPairEntry(Workspace& ws) {
   // With a pairing current, star clicks select pairs instead of filling the
   // pending pair and the entry could never be completed: the entry ends it.
   // The partners go with the flag, so the list, the report and the diagram
@@ -260,24 +250,9 @@ void startPairEntry(Workspace& ws, WindowPort& port) {
   for (StarPair& pair : ws.referencePairs) pair = {-1, -1};
   ws.optionFlags |= OPT_PAIR_ENTRY;
   ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_SELECTION_SHOWN);
-  port.repaint(kBlue);
-  port.repaint(kGreen);
   ws.selectedStar[kBlue] = -1;
   ws.selectedStar[kGreen] = -1;
-  port.setVisible(ctl::CompareImages, false);
-  showSetButtons(port, true);
-  // The list drops the rows of the pairing that no longer holds.
-  if (wasPaired) refillStarList(ws, port);
-}
-
-void endPairEntry(Workspace& ws, WindowPort& port) {
-  showSetButtons(port, false);
-  port.setVisible(ctl::CompareImages, true);
-  ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_SELECTION_SHOWN | OPT_PAIR_ENTRY);
-  port.repaint(kBlue);
-  port.repaint(kGreen);
-  ws.selectedStar[kBlue] = -1;
-  ws.selectedStar[kGreen] = -1;
+  return wasPaired;
 }
 
 }  // namespace
@@ -310,56 +285,57 @@ int matchAtOffset(Workspace& ws) {
   return count;
 }
 
-void compareImages(Workspace& ws, WindowPort& port) {
+CompareStatus compareImages(Workspace& ws) {
   if (hasBit(ws.optionFlags, OPT_ROTATE_IMAGES)) {
-    startPairEntry(ws, port);
-    return;
+    return startPairEntry(ws) ? CompareStatus::PairEntryEndedAPairing
+                              : CompareStatus::PairEntryStarted;
   }
   if (!hasBit(ws.optionFlags, OPT_MOVE_MANUALLY)) searchOffset(ws);
   ws.overlapCount = matchAtOffset(ws);
-  completePairing(ws, port);
+  completePairing(ws);
+  return CompareStatus::Paired;
 }
 
-void setReferencePair(Workspace& ws, WindowPort& port, int slot) {
-  if (slot < 0 || slot >= kPendingSlot) return;
+PairSetStatus setReferencePair(Workspace& ws, int slot) {
+  if (slot < 0 || slot >= kPendingSlot) return PairSetStatus::NotASlot;
   const StarPair pending = ws.referencePairs[kPendingSlot];
-  if (pending.blue == -1 || pending.green == -1) {
-    port.beep();
-    return;
-  }
+  if (pending.blue == -1 || pending.green == -1) return PairSetStatus::Incomplete;
   ws.referencePairs[slot] = pending;
   for (int s = 0; s < kPendingSlot; ++s) {
-    if (ws.referencePairs[s].blue == -1) return;
+    if (ws.referencePairs[s].blue == -1) return PairSetStatus::Stored;
   }
-  const PairFrame frame = frameOf(ws);
-  if (frame.det == 0) {
-    // Three blue stars on one line span no plane; the user sets another pair.
-    port.beep();
-    return;
-  }
-  endPairEntry(ws, port);
-  mapBlueStars(ws, frame);
-  completePairing(ws, port);
+  // Three blue stars on one line span no plane; the user sets another pair.
+  return frameOf(ws).det == 0 ? PairSetStatus::OnOneLine : PairSetStatus::Complete;
 }
 
-void moveGreenImage(Workspace& ws, WindowPort& port, MoveDirection dir) {
+void endPairEntry(Workspace& ws) {
+  ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_SELECTION_SHOWN | OPT_PAIR_ENTRY);
+  ws.selectedStar[kBlue] = -1;
+  ws.selectedStar[kGreen] = -1;
+}
+
+void pairByReferencePairs(Workspace& ws) {
+  mapBlueStars(ws, frameOf(ws));
+  completePairing(ws);
+}
+
+MoveStatus moveGreenImage(Workspace& ws, MoveDirection dir) {
   // The green image sits shifted by (-dx, -dy) on screen, so moving it up or
   // left raises the offset.
   const bool horizontal = dir == MoveDirection::Right || dir == MoveDirection::Left;
   const int step = dir == MoveDirection::Up || dir == MoveDirection::Left ? 1 : -1;
-  int& value = horizontal ? ws.offsetX : ws.offsetY;
-  if (value == step * kMoveLimit) {
-    port.beep();
-    return;
-  }
-  value += step;
-  char text[32];
-  std::snprintf(text, sizeof text, "%d|%d", -ws.offsetX, -ws.offsetY);
-  port.setText(ctl::OffsetLabel, text);
+  const int value = horizontal ? ws.offsetX : ws.offsetY;
+  if (value == step * kMoveLimit) return MoveStatus::AtLimit;
+  setManualOffset(ws, ws.offsetX + (horizontal ? step : 0), ws.offsetY + (horizontal ? 0 : step));
+  return MoveStatus::Moved;
+}
+
+void setManualOffset(Workspace& ws, int dx, int dy) {
+  ws.offsetX = std::clamp(dx, -kMoveLimit, kMoveLimit);
+  ws.offsetY = std::clamp(dy, -kMoveLimit, kMoveLimit);
   const SearchRect& b = ws.searchRect[kBlue];
   ws.searchRect[kGreen] = {b.left + ws.offsetX, b.top + ws.offsetY, b.right + ws.offsetX,
                            b.bottom + ws.offsetY};
-  port.repaint(kBlue);
 }
 
 void pickPendingStar(Workspace& ws, int image, int starNumber) {

@@ -3,7 +3,6 @@
 // affine map through three hand-set reference pairs.
 #pragma once
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
 
 namespace orelith {
@@ -18,20 +17,48 @@ enum class MoveDirection { Up, Right, Down, Left };
 // (starAtPixel) count: a pixel no search of its image wrote is no star.
 int matchAtOffset(Workspace& ws);
 
-// The "Compare images" button. With "Rotate images" it starts the entry of
-// three reference pairs (ending any current pairing, so that star clicks fill
-// the pending pair); otherwise it pairs at the best offset found in -5..+5
-// (automatic) or at the offset set with the arrows ("Manually"). When no
-// offset gives any overlap the automatic search leaves the offset at (0, 0).
-void compareImages(Workspace& ws, WindowPort& port);
+// What "Compare images" did.
+enum class CompareStatus {
+  Paired,                  // at the best or the manual offset
+  PairEntryStarted,        // "Rotate images": three reference pairs are awaited
+  PairEntryEndedAPairing,  // the same, and the pairing that was current is gone
+};
 
-// Buttons "Set 1" to "Set 3" (slot 0..2): stores the pending pair; the third
-// pair maps every blue star into the green image. Three blue stars on one
-// line give no map: a beep, and the entry stays open for another pair.
-void setReferencePair(Workspace& ws, WindowPort& port, int slot);
+// The "Compare images" button's work. With "Rotate images" it starts the
+// entry of three reference pairs (ending any current pairing, so that star
+// clicks fill the pending pair); otherwise it pairs at the best offset found
+// in -5..+5 (automatic) or at the offset set with the arrows ("Manually").
+// When no offset gives any overlap the automatic search leaves the offset at
+// (0, 0). A pairing sets PRG_COMPARED and clears PRG_CALIBRATION_STAR.
+CompareStatus compareImages(Workspace& ws);
 
-// One arrow button press: shifts the green image by one pixel (limit 16).
-void moveGreenImage(Workspace& ws, WindowPort& port, MoveDirection dir);
+enum class PairSetStatus {
+  NotASlot,    // slot beyond 0..2: nothing happens
+  Incomplete,  // the pending pair lacks a half: nothing stored
+  Stored,      // the pair is stored; slots remain to be set
+  OnOneLine,   // the third pair is stored, but the three blue stars span no plane
+  Complete,    // the third pair is stored and gives a map
+};
+
+// Buttons "Set 1" to "Set 3" (slot 0..2): stores the pending pair. Three blue
+// stars on one line give no map: the entry stays open for another pair.
+PairSetStatus setReferencePair(Workspace& ws, int slot);
+
+// After a Complete pair: the entry ends (no star selected), then
+// pairByReferencePairs maps every blue star into the green image through the
+// three pairs and records the pairing. The window redraws between the two.
+void endPairEntry(Workspace& ws);
+void pairByReferencePairs(Workspace& ws);
+
+enum class MoveStatus { Moved, AtLimit };
+
+// One arrow button press: shifts the green image by one pixel; an offset at
+// 16 pixels goes no further.
+MoveStatus moveGreenImage(Workspace& ws, MoveDirection dir);
+
+// The offset that arrow presses from (0, 0) would reach, each part clamped to
+// -16..+16, and the green rectangle on the blue one shifted by it.
+void setManualOffset(Workspace& ws, int dx, int dy);
 
 // A star click during the pair entry: selects star `starNumber` of `image`
 // and writes it into that image's half of the pending pair. The other

@@ -4,8 +4,6 @@
 
 #include "analysis/FillTraversal.h"
 #include "image/StarLabels.h"
-#include "image/Workflow.h"
-#include "resources/ControlIds.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
@@ -23,9 +21,9 @@ struct StarCollector {
   bool started = false;
   int brightest = 0;
 
-  int operator()(int x, int y, int value, int depth) {
+  SearchStatus operator()(int x, int y, int value, int depth) {
     const int n = ws.starCount[image];
-    if (n == kMaxStars) return kTooManyStars;
+    if (n == kMaxStars) return SearchStatus::TooManyStars;
     StarRecord& s = star(ws, image, n);
     if (!started) {
       started = true;
@@ -39,11 +37,11 @@ struct StarCollector {
     const bool subtract = !hasBit(ws.optionFlags, OPT_NO_BG_SUBTRACT);
     s.brightness += static_cast<std::uint32_t>(subtract ? value - level : value);
     if (value >= ws.algorithm.hotPixelValue) s.marks |= MARK_HOT;
-    if (s.pixelCount == kMaxStarPixels) return kTooManyPixels;
+    if (s.pixelCount == kMaxStarPixels) return SearchStatus::TooManyPixels;
     // Stars 0..n-1 of this scan hold distinct pixels, so the pool cannot run
     // out; the test only guards a table that a caller filled by hand.
     const std::uint64_t at = std::uint64_t{s.pixelStart} + s.pixelCount;
-    if (at >= kPixelCount) return kTooManyPixels;
+    if (at >= kPixelCount) return SearchStatus::TooManyPixels;
     ws.starPixelPool[image][at] = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)};
     ++s.pixelCount;
     if (s.pixelCount == 1 || value > brightest) {
@@ -51,7 +49,7 @@ struct StarCollector {
       s.x = static_cast<std::uint16_t>(x);
       s.y = static_cast<std::uint16_t>(y);
     }
-    return 0;
+    return SearchStatus::Ok;
   }
 };
 
@@ -63,16 +61,15 @@ struct ImageLabels {
 
 }  // namespace
 
-SearchResult fillStar(Workspace& ws, int image, int x, int y, int depth) {
+SearchStatus fillStar(Workspace& ws, int image, int x, int y, int depth) {
   const SearchRect r = clippedToImage(ws.searchRect[image]);
   const int level = ws.backgroundLevel[image];
   ImageLabels labels{ws, image};
   StarCollector collect{ws, image, level};
-  return static_cast<SearchResult>(
-      fillTraversal(ws, image, r, level, x, y, depth, labels, collect));
+  return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
 }
 
-SearchResult scanImage(Workspace& ws, int image) {
+SearchStatus scanImage(Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws.searchRect[image]);
   noteLabelledRect(ws, image, r);
   for (int y = r.top; y < r.bottom; ++y)
@@ -89,19 +86,17 @@ SearchResult scanImage(Workspace& ws, int image) {
         continue;
       }
       const int n = ws.starCount[image];
-      if (SearchResult rc = fillStar(ws, image, x, y, 1); rc != kSearchOk) return rc;
+      if (SearchStatus rc = fillStar(ws, image, x, y, 1); rc != SearchStatus::Ok) return rc;
       if (star(ws, image, n).pixelCount > 0) ws.starCount[image] = n + 1;
     }
   }
-  return kSearchOk;
+  return SearchStatus::Ok;
 }
 
-void searchStars(Workspace& ws, WindowPort& port, int image) {
+Outcome<SearchStatus> searchStars(Workspace& ws, int image) {
   if (hasBit(ws.optionFlags, OPT_AUTO_BACKGROUND)) chooseAutoBackground(ws, image);
-  const SearchResult rc = scanImage(ws, image);
-  if (rc != kSearchOk) {
-    port.showMessage(rc == kTooManyStars ? str::TooManyStars : str::TooManyPixelInStar,
-                     MessageOwner::MainWindow);
+  const SearchStatus status = scanImage(ws, image);
+  if (status != SearchStatus::Ok) {
     ws.starCount[image] = 0;
     ws.progressFlags &= ~kSearchedBit[image];
   } else {
@@ -112,13 +107,9 @@ void searchStars(Workspace& ws, WindowPort& port, int image) {
     }
   }
   endCalibrationStage(ws);
-}
-
-void searchStarsCommand(Workspace& ws, WindowPort& port, int image) {
-  searchStars(ws, port, image);
-  refillStarList(ws, port);
-  port.setEnabled(ctl::ResetSelection, false);
-  port.setMenuEnabled(menu::Save, true);
+  if (status == SearchStatus::Ok) return {status, std::nullopt};
+  return {status,
+          status == SearchStatus::TooManyStars ? str::TooManyStars : str::TooManyPixelInStar};
 }
 
 }  // namespace orelith

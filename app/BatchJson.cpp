@@ -371,7 +371,7 @@ std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in) {
   w.member("magnitudes", hasBit(ws.progressFlags, PRG_MAGNITUDES));
   w.key("messages");
   w.beginArray();
-  for (int m : in.messages) w.value(static_cast<long long>(m));
+  for (StringId m : in.messages) w.value(static_cast<long long>(idNumber(m)));
   w.endArray();
   w.key("offset");
   w.ints({ws.offsetX, ws.offsetY});

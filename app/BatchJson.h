@@ -10,6 +10,8 @@
 
 #include "image/Workspace.h"
 #include "photometry/Science.h"
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
 
 namespace orelith::batch {
 
@@ -70,7 +72,7 @@ class JsonWriter {
 struct JsonInputs {
   std::string files[2];  // paths as given on the command line
   bool withPixels = false;
-  std::vector<int> messages;
+  std::vector<StringId> messages;
   // The science results, whose keys join each star's object and the top
   // level; none without them.
   const ScienceResults* science = nullptr;

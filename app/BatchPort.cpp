@@ -4,10 +4,10 @@
 
 namespace orelith::batch {
 
-void BatchPort::showMessage(int stringId, MessageOwner) {
-  messages_.push_back(stringId);
-  err_ << "ERROR: " << stringText(stringId);
-  switch (stringId) {
+void BatchPort::showMessage(StringId message, MessageOwner) {
+  messages_.push_back(message);
+  err_ << "ERROR: " << stringText(message);
+  switch (message) {
     case str::UnableToOpenFile:
     case str::UnableToReadFile:
     case str::CompressedSt6:

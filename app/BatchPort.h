@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "image/WindowPort.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith::batch {
 
@@ -17,10 +17,10 @@ class BatchPort : public NullWindowPort {
   // `filePath` is the workspace's, which the commands set to the file they
   // open or save.
   BatchPort(std::ostream& err, const std::string& filePath) : err_(err), filePath_(filePath) {}
-  void showMessage(int stringId, MessageOwner owner) override;
-  FileChoice askOpenFile(int, int) override { return nextFile_; }
-  FileChoice askSaveFile(int, int) override { return nextFile_; }
-  const std::vector<int>& messages() const { return messages_; }
+  void showMessage(StringId message, MessageOwner owner) override;
+  FileChoice askOpenFile(StringId, int) override { return nextFile_; }
+  FileChoice askSaveFile(StringId, int) override { return nextFile_; }
+  const std::vector<StringId>& messages() const { return messages_; }
   // What the next file dialog answers, as if the user had chosen it.
   void chooseFile(const std::string& path, int filterIndex) {
     nextFile_ = {true, path, filterIndex};
@@ -29,7 +29,7 @@ class BatchPort : public NullWindowPort {
  private:
   std::ostream& err_;
   const std::string& filePath_;
-  std::vector<int> messages_;
+  std::vector<StringId> messages_;
   FileChoice nextFile_;
 };
 

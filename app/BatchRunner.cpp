@@ -13,16 +13,14 @@
 #include "display/DisplayControls.h"
 #include "display/PngWriter.h"
 #include "display/Render.h"
-#include "image/OpenImage.h"
 #include "image/StarLabels.h"
 #include "interaction/AlgorithmDialog.h"
 #include "interaction/Commands.h"
 #include "interaction/DisplayDialog.h"
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
-#include "photometry/Calibration.h"
-#include "photometry/StarProperties.h"
 #include "base/AtomicFile.h"
+#include "interaction/StarPropertiesDialog.h"
 #include "report/CmdBitmap.h"
 #include "report/CmdPlot.h"
 #include "report/CsvTable.h"
@@ -42,8 +40,8 @@ struct Run {
   ScienceResults science;
 };
 
-// A click on a button, a check box or a menu item of the main window.
-void click(Run& run, int id, bool checked = false) {
+// A click on a button or a check box of the main window.
+void click(Run& run, ControlId id, bool checked = false) {
   dispatchCommand(run.ws, run.port, {id, CommandCode::Clicked, checked, {}});
 }
 
@@ -53,7 +51,7 @@ void loadFrames(Run& run) {
   for (int image : {kBlue, kGreen}) {
     if (files[image]->empty()) continue;
     run.port.chooseFile(*files[image], run.ws.openFilterIndex);
-    click(run, image == kBlue ? menu::OpenBlue : menu::OpenGreen);
+    menuCommand(run.ws, run.port, image == kBlue ? menu::OpenBlue : menu::OpenGreen);
   }
 }
 
@@ -71,7 +69,7 @@ void applySettings(Run& run) {
   const Options& o = run.o;
   Workspace& ws = run.ws;
   const std::optional<int>* backgrounds[2] = {&o.backgroundBlue, &o.backgroundGreen};
-  const int fields[2] = {ctl::BackgroundFieldBlue, ctl::BackgroundFieldGreen};
+  const ControlId fields[2] = {ctl::BackgroundFieldBlue, ctl::BackgroundFieldGreen};
   for (int image : {kBlue, kGreen}) {
     if (!*backgrounds[image]) continue;
     const std::string text = std::to_string(**backgrounds[image]);
@@ -80,7 +78,7 @@ void applySettings(Run& run) {
   AlgorithmDialog d = openAlgorithmDialog(ws);
   if (o.autoBackground) algorithmBoxClicked(d, algodlg::AutoBackground, true);
   if (o.noSubtract) algorithmBoxClicked(d, algodlg::SubtractBackground, false);
-  const std::pair<const std::optional<int>*, int> fieldValues[] = {
+  const std::pair<const std::optional<int>*, AlgorithmControl> fieldValues[] = {
       {&o.hotPixel, algodlg::HotPixel},
       {&o.pixelPerStar, algodlg::PixelPerStar},
       {&o.coefficients, algodlg::Coefficients}};
@@ -98,22 +96,17 @@ void searchImages(Run& run) {
 }
 
 // One check box of the algorithm dialog ticked, then OK.
-void tickAlgorithmBox(Run& run, int box) {
+void tickAlgorithmBox(Run& run, AlgorithmControl box) {
   AlgorithmDialog d = openAlgorithmDialog(run.ws);
   algorithmBoxClicked(d, box, true);
   algorithmOk(run.ws, run.port, d);
 }
 
-// Manual mode: the green image walks to the offset as arrow presses would.
+// Manual mode: the green image at the offset that arrow presses would reach.
 void moveGreenImageTo(Run& run) {
   if (!run.o.offset) return;
-  Workspace& ws = run.ws;
   tickAlgorithmBox(run, algodlg::Manually);
-  const auto [dx, dy] = *run.o.offset;
-  while (ws.offsetX < dx) click(run, ctl::ArrowLeft);
-  while (ws.offsetX > dx) click(run, ctl::ArrowRight);
-  while (ws.offsetY < dy) click(run, ctl::ArrowUp);
-  while (ws.offsetY > dy) click(run, ctl::ArrowDown);
+  setManualOffset(run.ws, run.o.offset->first, run.o.offset->second);
 }
 
 // Three-pair mode: the entry starts, each pair is clicked and set.
@@ -130,7 +123,7 @@ void compareByPairs(Run& run) {
   tickAlgorithmBox(run, algodlg::RotateImages);
   click(run, ctl::CompareImages);
   // Each star clicked at its brightest pixel, then "Set 1" to "Set 3".
-  const int setButtons[3] = {ctl::Set1, ctl::Set2, ctl::Set3};
+  const ControlId setButtons[3] = {ctl::Set1, ctl::Set2, ctl::Set3};
   for (int slot = 0; slot < 3; ++slot) {
     const StarRecord& blue = star(ws, kBlue, run.o.pairs[slot].blue);
     const StarRecord& green = star(ws, kGreen, run.o.pairs[slot].green);
@@ -255,7 +248,7 @@ void saveOutputs(Run& run) {
   for (const auto& [file, filter] : outputs) {
     if (file->empty()) continue;
     run.port.chooseFile(*file, filter);
-    click(run, menu::Save);
+    menuCommand(run.ws, run.port, menu::Save);
   }
 }
 
@@ -264,11 +257,11 @@ void applyDisplay(Run& run) {
   Workspace& ws = run.ws;
   if (o.rangeBlue) sliderReleased(ws, run.port, ctl::RangeBlue, *o.rangeBlue);
   if (o.rangeGreen) sliderReleased(ws, run.port, ctl::RangeGreen, *o.rangeGreen);
-  const std::pair<bool, int> boxes[] = {{o.customColorsBlue, ctl::CustomColorsBlue},
-                                        {o.customColorsGreen, ctl::CustomColorsGreen},
-                                        {o.moveMode, ctl::Move},
-                                        {o.curveBlue, ctl::CurveViewBlue},
-                                        {o.curveGreen, ctl::CurveViewGreen}};
+  const std::pair<bool, ControlId> boxes[] = {{o.customColorsBlue, ctl::CustomColorsBlue},
+                                              {o.customColorsGreen, ctl::CustomColorsGreen},
+                                              {o.moveMode, ctl::Move},
+                                              {o.curveBlue, ctl::CurveViewBlue},
+                                              {o.curveGreen, ctl::CurveViewGreen}};
   for (const auto& [on, box] : boxes)
     if (on) click(run, box, true);
 }
@@ -296,7 +289,7 @@ void computeScienceResults(Run& run) {
 // The CSV table and the plotted diagram, as chosen.
 void writeScienceOutputs(Run& run) {
   const Options& o = run.o;
-  int message = 0;
+  StringId message = kNoString;
   if (!o.csv.empty() && !writeCsv(run.ws, run.science, o.csv, message)) {
     run.err << "ERROR: " << stringText(message) << " " << o.csv << '\n';
     run.failed = true;
@@ -318,7 +311,7 @@ bool writeJson(Run& run, std::ostream& out) {
     return static_cast<bool>(out);
   }
   // As the reports: an existing file is replaced only by a complete one.
-  int failure = 0;
+  StringId failure = kNoString;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   if (writeFileAtomically(run.o.json, {bytes, text.size()}, failure)) return true;
   run.err << "ERROR: cannot write " << run.o.json << '\n';

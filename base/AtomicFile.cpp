@@ -101,10 +101,10 @@ AtomicWriter::AtomicWriter(const FileCalls& calls) : calls_(calls) {}
 
 AtomicWriter::~AtomicWriter() { abandon(); }
 
-bool AtomicWriter::open(const std::string& path, int& failureMessage) {
+bool AtomicWriter::open(const std::string& path, StringId& failureMessage) {
   abandon();
   failed_ = false;
-  failureMessage = 0;
+  failureMessage = kNoString;
   if (prepare(path)) return true;
   abandon();
   failureMessage = str::UnableToCreateFile;
@@ -146,8 +146,8 @@ void AtomicWriter::write(std::span<const unsigned char> bytes) {
   failed_ = !writeAll(fd_, bytes, calls_);
 }
 
-bool AtomicWriter::commit(int& failureMessage) {
-  failureMessage = 0;
+bool AtomicWriter::commit(StringId& failureMessage) {
+  failureMessage = kNoString;
   bool ok = fd_ >= 0 && !failed_;
   // After the change of owner, which clears the set-id bits. Where no mode
   // can be set (some removable media), the file stays ours alone.
@@ -200,7 +200,7 @@ void AtomicWriter::abandon() {
 }
 
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls) {
+                         StringId& failureMessage, const FileCalls& calls) {
   AtomicWriter file(calls);
   if (!file.open(path, failureMessage)) return false;
   file.write(bytes);

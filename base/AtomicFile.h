@@ -52,10 +52,10 @@ class AtomicWriter {
   AtomicWriter(const AtomicWriter&) = delete;
   AtomicWriter& operator=(const AtomicWriter&) = delete;
 
-  bool open(const std::string& path, int& failureMessage);
+  bool open(const std::string& path, StringId& failureMessage);
   // A failed write is remembered and reported by the commit.
   void write(std::span<const unsigned char> bytes);
-  bool commit(int& failureMessage);
+  bool commit(StringId& failureMessage);
 
  private:
   bool prepare(const std::string& path);
@@ -74,6 +74,6 @@ class AtomicWriter {
 
 // Writes `bytes` as the file `path` in one go through an AtomicWriter.
 bool writeFileAtomically(const std::string& path, std::span<const unsigned char> bytes,
-                         int& failureMessage, const FileCalls& calls = systemFileCalls());
+                         StringId& failureMessage, const FileCalls& calls = systemFileCalls());
 
 }  // namespace orelith

@@ -18,8 +18,7 @@ void BM_Aperture1000Stars(benchmark::State& state) {
     pixelAt(*ws, kBlue, i % kImageWidth, i / kImageWidth) = field.blue[static_cast<std::size_t>(i)];
   ws->searchRect[kBlue] = kWholeImage;
   ws->backgroundLevel[kBlue] = 1130;
-  NullWindowPort port;
-  searchStars(*ws, port, kBlue);
+  searchStars(*ws, kBlue);
   const int stars = ws->starCount[kBlue];
   const double fwhm = estimateFwhm(*ws, kBlue, 2.5);
   const ApertureSettings settings{0.85 * fwhm, 3 * fwhm, 5 * fwhm, 1.0, 0.0};

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "image/WindowPort.h"
 #include "interaction/Pointer.h"
 #include "interaction/StarList.h"
+#include "interaction/WindowPort.h"
 #include "resources/ControlIds.h"
 
 namespace orelith {

@@ -110,9 +110,8 @@ void reportResult(benchmark::State& state, const Workspace& ws) {
 
 void BM_CompareFast(benchmark::State& state) {
   auto ws = makeField();
-  NullWindowPort port;
   for (auto _ : state) {
-    compareImages(*ws, port);
+    compareImages(*ws);
     benchmark::DoNotOptimize(ws->overlapCount);
   }
   reportResult(state, *ws);

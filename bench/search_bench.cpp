@@ -26,9 +26,8 @@ std::unique_ptr<Workspace> generatedFrame() {
 void BM_SearchFullFrame(benchmark::State& state) {
   auto ws = generatedFrame();
   ws->backgroundLevel[kBlue] = 1150;
-  NullWindowPort port;
   for (auto _ : state) {
-    searchStars(*ws, port, kBlue);
+    searchStars(*ws, kBlue);
     benchmark::DoNotOptimize(ws->starCount[kBlue]);
   }
   state.counters["stars"] = ws->starCount[kBlue];
@@ -64,8 +63,7 @@ std::unique_ptr<Workspace> searchedFrame(bool autoBackground) {
   auto ws = generatedFrame();
   ws->backgroundLevel[kBlue] = 1150;
   if (autoBackground) ws->optionFlags |= OPT_AUTO_BACKGROUND;
-  NullWindowPort port;
-  searchStars(*ws, port, kBlue);
+  searchStars(*ws, kBlue);
   return ws;
 }
 

@@ -9,7 +9,7 @@
 #include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 #include "app/window/PanelFrame.h"
-#include "image/WindowPort.h"
+#include "interaction/WindowPort.h"
 
 namespace {
 

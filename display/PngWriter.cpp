@@ -66,7 +66,7 @@ bool encodePanelPng(const Workspace& ws, int panel, std::vector<unsigned char>& 
 bool writePanelPng(const Workspace& ws, int panel, const std::string& path) {
   std::vector<unsigned char> png;
   if (!encodePanelPng(ws, panel, png)) return false;
-  int failure = 0;
+  StringId failure = kNoString;
   return writeFileAtomically(path, png, failure);
 }
 

@@ -1,25 +1,19 @@
-// The "Open Blue Image..." and "Open Green Image..." commands, less the file
-// dialog, which the window layer runs.
+// Loading a frame as "Open Blue Image..." and "Open Green Image..." do, less
+// the file dialog and the window's effects, which the commands apply.
 #pragma once
 
 #include <string>
 
-#include "image/WindowPort.h"
+#include "image/Outcome.h"
+#include "image/St6Loader.h"
 #include "image/Workspace.h"
 
 namespace orelith {
 
-// Filter index the open dialog of `image` starts with: a remembered green
-// filter turns blue for the blue image, and the reverse.
-int openDialogFilter(Workspace& ws, int image);
-
-// The filter the user chose last in an open dialog.
-void rememberOpenFilter(Workspace& ws, int filterIndex);
-
-enum OpenResult : int { kOpenOk = 0, kOpenFailed = 1 };
-
-// Loads `path` into `image` and resets the work done on the previous pair.
-// A failure (its message shown) leaves every state as it was.
-OpenResult openImage(Workspace& ws, WindowPort& port, int image, const std::string& path);
+// Loads `path` into `image` and resets the work done on the previous pair:
+// both search rectangles cover the whole image, the image is unsearched and
+// pairing and calibration end. A refused file leaves every state as it was;
+// the outcome names its message.
+Outcome<St6Status> openImage(Workspace& ws, int image, const std::string& path);
 
 }  // namespace orelith

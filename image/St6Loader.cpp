@@ -22,10 +22,8 @@ St6Status checkSignature(std::FILE* f) {
 
 }  // namespace
 
-int st6MessageFor(St6Status status) {
+StringId st6MessageFor(St6Status status) {
   switch (status) {
-    case St6Status::CannotOpen:
-      return str::UnableToOpenFile;
     case St6Status::CannotRead:
       return str::UnableToReadFile;
     case St6Status::Compressed:
@@ -33,9 +31,10 @@ int st6MessageFor(St6Status status) {
     case St6Status::NotSt6:
       return str::NoSt6Image;
     case St6Status::Ok:
+    case St6Status::CannotOpen:
       break;
   }
-  return 0;
+  return str::UnableToOpenFile;
 }
 
 St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
@@ -54,19 +53,16 @@ St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
   return St6Status::Ok;
 }
 
-LoadResult loadImage(Workspace& ws, WindowPort& port, int image) {
+St6Status loadImage(Workspace& ws, int image) {
   // Read into scratch first, so that a bad file leaves the old image intact.
   std::uint16_t* plane = ws.scratch.loadPlane;
-  St6Status status = readSt6File(ws.filePath, plane);
-  if (status != St6Status::Ok) {
-    port.showMessage(st6MessageFor(status), MessageOwner::MainWindow);
-    return kLoadFailed;
-  }
+  const St6Status status = readSt6File(ws.filePath, plane);
+  if (status != St6Status::Ok) return status;
   // Down the columns, as the image store keeps them: its pages fill in order.
   for (int x = 0; x < kImageWidth; ++x) {
     for (int y = 0; y < kImageHeight; ++y) pixelAt(ws, image, x, y) = plane[y * kImageWidth + x];
   }
-  return kLoadOk;
+  return St6Status::Ok;
 }
 
 }  // namespace orelith

@@ -9,4 +9,20 @@ SearchRect clippedToImage(const SearchRect& r) {
           std::min(r.bottom, kImageHeight)};
 }
 
+void endCalibrationStage(Workspace& ws) {
+  for (int e = 0; e < ws.calibration.count; ++e) {
+    const CalibrationEntry& entry = ws.calibration.entries[e];
+    star(ws, kBlue, entry.blue).marks &= ~MARK_CALIBRATION;
+    star(ws, kGreen, entry.green).marks &= ~MARK_CALIBRATION;
+  }
+  ws.calibration.count = 0;
+  ws.progressFlags &= ~(PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES);
+  // The stars these numbers named are gone; the report, the diagram and the
+  // calculation read partners without asking whether a pairing is current.
+  // Records beyond a star count are never read, so they are left alone.
+  for (int image : {kBlue, kGreen}) {
+    for (int k = 0; k < ws.starCount[image]; ++k) star(ws, image, k).partner = -1;
+  }
+}
+
 }  // namespace orelith

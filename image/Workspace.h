@@ -170,4 +170,9 @@ SearchRect clippedToImage(const SearchRect& r);
 
 inline constexpr SearchRect kWholeImage{0, 0, kImageWidth, kImageHeight};
 
+// Ends pairing and calibration: every listed calibration star loses its mark,
+// the list empties, the compared, calibration and magnitude bits clear, and
+// no star (of the current counts) keeps a partner. Runs after every load and every search.
+void endCalibrationStage(Workspace& ws);
+
 }  // namespace orelith

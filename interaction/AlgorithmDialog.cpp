@@ -1,42 +1,41 @@
 #include "interaction/AlgorithmDialog.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
+#include "interaction/Commands.h"
 #include "interaction/NumberField.h"
-#include "resources/ControlIds.h"
 
 namespace orelith {
 namespace {
 
-namespace a = algodlg;
+using A = AlgorithmControl;
 
 struct Field {
-  int id;
+  AlgorithmControl id;
   int bound;
 };
-constexpr Field kFields[] = {{a::MaxStarsBlue, kMaxStars},
-                             {a::MaxStarsGreen, kMaxStars},
-                             {a::Coefficients, kMaxCoefficients},
-                             {a::HotPixel, 65535},
-                             {a::PixelPerStar, kMaxStarPixels}};
+constexpr Field kFields[] = {{A::MaxStarsBlue, kMaxStars},
+                             {A::MaxStarsGreen, kMaxStars},
+                             {A::Coefficients, kMaxCoefficients},
+                             {A::HotPixel, 65535},
+                             {A::PixelPerStar, kMaxStarPixels}};
 
-void setPending(AlgorithmSettings& s, int id, int value) {
+void setPending(AlgorithmSettings& s, AlgorithmControl id, int value) {
   switch (id) {
-    case a::MaxStarsBlue:
+    case A::MaxStarsBlue:
       s.maxStarsBlue = value;
       break;
-    case a::MaxStarsGreen:
+    case A::MaxStarsGreen:
       s.maxStarsGreen = value;
       break;
-    case a::Coefficients:
+    case A::Coefficients:
       s.coefficientCount = value;
       break;
-    case a::HotPixel:
+    case A::HotPixel:
       s.hotPixelValue = value;
       break;
-    case a::PixelPerStar:
+    case A::PixelPerStar:
       s.pixelPerStar = static_cast<std::uint16_t>(value);
       break;
     default:
@@ -44,10 +43,10 @@ void setPending(AlgorithmSettings& s, int id, int value) {
   }
 }
 
-bool checked(const AlgorithmDialog& d, int id) { return dialogControl(d.controls, id).checked; }
+bool checked(const AlgorithmDialog& d, AlgorithmControl id) { return d.controls[id].checked; }
 
 void showMoveControls(WindowPort& port, bool on) {
-  for (int id :
+  for (ControlId id :
        {ctl::Move, ctl::OffsetLabel, ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft})
     port.setVisible(id, on);
 }
@@ -56,9 +55,7 @@ void manuallyOk(Workspace& ws, WindowPort& port, bool on) {
   if (on) {
     ws.optionFlags |= OPT_MOVE_MANUALLY;
     showMoveControls(port, true);
-    char text[32];
-    std::snprintf(text, sizeof text, "%d|%d", -ws.offsetX, -ws.offsetY);
-    port.setText(ctl::OffsetLabel, text);
+    port.setText(ctl::OffsetLabel, offsetLabelText(ws));
     return;
   }
   const bool wasMoveMode = hasBit(ws.optionFlags, OPT_MOVE_MODE);
@@ -67,7 +64,7 @@ void manuallyOk(Workspace& ws, WindowPort& port, bool on) {
   // The hidden "Move" box must not come back ticked with its mode off, and
   // the overlay of the move mode leaves the blue panel.
   port.setChecked(ctl::Move, false);
-  for (int id : {ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft})
+  for (ControlId id : {ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft})
     port.setEnabled(id, false);
   if (wasMoveMode) port.repaint(kBlue);
 }
@@ -79,31 +76,29 @@ AlgorithmDialog openAlgorithmDialog(const Workspace& ws) {
   d.pending = ws.algorithm;
   const std::uint32_t o = ws.optionFlags;
   const AlgorithmSettings& s = ws.algorithm;
-  d.controls = {
-      makeControl(a::Ok),
-      makeControl(a::Cancel),
-      makeControl(a::Standard, "", true),
-      makeControl(a::Sort, "", false, false),
-      makeControl(a::MaxStarsBlueLabel, "", false, false),
-      makeControl(a::MaxStarsBlue, std::to_string(s.maxStarsBlue), false, false),
-      makeControl(a::MaxStarsGreenLabel, "", false, false),
-      makeControl(a::MaxStarsGreen, std::to_string(s.maxStarsGreen), false, false),
-      makeControl(a::SubtractBackground, "", !hasBit(o, OPT_NO_BG_SUBTRACT)),
-      makeControl(a::Manually, "", hasBit(o, OPT_MOVE_MANUALLY), !hasBit(o, OPT_ROTATE_IMAGES)),
-      makeControl(a::RotateImages, "", hasBit(o, OPT_ROTATE_IMAGES), !hasBit(o, OPT_PAIR_ENTRY)),
-      makeControl(a::AutoBackground, "", hasBit(o, OPT_AUTO_BACKGROUND)),
-      makeControl(a::Coefficients, std::to_string(s.coefficientCount)),
-      makeControl(a::HotPixel, std::to_string(s.hotPixelValue)),
-      makeControl(a::PixelPerStar, std::to_string(s.pixelPerStar)),
-  };
+  d.controls.add(A::Ok);
+  d.controls.add(A::Cancel);
+  d.controls.add(A::Standard, "", true);
+  d.controls.add(A::Sort, "", false, false);
+  d.controls.add(A::MaxStarsBlueLabel, "", false, false);
+  d.controls.add(A::MaxStarsBlue, std::to_string(s.maxStarsBlue), false, false);
+  d.controls.add(A::MaxStarsGreenLabel, "", false, false);
+  d.controls.add(A::MaxStarsGreen, std::to_string(s.maxStarsGreen), false, false);
+  d.controls.add(A::SubtractBackground, "", !hasBit(o, OPT_NO_BG_SUBTRACT));
+  d.controls.add(A::Manually, "", hasBit(o, OPT_MOVE_MANUALLY), !hasBit(o, OPT_ROTATE_IMAGES));
+  d.controls.add(A::RotateImages, "", hasBit(o, OPT_ROTATE_IMAGES), !hasBit(o, OPT_PAIR_ENTRY));
+  d.controls.add(A::AutoBackground, "", hasBit(o, OPT_AUTO_BACKGROUND));
+  d.controls.add(A::Coefficients, std::to_string(s.coefficientCount));
+  d.controls.add(A::HotPixel, std::to_string(s.hotPixelValue));
+  d.controls.add(A::PixelPerStar, std::to_string(s.pixelPerStar));
   return d;
 }
 
-void algorithmFieldChanged(AlgorithmDialog& d, WindowPort& port, int controlId,
+void algorithmFieldChanged(AlgorithmDialog& d, WindowPort& port, AlgorithmControl id,
                            std::string_view text) {
   for (const Field& f : kFields) {
-    if (f.id != controlId) continue;
-    DialogControl& field = dialogControl(d.controls, controlId);
+    if (f.id != id) continue;
+    DialogControl& field = d.controls[id];
     field.text = text;
     int value = std::max(0, leadingDigits(text, f.bound));
     if (value > f.bound) {
@@ -111,29 +106,29 @@ void algorithmFieldChanged(AlgorithmDialog& d, WindowPort& port, int controlId,
       value = f.bound;
       field.text = std::to_string(f.bound);
     }
-    setPending(d.pending, controlId, value);
+    setPending(d.pending, id, value);
   }
 }
 
-void algorithmBoxClicked(AlgorithmDialog& d, int controlId, bool on) {
-  switch (controlId) {
-    case a::Standard:
-    case a::Sort:
+void algorithmBoxClicked(AlgorithmDialog& d, AlgorithmControl box, bool on) {
+  switch (box) {
+    case A::Standard:
+    case A::Sort:
       d.changed |= kChangedAlgorithm;
-      dialogControl(d.controls, a::Standard).checked = controlId == a::Standard && on;
-      dialogControl(d.controls, a::Sort).checked = controlId == a::Sort && on;
-      for (int id :
-           {a::MaxStarsBlue, a::MaxStarsBlueLabel, a::MaxStarsGreenLabel, a::MaxStarsGreen})
-        dialogControl(d.controls, id).enabled = false;
+      d.controls[A::Standard].checked = box == A::Standard && on;
+      d.controls[A::Sort].checked = box == A::Sort && on;
+      for (AlgorithmControl id :
+           {A::MaxStarsBlue, A::MaxStarsBlueLabel, A::MaxStarsGreenLabel, A::MaxStarsGreen})
+        d.controls[id].enabled = false;
       break;
-    case a::Manually:
+    case A::Manually:
       d.changed |= kChangedManually;
-      dialogControl(d.controls, a::Manually).checked = on;
+      d.controls[A::Manually].checked = on;
       break;
-    case a::RotateImages: {
+    case A::RotateImages: {
       d.changed |= kChangedRotate;
-      dialogControl(d.controls, a::RotateImages).checked = on;
-      DialogControl& manually = dialogControl(d.controls, a::Manually);
+      d.controls[A::RotateImages].checked = on;
+      DialogControl& manually = d.controls[A::Manually];
       manually.enabled = !on;
       if (on) {
         manually.checked = false;
@@ -141,13 +136,13 @@ void algorithmBoxClicked(AlgorithmDialog& d, int controlId, bool on) {
       }
       break;
     }
-    case a::SubtractBackground:
+    case A::SubtractBackground:
       d.changed |= kChangedSubtract;
-      dialogControl(d.controls, a::SubtractBackground).checked = on;
+      d.controls[A::SubtractBackground].checked = on;
       break;
-    case a::AutoBackground:
+    case A::AutoBackground:
       d.changed |= kChangedAutoBackground;
-      dialogControl(d.controls, a::AutoBackground).checked = on;
+      d.controls[A::AutoBackground].checked = on;
       break;
     default:
       break;
@@ -157,14 +152,14 @@ void algorithmBoxClicked(AlgorithmDialog& d, int controlId, bool on) {
 void algorithmOk(Workspace& ws, WindowPort& port, const AlgorithmDialog& d) {
   ws.algorithm = d.pending;
   if (d.changed & kChangedAlgorithm)
-    setBit(ws.optionFlags, OPT_SORT_ALGORITHM, checked(d, a::Sort));
-  if (d.changed & kChangedManually) manuallyOk(ws, port, checked(d, a::Manually));
+    setBit(ws.optionFlags, OPT_SORT_ALGORITHM, checked(d, A::Sort));
+  if (d.changed & kChangedManually) manuallyOk(ws, port, checked(d, A::Manually));
   if (d.changed & kChangedRotate)
-    setBit(ws.optionFlags, OPT_ROTATE_IMAGES, checked(d, a::RotateImages));
+    setBit(ws.optionFlags, OPT_ROTATE_IMAGES, checked(d, A::RotateImages));
   if (d.changed & kChangedSubtract)
-    setBit(ws.optionFlags, OPT_NO_BG_SUBTRACT, !checked(d, a::SubtractBackground));
+    setBit(ws.optionFlags, OPT_NO_BG_SUBTRACT, !checked(d, A::SubtractBackground));
   if (d.changed & kChangedAutoBackground)
-    setBit(ws.optionFlags, OPT_AUTO_BACKGROUND, checked(d, a::AutoBackground));
+    setBit(ws.optionFlags, OPT_AUTO_BACKGROUND, checked(d, A::AutoBackground));
 }
 
 }  // namespace orelith

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
-#include "image/DialogControl.h"
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "interaction/DialogControl.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith {
 
@@ -23,16 +22,16 @@ enum AlgorithmChanged : unsigned {
 struct AlgorithmDialog {
   AlgorithmSettings pending;
   unsigned changed = 0;
-  std::vector<DialogControl> controls;  // every control with an identifier
+  DialogControls<AlgorithmControl> controls;  // every control with an identifier
 };
 
 AlgorithmDialog openAlgorithmDialog(const Workspace& ws);
 // A number field's text changed: the pending value, or the bound put back
 // with a beep.
-void algorithmFieldChanged(AlgorithmDialog& d, WindowPort& port, int controlId,
+void algorithmFieldChanged(AlgorithmDialog& d, WindowPort& port, AlgorithmControl field,
                            std::string_view text);
 // A radio button or check box was clicked; `checked` is its new state.
-void algorithmBoxClicked(AlgorithmDialog& d, int controlId, bool checked);
+void algorithmBoxClicked(AlgorithmDialog& d, AlgorithmControl box, bool checked);
 // OK: writes the pending values and the touched options, shows or hides the
 // move controls. Cancel writes nothing and needs no call.
 void algorithmOk(Workspace& ws, WindowPort& port, const AlgorithmDialog& d);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "interaction/NumberField.h"
-#include "resources/ControlIds.h"
 
 namespace orelith {
 
@@ -11,17 +10,17 @@ ColorDialog openColorDialog(const Workspace& ws) {
   ColorDialog d;
   for (int n = 0; n < kColorBytes; ++n) {
     d.working[n] = ws.display.colorTable[n];
-    d.controls.push_back(makeControl(colordlg::FirstField + n, std::to_string(d.working[n])));
+    d.controls.add(colorField(n), std::to_string(d.working[n]));
   }
-  d.controls.push_back(makeControl(colordlg::Ok));
-  d.controls.push_back(makeControl(colordlg::Cancel));
+  d.controls.add(ColorControl::Ok);
+  d.controls.add(ColorControl::Cancel);
   return d;
 }
 
-void colorFieldChanged(ColorDialog& d, WindowPort& port, int controlId, std::string_view text) {
-  const int n = controlId - colordlg::FirstField;
+void colorFieldChanged(ColorDialog& d, WindowPort& port, ColorControl id, std::string_view text) {
+  const int n = idNumber(id) - idNumber(ColorControl::FirstField);
   if (n < 0 || n >= kColorBytes) return;
-  DialogControl& field = dialogControl(d.controls, controlId);
+  DialogControl& field = d.controls[id];
   field.text = text;
   d.changed[n] = true;
   int value = leadingDigits(text, 255);

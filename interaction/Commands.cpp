@@ -1,6 +1,7 @@
 #include "interaction/Commands.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
@@ -11,8 +12,6 @@
 #include "photometry/Calibration.h"
 #include "report/CmdBitmap.h"
 #include "report/SaveCommand.h"
-#include "resources/ControlIds.h"
-#include "resources/StringTable.h"
 
 namespace orelith {
 namespace {
@@ -21,10 +20,24 @@ constexpr int kMinFrequency = 1;
 constexpr int kMaxFrequency = 24;
 constexpr int kMinBackgroundOffset = -128;
 constexpr int kMaxBackgroundOffset = 128;
+constexpr int kGreenFilter = 3;
+constexpr int kBlueFilter = 4;
+
+constexpr ControlId kArrows[] = {ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft};
+constexpr ControlId kSetButtons[] = {ctl::Set1, ctl::Set2, ctl::Set3};
+
+ControlId backgroundField(int image) {
+  return image == kBlue ? ctl::BackgroundFieldBlue : ctl::BackgroundFieldGreen;
+}
 
 // An empty calibration list leaves nothing to fit; the button says so.
 void greyCalculateWithoutCalibrationStars(const Workspace& ws, WindowPort& port) {
   if (ws.calibration.count == 0) port.setEnabled(ctl::CalculateMagnitudes, false);
+}
+
+void repaintBoth(WindowPort& port) {
+  port.repaint(kBlue);
+  port.repaint(kGreen);
 }
 
 void customColors(Workspace& ws, WindowPort& port, int image, bool on) {
@@ -41,10 +54,8 @@ void autoUpdateBox(Workspace& ws, WindowPort& port, int image, bool on) {
 
 void moveMode(Workspace& ws, WindowPort& port, bool on) {
   setBit(ws.optionFlags, OPT_MOVE_MODE, on);
-  for (int id : {ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft})
-    port.setEnabled(id, on);
-  port.repaint(kBlue);
-  port.repaint(kGreen);
+  for (ControlId id : kArrows) port.setEnabled(id, on);
+  repaintBoth(port);
 }
 
 void curveView(Workspace& ws, WindowPort& port, int image, bool on) {
@@ -55,25 +66,90 @@ void curveView(Workspace& ws, WindowPort& port, int image, bool on) {
 void resetSelection(Workspace& ws, WindowPort& port) {
   ws.searchRect[kBlue] = kWholeImage;
   ws.searchRect[kGreen] = kWholeImage;
-  port.repaint(kBlue);
-  port.repaint(kGreen);
+  repaintBoth(port);
 }
 
+// "Search stars": the search and its message, then the list refill, "Reset
+// selection" greyed and "Save..." enabled, whatever the outcome.
 void searchCommand(Workspace& ws, WindowPort& port, int image) {
-  searchStarsCommand(ws, port, image);
+  showMessageOf(searchStars(ws, image), port);
+  refillStarList(ws, port);
+  port.setEnabled(ctl::ResetSelection, false);
+  port.setMenuEnabled(menu::Save, true);
   greyCalculateWithoutCalibrationStars(ws, port);
 }
 
+// After a pairing by any of the three modes.
+void pairingDone(const Workspace& ws, WindowPort& port) {
+  port.setEnabled(ctl::CompareImages, false);
+  refillStarList(ws, port);
+}
+
+void showSetButtons(WindowPort& port, bool on) {
+  for (ControlId id : kSetButtons) port.setVisible(id, on);
+}
+
+void compareCommand(Workspace& ws, WindowPort& port) {
+  if (!canCompare(ws)) return;
+  const CompareStatus status = compareImages(ws);
+  if (status == CompareStatus::Paired) {
+    pairingDone(ws, port);
+    return;
+  }
+  repaintBoth(port);
+  port.setVisible(ctl::CompareImages, false);
+  showSetButtons(port, true);
+  // The list drops the rows of the pairing that no longer holds.
+  if (status == CompareStatus::PairEntryEndedAPairing) refillStarList(ws, port);
+}
+
+void setPairCommand(Workspace& ws, WindowPort& port, int slot) {
+  switch (setReferencePair(ws, slot)) {
+    case PairSetStatus::Incomplete:
+    case PairSetStatus::OnOneLine:
+      port.beep();
+      return;
+    case PairSetStatus::NotASlot:
+    case PairSetStatus::Stored:
+      return;
+    case PairSetStatus::Complete:
+      break;
+  }
+  endPairEntry(ws);
+  showSetButtons(port, false);
+  port.setVisible(ctl::CompareImages, true);
+  repaintBoth(port);
+  pairByReferencePairs(ws);
+  pairingDone(ws, port);
+}
+
+void moveCommand(Workspace& ws, WindowPort& port, MoveDirection dir) {
+  if (moveGreenImage(ws, dir) == MoveStatus::AtLimit) {
+    port.beep();
+    return;
+  }
+  port.setText(ctl::OffsetLabel, offsetLabelText(ws));
+  port.repaint(kBlue);
+}
+
+// "Calculate magnitudes": the calculation (which refills the list when it
+// succeeds), then, whatever its outcome, the list refill and a repaint of
+// each panel showing its curve.
 void calculateCommand(Workspace& ws, WindowPort& port) {
   if (!canCalculate(ws)) {
     port.beep();
     return;
   }
-  calculateMagnitudesCommand(ws, port);
+  const Outcome<CalculateStatus> outcome = calculateMagnitudes(ws);
+  showMessageOf(outcome, port);
+  if (outcome.status == CalculateStatus::Ok) refillStarList(ws, port);
+  refillStarList(ws, port);
+  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) port.repaint(kBlue);
+  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);
 }
 
-// Check boxes and menu items act on every notification.
-bool checkBoxOrMenu(Workspace& ws, WindowPort& port, const CommandEvent& e) {
+// Check boxes act on every notification.
+bool checkBox(Workspace& ws, WindowPort& port, const CommandEvent& e) {
   switch (e.id) {
     case ctl::CustomColorsBlue:
       customColors(ws, port, kBlue, e.checked);
@@ -96,34 +172,13 @@ bool checkBoxOrMenu(Workspace& ws, WindowPort& port, const CommandEvent& e) {
     case ctl::CurveViewGreen:
       curveView(ws, port, kGreen, e.checked);
       return true;
-    case menu::OpenBlue:
-      openCommand(ws, port, kBlue);
-      return true;
-    case menu::OpenGreen:
-      openCommand(ws, port, kGreen);
-      return true;
-    case menu::Exit:
-      shutdown(ws, port);
-      return true;
-    case menu::Display:
-      port.runDialog(dlg::Display);
-      return true;
-    case menu::Algorithm:
-      port.runDialog(dlg::Algorithm);
-      return true;
-    case menu::Save:
-      saveCommand(ws, port);
-      return true;
-    case menu::Colors:
-      port.runDialog(dlg::Colors);
-      return true;
     default:
       return false;
   }
 }
 
 // Buttons act on a click only.
-bool button(Workspace& ws, WindowPort& port, int id) {
+bool button(Workspace& ws, WindowPort& port, ControlId id) {
   switch (id) {
     case ctl::SearchBlue:
       searchCommand(ws, port, kBlue);
@@ -132,19 +187,19 @@ bool button(Workspace& ws, WindowPort& port, int id) {
       searchCommand(ws, port, kGreen);
       return true;
     case ctl::CompareImages:
-      if (canCompare(ws)) compareImages(ws, port);
+      compareCommand(ws, port);
       return true;
     case ctl::ArrowUp:
-      moveGreenImage(ws, port, MoveDirection::Up);
+      moveCommand(ws, port, MoveDirection::Up);
       return true;
     case ctl::ArrowRight:
-      moveGreenImage(ws, port, MoveDirection::Right);
+      moveCommand(ws, port, MoveDirection::Right);
       return true;
     case ctl::ArrowDown:
-      moveGreenImage(ws, port, MoveDirection::Down);
+      moveCommand(ws, port, MoveDirection::Down);
       return true;
     case ctl::ArrowLeft:
-      moveGreenImage(ws, port, MoveDirection::Left);
+      moveCommand(ws, port, MoveDirection::Left);
       return true;
     case ctl::CalculateMagnitudes:
       calculateCommand(ws, port);
@@ -153,21 +208,48 @@ bool button(Workspace& ws, WindowPort& port, int id) {
       resetSelection(ws, port);
       return true;
     case ctl::Set1:
-      setReferencePair(ws, port, 0);
+      setPairCommand(ws, port, 0);
       return true;
     case ctl::Set2:
-      setReferencePair(ws, port, 1);
+      setPairCommand(ws, port, 1);
       return true;
     case ctl::Set3:
-      setReferencePair(ws, port, 2);
+      setPairCommand(ws, port, 2);
       return true;
     default:
       return false;
   }
 }
 
-int imageOfSlider(int controlId) {
-  return controlId == ctl::RangeBlue || controlId == ctl::BackgroundSliderBlue ? kBlue : kGreen;
+bool isRangeSlider(ControlId id) { return id == ctl::RangeBlue || id == ctl::RangeGreen; }
+bool isBackgroundSlider(ControlId id) {
+  return id == ctl::BackgroundSliderBlue || id == ctl::BackgroundSliderGreen;
+}
+int imageOfSlider(ControlId id) {
+  return id == ctl::RangeBlue || id == ctl::BackgroundSliderBlue ? kBlue : kGreen;
+}
+
+// The filter index the open dialog of `image` starts with: a remembered green
+// filter turns blue for the blue image, and the reverse.
+int openDialogFilter(Workspace& ws, int image) {
+  if (image == kBlue && ws.openFilterIndex == kGreenFilter) ws.openFilterIndex = kBlueFilter;
+  if (image == kGreen && ws.openFilterIndex == kBlueFilter) ws.openFilterIndex = kGreenFilter;
+  return ws.openFilterIndex;
+}
+
+void enableImageControls(WindowPort& port, int image) {
+  static constexpr ControlId kBlueControls[] = {
+      ctl::RangeBlue,  ctl::BackgroundSliderBlue, ctl::CustomColorsBlue, ctl::AutoUpdateBlue,
+      ctl::SearchBlue, ctl::BackgroundFieldBlue,  ctl::ResetSelection};
+  static constexpr ControlId kGreenControls[] = {ctl::RangeGreen,        ctl::BackgroundSliderGreen,
+                                                 ctl::CustomColorsGreen, ctl::AutoUpdateGreen,
+                                                 ctl::SearchGreen,       ctl::BackgroundFieldGreen};
+  if (image == kBlue) {
+    for (ControlId id : kBlueControls) port.setEnabled(id, true);
+  } else {
+    for (ControlId id : kGreenControls) port.setEnabled(id, true);
+  }
+  port.setEnabled(ctl::CompareImages, false);
 }
 
 }  // namespace
@@ -179,49 +261,80 @@ bool dispatchCommand(Workspace& ws, WindowPort& port, const CommandEvent& event)
     backgroundFieldChanged(ws, port, image, event.text);
     return true;
   }
-  if (checkBoxOrMenu(ws, port, event)) return true;
+  if (checkBox(ws, port, event)) return true;
   return event.code == CommandCode::Clicked && button(ws, port, event.id);
 }
 
-void sliderMoved(Workspace& ws, int controlId, int position) {
-  const int image = imageOfSlider(controlId);
-  if (controlId == ctl::RangeBlue || controlId == ctl::RangeGreen) {
+void menuCommand(Workspace& ws, WindowPort& port, MenuId item) {
+  switch (item) {
+    case menu::OpenBlue:
+      openCommand(ws, port, kBlue);
+      break;
+    case menu::OpenGreen:
+      openCommand(ws, port, kGreen);
+      break;
+    case menu::Exit:
+      shutdown(ws, port);
+      break;
+    case menu::Display:
+      port.runDialog(dlg::Display);
+      break;
+    case menu::Algorithm:
+      port.runDialog(dlg::Algorithm);
+      break;
+    case menu::Save:
+      saveCommand(ws, port);
+      break;
+    case menu::Colors:
+      port.runDialog(dlg::Colors);
+      break;
+  }
+}
+
+void sliderMoved(Workspace& ws, ControlId slider, int position) {
+  const int image = imageOfSlider(slider);
+  if (isRangeSlider(slider)) {
     ws.display.range[image] = std::clamp(position, kMinRange, kMaxRange);
-  } else if (controlId == ctl::BackgroundSliderBlue || controlId == ctl::BackgroundSliderGreen) {
+  } else if (isBackgroundSlider(slider)) {
     ws.display.backgroundOffset[image] =
         std::clamp(position, kMinBackgroundOffset, kMaxBackgroundOffset);
   }
 }
 
-void sliderReleased(Workspace& ws, WindowPort& port, int controlId, int position) {
-  const int image = imageOfSlider(controlId);
-  if (controlId == ctl::RangeBlue || controlId == ctl::RangeGreen) {
-    releaseRangeSlider(ws, port, image, position);
-  } else if (controlId == ctl::BackgroundSliderBlue || controlId == ctl::BackgroundSliderGreen) {
-    sliderMoved(ws, controlId, position);
-    foldBackgroundSlider(ws, port, image);
+void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int position) {
+  const int image = imageOfSlider(slider);
+  if (isRangeSlider(slider)) {
+    takeRangePosition(ws, image, position);
+    port.repaint(panelForDisplayOf(ws, image));
+  } else if (isBackgroundSlider(slider)) {
+    sliderMoved(ws, slider, position);
+    // The field written by the program shows what the fold took; the window
+    // does not report it back as typed.
+    port.setText(backgroundField(image), std::to_string(foldBackgroundOffset(ws, image)));
+    port.repaint(panelForDisplayOf(ws, image));
     // After the fold: a window that reports this move back finds the offset
     // already folded.
-    port.setSliderPosition(controlId, 0);
+    port.setSliderPosition(slider, 0);
   }
 }
 
-bool timerFired(Workspace& ws, WindowPort& port, int timerId) {
-  if (timerId == timer::AutoUpdateBlue) {
-    port.repaint(kBlue);
-  } else if (timerId == timer::AutoUpdateGreen) {
-    port.repaint(panelForGreenDisplay(ws));
-  } else {
-    return false;
+void backgroundFieldChanged(Workspace& ws, WindowPort& port, int image, std::string_view text) {
+  if (takeBackgroundText(ws, image, text) == FieldStatus::Bounded) {
+    port.beep();
+    port.setText(backgroundField(image), std::to_string(kMaxBackground));
   }
-  return true;
+  port.repaint(panelForDisplayOf(ws, image));
+}
+
+void timerFired(Workspace& ws, WindowPort& port, TimerId timer) {
+  port.repaint(timer == timer::AutoUpdateBlue ? kBlue : panelForGreenDisplay(ws));
 }
 
 void setAutoUpdate(Workspace& ws, WindowPort& port, int image) {
   struct Side {
     std::uint32_t bit;
-    int timer;
-    int box;
+    TimerId timer;
+    ControlId box;
   };
   constexpr Side kSides[2] = {
       {OPT_AUTO_UPDATE_BLUE, timer::AutoUpdateBlue, ctl::AutoUpdateBlue},
@@ -256,8 +369,23 @@ void openCommand(Workspace& ws, WindowPort& port, int image) {
   const FileChoice choice =
       port.askOpenFile(image == kBlue ? str::OpenBlueTitle : str::OpenGreenTitle, filter);
   if (!choice.chosen) return;
-  rememberOpenFilter(ws, choice.filterIndex);
-  if (openImage(ws, port, image, choice.path) == 0) greyCalculateWithoutCalibrationStars(ws, port);
+  ws.openFilterIndex = choice.filterIndex;
+  if (openImageFile(ws, port, image, choice.path)) greyCalculateWithoutCalibrationStars(ws, port);
+}
+
+bool openImageFile(Workspace& ws, WindowPort& port, int image, const std::string& path) {
+  const Outcome<St6Status> outcome = openImage(ws, image, path);
+  if (outcome.status != St6Status::Ok) {
+    showMessageOf(outcome, port);
+    return false;
+  }
+  enableImageControls(port, image);
+  if (ws.starCount[1 - image] == 0) port.setMenuEnabled(menu::Save, false);
+  // Drawn and listed once the state is final, so the panel shows no
+  // highlights of the stars the load discarded.
+  port.repaint(image);
+  refillStarList(ws, port);
+  return true;
 }
 
 void saveCommand(Workspace& ws, WindowPort& port) {
@@ -267,17 +395,14 @@ void saveCommand(Workspace& ws, WindowPort& port) {
   // are looked for first.
   const FileChoice choice = port.askSaveFile(str::SaveTitle, 0);
   if (!choice.chosen) return;
-  saveOutput(ws, port, choice.path, choice.filterIndex, defaultTemplateDirs(startDirectory()));
+  showMessageOf(
+      saveOutput(ws, choice.path, choice.filterIndex, defaultTemplateDirs(startDirectory())), port);
 }
 
-bool canCompare(const Workspace& ws) {
-  const std::uint32_t p = ws.progressFlags;
-  return hasBit(p, PRG_BLUE_SEARCHED) && hasBit(p, PRG_GREEN_SEARCHED) &&
-         !hasBit(p, PRG_COMPARED) && !hasBit(ws.optionFlags, OPT_PAIR_ENTRY);
-}
-
-bool canCalculate(const Workspace& ws) {
-  return ws.calibration.count > 0 && hasBit(ws.progressFlags, PRG_COMPARED);
+std::string offsetLabelText(const Workspace& ws) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d|%d", -ws.offsetX, -ws.offsetY);
+  return text;
 }
 
 }  // namespace orelith

@@ -1,24 +1,26 @@
 // The main window's event handling without the window: the command table
-// (buttons, check boxes, text fields, menu items), the slider and list
+// (buttons, check boxes, text fields, menu items), the slider
 // notifications, the two auto-update timers and the shutdown. The window maps
 // each toolkit event to one of these calls and does nothing else.
 #pragma once
 
+#include <string>
 #include <string_view>
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "interaction/WindowPort.h"
+#include "interaction/Workflow.h"
 
 namespace orelith {
 
 enum class CommandCode {
-  Clicked,      // a button click, a check-box change, a menu item
+  Clicked,      // a button click, a check-box change
   TextChanged,  // the text of an edit field changed
   Other         // any other notification of a control
 };
 
 struct CommandEvent {
-  int id;  // control or menu identifier
+  ControlId id;
   CommandCode code = CommandCode::Clicked;
   bool checked = false;   // check boxes: the state after the click
   std::string_view text;  // edit fields: the whole new text
@@ -27,16 +29,18 @@ struct CommandEvent {
 // One row of the command table. False when the table has no action for the
 // event (the window then does its default handling).
 bool dispatchCommand(Workspace& ws, WindowPort& port, const CommandEvent& event);
+// A menu item was chosen; menu items act on every notification.
+void menuCommand(Workspace& ws, WindowPort& port, MenuId item);
 
 // A slider's thumb moved while dragged: the renderer reads the position live,
 // so a running auto update shows it; nothing is redrawn here.
-void sliderMoved(Workspace& ws, int controlId, int position);
-// A slider's thumb was released at `position`: range sliders 5 and 6 keep
-// their range bit and redraw; background sliders 7 and 8 fold into the field.
-void sliderReleased(Workspace& ws, WindowPort& port, int controlId, int position);
+void sliderMoved(Workspace& ws, ControlId slider, int position);
+// A slider's thumb was released at `position`: the range sliders keep their
+// range bit and redraw; the background sliders fold into the field.
+void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int position);
 
-// Timer 14 or 17 fired. False for any other timer.
-bool timerFired(Workspace& ws, WindowPort& port, int timerId);
+// An auto-update timer fired: the panel showing its image is redrawn.
+void timerFired(Workspace& ws, WindowPort& port, TimerId timer);
 
 // Starts or stops the auto update of `image` from its option bit; at most one
 // timer runs, so starting one unticks and stops the other.
@@ -51,9 +55,19 @@ void shutdown(Workspace& ws, WindowPort& port);
 void openCommand(Workspace& ws, WindowPort& port, int image);
 void saveCommand(Workspace& ws, WindowPort& port);
 
-// Whether the window offers comparing and calculating now; the batch tool
-// refuses by the same rules.
-bool canCompare(const Workspace& ws);
-bool canCalculate(const Workspace& ws);
+// Loads `path` into `image` as the Open command does once its dialog chose
+// it: the message of a refused file, or the image's controls enabled, "Save..."
+// greyed while the other image has no stars, the panel redrawn and the list
+// refilled. False when the file was refused.
+bool openImageFile(Workspace& ws, WindowPort& port, int image, const std::string& path);
+
+// The background field of `image` now holds `text` (typed, or written by the
+// program): the value is taken, a value beyond 65535 beeps and puts the bound
+// back, and the panel showing the image is redrawn.
+void backgroundFieldChanged(Workspace& ws, WindowPort& port, int image, std::string_view text);
+
+// "Manually" switched on: the offset label shows the offset as the arrows
+// moved the green image on screen.
+std::string offsetLabelText(const Workspace& ws);
 
 }  // namespace orelith

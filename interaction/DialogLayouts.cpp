@@ -14,87 +14,93 @@ DialogLayout algorithmLayout() {
       207,
       145,
       {
-          {K::DefaultButton, algodlg::Ok, "OK", "OK", 90, 125, 50, 14},
-          {K::Button, algodlg::Cancel, "Cancel", "Cancel", 145, 125, 50, 14},
+          {K::DefaultButton, idNumber(algodlg::Ok), "OK", "OK", 90, 125, 50, 14},
+          {K::Button, idNumber(algodlg::Cancel), "Cancel", "Cancel", 145, 125, 50, 14},
           {K::GroupBox, 0, "Kelvara Algorithm", "Kelvara Algorithm", 5, 5, 100, 95},
-          {K::RadioButton, algodlg::Standard, "Standart", "Standart", 15, 20, 70, 10},
-          {K::RadioButton, algodlg::Sort, "Sort", "Sort", 15, 35, 70, 10},
-          {K::Label, algodlg::MaxStarsBlueLabel, "max. stars(blue):", "max. stars(blue):", 11, 51,
-           57, 10},
-          {K::DigitsEdit, algodlg::MaxStarsBlue, "", "max. stars(blue)", 70, 50, 30, 12},
-          {K::Label, algodlg::MaxStarsGreenLabel, "max. stars(green):", "max. stars(green):", 10,
-           70, 57, 10},
-          {K::DigitsEdit, algodlg::MaxStarsGreen, "", "max. stars(green)", 70, 70, 30, 12},
-          {K::CheckBox, algodlg::SubtractBackground, "Subtract background", "Subtract background",
-           15, 85, 85, 10},
+          {K::RadioButton, idNumber(algodlg::Standard), "Standart", "Standart", 15, 20, 70, 10},
+          {K::RadioButton, idNumber(algodlg::Sort), "Sort", "Sort", 15, 35, 70, 10},
+          {K::Label, idNumber(algodlg::MaxStarsBlueLabel),
+           "max. stars(blue):", "max. stars(blue):", 11, 51, 57, 10},
+          {K::DigitsEdit, idNumber(algodlg::MaxStarsBlue), "", "max. stars(blue)", 70, 50, 30, 12},
+          {K::Label, idNumber(algodlg::MaxStarsGreenLabel),
+           "max. stars(green):", "max. stars(green):", 10, 70, 57, 10},
+          {K::DigitsEdit, idNumber(algodlg::MaxStarsGreen), "", "max. stars(green)", 70, 70, 30,
+           12},
+          {K::CheckBox, idNumber(algodlg::SubtractBackground), "Subtract background",
+           "Subtract background", 15, 85, 85, 10},
           {K::GroupBox, 0, "Images move", "Images move", 115, 5, 85, 45},
-          {K::CheckBox, algodlg::Manually, "Manually", "Manually", 125, 20, 73, 10},
-          {K::CheckBox, algodlg::RotateImages, "Rotate images", "Rotate images", 125, 35, 73, 10},
-          {K::CheckBox, algodlg::AutoBackground, "Backgrnd. autom.", "Backgrnd. autom.", 120, 55,
+          {K::CheckBox, idNumber(algodlg::Manually), "Manually", "Manually", 125, 20, 73, 10},
+          {K::CheckBox, idNumber(algodlg::RotateImages), "Rotate images", "Rotate images", 125, 35,
            73, 10},
+          {K::CheckBox, idNumber(algodlg::AutoBackground), "Backgrnd. autom.", "Backgrnd. autom.",
+           120, 55, 73, 10},
           {K::Label, 0, "Coefficients:", "Coefficients:", 115, 70, 45, 10},
-          {K::DigitsEdit, algodlg::Coefficients, "", "Coefficients", 160, 70, 15, 12},
+          {K::DigitsEdit, idNumber(algodlg::Coefficients), "", "Coefficients", 160, 70, 15, 12},
           {K::Label, 0, "Hot pixel", "Hot pixel", 115, 85, 50, 10},
-          {K::DigitsEdit, algodlg::HotPixel, "", "Hot pixel", 175, 85, 25, 12},
+          {K::DigitsEdit, idNumber(algodlg::HotPixel), "", "Hot pixel", 175, 85, 25, 12},
           {K::Label, 0, "Pixel per star:", "Pixel per star:", 115, 100, 50, 10},
-          {K::DigitsEdit, algodlg::PixelPerStar, "", "Pixel per star", 175, 100, 25, 12},
+          {K::DigitsEdit, idNumber(algodlg::PixelPerStar), "", "Pixel per star", 175, 100, 25, 12},
       }};
 }
 
 DialogLayout displayLayout() {
   namespace d = displaydlg;
-  return {
-      dlg::Display,
-      "Display configuration",
-      192,
-      135,
-      {
-          {K::GroupBox, 0, "Blue", "Blue", 5, 5, 85, 50},
-          {K::CheckBox, d::CustomColorsBlue, "Custom colors", "Blue custom colors", 15, 20, 70, 10},
-          {K::CheckBox, d::AutoUpdateBlue, "Auto update", "Blue auto update", 15, 36, 70, 10},
-          {K::GroupBox, 0, "Green", "Green", 100, 5, 85, 50},
-          {K::CheckBox, d::CustomColorsGreen, "Custom colors", "Green custom colors", 110, 20, 70,
-           10},
-          {K::CheckBox, d::AutoUpdateGreen, "Auto update", "Green auto update", 110, 36, 70, 10},
-          {K::Label, 0, "Auto update frequency:", "Auto update frequency:", 15, 65, 75, 10},
-          {K::DigitsEdit, d::Frequency, "", "Auto update frequency", 95, 65, 30, 12},
-          {K::CheckBox, d::ComplexOutput, "Complex output", "Complex output", 15, 85, 74, 10},
-          {K::CheckBox, d::DrawCalibration, "Draw calibration stars", "Draw calibration stars", 102,
-           85, 83, 10},
-          {K::CheckBox, d::ThickStars, "Thick stars in CMD bitmap", "Thick stars in CMD bitmap", 15,
-           100, 100, 10},
-          // Both are default buttons in the original template; Enter
-          // presses OK, as a user expects of a settings dialog.
-          {K::Button, d::Deselect, "Deselect", "Deselect", 10, 115, 50, 14},
-          {K::DefaultButton, d::Ok, "OK", "OK", 75, 115, 50, 14},
-          {K::Button, d::Cancel, "Cancel", "Cancel", 130, 115, 50, 14},
-      }};
+  return {dlg::Display,
+          "Display configuration",
+          192,
+          135,
+          {
+              {K::GroupBox, 0, "Blue", "Blue", 5, 5, 85, 50},
+              {K::CheckBox, idNumber(d::CustomColorsBlue), "Custom colors", "Blue custom colors",
+               15, 20, 70, 10},
+              {K::CheckBox, idNumber(d::AutoUpdateBlue), "Auto update", "Blue auto update", 15, 36,
+               70, 10},
+              {K::GroupBox, 0, "Green", "Green", 100, 5, 85, 50},
+              {K::CheckBox, idNumber(d::CustomColorsGreen), "Custom colors", "Green custom colors",
+               110, 20, 70, 10},
+              {K::CheckBox, idNumber(d::AutoUpdateGreen), "Auto update", "Green auto update", 110,
+               36, 70, 10},
+              {K::Label, 0, "Auto update frequency:", "Auto update frequency:", 15, 65, 75, 10},
+              {K::DigitsEdit, idNumber(d::Frequency), "", "Auto update frequency", 95, 65, 30, 12},
+              {K::CheckBox, idNumber(d::ComplexOutput), "Complex output", "Complex output", 15, 85,
+               74, 10},
+              {K::CheckBox, idNumber(d::DrawCalibration), "Draw calibration stars",
+               "Draw calibration stars", 102, 85, 83, 10},
+              {K::CheckBox, idNumber(d::ThickStars), "Thick stars in CMD bitmap",
+               "Thick stars in CMD bitmap", 15, 100, 100, 10},
+              // Both are default buttons in the original template; Enter
+              // presses OK, as a user expects of a settings dialog.
+              {K::Button, idNumber(d::Deselect), "Deselect", "Deselect", 10, 115, 50, 14},
+              {K::DefaultButton, idNumber(d::Ok), "OK", "OK", 75, 115, 50, 14},
+              {K::Button, idNumber(d::Cancel), "Cancel", "Cancel", 130, 115, 50, 14},
+          }};
 }
 
 DialogLayout starPropertiesLayout() {
-  return {dlg::StarProperties,
-          "Star properties",
-          186,
-          110,
-          {
-              {K::TextBlock, props::Information, "", "Star information", 5, 5, 175, 45},
-              {K::Label, 0, "V-Mag.:", "V-Mag.:", 5, 55, 25, 15},
-              {K::TextEdit, props::VMagnitude, "", "V magnitude", 30, 55, 55, 15},
-              {K::RightLabel, 0, "B-V.: ", "B-V.:", 100, 55, 25, 15},
-              {K::TextEdit, props::BMinusV, "", "B-V", 125, 55, 55, 15},
-              {K::CheckBox, props::CalibrationStar, "Calibration star", "Calibration star", 5, 75,
-               60, 10},
-              {K::CheckBox, props::IgnoreStar, "Ignore star", "Ignore star", 100, 75, 75, 10},
-              {K::DefaultButton, props::Ok, "OK", "OK", 75, 90, 50, 14},
-              {K::Button, props::Cancel, "Cancel", "Cancel", 130, 90, 50, 14},
-          }};
+  return {
+      dlg::StarProperties,
+      "Star properties",
+      186,
+      110,
+      {
+          {K::TextBlock, idNumber(props::Information), "", "Star information", 5, 5, 175, 45},
+          {K::Label, 0, "V-Mag.:", "V-Mag.:", 5, 55, 25, 15},
+          {K::TextEdit, idNumber(props::VMagnitude), "", "V magnitude", 30, 55, 55, 15},
+          {K::RightLabel, 0, "B-V.: ", "B-V.:", 100, 55, 25, 15},
+          {K::TextEdit, idNumber(props::BMinusV), "", "B-V", 125, 55, 55, 15},
+          {K::CheckBox, idNumber(props::CalibrationStar), "Calibration star", "Calibration star", 5,
+           75, 60, 10},
+          {K::CheckBox, idNumber(props::IgnoreStar), "Ignore star", "Ignore star", 100, 75, 75, 10},
+          {K::DefaultButton, idNumber(props::Ok), "OK", "OK", 75, 90, 50, 14},
+          {K::Button, idNumber(props::Cancel), "Cancel", "Cancel", 130, 90, 50, 14},
+      }};
 }
 
 struct ColourRow {
   const char* label;
   int labelX, labelY, labelWidth;
   int top;
-  int colour;  // colour-table entry; its fields are 1027 + 3 * colour + component
+  int colour;  // colour-table entry; its fields are colour fields 3 * colour + component
 };
 
 // Top to bottom as shown: "Void" (entry 6) sits between "Backgrnd." and
@@ -116,7 +122,7 @@ DialogLayout colourLayout() {
     l.items.push_back({K::RightLabel, 0, label, label, row.labelX, row.labelY, row.labelWidth, 15});
     const int left = row.colour < 3 ? 41 : 40;  // the star colours sit one unit further right
     for (int c = 0; c < 3; ++c) {
-      const int id = colordlg::FirstField + 3 * row.colour + c;
+      const int id = idNumber(colorField(3 * row.colour + c));
       const int x = left + 24 * c + (c == 2 ? 2 : 0);
       l.items.push_back({K::DigitsEdit, id, "", label + " " + kComponent[c], x, row.top, 20, 15});
     }
@@ -124,18 +130,18 @@ DialogLayout colourLayout() {
     // width, and the rows leave three units free below every row.
     l.items.push_back({K::Swatch, 0, "", label + " colour", left, row.top + 15, 70, 3, row.colour});
   }
-  l.items.push_back({K::DefaultButton, colordlg::Ok, "OK", "OK", 10, 195, 50, 14});
-  l.items.push_back({K::Button, colordlg::Cancel, "Cancel", "Cancel", 65, 195, 50, 14});
+  l.items.push_back({K::DefaultButton, idNumber(colordlg::Ok), "OK", "OK", 10, 195, 50, 14});
+  l.items.push_back({K::Button, idNumber(colordlg::Cancel), "Cancel", "Cancel", 65, 195, 50, 14});
   return l;
 }
 
 }  // namespace
 
-const DialogLayout* dialogLayout(int dialogId) {
+const DialogLayout* dialogLayout(DialogId dialog) {
   static const DialogLayout layouts[] = {algorithmLayout(), displayLayout(), starPropertiesLayout(),
                                          colourLayout()};
   for (const DialogLayout& l : layouts)
-    if (l.id == dialogId) return &l;
+    if (l.id == dialog) return &l;
   return nullptr;
 }
 

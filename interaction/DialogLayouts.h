@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/ControlIds.h"
+
 namespace orelith {
 
 enum class DialogItemKind {
@@ -25,7 +27,7 @@ enum class DialogItemKind {
 
 struct DialogItem {
   DialogItemKind kind;
-  int id;            // control identifier; 0 for none
+  int id;            // the control's number (idNumber of its identifier); 0 for none
   std::string text;  // caption; empty for edits
   std::string name;  // accessible name: the caption, or what an edit holds
   int x, y, width, height;
@@ -33,14 +35,14 @@ struct DialogItem {
 };
 
 struct DialogLayout {
-  int id;
+  DialogId id;
   std::string title;
   int width, height;
   std::vector<DialogItem> items;
 };
 
-// The layout of dialog 107, 108, 115 or 116; nullptr for any other number.
-const DialogLayout* dialogLayout(int dialogId);
+// The layout of a dialog.
+const DialogLayout* dialogLayout(DialogId dialog);
 
 // Pixels of `units` dialog units: a horizontal unit is a quarter of the
 // font's average character width, a vertical one an eighth of its height.

@@ -4,12 +4,11 @@
 
 #include "interaction/Commands.h"
 #include "interaction/NumberField.h"
-#include "resources/ControlIds.h"
 
 namespace orelith {
 namespace {
 
-namespace d7 = displaydlg;
+using D = DisplayControl;
 
 constexpr int kMinFrequency = 1;
 constexpr int kMaxFrequency = 24;
@@ -18,46 +17,46 @@ constexpr int kMaxFrequency = 24;
 // mask) and the main window's box of the same setting, in the order OK
 // writes them. "Draw calibration stars" is on while its bit is clear.
 struct Box {
-  int id;
+  DisplayControl id;
   std::uint32_t bit;
-  int mainBox;  // 0 for none
+  ControlId mainBox;  // kNoControl for none
 };
 constexpr Box kBoxes[] = {
-    {d7::CustomColorsBlue, OPT_CUSTOM_COLORS_BLUE, ctl::CustomColorsBlue},
-    {d7::CustomColorsGreen, OPT_CUSTOM_COLORS_GREEN, ctl::CustomColorsGreen},
-    {d7::AutoUpdateBlue, OPT_AUTO_UPDATE_BLUE, ctl::AutoUpdateBlue},
-    {d7::AutoUpdateGreen, OPT_AUTO_UPDATE_GREEN, ctl::AutoUpdateGreen},
-    {d7::ComplexOutput, OPT_COMPLEX_OUTPUT, 0},
-    {d7::DrawCalibration, OPT_HIDE_CALIBRATION, 0},
-    {d7::ThickStars, OPT_THICK_CMD_STARS, 0},
+    {D::CustomColorsBlue, OPT_CUSTOM_COLORS_BLUE, ctl::CustomColorsBlue},
+    {D::CustomColorsGreen, OPT_CUSTOM_COLORS_GREEN, ctl::CustomColorsGreen},
+    {D::AutoUpdateBlue, OPT_AUTO_UPDATE_BLUE, ctl::AutoUpdateBlue},
+    {D::AutoUpdateGreen, OPT_AUTO_UPDATE_GREEN, ctl::AutoUpdateGreen},
+    {D::ComplexOutput, OPT_COMPLEX_OUTPUT, kNoControl},
+    {D::DrawCalibration, OPT_HIDE_CALIBRATION, kNoControl},
+    {D::ThickStars, OPT_THICK_CMD_STARS, kNoControl},
 };
 
 bool boxOn(std::uint32_t options, const Box& b) {
   const bool set = hasBit(options, b.bit);
-  return b.id == d7::DrawCalibration ? !set : set;
+  return b.id == D::DrawCalibration ? !set : set;
 }
 
 }  // namespace
 
 DisplayDialog openDisplayDialog(const Workspace& ws) {
   DisplayDialog d;
-  for (const Box& b : kBoxes) d.controls.push_back(makeControl(b.id, "", boxOn(ws.optionFlags, b)));
-  d.controls.push_back(makeControl(d7::Frequency, std::to_string(ws.display.autoUpdateFrequency)));
-  for (int id : {d7::Deselect, d7::Ok, d7::Cancel}) d.controls.push_back(makeControl(id));
+  for (const Box& b : kBoxes) d.controls.add(b.id, "", boxOn(ws.optionFlags, b));
+  d.controls.add(D::Frequency, std::to_string(ws.display.autoUpdateFrequency));
+  for (DisplayControl id : {D::Deselect, D::Ok, D::Cancel}) d.controls.add(id);
   return d;
 }
 
-void displayBoxClicked(DisplayDialog& d, int controlId, bool checked) {
+void displayBoxClicked(DisplayDialog& d, DisplayControl box, bool checked) {
   for (const Box& b : kBoxes) {
-    if (b.id != controlId) continue;
+    if (b.id != box) continue;
     d.touched |= b.bit;
-    dialogControl(d.controls, controlId).checked = checked;
+    d.controls[box].checked = checked;
   }
 }
 
 void displayFrequencyChanged(DisplayDialog& d, Workspace& ws, WindowPort& port,
                              std::string_view text) {
-  DialogControl& field = dialogControl(d.controls, d7::Frequency);
+  DialogControl& field = d.controls[D::Frequency];
   field.text = text;
   int value = leadingDigits(text, kMaxFrequency);
   if (value > kMaxFrequency || value < kMinFrequency) {
@@ -80,13 +79,13 @@ void displayDeselect(Workspace& ws, WindowPort& port) {
 void displayOk(Workspace& ws, WindowPort& port, const DisplayDialog& d) {
   for (const Box& b : kBoxes) {
     if (!(d.touched & b.bit)) continue;
-    const bool on = dialogControl(d.controls, b.id).checked;
-    setBit(ws.optionFlags, b.bit, b.id == d7::DrawCalibration ? !on : on);
-    if (b.mainBox != 0) port.setChecked(b.mainBox, on);
+    const bool on = d.controls[b.id].checked;
+    setBit(ws.optionFlags, b.bit, b.id == D::DrawCalibration ? !on : on);
+    if (b.mainBox != kNoControl) port.setChecked(b.mainBox, on);
     // A ticked "Auto update" box always means a running update, one at a
     // time, as the main window's own boxes keep it.
-    if (b.id == d7::AutoUpdateBlue) setAutoUpdate(ws, port, kBlue);
-    if (b.id == d7::AutoUpdateGreen) setAutoUpdate(ws, port, kGreen);
+    if (b.id == D::AutoUpdateBlue) setAutoUpdate(ws, port, kBlue);
+    if (b.id == D::AutoUpdateGreen) setAutoUpdate(ws, port, kGreen);
   }
 }
 

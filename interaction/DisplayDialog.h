@@ -2,21 +2,20 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
-#include "image/DialogControl.h"
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "interaction/DialogControl.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith {
 
 struct DisplayDialog {
   unsigned touched = 0;  // the option bit of each clicked box
-  std::vector<DialogControl> controls;
+  DialogControls<DisplayControl> controls;
 };
 
 DisplayDialog openDisplayDialog(const Workspace& ws);
-void displayBoxClicked(DisplayDialog& d, int controlId, bool checked);
+void displayBoxClicked(DisplayDialog& d, DisplayControl box, bool checked);
 // The frequency field's text changed: stored at once, bounds 1..24.
 void displayFrequencyChanged(DisplayDialog& d, Workspace& ws, WindowPort& port,
                              std::string_view text);

@@ -4,9 +4,6 @@
 
 #include <climits>
 
-#include "resources/ControlIds.h"
-#include "resources/StringTable.h"
-
 namespace orelith {
 namespace {
 
@@ -16,48 +13,58 @@ constexpr auto Gui = ControlFont::DefaultGui;
 
 constexpr ControlSpec kControls[] = {
     // id, kind, string, text, x, y, w, h, enabled, visible, font, range, bitmap
-    {ctl::BlueFrame, K::Frame, 0, "", 4, 31, 379, 246, true, true, Sys, 0, 0, 0},
-    {ctl::GreenFrame, K::Frame, 0, "", 387, 31, 379, 246, true, true, Sys, 0, 0, 0},
-    {ctl::BlueCaption, K::Caption, 34, "", 4, 4, 379, 23, true, true, Sys, 0, 0, 0},
-    {ctl::GreenCaption, K::Caption, 35, "", 387, 4, 379, 23, true, true, Sys, 0, 0, 0},
-    {ctl::RangeBlue, K::Trackbar, 0, "", 4, 281, 379, 23, false, true, Sys, 1, 1024, 0},
-    {ctl::RangeGreen, K::Trackbar, 0, "", 387, 281, 379, 23, false, true, Sys, 1, 1024, 0},
-    {ctl::BackgroundSliderBlue, K::Trackbar, 0, "", 4, 308, 379, 23, false, true, Sys, -128, 128,
+    {ctl::BlueFrame, K::Frame, kNoString, "", 4, 31, 379, 246, true, true, Sys, 0, 0, 0},
+    {ctl::GreenFrame, K::Frame, kNoString, "", 387, 31, 379, 246, true, true, Sys, 0, 0, 0},
+    {ctl::BlueCaption, K::Caption, StringId{34}, "", 4, 4, 379, 23, true, true, Sys, 0, 0, 0},
+    {ctl::GreenCaption, K::Caption, StringId{35}, "", 387, 4, 379, 23, true, true, Sys, 0, 0, 0},
+    {ctl::RangeBlue, K::Trackbar, kNoString, "", 4, 281, 379, 23, false, true, Sys, 1, 1024, 0},
+    {ctl::RangeGreen, K::Trackbar, kNoString, "", 387, 281, 379, 23, false, true, Sys, 1, 1024, 0},
+    {ctl::BackgroundSliderBlue, K::Trackbar, kNoString, "", 4, 308, 379, 23, false, true, Sys, -128,
+     128, 0},
+    {ctl::BackgroundSliderGreen, K::Trackbar, kNoString, "", 387, 308, 379, 23, false, true, Sys,
+     -128, 128, 0},
+    {ctl::CustomColorsBlue, K::CheckBox, StringId{36}, "", 4, 362, 100, 23, false, true, Gui, 0, 0,
      0},
-    {ctl::BackgroundSliderGreen, K::Trackbar, 0, "", 387, 308, 379, 23, false, true, Sys, -128, 128,
+    {ctl::CustomColorsGreen, K::CheckBox, StringId{36}, "", 585, 362, 100, 23, false, true, Gui, 0,
+     0, 0},
+    {ctl::BackgroundFieldBlue, K::DigitsEdit, kNoString, "0", 4, 335, 50, 20, false, true, Sys, 0,
+     0, 0},
+    {ctl::BackgroundFieldGreen, K::DigitsEdit, kNoString, "0", 716, 335, 50, 20, false, true, Sys,
+     0, 0, 0},
+    {ctl::AutoUpdateBlue, K::CheckBox, StringId{37}, "", 108, 362, 77, 23, false, true, Gui, 0, 0,
      0},
-    {ctl::CustomColorsBlue, K::CheckBox, 36, "", 4, 362, 100, 23, false, true, Gui, 0, 0, 0},
-    {ctl::CustomColorsGreen, K::CheckBox, 36, "", 585, 362, 100, 23, false, true, Gui, 0, 0, 0},
-    {ctl::BackgroundFieldBlue, K::DigitsEdit, 0, "0", 4, 335, 50, 20, false, true, Sys, 0, 0, 0},
-    {ctl::BackgroundFieldGreen, K::DigitsEdit, 0, "0", 716, 335, 50, 20, false, true, Sys, 0, 0, 0},
-    {ctl::AutoUpdateBlue, K::CheckBox, 37, "", 108, 362, 77, 23, false, true, Gui, 0, 0, 0},
-    {ctl::AutoUpdateGreen, K::CheckBox, 37, "", 689, 362, 77, 23, false, true, Gui, 0, 0, 0},
-    {ctl::SearchBlue, K::Button, 38, "", 151, 389, 81, 23, false, true, Gui, 0, 0, 0},
-    {ctl::SearchGreen, K::Button, 38, "", 534, 389, 81, 23, false, true, Gui, 0, 0, 0},
-    {ctl::CompareImages, K::Button, 39, "", 283, 389, 100, 23, false, true, Gui, 0, 0, 0},
-    {ctl::CalculateMagnitudes, K::Button, 40, "", 387, 389, 110, 23, false, true, Gui, 0, 0, 0},
-    {ctl::StarList, K::ListView, 0, "", 4, 416, 762, 184, true, true, Sys, 0, 0, 0},
-    {ctl::Move, K::CheckBox, 41, "", 311, 335, 80, 23, true, false, Gui, 0, 0, 0},
-    {ctl::OffsetLabel, K::Caption, 0, "0|0", 326, 362, 65, 23, true, false, Gui, 0, 0, 0},
-    {ctl::ArrowUp, K::ArrowButton, 0, "", 412, 335, 16, 16, false, false, Gui, 0, 0, 112},
-    {ctl::ArrowRight, K::ArrowButton, 0, "", 429, 352, 16, 16, false, false, Gui, 0, 0, 110},
-    {ctl::ArrowDown, K::ArrowButton, 0, "", 412, 369, 16, 16, false, false, Gui, 0, 0, 113},
-    {ctl::ArrowLeft, K::ArrowButton, 0, "", 395, 352, 16, 16, false, false, Gui, 0, 0, 114},
-    {ctl::ResetSelection, K::Button, 42, "", 196, 335, 81, 23, false, true, Gui, 0, 0, 0},
-    {ctl::CurveViewBlue, K::CheckBox, 43, "", 58, 335, 126, 23, false, true, Gui, 0, 0, 0},
-    {ctl::CurveViewGreen, K::CheckBox, 43, "", 586, 335, 126, 23, false, true, Gui, 0, 0, 0},
-    {ctl::Set1, K::Button, 61, "", 283, 389, 32, 23, true, false, Gui, 0, 0, 0},
-    {ctl::Set2, K::Button, 62, "", 317, 389, 32, 23, true, false, Gui, 0, 0, 0},
-    {ctl::Set3, K::Button, 63, "", 351, 389, 32, 23, true, false, Gui, 0, 0, 0},
-    {ctl::StatusBar, K::StatusBar, 0, "", 0, 0, 0, 0, true, true, Sys, 0, 0, 0},
+    {ctl::AutoUpdateGreen, K::CheckBox, StringId{37}, "", 689, 362, 77, 23, false, true, Gui, 0, 0,
+     0},
+    {ctl::SearchBlue, K::Button, StringId{38}, "", 151, 389, 81, 23, false, true, Gui, 0, 0, 0},
+    {ctl::SearchGreen, K::Button, StringId{38}, "", 534, 389, 81, 23, false, true, Gui, 0, 0, 0},
+    {ctl::CompareImages, K::Button, StringId{39}, "", 283, 389, 100, 23, false, true, Gui, 0, 0, 0},
+    {ctl::CalculateMagnitudes, K::Button, StringId{40}, "", 387, 389, 110, 23, false, true, Gui, 0,
+     0, 0},
+    {ctl::StarList, K::ListView, kNoString, "", 4, 416, 762, 184, true, true, Sys, 0, 0, 0},
+    {ctl::Move, K::CheckBox, StringId{41}, "", 311, 335, 80, 23, true, false, Gui, 0, 0, 0},
+    {ctl::OffsetLabel, K::Caption, kNoString, "0|0", 326, 362, 65, 23, true, false, Gui, 0, 0, 0},
+    {ctl::ArrowUp, K::ArrowButton, kNoString, "", 412, 335, 16, 16, false, false, Gui, 0, 0, 112},
+    {ctl::ArrowRight, K::ArrowButton, kNoString, "", 429, 352, 16, 16, false, false, Gui, 0, 0,
+     110},
+    {ctl::ArrowDown, K::ArrowButton, kNoString, "", 412, 369, 16, 16, false, false, Gui, 0, 0, 113},
+    {ctl::ArrowLeft, K::ArrowButton, kNoString, "", 395, 352, 16, 16, false, false, Gui, 0, 0, 114},
+    {ctl::ResetSelection, K::Button, StringId{42}, "", 196, 335, 81, 23, false, true, Gui, 0, 0, 0},
+    {ctl::CurveViewBlue, K::CheckBox, StringId{43}, "", 58, 335, 126, 23, false, true, Gui, 0, 0,
+     0},
+    {ctl::CurveViewGreen, K::CheckBox, StringId{43}, "", 586, 335, 126, 23, false, true, Gui, 0, 0,
+     0},
+    {ctl::Set1, K::Button, StringId{61}, "", 283, 389, 32, 23, true, false, Gui, 0, 0, 0},
+    {ctl::Set2, K::Button, StringId{62}, "", 317, 389, 32, 23, true, false, Gui, 0, 0, 0},
+    {ctl::Set3, K::Button, StringId{63}, "", 351, 389, 32, 23, true, false, Gui, 0, 0, 0},
+    {ctl::StatusBar, K::StatusBar, kNoString, "", 0, 0, 0, 0, true, true, Sys, 0, 0, 0},
 };
 
 constexpr MenuItemSpec kMenu[] = {
     {0, menu::OpenBlue, "Open Blue Image...", true},
     {0, menu::OpenGreen, "Open Green Image...", true},
-    {0, 0, "", true},
+    {0, kMenuSeparator, "", true},
     {0, menu::Save, "Save...", false},
-    {0, 0, "", true},
+    {0, kMenuSeparator, "", true},
     {0, menu::Exit, "Exit", true},
     {1, menu::Display, "Display...", true},
     {1, menu::Algorithm, "Algorithm...", true},
@@ -68,7 +75,7 @@ constexpr MenuItemSpec kMenu[] = {
 
 std::span<const ControlSpec> mainWindowControls() { return kControls; }
 
-const ControlSpec* findControl(int id) {
+const ControlSpec* findControl(ControlId id) {
   for (const ControlSpec& c : kControls)
     if (c.id == id) return &c;
   return nullptr;
@@ -76,11 +83,11 @@ const ControlSpec* findControl(int id) {
 
 std::span<const MenuItemSpec> mainMenu() { return kMenu; }
 
-std::vector<FileFilter> fileFilters(int stringId) {
+std::vector<FileFilter> fileFilters(StringId list) {
   // The table marks each end of a label or pattern with this character.
   constexpr std::string_view kSeparator = "\xC3\xA4";
   std::vector<std::string> parts;
-  std::string_view text = stringText(stringId);
+  std::string_view text = stringText(list);
   for (std::size_t at = text.find(kSeparator); at != std::string_view::npos;
        at = text.find(kSeparator)) {
     parts.emplace_back(text.substr(0, at));

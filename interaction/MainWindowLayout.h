@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/Rect.h"
+#include "resources/ControlIds.h"
+#include "resources/StringTable.h"
 
 namespace orelith {
 
@@ -37,9 +39,9 @@ enum class ControlKind {
 enum class ControlFont { System, DefaultGui };
 
 struct ControlSpec {
-  int id;
+  ControlId id;
   ControlKind kind;
-  int captionString;        // string table number, 0 for none
+  StringId captionString;   // kNoString for none
   std::string_view text;    // fixed caption where there is no string ("0", "0|0")
   int x, y, width, height;  // client coordinates
   bool enabled;
@@ -52,11 +54,13 @@ struct ControlSpec {
 // The 32 controls in the order they are created.
 std::span<const ControlSpec> mainWindowControls();
 // The entry of control `id`, or nullptr.
-const ControlSpec* findControl(int id);
+const ControlSpec* findControl(ControlId id);
+
+inline constexpr MenuId kMenuSeparator{0};
 
 struct MenuItemSpec {
   int menu;               // 0 "File", 1 "Configuration"
-  int id;                 // 0 for a separator
+  MenuId id;              // kMenuSeparator for a separator
   std::string_view text;  // empty for a separator
   bool enabledAtStart;
 };
@@ -71,9 +75,9 @@ struct FileFilter {
   std::string label;
   std::string pattern;
 };
-// The filter list of string 59 (open, five filters) or 60 (save, three): the
+// The filter list of the open (five filters) or the save dialog (three): the
 // text split at each separator character into label/pattern pairs.
-std::vector<FileFilter> fileFilters(int stringId);
+std::vector<FileFilter> fileFilters(StringId list);
 
 // The absolute path of the working directory, ending in a separator.
 std::string startDirectory();

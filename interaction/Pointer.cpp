@@ -19,7 +19,7 @@ constexpr int kPanelLeft[2] = {6, 389};
 constexpr int kPanelTop = 33;
 
 // Help strings of the controls whose help does not depend on the state,
-// indexed by control identifier; 0 where the default help applies.
+// indexed by control number; 0 where the default help applies.
 constexpr int kHelp[] = {
     0,  0,  0,  67, 67, 71, 72, 73, 74, 75, 78, 79, 76, 77, 0,  80, 81, 0,
     82, 83, 84, 0,  87, 88, 89, 90, 91, 92, 85, 93, 94, 95, 96, 97, 98,
@@ -53,7 +53,7 @@ bool panelHit(int image, int x, int y, int& px, int& py) {
   return true;
 }
 
-bool pointerMoved(Workspace& ws, WindowPort& port, int x, int y, int controlUnderPointer) {
+bool pointerMoved(Workspace& ws, WindowPort& port, int x, int y, ControlId controlUnderPointer) {
   showPointerInfo(ws, port, x, y, controlUnderPointer);
   return true;
 }
@@ -113,12 +113,12 @@ bool leftButtonDoubleClicked(Workspace& ws, WindowPort& port, int x, int y) {
   return false;
 }
 
-void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, int controlUnderPointer) {
+void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, ControlId controlUnderPointer) {
   int px = 0;
   int py = 0;
   bool overPanel = false;
   for (int image : {kBlue, kGreen}) {
-    const int frame = image == kBlue ? ctl::BlueFrame : ctl::GreenFrame;
+    const ControlId frame = image == kBlue ? ctl::BlueFrame : ctl::GreenFrame;
     if (controlUnderPointer == frame && panelHit(image, x, y, px, py)) {
       showReadouts(ws, port, image, px, py);
       overPanel = true;
@@ -129,16 +129,17 @@ void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, int controlU
   if (hasBit(ws.optionFlags, OPT_DRAGGING)) trackSelectionDrag(ws, port, x - 6, y - 33);
 }
 
-int helpString(const Workspace& ws, int controlId) {
-  if (controlId == ctl::BlueFrame || controlId == ctl::GreenFrame) {
-    const int image = controlId == ctl::BlueFrame ? kBlue : kGreen;
-    return searched(ws, image) ? kSearchedHelp : kPanelHelp[image];
+StringId helpString(const Workspace& ws, ControlId control) {
+  if (control == ctl::BlueFrame || control == ctl::GreenFrame) {
+    const int image = control == ctl::BlueFrame ? kBlue : kGreen;
+    return StringId{searched(ws, image) ? kSearchedHelp : kPanelHelp[image]};
   }
-  if (controlId == ctl::StarList)
-    return searched(ws, kBlue) || searched(ws, kGreen) ? kListHelp : str::DefaultHelp;
+  if (control == ctl::StarList)
+    return searched(ws, kBlue) || searched(ws, kGreen) ? StringId{kListHelp} : str::DefaultHelp;
   constexpr int kTableSize = static_cast<int>(sizeof kHelp / sizeof kHelp[0]);
-  if (controlId < 0 || controlId >= kTableSize || kHelp[controlId] == 0) return str::DefaultHelp;
-  return kHelp[controlId];
+  const int n = idNumber(control);
+  if (n < 0 || n >= kTableSize || kHelp[n] == 0) return str::DefaultHelp;
+  return StringId{kHelp[n]};
 }
 
 void beginSelectionDrag(Workspace& ws, WindowPort& port, int px, int py) {

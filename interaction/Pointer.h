@@ -3,27 +3,27 @@
 // Coordinates are client coordinates of the main window.
 #pragma once
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith {
 
 // The image pixel under client point (x, y) in panel `image`, or false.
 bool panelHit(int image, int x, int y, int& px, int& py);
 
-// The four events. `controlUnderPointer` is the identifier of the visible
-// child control under the point (disabled ones included), 0 for none. Each
+// The four events. `controlUnderPointer` is the visible child control under
+// the point (disabled ones included), kNoControl for none. Each
 // returns whether it handled the event; unhandled events get the window's
 // default handling.
-bool pointerMoved(Workspace& ws, WindowPort& port, int x, int y, int controlUnderPointer);
+bool pointerMoved(Workspace& ws, WindowPort& port, int x, int y, ControlId controlUnderPointer);
 bool leftButtonPressed(Workspace& ws, WindowPort& port, int x, int y);
 bool leftButtonReleased(Workspace& ws, WindowPort& port, int x, int y);
 bool leftButtonDoubleClicked(Workspace& ws, WindowPort& port, int x, int y);
 
 // Status-bar help, position and brightness for the pointer at (x, y).
-void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, int controlUnderPointer);
-// The help string number of a control in the current state.
-int helpString(const Workspace& ws, int controlId);
+void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, ControlId controlUnderPointer);
+// The help string of a control in the current state.
+StringId helpString(const Workspace& ws, ControlId control);
 
 // The selection drag, in image pixels of the blue panel.
 void beginSelectionDrag(Workspace& ws, WindowPort& port, int px, int py);

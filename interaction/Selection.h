@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "image/StarRowKey.h"
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith {
 

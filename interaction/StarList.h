@@ -3,7 +3,6 @@
 #pragma once
 
 #include "image/StarRowKey.h"
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
 
 namespace orelith {

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "fitlib/Brelox.h"
-#include "image/Workflow.h"
 #include "photometry/CalibrationCurve.h"
 #include "resources/StringTable.h"
 
@@ -53,31 +52,21 @@ void storeMagnitudes(Workspace& ws, int filter, const float* values) {
 
 }  // namespace
 
-CalculateStatus calculateMagnitudes(Workspace& ws, WindowPort& port) {
+Outcome<CalculateStatus> calculateMagnitudes(Workspace& ws) {
   // Zero points would give the fit nothing to fit; every star would get the
   // curve's start values as magnitudes.
-  if (ws.calibration.count == 0) return kCalculateNoCalibrationStars;
+  if (ws.calibration.count == 0) return {CalculateStatus::NoCalibrationStars, std::nullopt};
   float values[kMaxStars];
   for (int filter : {kBlue, kGreen}) {
     double curve[kMaxCoefficients];
     std::copy_n(ws.curves[filter], kMaxCoefficients, curve);
-    if (fitCurve(ws, filter, curve) != BRELOX_OK || !curveMagnitudes(ws, filter, curve, values)) {
-      port.showMessage(str::MinimisationFailed, MessageOwner::MainWindow);
-      return kCalculateFailed;
-    }
+    if (fitCurve(ws, filter, curve) != BRELOX_OK || !curveMagnitudes(ws, filter, curve, values))
+      return {CalculateStatus::Failed, str::MinimisationFailed};
     std::copy_n(curve, kMaxCoefficients, ws.curves[filter]);
     storeMagnitudes(ws, filter, values);
   }
   ws.progressFlags |= PRG_MAGNITUDES;
-  refillStarList(ws, port);
-  return kCalculateOk;
-}
-
-void calculateMagnitudesCommand(Workspace& ws, WindowPort& port) {
-  if (calculateMagnitudes(ws, port) == kCalculateNoCalibrationStars) return;
-  refillStarList(ws, port);
-  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) port.repaint(kBlue);
-  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);
+  return {CalculateStatus::Ok, std::nullopt};
 }
 
 }  // namespace orelith

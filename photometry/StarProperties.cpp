@@ -5,23 +5,10 @@
 #include <string>
 
 #include "base/Number.h"
-#include "resources/ControlIds.h"
-#include "resources/NumberText.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
 namespace {
-
-void enableCalibrationControls(WindowPort& port, bool on) {
-  port.setEnabled(ctl::CalculateMagnitudes, on);
-  port.setEnabled(ctl::CurveViewBlue, on);
-  port.setEnabled(ctl::CurveViewGreen, on);
-}
-
-void enableEdits(StarPropertiesDialog& d, bool on) {
-  dialogControl(d.controls, props::VMagnitude).enabled = on;
-  dialogControl(d.controls, props::BMinusV).enabled = on;
-}
 
 int entryOf(const Workspace& ws, int blueStar) {
   for (int e = 0; e < ws.calibration.count; ++e)
@@ -29,23 +16,20 @@ int entryOf(const Workspace& ws, int blueStar) {
   return -1;
 }
 
-std::string formatF(float value) { return fixedText(static_cast<double>(value), 6); }
-
-void acceptCalibrationStar(Workspace& ws, WindowPort& port, const StarPropertiesDialog& d) {
-  enableCalibrationControls(port, true);
+void acceptCalibrationStar(Workspace& ws, const StarPropertiesEntry& d) {
   ws.progressFlags |= PRG_CALIBRATION_STAR;
   StarRecord& blue = star(ws, kBlue, d.blueStar);
-  blue.magnitudeB = d.enteredV + d.enteredBMinusV;
-  blue.magnitudeV = d.enteredV;
+  blue.magnitudeB = d.v + d.bMinusV;
+  blue.magnitudeV = d.v;
   blue.marks |= MARK_CALIBRATION;
   star(ws, kGreen, d.greenStar).marks |= MARK_CALIBRATION;
   if (entryOf(ws, d.blueStar) < 0)
     ws.calibration.entries[ws.calibration.count++] = {d.blueStar, d.greenStar};
 }
 
-void withdrawCalibrationStar(Workspace& ws, WindowPort& port, const StarPropertiesDialog& d) {
+CalibrationEdit withdrawCalibrationStar(Workspace& ws, const StarPropertiesEntry& d) {
   StarRecord& blue = star(ws, kBlue, d.blueStar);
-  if (!hasBit(blue.marks, MARK_CALIBRATION)) return;
+  if (!hasBit(blue.marks, MARK_CALIBRATION)) return CalibrationEdit::Unchanged;
   blue.marks &= ~MARK_CALIBRATION;
   star(ws, kGreen, d.greenStar).marks &= ~MARK_CALIBRATION;
   if (const int e = entryOf(ws, d.blueStar); e >= 0) {
@@ -56,10 +40,9 @@ void withdrawCalibrationStar(Workspace& ws, WindowPort& port, const StarProperti
       ws.calibration.entries[k] = ws.calibration.entries[k + 1];
     --ws.calibration.count;
   }
-  if (ws.calibration.count == 0) {
-    enableCalibrationControls(port, false);
-    ws.progressFlags &= ~PRG_CALIBRATION_STAR;
-  }
+  if (ws.calibration.count > 0) return CalibrationEdit::Withdrawn;
+  ws.progressFlags &= ~PRG_CALIBRATION_STAR;
+  return CalibrationEdit::LastWithdrawn;
 }
 
 }  // namespace
@@ -81,76 +64,20 @@ std::string starInformation(const Workspace& ws, int blueStar, int greenStar) {
   return text;
 }
 
-StarPropertiesDialog openStarProperties(const Workspace& ws) {
-  StarPropertiesDialog d;
-  d.blueStar = ws.selectedStar[kBlue];
-  d.greenStar = ws.selectedStar[kGreen];
-  d.controls = {makeControl(props::Information, starInformation(ws, d.blueStar, d.greenStar)),
-                makeControl(props::VMagnitude, "", false, false),
-                makeControl(props::BMinusV, "", false, false), makeControl(props::CalibrationStar),
-                makeControl(props::IgnoreStar)};
-  const StarRecord& blue = star(ws, kBlue, d.blueStar);
-  if (hasBit(blue.marks, MARK_IGNORE)) {
-    dialogControl(d.controls, props::IgnoreStar).checked = true;
-    dialogControl(d.controls, props::CalibrationStar).enabled = false;
-  }
-  d.calibrationRequested = hasBit(blue.marks, MARK_CALIBRATION);
-  if (d.calibrationRequested) {
-    dialogControl(d.controls, props::CalibrationStar).checked = true;
-    enableEdits(d, true);
-    // Writing an edit's text raises its change handling, so the entered
-    // values become the six-decimal values shown.
-    starPropertiesTextChanged(d, props::BMinusV, formatF(blue.magnitudeB - blue.magnitudeV));
-    starPropertiesTextChanged(d, props::VMagnitude, formatF(blue.magnitudeV));
-  }
-  return d;
-}
-
 float leadingNumber(std::string_view text) {
   const auto value = static_cast<float>(leadingDecimal(text).value_or(0.0));
   return std::isfinite(value) ? value : 0.0f;
 }
 
-void starPropertiesTextChanged(StarPropertiesDialog& d, int control, std::string_view text) {
-  if (control != props::VMagnitude && control != props::BMinusV) return;
-  dialogControl(d.controls, control).text = text;
-  (control == props::VMagnitude ? d.enteredV : d.enteredBMinusV) = leadingNumber(text);
-}
-
-void starPropertiesCalibrationClicked(StarPropertiesDialog& d, bool checked) {
-  d.calibrationRequested = checked;
-  dialogControl(d.controls, props::CalibrationStar).checked = checked;
-  enableEdits(d, checked);
-}
-
-void starPropertiesIgnoreClicked(StarPropertiesDialog& d, bool checked) {
-  dialogControl(d.controls, props::IgnoreStar).checked = checked;
-  dialogControl(d.controls, props::CalibrationStar).enabled = !checked;
-  enableEdits(d, !checked && d.calibrationRequested);
-}
-
-bool starPropertiesOk(Workspace& ws, WindowPort& port, StarPropertiesDialog& d) {
-  StarRecord& blue = star(ws, kBlue, d.blueStar);
-  if (dialogControl(d.controls, props::IgnoreStar).checked) {
-    blue.marks |= MARK_IGNORE;
-    d.calibrationRequested = false;
-  } else {
-    blue.marks &= ~MARK_IGNORE;
-  }
-  if (d.calibrationRequested) {
-    if (ws.calibration.count == kMaxCalibrationStars) {
-      port.showMessage(str::TooManyCalibrationStars, MessageOwner::Dialog);
-      return false;
-    }
-    if (d.enteredV == 0.0f) {
-      port.showMessage(str::EnterVMagnitude, MessageOwner::Dialog);
-      return false;
-    }
-    acceptCalibrationStar(ws, port, d);
-    return true;
-  }
-  withdrawCalibrationStar(ws, port, d);
-  return true;
+Outcome<CalibrationEdit> applyStarProperties(Workspace& ws, const StarPropertiesEntry& entry) {
+  StarRecord& blue = star(ws, kBlue, entry.blueStar);
+  setBit(blue.marks, MARK_IGNORE, entry.ignore);
+  if (!entry.calibration || entry.ignore) return {withdrawCalibrationStar(ws, entry), std::nullopt};
+  if (ws.calibration.count == kMaxCalibrationStars)
+    return {CalibrationEdit::ListFull, str::TooManyCalibrationStars};
+  if (entry.v == 0.0f) return {CalibrationEdit::NoVMagnitude, str::EnterVMagnitude};
+  acceptCalibrationStar(ws, entry);
+  return {CalibrationEdit::Accepted, std::nullopt};
 }
 
 }  // namespace orelith

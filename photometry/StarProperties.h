@@ -1,28 +1,15 @@
-// The "Star properties" dialog without its window: a model of its controls
-// and what opening it, its check boxes, its edits and its OK do. The window
-// draws the dialog from `controls` after each event.
+// What the "Star properties" dialog reads and writes: the information text of
+// a pair, and its OK, which marks the pair ignored or not and enters it into
+// the calibration list or withdraws it.
 #pragma once
 
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "image/DialogControl.h"
-#include "image/WindowPort.h"
+#include "image/Outcome.h"
 #include "image/Workspace.h"
 
 namespace orelith {
-
-// One open dialog. `controls` holds 1023 (information text), 1019 (V edit),
-// 1020 (B-V edit), 1025 ("Calibration star") and 1026 ("Ignore star").
-struct StarPropertiesDialog {
-  int blueStar = -1;
-  int greenStar = -1;
-  float enteredV = 0.0f;
-  float enteredBMinusV = 0.0f;
-  bool calibrationRequested = false;  // mirrors "Calibration star"
-  std::vector<DialogControl> controls;
-};
 
 // Whether the dialog may open: a pairing is current and the selected blue
 // star has a partner.
@@ -31,21 +18,30 @@ bool canOpenStarProperties(const Workspace& ws);
 // The information text: string 19 filled for the pair.
 std::string starInformation(const Workspace& ws, int blueStar, int greenStar);
 
-// The dialog on the selected pair, as it opens.
-StarPropertiesDialog openStarProperties(const Workspace& ws);
-
 // The leading decimal number of an edit's text; 0.0 without one.
 float leadingNumber(std::string_view text);
 
-// The text of the V edit (props::VMagnitude) or the B-V edit changed.
-void starPropertiesTextChanged(StarPropertiesDialog& d, int control, std::string_view text);
+// The dialog's values at OK.
+struct StarPropertiesEntry {
+  int blueStar;
+  int greenStar;
+  bool ignore;       // "Ignore star" ticked
+  bool calibration;  // "Calibration star" ticked
+  float v;           // the V and B-V typed
+  float bMinusV;
+};
 
-// A click on "Calibration star" or "Ignore star"; `checked` is the new state.
-void starPropertiesCalibrationClicked(StarPropertiesDialog& d, bool checked);
-void starPropertiesIgnoreClicked(StarPropertiesDialog& d, bool checked);
+enum class CalibrationEdit {
+  Accepted,       // the pair is a calibration star, listed once
+  ListFull,       // refused, nothing listed: 16 stars are listed already
+  NoVMagnitude,   // refused: a calibration star needs a V other than 0
+  Withdrawn,      // the pair left the list; others remain
+  LastWithdrawn,  // the pair left the list, which is now empty
+  Unchanged,      // no calibration star before or after
+};
 
-// OK: true when the dialog closes, false when message 20 or 21 (owned by the
-// dialog) keeps it open. Cancel changes nothing and needs no call.
-bool starPropertiesOk(Workspace& ws, WindowPort& port, StarPropertiesDialog& d);
+// OK: the ignore mark follows the box; an ignored pair is no calibration
+// star. A refusal names its message; the ignore mark is written all the same.
+Outcome<CalibrationEdit> applyStarProperties(Workspace& ws, const StarPropertiesEntry& entry);
 
 }  // namespace orelith

@@ -159,7 +159,7 @@ std::uint8_t cmdColourIndex(const Workspace& ws, int k) {
   return kPlainColour;
 }
 
-DrawResult drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture) {
+DrawStatus drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture) {
   bool thick = hasBit(ws.optionFlags, OPT_THICK_CMD_STARS);
   int count = std::clamp(ws.starCount[kBlue], 0, kMaxStars);
   for (int k = 0; k < count; ++k) {
@@ -168,11 +168,11 @@ DrawResult drawCmdStars(const Workspace& ws, int variant, std::span<unsigned cha
     if (!isColour(variant) && hasBit(blue.marks, MARK_IGNORE)) continue;
     CmdPixel p{};
     if (!cmdStarPixel(blue.magnitudeB, blue.magnitudeV, variant, p)) continue;
-    if (cmdByteOffset(variant, p.x, p.y) >= picture.size()) return kDrawOutside;
+    if (cmdByteOffset(variant, p.x, p.y) >= picture.size()) return DrawStatus::Outside;
     std::uint8_t colour = isColour(variant) ? cmdColourIndex(ws, k) : kPlainColour;
     plotStar(picture, variant, thick, p, colour);
   }
-  return kDrawOk;
+  return DrawStatus::Ok;
 }
 
 std::vector<std::string> defaultTemplateDirs(const std::string& startDir) {
@@ -187,19 +187,14 @@ std::vector<std::string> defaultTemplateDirs(const std::string& startDir) {
   return dirs;
 }
 
-WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
-                         const std::string& outPath, const std::vector<std::string>& templateDirs) {
+WriteOutcome writeDiagram(const Workspace& ws, int variant, const std::string& outPath,
+                          const std::vector<std::string>& templateDirs) {
+  const auto failed = [](StringId message) { return WriteOutcome{WriteStatus::Failed, message}; };
   File templ = openTemplate(variant, templateDirs);
-  if (!templ) {
-    port.showMessage(isColour(variant) ? str::UnableToOpenDib02 : str::UnableToOpenDib01,
-                     MessageOwner::MainWindow);
-    return kWriteFailed;
-  }
+  if (!templ) return failed(isColour(variant) ? str::UnableToOpenDib02 : str::UnableToOpenDib01);
   std::size_t size = cmdFileSize(variant);
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
-  if (!buffer) {
-    port.showMessage(str::OutOfMemory, MessageOwner::MainWindow);
-    return kWriteFailed;
+  if (!buffer) return failed(str::OutOfMemory);
   }
   std::span<unsigned char> picture(buffer.get(), size);
   readTemplate(templ.get(), picture);
@@ -207,14 +202,10 @@ WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
   // The template's own first bytes need not be a BMP signature.
   picture[0] = 'B';
   picture[1] = 'M';
-  if (drawCmdStars(ws, variant, picture) != kDrawOk) {
-    port.showMessage(str::UnableToCalcCmd, MessageOwner::MainWindow);
-    return kWriteFailed;
-  }
-  int failure = 0;
-  if (writeFileAtomically(outPath, picture, failure)) return kWriteOk;
-  port.showMessage(failure, MessageOwner::MainWindow);
-  return kWriteFailed;
+  if (drawCmdStars(ws, variant, picture) != DrawStatus::Ok) return failed(str::UnableToCalcCmd);
+  StringId failure = kNoString;
+  if (writeFileAtomically(outPath, picture, failure)) return {WriteStatus::Ok, std::nullopt};
+  return failed(failure);
 }
 
 }  // namespace orelith

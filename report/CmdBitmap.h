@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
 #include "report/WriteResult.h"
 
@@ -54,10 +53,10 @@ std::size_t cmdByteOffset(int variant, int x, int y);
 std::uint8_t cmdColourIndex(const Workspace& ws, int k);
 
 // Plots every paired star into `picture`, a copy of the template.
-// kDrawOutside when a pixel would fall outside the buffer (nothing is drawn
-// from that star on).
-enum DrawResult : int { kDrawOk = 0, kDrawOutside = 1 };
-DrawResult drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture);
+// Outside when a pixel would fall outside the buffer (nothing is drawn from
+// that star on).
+enum class DrawStatus { Ok, Outside };
+DrawStatus drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture);
 
 // The folders the templates are looked for in, in order: the start directory,
 // the data folder beside the program (<program dir>/../share/orelith/) and the
@@ -67,11 +66,11 @@ std::vector<std::string> defaultTemplateDirs(const std::string& startDir);
 // Writes the diagram of `variant` to `outPath`, from the first usable template
 // in `templateDirs` (each with or without a trailing '/'): a regular file
 // whose header describes the diagram's picture and which is no longer than
-// the diagram; anything else of that name is passed over. Failed
-// after message 8 or 11 (no template; no file is created), 5 or 7 (output not
+// the diagram; anything else of that name is passed over. Fails with
+// message 8 or 11 (no template; no file is created), 5 or 7 (output not
 // created or not written; an older file stays as it was), 9 (no memory) or
-// 10 (pixel outside the picture), all owned by the main window.
-WriteResult writeDiagram(const Workspace& ws, WindowPort& port, int variant,
-                         const std::string& outPath, const std::vector<std::string>& templateDirs);
+// 10 (pixel outside the picture).
+WriteOutcome writeDiagram(const Workspace& ws, int variant, const std::string& outPath,
+                          const std::vector<std::string>& templateDirs);
 
 }  // namespace orelith

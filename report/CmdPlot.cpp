@@ -47,7 +47,7 @@ std::string cmdPlotTitle(const Workspace& ws) {
 }
 
 bool plotCmd(std::span<const CmdPlotPoint> points, const std::string& title,
-             const std::string& path, int& failureMessage) {
+             const std::string& path, StringId& failureMessage) {
   std::vector<unsigned char> bytes;
   if (!drawCmdPlot(points, title, endsWith(path, ".svg"), bytes)) {
     failureMessage = str::UnableToSaveFile;

@@ -9,6 +9,7 @@
 
 #include "image/Workspace.h"
 #include "photometry/Science.h"
+#include "resources/StringTable.h"
 
 namespace orelith {
 
@@ -51,6 +52,6 @@ bool drawCmdPlot(std::span<const CmdPlotPoint> points, const std::string& title,
 // SVG when `path` ends in ".svg", else PNG; written through a temporary
 // file. False with the number of the message to show when it fails.
 bool plotCmd(std::span<const CmdPlotPoint> points, const std::string& title,
-             const std::string& path, int& failureMessage);
+             const std::string& path, StringId& failureMessage);
 
 }  // namespace orelith

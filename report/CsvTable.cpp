@@ -138,7 +138,7 @@ std::string csvTable(const Workspace& ws, const ScienceResults& science) {
 }
 
 bool writeCsv(const Workspace& ws, const ScienceResults& science, const std::string& path,
-              int& failureMessage) {
+              StringId& failureMessage) {
   const std::string text = csvTable(ws, science);
   return writeFileAtomically(
       path, {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, failureMessage);

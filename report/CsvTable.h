@@ -7,6 +7,7 @@
 
 #include "image/Workspace.h"
 #include "photometry/Science.h"
+#include "resources/StringTable.h"
 
 namespace orelith {
 
@@ -16,6 +17,6 @@ std::string csvTable(const Workspace& ws, const ScienceResults& science);
 // Writes csvTable to `path` through a temporary file; false with the number
 // of the message to show when it fails.
 bool writeCsv(const Workspace& ws, const ScienceResults& science, const std::string& path,
-              int& failureMessage);
+              StringId& failureMessage);
 
 }  // namespace orelith

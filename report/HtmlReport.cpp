@@ -76,7 +76,7 @@ void appendWithCrLf(std::string& out, std::string_view text) {
   }
 }
 
-void appendText(std::string& out, int stringId) { appendWithCrLf(out, stringText(stringId)); }
+void appendText(std::string& out, StringId text) { appendWithCrLf(out, stringText(text)); }
 
 // The cells' numbers as printf writes them with %d and %.3f, at a fraction of
 // its cost: a report of 2000 stars holds 20,000 of them.
@@ -329,18 +329,17 @@ std::string reportText(const Workspace& ws) {
   return std::move(text);
 }
 
-WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path) {
+WriteOutcome writeReport(const Workspace& ws, const std::string& path) {
   AtomicWriter file;
-  int failure = 0;
+  StringId failure = kNoString;
   if (file.open(path, failure)) {
     ReportOut report{{}, &file};
     report.text.reserve(ReportOut::kBlock + 4096);  // a block and the row that fills it
     appendReport(report, ws);
     report.flush();
-    if (file.commit(failure)) return kWriteOk;
+    if (file.commit(failure)) return {WriteStatus::Ok, std::nullopt};
   }
-  port.showMessage(failure, MessageOwner::MainWindow);
-  return kWriteFailed;
+  return {WriteStatus::Failed, failure};
 }
 
 }  // namespace orelith

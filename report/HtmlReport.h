@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
 #include "report/WriteResult.h"
 
@@ -21,9 +20,9 @@ std::string reportText(const Workspace& ws);
 // name cannot break the markup it is printed into.
 std::string htmlEscaped(std::string_view text);
 
-// Writes the report to `path`, each line ended by "\r\n". Failed after message 5 "Unable to
-// create file." or 7 "Unable to save file." (owner: main window), in which
-// case a file that was at `path` before is left as it was.
-WriteResult writeReport(const Workspace& ws, WindowPort& port, const std::string& path);
+// Writes the report to `path`, each line ended by "\r\n". Fails with message 5
+// "Unable to create file." or 7 "Unable to save file.", in which case a file
+// that was at `path` before is left as it was.
+WriteOutcome writeReport(const Workspace& ws, const std::string& path);
 
 }  // namespace orelith

@@ -45,26 +45,19 @@ std::string extendedName(const std::string& name, int filterIndex) {
   return extension != nullptr && takesExtension(name) ? name + extension : name;
 }
 
-std::string applyExtensionRule(const std::string& name, int filterIndex, WindowPort& port,
-                               bool& ok) {
-  ok = extensionOf(filterIndex) != nullptr || !takesExtension(name);
-  if (!ok) port.showMessage(str::UnableToExtendFilename, MessageOwner::MainWindow);
-  return extendedName(name, filterIndex);
-}
-
-WriteResult saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName,
-                       int filterIndex, const std::vector<std::string>& templateDirs) {
-  bool extended = true;
-  ws.filePath = applyExtensionRule(chosenName, filterIndex, port, extended);
+WriteOutcome saveOutput(Workspace& ws, const std::string& chosenName, int filterIndex,
+                        const std::vector<std::string>& templateDirs) {
+  ws.filePath = extendedName(chosenName, filterIndex);
   switch (filterIndex) {
     case kSaveFilterHtml:
-      return writeReport(ws, port, ws.filePath);
+      return writeReport(ws, ws.filePath);
     case kSaveFilterMonochrome:
-      return writeDiagram(ws, port, kCmdMonochrome, ws.filePath, templateDirs);
+      return writeDiagram(ws, kCmdMonochrome, ws.filePath, templateDirs);
     case kSaveFilterColour:
-      return writeDiagram(ws, port, kCmdColour, ws.filePath, templateDirs);
+      return writeDiagram(ws, kCmdColour, ws.filePath, templateDirs);
     default:
-      return extended ? kWriteOk : kWriteFailed;
+      if (!takesExtension(chosenName)) return {WriteStatus::Ok, std::nullopt};
+      return {WriteStatus::Failed, str::UnableToExtendFilename};
   }
 }
 

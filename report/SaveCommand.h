@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
 #include "report/WriteResult.h"
 
@@ -26,20 +25,13 @@ bool lacksExtension(const std::string& name);
 // which is written as it is named.
 std::string extendedName(const std::string& name, int filterIndex);
 
-// `name` with the extension of `filterIndex` appended when it has none:
-// ".html" for filter 1, ".bmp" for 2 and 3. A name with an extension is kept
-// whatever the filter. For another filter a name without extension gets
-// message 18 "Unable to extend filename." and comes back unchanged with `ok`
-// false.
-std::string applyExtensionRule(const std::string& name, int filterIndex, WindowPort& port,
-                               bool& ok);
-
 // Saves the results under `chosenName` as the dialog's filter `filterIndex`
 // says: 1 the HTML report, 2 the monochrome diagram, 3 the 16-colour diagram,
-// any other writes nothing. The final name goes to ws.filePath; the open
-// dialogs' remembered filter is left alone. The writers report their own
-// errors; the result is theirs (failed after a message).
-WriteResult saveOutput(Workspace& ws, WindowPort& port, const std::string& chosenName,
-                       int filterIndex, const std::vector<std::string>& templateDirs);
+// any other writes nothing. The final name (extendedName) goes to
+// ws.filePath; the open dialogs' remembered filter is left alone. Another
+// filter fails with message 18 "Unable to extend filename." for a name that
+// would need an extension; the writers' failures are theirs.
+WriteOutcome saveOutput(Workspace& ws, const std::string& chosenName, int filterIndex,
+                        const std::vector<std::string>& templateDirs);
 
 }  // namespace orelith

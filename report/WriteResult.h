@@ -1,9 +1,12 @@
-// What the writers of the Save command return.
+// What the writers of the Save command report.
 #pragma once
+
+#include "image/Outcome.h"
 
 namespace orelith {
 
-// Failed means its message (5, 7, 8, 9, 10, 11 or 18) has been shown.
-enum WriteResult : int { kWriteOk = 0, kWriteFailed = 1 };
+// A failure names its message (5, 7, 8, 9, 10, 11 or 18).
+enum class WriteStatus { Ok, Failed };
+using WriteOutcome = Outcome<WriteStatus>;
 
 }  // namespace orelith

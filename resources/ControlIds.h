@@ -1,122 +1,149 @@
-// Identifiers of the main window's controls, menu items, dialogs and timers,
-// shared by the core and the window layer so both agree by name.
+// Identifiers of the main window's controls, menu items and timers, of the
+// dialogs and of each dialog's controls. Each kind is a type of its own, so
+// that two identifiers of the same number but different kinds (the display
+// dialog's blue "Auto update" box and the algorithm dialog's "Manually" are
+// both 1004) cannot stand for each other. The numbers are the window's: the
+// window layer names its widgets by them.
 #pragma once
 
 namespace orelith {
 
-namespace ctl {
-inline constexpr int BlueFrame = 1;
-inline constexpr int GreenFrame = 2;
-inline constexpr int BlueCaption = 3;
-inline constexpr int GreenCaption = 4;
-inline constexpr int RangeBlue = 5;
-inline constexpr int RangeGreen = 6;
-inline constexpr int BackgroundSliderBlue = 7;
-inline constexpr int BackgroundSliderGreen = 8;
-inline constexpr int StatusBar = 9;
-inline constexpr int CustomColorsBlue = 10;
-inline constexpr int CustomColorsGreen = 11;
-inline constexpr int BackgroundFieldBlue = 12;
-inline constexpr int BackgroundFieldGreen = 13;
-inline constexpr int AutoUpdateBlue = 15;
-inline constexpr int AutoUpdateGreen = 16;
-inline constexpr int SearchBlue = 18;
-inline constexpr int SearchGreen = 19;
-inline constexpr int CompareImages = 20;
-inline constexpr int StarList = 21;
-inline constexpr int Move = 22;
-inline constexpr int OffsetLabel = 23;
-inline constexpr int ArrowUp = 24;
-inline constexpr int ArrowRight = 25;
-inline constexpr int ArrowDown = 26;
-inline constexpr int ArrowLeft = 27;
-inline constexpr int CalculateMagnitudes = 28;
-inline constexpr int ResetSelection = 29;
-inline constexpr int CurveViewBlue = 30;
-inline constexpr int CurveViewGreen = 31;
-inline constexpr int Set1 = 32;
-inline constexpr int Set2 = 33;
-inline constexpr int Set3 = 34;
-}  // namespace ctl
+// The number of an identifier of any kind.
+template <class Id>
+constexpr int idNumber(Id id) {
+  return static_cast<int>(id);
+}
 
-namespace timer {
-inline constexpr int AutoUpdateBlue = 14;
-inline constexpr int AutoUpdateGreen = 17;
-}  // namespace timer
+enum class ControlId : int {
+  BlueFrame = 1,
+  GreenFrame = 2,
+  BlueCaption = 3,
+  GreenCaption = 4,
+  RangeBlue = 5,
+  RangeGreen = 6,
+  BackgroundSliderBlue = 7,
+  BackgroundSliderGreen = 8,
+  StatusBar = 9,
+  CustomColorsBlue = 10,
+  CustomColorsGreen = 11,
+  BackgroundFieldBlue = 12,
+  BackgroundFieldGreen = 13,
+  AutoUpdateBlue = 15,
+  AutoUpdateGreen = 16,
+  SearchBlue = 18,
+  SearchGreen = 19,
+  CompareImages = 20,
+  StarList = 21,
+  Move = 22,
+  OffsetLabel = 23,
+  ArrowUp = 24,
+  ArrowRight = 25,
+  ArrowDown = 26,
+  ArrowLeft = 27,
+  CalculateMagnitudes = 28,
+  ResetSelection = 29,
+  CurveViewBlue = 30,
+  CurveViewGreen = 31,
+  Set1 = 32,
+  Set2 = 33,
+  Set3 = 34,
+};
+// No control: the window itself, or a point where no control is.
+inline constexpr ControlId kNoControl{0};
 
-namespace menu {
-inline constexpr int OpenBlue = 40001;
-inline constexpr int OpenGreen = 40002;
-inline constexpr int Exit = 40003;
-inline constexpr int Display = 40004;
-inline constexpr int Algorithm = 40005;
-inline constexpr int Save = 40006;
-inline constexpr int Colors = 40008;
-}  // namespace menu
+enum class TimerId : int { AutoUpdateBlue = 14, AutoUpdateGreen = 17 };
 
-namespace dlg {
-inline constexpr int Display = 107;
-inline constexpr int Algorithm = 108;
-inline constexpr int StarProperties = 115;
-inline constexpr int Colors = 116;
-}  // namespace dlg
+enum class MenuId : int {
+  OpenBlue = 40001,
+  OpenGreen = 40002,
+  Exit = 40003,
+  Display = 40004,
+  Algorithm = 40005,
+  Save = 40006,
+  Colors = 40008,
+};
+
+enum class DialogId : int { Display = 107, Algorithm = 108, StarProperties = 115, Colors = 116 };
 
 // Controls of the "Star properties" dialog.
-namespace props {
-inline constexpr int Information = 1023;
-inline constexpr int VMagnitude = 1019;
-inline constexpr int BMinusV = 1020;
-inline constexpr int CalibrationStar = 1025;
-inline constexpr int IgnoreStar = 1026;
-inline constexpr int Ok = 1021;
-inline constexpr int Cancel = 1022;
-}  // namespace props
-
-}  // namespace orelith
-
-namespace orelith {
+enum class StarPropertiesControl : int {
+  Information = 1023,
+  VMagnitude = 1019,
+  BMinusV = 1020,
+  CalibrationStar = 1025,
+  IgnoreStar = 1026,
+  Ok = 1021,
+  Cancel = 1022,
+};
 
 // Controls of the "Algorithm configuration" dialog.
-namespace algodlg {
-inline constexpr int Ok = 1;
-inline constexpr int Cancel = 2;
-inline constexpr int Standard = 1010;
-inline constexpr int Sort = 1011;
-inline constexpr int MaxStarsBlue = 1012;
-inline constexpr int MaxStarsBlueLabel = 1013;
-inline constexpr int MaxStarsGreenLabel = 1014;
-inline constexpr int MaxStarsGreen = 1015;
-inline constexpr int SubtractBackground = 1005;
-inline constexpr int Manually = 1004;
-inline constexpr int RotateImages = 1007;
-inline constexpr int AutoBackground = 1006;
-inline constexpr int Coefficients = 1028;
-inline constexpr int HotPixel = 1029;
-inline constexpr int PixelPerStar = 1030;
-}  // namespace algodlg
+enum class AlgorithmControl : int {
+  Ok = 1,
+  Cancel = 2,
+  Standard = 1010,
+  Sort = 1011,
+  MaxStarsBlue = 1012,
+  MaxStarsBlueLabel = 1013,
+  MaxStarsGreenLabel = 1014,
+  MaxStarsGreen = 1015,
+  SubtractBackground = 1005,
+  Manually = 1004,
+  RotateImages = 1007,
+  AutoBackground = 1006,
+  Coefficients = 1028,
+  HotPixel = 1029,
+  PixelPerStar = 1030,
+};
 
 // Controls of the "Display configuration" dialog.
-namespace displaydlg {
-inline constexpr int CustomColorsBlue = 1003;
-inline constexpr int AutoUpdateBlue = 1004;
-inline constexpr int CustomColorsGreen = 1013;
-inline constexpr int AutoUpdateGreen = 1015;
-inline constexpr int Frequency = 1016;
-inline constexpr int ComplexOutput = 1005;
-inline constexpr int DrawCalibration = 1006;
-inline constexpr int ThickStars = 1007;
-inline constexpr int Deselect = 1010;
-inline constexpr int Ok = 1009;
-inline constexpr int Cancel = 1008;
-}  // namespace displaydlg
+enum class DisplayControl : int {
+  CustomColorsBlue = 1003,
+  AutoUpdateBlue = 1004,
+  CustomColorsGreen = 1013,
+  AutoUpdateGreen = 1015,
+  Frequency = 1016,
+  ComplexOutput = 1005,
+  DrawCalibration = 1006,
+  ThickStars = 1007,
+  Deselect = 1010,
+  Ok = 1009,
+  Cancel = 1008,
+};
 
 // Controls of the "Color configuration" dialog: field FirstField + n edits
 // byte n of the colour table.
+enum class ColorControl : int { Ok = 1, Cancel = 2, FirstField = 1027, LastField = 1047 };
+
+// Field n of the colour dialog.
+constexpr ColorControl colorField(int n) {
+  return ColorControl{idNumber(ColorControl::FirstField) + n};
+}
+
+// Short names: the namespaces ctl, timer, menu, dlg, props, algodlg, displaydlg and colordlg
+// hold the enumerators of the type of their kind.
+namespace ctl {
+using enum ControlId;
+}
+namespace timer {
+using enum TimerId;
+}
+namespace menu {
+using enum MenuId;
+}
+namespace dlg {
+using enum DialogId;
+}
+namespace props {
+using enum StarPropertiesControl;
+}
+namespace algodlg {
+using enum AlgorithmControl;
+}
+namespace displaydlg {
+using enum DisplayControl;
+}
 namespace colordlg {
-inline constexpr int Ok = 1;
-inline constexpr int Cancel = 2;
-inline constexpr int FirstField = 1027;
-inline constexpr int LastField = 1047;
-}  // namespace colordlg
+using enum ColorControl;
+}
 
 }  // namespace orelith

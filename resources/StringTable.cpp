@@ -119,9 +119,9 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
 
 }  // namespace
 
-std::string_view stringText(int id) {
+std::string_view stringText(StringId id) {
   for (const auto& [number, text] : kStrings) {
-    if (number == id) return text;
+    if (number == static_cast<int>(id)) return text;
   }
   return {};
 }

@@ -6,43 +6,55 @@
 
 namespace orelith {
 
-// Numbers of the texts that code refers to by name.
+// The texts by number. Only those that code refers to have a name; the rest
+// (captions, help lines) are named by their number where a table lists them.
+enum class StringId : int {
+  UnableToOpenFile = 1,
+  UnableToReadFile = 2,
+  CompressedSt6 = 3,
+  NoSt6Image = 4,
+  UnableToCreateFile = 5,
+  UnableToSaveFile = 7,
+  UnableToOpenDib01 = 8,
+  OutOfMemory = 9,
+  UnableToCalcCmd = 10,
+  UnableToOpenDib02 = 11,
+  TooManyPixelInStar = 13,
+  TooManyStars = 14,
+  MinimisationFailed = 15,
+  CommonControlsFailed = 16,
+  ListviewColumnFailed = 17,
+  UnableToExtendFilename = 18,
+  StarInformation = 19,
+  TooManyCalibrationStars = 20,
+  EnterVMagnitude = 21,
+  OpenBlueTitle = 22,
+  OpenGreenTitle = 23,
+  SaveTitle = 24,
+  ColumnFirst = 26,  // list columns 26..33
+  ReportComplexHeader = 54,
+  ReportSummary = 55,
+  ReportBlueCurve = 56,
+  ReportGreenCurve = 57,
+  ReportSimpleHeader = 58,
+  OpenFilters = 59,
+  SaveFilters = 60,
+  DefaultHelp = 67,
+};
 namespace str {
-inline constexpr int UnableToOpenFile = 1;
-inline constexpr int UnableToReadFile = 2;
-inline constexpr int CompressedSt6 = 3;
-inline constexpr int NoSt6Image = 4;
-inline constexpr int UnableToCreateFile = 5;
-inline constexpr int UnableToSaveFile = 7;
-inline constexpr int UnableToOpenDib01 = 8;
-inline constexpr int OutOfMemory = 9;
-inline constexpr int UnableToCalcCmd = 10;
-inline constexpr int UnableToOpenDib02 = 11;
-inline constexpr int TooManyPixelInStar = 13;
-inline constexpr int TooManyStars = 14;
-inline constexpr int MinimisationFailed = 15;
-inline constexpr int CommonControlsFailed = 16;
-inline constexpr int ListviewColumnFailed = 17;
-inline constexpr int UnableToExtendFilename = 18;
-inline constexpr int StarInformation = 19;
-inline constexpr int TooManyCalibrationStars = 20;
-inline constexpr int EnterVMagnitude = 21;
-inline constexpr int OpenBlueTitle = 22;
-inline constexpr int OpenGreenTitle = 23;
-inline constexpr int SaveTitle = 24;
-inline constexpr int ColumnFirst = 26;  // list columns 26..33
-inline constexpr int ReportComplexHeader = 54;
-inline constexpr int ReportSummary = 55;
-inline constexpr int ReportBlueCurve = 56;
-inline constexpr int ReportGreenCurve = 57;
-inline constexpr int ReportSimpleHeader = 58;
-inline constexpr int OpenFilters = 59;
-inline constexpr int SaveFilters = 60;
-inline constexpr int DefaultHelp = 67;
+using enum StringId;
 }  // namespace str
 
+// No string: a control without a caption.
+inline constexpr StringId kNoString{0};
+
 // The text of string `id`; empty for a number that holds no text.
-std::string_view stringText(int id);
+std::string_view stringText(StringId id);
+
+// The string `offset` places after `first` (list columns, help lines).
+constexpr StringId stringAfter(StringId first, int offset) {
+  return StringId{static_cast<int>(first) + offset};
+}
 
 // The caption every error box carries.
 inline constexpr std::string_view kErrorCaption = "ERROR";

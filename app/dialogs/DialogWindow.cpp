@@ -73,7 +73,8 @@ BaseUnits baseUnits(const QFont& font) {
   return {(letters / 26 + 1) / 2, fm.height()};
 }
 
-QString itemName(int dialogId, const DialogItem& item, int index) {
+QString itemName(DialogId dialog, const DialogItem& item, int index) {
+  const int dialogId = idNumber(dialog);
   if (item.kind == K::Swatch) return QString("dlg%1_swatch%2").arg(dialogId).arg(item.colour);
   if (item.id != 0) return QString("dlg%1_%2").arg(dialogId).arg(item.id);
   return QString("dlg%1_item%2").arg(dialogId).arg(index);
@@ -81,9 +82,11 @@ QString itemName(int dialogId, const DialogItem& item, int index) {
 
 }  // namespace
 
-DialogWindow::DialogWindow(const DialogLayout& layout, QWidget* owner) : QDialog(owner) {
+DialogWindow::DialogWindow(const DialogLayout& layout, std::unique_ptr<DialogModel> model,
+                           QWidget* owner)
+    : QDialog(owner), model_(std::move(model)) {
   setWindowTitle(QString::fromStdString(layout.title));
-  setObjectName(QString("dlg%1").arg(layout.id));
+  setObjectName(QString("dlg%1").arg(idNumber(layout.id)));
   setModal(true);
   setFont(captionFont(font()));
   // Created in table order, so the tab order is the table's and each group
@@ -104,6 +107,7 @@ DialogWindow::DialogWindow(const DialogLayout& layout, QWidget* owner) : QDialog
     widgets[i]->setGeometry(px(item.x), py(item.y), px(item.width), py(item.height));
   }
   setFixedSize(px(layout.width), py(layout.height));
+  redraw();
 }
 
 QWidget* DialogWindow::createItem(const DialogItem& item) {
@@ -119,13 +123,17 @@ QWidget* DialogWindow::createItem(const DialogItem& item) {
 void DialogWindow::connectItem(const DialogItem& item, QWidget* widget) {
   const int id = item.id;
   if (auto* e = qobject_cast<QLineEdit*>(widget)) {
-    connect(e, &QLineEdit::textChanged, this,
-            [this, id](const QString& text) { textChanged(id, text.toStdString()); });
+    connect(e, &QLineEdit::textChanged, this, [this, id](const QString& text) {
+      model_->textChanged(id, text.toStdString());
+      redraw();
+    });
   } else if (auto* b = qobject_cast<QPushButton*>(widget)) {
-    connect(b, &QPushButton::clicked, this, [this, id] { buttonClicked(id); });
+    connect(b, &QPushButton::clicked, this, [this, id] { follow(model_->buttonPressed(id)); });
   } else if (auto* box = qobject_cast<QAbstractButton*>(widget)) {
-    connect(box, &QAbstractButton::clicked, this,
-            [this, id](bool checked) { boxClicked(id, checked); });
+    connect(box, &QAbstractButton::clicked, this, [this, id](bool checked) {
+      model_->boxClicked(id, checked);
+      redraw();
+    });
   }
 }
 
@@ -139,8 +147,18 @@ QFrame* DialogWindow::swatch(int colour) const {
   return it == swatches_.end() ? nullptr : it->second;
 }
 
-void DialogWindow::showControls(const std::vector<DialogControl>& controls) {
-  for (const DialogControl& c : controls) {
+void DialogWindow::follow(DialogVerdict verdict) {
+  if (verdict == DialogVerdict::Accept) {
+    accept();
+  } else if (verdict == DialogVerdict::Reject) {
+    reject();
+  } else {
+    redraw();
+  }
+}
+
+void DialogWindow::redraw() {
+  for (const DialogControl& c : model_->controls()) {
     QWidget* w = control(c.id);
     if (w == nullptr) continue;
     const QSignalBlocker blocker(w);
@@ -156,14 +174,25 @@ void DialogWindow::showControls(const std::vector<DialogControl>& controls) {
       l->setText(text);
     }
   }
+  const std::vector<Rgb> colours = model_->swatches();
+  for (std::size_t colour = 0; colour < colours.size(); ++colour) {
+    QFrame* f = swatch(static_cast<int>(colour));
+    if (f == nullptr) continue;
+    QPalette p = f->palette();
+    p.setColor(QPalette::Window,
+               QColor(colours[colour][0], colours[colour][1], colours[colour][2]));
+    f->setPalette(p);
+  }
 }
 
-void DialogWindow::showSwatch(int colour, int red, int green, int blue) {
-  QFrame* f = swatch(colour);
-  if (f == nullptr) return;
-  QPalette p = f->palette();
-  p.setColor(QPalette::Window, QColor(red, green, blue));
-  f->setPalette(p);
+std::unique_ptr<DialogWindow> makeDialog(DialogId dialog, Workspace& ws, WindowPort& port,
+                                         QWidget* owner) {
+  return std::make_unique<DialogWindow>(*dialogLayout(dialog), openDialogModel(dialog, ws, port),
+                                        owner);
+}
+
+void runModalDialog(DialogId dialog, Workspace& ws, WindowPort& port, QWidget* owner) {
+  makeDialog(dialog, ws, port, owner)->exec();
 }
 
 }  // namespace orelith::gui

@@ -2,14 +2,14 @@
 
 #include <QFile>
 
-#include "image/OpenImage.h"
+#include "interaction/Commands.h"
 
 namespace orelith::gui {
 
 void openCommandLineFiles(Workspace& ws, WindowPort& port, const QStringList& files) {
   for (int image : {kBlue, kGreen}) {
     if (image < files.size())
-      openImage(ws, port, image, QFile::encodeName(files.at(image)).toStdString());
+      openImageFile(ws, port, image, QFile::encodeName(files.at(image)).toStdString());
   }
 }
 

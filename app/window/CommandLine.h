@@ -3,8 +3,8 @@
 
 #include <QStringList>
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith::gui {
 

@@ -124,15 +124,18 @@ QWidget* makeWidget(const ControlSpec& entry, Workspace& ws, QWidget* client) {
 }  // namespace
 
 QString controlCaption(const ControlSpec& entry) {
-  return entry.captionString ? fromView(stringText(entry.captionString)) : fromView(entry.text);
+  return entry.captionString != kNoString ? fromView(stringText(entry.captionString))
+                                          : fromView(entry.text);
 }
 
-int controlId(const QObject* widget) { return widget ? widget->property(kIdProperty).toInt() : 0; }
+ControlId controlId(const QObject* widget) {
+  return widget ? ControlId{widget->property(kIdProperty).toInt()} : kNoControl;
+}
 
 QWidget* createControl(const ControlSpec& entry, Workspace& ws, QWidget* client) {
   QWidget* w = makeWidget(entry, ws, client);
-  w->setObjectName(QString("ctl%1").arg(entry.id));
-  w->setProperty(kIdProperty, entry.id);
+  w->setObjectName(QString("ctl%1").arg(idNumber(entry.id)));
+  w->setProperty(kIdProperty, idNumber(entry.id));
   w->setAccessibleName(describedName(entry));
   w->setGeometry(entry.x, entry.y, entry.width, entry.height);
   // The small caption font, so that the captions fit their buttons. The

@@ -20,8 +20,8 @@ QWidget* createControl(const ControlSpec& entry, Workspace& ws, QWidget* client)
 // The caption the table gives a control: its string, else its fixed text.
 QString controlCaption(const ControlSpec& entry);
 
-// The identifier a control's widget carries, 0 for any other object.
-int controlId(const QObject* widget);
+// The identifier a control's widget carries, kNoControl for any other object.
+ControlId controlId(const QObject* widget);
 
 // Grid lines, one whole row selected at a time, a header that does not sort,
 // the column widths and compact rows.

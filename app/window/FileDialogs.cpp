@@ -21,9 +21,9 @@ QStringList nameFilters(FileDialogKind kind) {
   return names;
 }
 
-FileChoice askFile(QWidget* owner, FileDialogKind kind, int titleString, int filterIndex) {
-  const std::string_view title = stringText(titleString);
-  QFileDialog dialog(owner, QString::fromUtf8(title.data(), qsizetype(title.size())));
+FileChoice askFile(QWidget* owner, FileDialogKind kind, StringId title, int filterIndex) {
+  const std::string_view text = stringText(title);
+  QFileDialog dialog(owner, QString::fromUtf8(text.data(), qsizetype(text.size())));
   dialog.setObjectName(kind == FileDialogKind::Open ? "openDialog" : "saveDialog");
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);

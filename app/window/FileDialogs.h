@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "image/WindowPort.h"
+#include "interaction/WindowPort.h"
 
 class QWidget;
 
@@ -15,9 +15,9 @@ enum class FileDialogKind { Open, Save };
 // table's label unchanged; "*.*" matches every name, as users know it.
 QStringList nameFilters(FileDialogKind kind);
 
-// Runs the dialog with title string `titleString`, starting at 1-based filter
+// Runs the dialog with title `title`, starting at 1-based filter
 // `filterIndex` (anything else starts at the first). An open dialog accepts
 // only an existing file; a save dialog asks before replacing one.
-FileChoice askFile(QWidget* owner, FileDialogKind kind, int titleString, int filterIndex);
+FileChoice askFile(QWidget* owner, FileDialogKind kind, StringId title, int filterIndex);
 
 }  // namespace orelith::gui

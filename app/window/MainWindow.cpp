@@ -31,7 +31,7 @@ static void initWindowResources() { Q_INIT_RESOURCE(window); }
 namespace orelith::gui {
 namespace {
 
-CommandEvent clicked(int id, bool checked = false) {
+CommandEvent clicked(ControlId id, bool checked = false) {
   return {id, CommandCode::Clicked, checked, {}};
 }
 
@@ -53,7 +53,7 @@ MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindow
   client_->setFixedSize(kClientWidth, kClientHeight);
   setCentralWidget(client_);
   buildControls();
-  for (int id : {timer::AutoUpdateBlue, timer::AutoUpdateGreen}) {
+  for (TimerId id : {timer::AutoUpdateBlue, timer::AutoUpdateGreen}) {
     auto* t = new QTimer(this);
     connect(t, &QTimer::timeout, this, [this, id] { timerFired(ws_, *port_, id); });
     timers_[id] = t;
@@ -69,16 +69,16 @@ void MainWindow::buildMenu() {
   for (int m = 0; m < 2; ++m)
     menus[m] = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[m].data(), kMenuTitles[m].size()));
   for (const MenuItemSpec& item : mainMenu()) {
-    if (item.id == 0) {
+    if (item.id == kMenuSeparator) {
       menus[item.menu]->addSeparator();
       continue;
     }
     QAction* action =
         menus[item.menu]->addAction(QString::fromUtf8(item.text.data(), item.text.size()));
-    action->setObjectName(QString("menu%1").arg(item.id));
+    action->setObjectName(QString("menu%1").arg(idNumber(item.id)));
     action->setEnabled(item.enabledAtStart);
-    const int id = item.id;
-    connect(action, &QAction::triggered, this, [this, id] { command(clicked(id)); });
+    const MenuId id = item.id;
+    connect(action, &QAction::triggered, this, [this, id] { menuChosen(id); });
     actions_[id] = action;
   }
 }
@@ -99,7 +99,7 @@ void MainWindow::buildControls() {
   }
 }
 
-void MainWindow::wire(int id, QWidget* w) {
+void MainWindow::wire(ControlId id, QWidget* w) {
   if (auto* check = qobject_cast<QCheckBox*>(w)) {
     connect(check, &QCheckBox::clicked, this, [this, id](bool on) { command(clicked(id, on)); });
   } else if (auto* button = qobject_cast<QPushButton*>(w)) {
@@ -135,12 +135,12 @@ void MainWindow::watchPointer() {
   }
 }
 
-QWidget* MainWindow::control(int id) const {
+QWidget* MainWindow::control(ControlId id) const {
   auto it = controls_.find(id);
   return it == controls_.end() ? nullptr : it->second;
 }
 
-QAction* MainWindow::menuAction(int id) const {
+QAction* MainWindow::menuAction(MenuId id) const {
   auto it = actions_.find(id);
   return it == actions_.end() ? nullptr : it->second;
 }
@@ -157,12 +157,14 @@ QLabel* MainWindow::statusPart(int part) const {
   return control(ctl::StatusBar)->findChild<QLabel*>(QString("part%1").arg(part));
 }
 
-QTimer* MainWindow::timer(int timerId) const {
-  auto it = timers_.find(timerId);
+QTimer* MainWindow::timer(TimerId id) const {
+  auto it = timers_.find(id);
   return it == timers_.end() ? nullptr : it->second;
 }
 
 void MainWindow::command(const CommandEvent& event) { dispatchCommand(ws_, *port_, event); }
+
+void MainWindow::menuChosen(MenuId item) { menuCommand(ws_, *port_, item); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   shutdown(ws_, *port_);
@@ -175,7 +177,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   auto* slider = qobject_cast<QSlider*>(watched);
   if (slider && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    const int id = controlId(slider);
+    const ControlId id = controlId(slider);
     QMetaObject::invokeMethod(
         this, [this, id, slider] { sliderReleased(ws_, *port_, id, slider->value()); },
         Qt::QueuedConnection);

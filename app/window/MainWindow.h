@@ -7,9 +7,9 @@
 #include <map>
 #include <memory>
 
-#include "image/WindowPort.h"
 #include "image/Workspace.h"
 #include "interaction/Commands.h"
+#include "interaction/WindowPort.h"
 
 class QAction;
 class QLabel;
@@ -39,19 +39,20 @@ class MainWindow : public QMainWindow {
 
   // The client area: every control's geometry is relative to it.
   QWidget* client() const { return client_; }
-  // The widget of control `id` (object name "ctl<id>"), or nullptr.
-  QWidget* control(int id) const;
-  QAction* menuAction(int id) const;
+  // The widget of control `id` (object name "ctl<number>"), or nullptr.
+  QWidget* control(ControlId id) const;
+  QAction* menuAction(MenuId id) const;
   PanelFrame* panel(int image) const;
   QTableView* starList() const;
   StarListModel* listModel() const { return model_; }
   QLabel* statusPart(int part) const;
-  QTimer* timer(int timerId) const;
+  QTimer* timer(TimerId id) const;
   PointerFilter* pointerFilter() const { return pointer_; }
 
   // One event of the command table; the default handling of an event the
   // table does not know is to do nothing.
   void command(const CommandEvent& event);
+  void menuChosen(MenuId item);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -60,7 +61,7 @@ class MainWindow : public QMainWindow {
  private:
   void buildMenu();
   void buildControls();
-  void wire(int id, QWidget* widget);
+  void wire(ControlId id, QWidget* widget);
   void watchPointer();
 
   Workspace& ws_;
@@ -68,9 +69,9 @@ class MainWindow : public QMainWindow {
   QWidget* client_ = nullptr;
   StarListModel* model_ = nullptr;
   PointerFilter* pointer_ = nullptr;
-  std::map<int, QWidget*> controls_;
-  std::map<int, QAction*> actions_;
-  std::map<int, QTimer*> timers_;
+  std::map<ControlId, QWidget*> controls_;
+  std::map<MenuId, QAction*> actions_;
+  std::map<TimerId, QTimer*> timers_;
 };
 
 }  // namespace orelith::gui

@@ -24,7 +24,7 @@ void PointerFilter::setConfined(bool on) {
     blue->releaseMouse();
 }
 
-int PointerFilter::controlAt(QPoint p) const {
+ControlId PointerFilter::controlAt(QPoint p) const {
   QWidget* client = window_.client();
   QWidget* w = client->childAt(p);
   while (w && w->parentWidget() != client) w = w->parentWidget();

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPoint>
 
+#include "resources/ControlIds.h"
+
 namespace orelith::gui {
 
 class MainWindow;
@@ -22,7 +24,7 @@ class PointerFilter : public QObject {
   bool confined() const { return confined_; }
 
   // The identifier of the visible control under client point `p`, 0 for none.
-  int controlAt(QPoint p) const;
+  ControlId controlAt(QPoint p) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

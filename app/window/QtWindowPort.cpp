@@ -11,7 +11,7 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "app/dialogs/Dialogs.h"
+#include "app/dialogs/DialogWindow.h"
 #include "app/window/FileDialogs.h"
 #include "app/window/MainWindow.h"
 #include "app/window/PanelFrame.h"
@@ -28,35 +28,35 @@ QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizet
 
 }  // namespace
 
-void QtWindowPort::showMessage(int stringId, MessageOwner owner) {
+void QtWindowPort::showMessage(StringId message, MessageOwner owner) {
   QWidget* parent = &window_;
   if (owner == MessageOwner::Dialog && QApplication::activeModalWidget())
     parent = QApplication::activeModalWidget();
-  QMessageBox box(QMessageBox::Warning, fromView(kErrorCaption), fromView(stringText(stringId)),
+  QMessageBox box(QMessageBox::Warning, fromView(kErrorCaption), fromView(stringText(message)),
                   QMessageBox::Ok, parent);
   box.exec();
 }
 
 void QtWindowPort::beep() { QApplication::beep(); }
 
-void QtWindowPort::setEnabled(int controlId, bool on) {
-  if (QWidget* w = window_.control(controlId)) w->setEnabled(on);
+void QtWindowPort::setEnabled(ControlId control, bool on) {
+  if (QWidget* w = window_.control(control)) w->setEnabled(on);
 }
 
-void QtWindowPort::setVisible(int controlId, bool on) {
-  if (QWidget* w = window_.control(controlId)) w->setVisible(on);
+void QtWindowPort::setVisible(ControlId control, bool on) {
+  if (QWidget* w = window_.control(control)) w->setVisible(on);
 }
 
 // What the core writes into a control is not reported back to it.
-void QtWindowPort::setChecked(int controlId, bool on) {
-  if (auto* box = qobject_cast<QCheckBox*>(window_.control(controlId))) {
+void QtWindowPort::setChecked(ControlId control, bool on) {
+  if (auto* box = qobject_cast<QCheckBox*>(window_.control(control))) {
     const QSignalBlocker quiet(box);
     box->setChecked(on);
   }
 }
 
-void QtWindowPort::setText(int controlId, const std::string& text) {
-  QWidget* w = window_.control(controlId);
+void QtWindowPort::setText(ControlId control, const std::string& text) {
+  QWidget* w = window_.control(control);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     const QSignalBlocker quiet(edit);
     edit->setText(QString::fromStdString(text));
@@ -65,8 +65,8 @@ void QtWindowPort::setText(int controlId, const std::string& text) {
   }
 }
 
-void QtWindowPort::setMenuEnabled(int menuId, bool on) {
-  if (QAction* a = window_.menuAction(menuId)) a->setEnabled(on);
+void QtWindowPort::setMenuEnabled(MenuId item, bool on) {
+  if (QAction* a = window_.menuAction(item)) a->setEnabled(on);
 }
 
 void QtWindowPort::repaint(int panel) {
@@ -77,19 +77,19 @@ void QtWindowPort::repaint(int panel) {
 
 void QtWindowPort::starListChanged() { window_.listModel()->refill(window_.workspace()); }
 
-void QtWindowPort::setSliderPosition(int controlId, int position) {
-  if (auto* slider = qobject_cast<QSlider*>(window_.control(controlId))) {
+void QtWindowPort::setSliderPosition(ControlId control, int position) {
+  if (auto* slider = qobject_cast<QSlider*>(window_.control(control))) {
     const QSignalBlocker quiet(slider);
     slider->setValue(position);
   }
 }
 
-void QtWindowPort::startTimer(int timerId, int periodMs) {
-  if (QTimer* t = window_.timer(timerId)) t->start(periodMs);
+void QtWindowPort::startTimer(TimerId timer, int periodMs) {
+  if (QTimer* t = window_.timer(timer)) t->start(periodMs);
 }
 
-void QtWindowPort::stopTimer(int timerId) {
-  if (QTimer* t = window_.timer(timerId)) t->stop();
+void QtWindowPort::stopTimer(TimerId timer) {
+  if (QTimer* t = window_.timer(timer)) t->stop();
 }
 
 void QtWindowPort::setStatusText(int part, const std::string& text) {
@@ -127,16 +127,16 @@ void QtWindowPort::showRubberBand(bool shown, int left, int top, int right, int 
 
 void QtWindowPort::confinePointer(bool on) { window_.pointerFilter()->setConfined(on); }
 
-void QtWindowPort::runDialog(int dialogId) {
-  runModalDialog(dialogId, window_.workspace(), *this, &window_);
+void QtWindowPort::runDialog(DialogId dialog) {
+  runModalDialog(dialog, window_.workspace(), *this, &window_);
 }
 
-FileChoice QtWindowPort::askOpenFile(int titleString, int filterIndex) {
-  return askFile(&window_, FileDialogKind::Open, titleString, filterIndex);
+FileChoice QtWindowPort::askOpenFile(StringId title, int filterIndex) {
+  return askFile(&window_, FileDialogKind::Open, title, filterIndex);
 }
 
-FileChoice QtWindowPort::askSaveFile(int titleString, int filterIndex) {
-  return askFile(&window_, FileDialogKind::Save, titleString, filterIndex);
+FileChoice QtWindowPort::askSaveFile(StringId title, int filterIndex) {
+  return askFile(&window_, FileDialogKind::Save, title, filterIndex);
 }
 
 void QtWindowPort::quit() { QCoreApplication::exit(0); }

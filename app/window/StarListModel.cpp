@@ -33,7 +33,7 @@ QVariant StarListModel::data(const QModelIndex& index, int role) const {
 
 QVariant StarListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  const std::string_view text = stringText(str::ColumnFirst + section);
+  const std::string_view text = stringText(stringAfter(str::ColumnFirst, section));
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 

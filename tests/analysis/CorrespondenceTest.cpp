@@ -1,6 +1,7 @@
 // Star correspondence: hand-worked label fields, the fast offset search against the literal
-// procedure on generated fields, the three pairing modes on one generated frame pair, the arrow
-// limits and the three-pair entry.
+// procedure on generated fields, the three pairing modes on one generated frame pair and the
+// map through three reference pairs. The arrows and the pair entry as the buttons drive them are
+// MainWindowTest's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,43 +11,23 @@
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
-#include "resources/ControlIds.h"
 #include "tests/support/LiteralCompare.h"
 #include "tests/support/ParamName.h"
-#include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 #include "tools/FieldGenerator.h"
 
 namespace orelith {
 namespace {
 
-using test::PortEvent;
-using test::RecordingPort;
 constexpr int B = kBlue, G = kGreen;
 
 int partnerOf(const Workspace& ws, int image, int n) { return star(ws, image, n).partner; }
-
-void clearLabels(Workspace& ws, int image) {
-  for (int x = 0; x < kImageWidth; ++x)
-    for (int y = 0; y < kImageHeight; ++y) labelAt(ws, image, x, y) = kLabelNoStar;
-}
-
-// Both images searched over the whole image, no star pixel yet.
-std::unique_ptr<Workspace> emptyField() {
-  auto ws = test::makeWorkspace();
-  for (int image : {B, G}) {
-    clearLabels(*ws, image);
-    ws->searchRect[image] = ws->labelledRect[image] = kWholeImage;
-  }
-  ws->progressFlags = PRG_BLUE_LOADED | PRG_GREEN_LOADED | PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED;
-  return ws;
-}
 
 // A rule the literal comparison below also holds, pinned by hand: a 2x2 blue star meets a whole
 // 2x2 green star at (-5,-5) (green 1) and at (2,3) (green 0); of equal counts the first offset
 // stays.
 TEST(Compare, EqualCountsKeepTheFirstOffset) {
-  auto ws = emptyField();
+  auto ws = test::onePixelStars({}, {});
   for (int d = 0; d < 4; ++d) {
     labelAt(*ws, B, 100 + d % 2, 100 + d / 2) = 0;
     labelAt(*ws, G, 102 + d % 2, 103 + d / 2) = 0;
@@ -54,13 +35,11 @@ TEST(Compare, EqualCountsKeepTheFirstOffset) {
   }
   ws->starCount[B] = 1;
   ws->starCount[G] = 2;
-  RecordingPort port;
-  compareImages(*ws, port);
+  EXPECT_EQ(compareImages(*ws), CompareStatus::Paired);
   EXPECT_EQ((std::array{ws->offsetX, ws->offsetY, ws->overlapCount}), (std::array{-5, -5, 4}));
   EXPECT_EQ((std::array{partnerOf(*ws, B, 0), partnerOf(*ws, G, 0), partnerOf(*ws, G, 1)}),
             (std::array{1, -1, 0}));
   EXPECT_TRUE(hasBit(ws->progressFlags, PRG_COMPARED));
-  EXPECT_EQ(port.events.back().kind, PortEvent::ListRefill);
 }
 
 // ---- the fast search against the literal reference ----
@@ -94,7 +73,7 @@ SearchRect randomRect(std::mt19937& rng) {
 // some labels beyond them.
 void generateField(Workspace& ws, std::mt19937& rng) {
   const int stars = uniform(rng, 0, 300), sx = uniform(rng, -6, 6), sy = uniform(rng, -6, 6);
-  for (int image : {B, G}) clearLabels(ws, image);
+  for (int image : {B, G}) test::clearLabels(ws, image);
   for (int n = 0; n < stars; ++n) {
     const int x = uniform(rng, 0, 374), y = uniform(rng, 0, 241), size = uniform(rng, 1, 30);
     const unsigned seed = static_cast<unsigned>(rng());
@@ -136,8 +115,7 @@ TEST(FastSearch, EqualsLiteralProcedureOnGeneratedFields) {
       literal->overlapCount = test::literalMatch(*literal);
     else
       found += test::literalAutomaticCompare(*literal) > 0;
-    NullWindowPort port;
-    compareImages(*ws, port);
+    compareImages(*ws);
     ASSERT_EQ(ws->offsetX, literal->offsetX);
     ASSERT_EQ(ws->offsetY, literal->offsetY);
     ASSERT_EQ(ws->overlapCount, literal->overlapCount);
@@ -161,11 +139,10 @@ std::unique_ptr<Workspace> searchedField(const SearchRect& rect) {
       pixelAt(*ws, B, x, y) = field.blue[static_cast<std::size_t>(y * kImageWidth + x)];
       pixelAt(*ws, G, x, y) = field.green[static_cast<std::size_t>(y * kImageWidth + x)];
     }
-  NullWindowPort port;
   for (int image : {B, G}) {
     ws->searchRect[image] = rect;
     ws->backgroundLevel[image] = 1150;
-    searchStars(*ws, port, image);
+    searchStars(*ws, image);
   }
   return ws;
 }
@@ -176,10 +153,16 @@ std::vector<int> bluePartners(const Workspace& ws) {
   return p;
 }
 
-void enterPair(Workspace& ws, WindowPort& port, int slot, int blue, int green) {
+// The stars clicked and "Set" pressed, as the window's command completes it.
+PairSetStatus enterPair(Workspace& ws, int slot, int blue, int green) {
   pickPendingStar(ws, B, blue);
   pickPendingStar(ws, G, green);
-  setReferencePair(ws, port, slot);
+  const PairSetStatus status = setReferencePair(ws, slot);
+  if (status == PairSetStatus::Complete) {
+    endPairEntry(ws);
+    pairByReferencePairs(ws);
+  }
+  return status;
 }
 
 struct ModeRow {
@@ -195,16 +178,15 @@ class ThreeModes : public testing::TestWithParam<ModeRow> {};
 TEST_P(ThreeModes, AgreeWithAutomaticComparison) {
   auto ws = searchedField(GetParam().rect);
   ASSERT_GT(ws->starCount[B], 10);
-  RecordingPort port;
-  compareImages(*ws, port);
+  compareImages(*ws);
   ASSERT_EQ((std::array<int, 2>{ws->offsetX, ws->offsetY}), (std::array<int, 2>{3, -2}));
   const std::vector<int> automatic = bluePartners(*ws);
 
   ws->optionFlags = OPT_MOVE_MANUALLY;
   ws->offsetX = ws->offsetY = 0;
-  for (int i = 0; i < 3; ++i) moveGreenImage(*ws, port, MoveDirection::Left);
-  for (int i = 0; i < 2; ++i) moveGreenImage(*ws, port, MoveDirection::Down);
-  compareImages(*ws, port);
+  for (int i = 0; i < 3; ++i) moveGreenImage(*ws, MoveDirection::Left);
+  for (int i = 0; i < 2; ++i) moveGreenImage(*ws, MoveDirection::Down);
+  compareImages(*ws);
   EXPECT_EQ(bluePartners(*ws), automatic);
 
   // Three stars the automatic result paired at exactly the shift: the first, middle and last
@@ -219,9 +201,9 @@ TEST_P(ThreeModes, AgreeWithAutomaticComparison) {
   ASSERT_GE(exact.size(), 3u);
   const int refs[3] = {exact.front(), exact[exact.size() / 2], exact.back()};
   ws->optionFlags = OPT_ROTATE_IMAGES;
-  compareImages(*ws, port);
+  compareImages(*ws);
   for (int slot = 0; slot < 3; ++slot)
-    enterPair(*ws, port, slot, refs[slot], automatic[static_cast<std::size_t>(refs[slot])]);
+    enterPair(*ws, slot, refs[slot], automatic[static_cast<std::size_t>(refs[slot])]);
   ASSERT_TRUE(hasBit(ws->progressFlags, PRG_COMPARED));
   const std::vector<int> mapped = bluePartners(*ws);
   int paired = 0;
@@ -239,54 +221,7 @@ INSTANTIATE_TEST_SUITE_P(Compare, ThreeModes,
                                          ModeRow{"CornerRectangle", {0, 0, 180, 120}}),
                          test::ParamName{});
 
-// ---- arrow buttons ----
-
-// Sixteen presses from (0, 0) move the offset and the green rectangle; the seventeenth beeps.
-// The label shows the shift on screen, x to the right and y downwards.
-TEST(Arrows, SixteenStepsThenBeep) {
-  struct Row {
-    MoveDirection dir;
-    int dx, dy;
-    const char* label;
-  };
-  for (const Row& row :
-       {Row{MoveDirection::Up, 0, 16, "0|-16"}, Row{MoveDirection::Right, -16, 0, "16|0"},
-        Row{MoveDirection::Down, 0, -16, "0|16"}, Row{MoveDirection::Left, 16, 0, "-16|0"}}) {
-    SCOPED_TRACE(row.label);
-    auto ws = emptyField();
-    ws->searchRect[B] = {10, 20, 110, 120};
-    RecordingPort port;
-    for (int i = 0; i < 16; ++i) moveGreenImage(*ws, port, row.dir);
-    EXPECT_EQ(port.text(ctl::OffsetLabel), row.label);
-    EXPECT_EQ(port.repaints(), std::vector<int>(16, B));
-    EXPECT_EQ(ws->searchRect[G].left, 10 + row.dx);
-    EXPECT_EQ(ws->searchRect[G].bottom, 120 + row.dy);
-    port.clear();
-    moveGreenImage(*ws, port, row.dir);
-    EXPECT_EQ(port.count(PortEvent::Beep), 1);
-    EXPECT_EQ((std::array<int, 2>{ws->offsetX, ws->offsetY}), (std::array<int, 2>{row.dx, row.dy}));
-  }
-}
-
 // ---- three reference pairs ----
-
-// Both images searched with one-pixel star k at blue[k] and green[k]; rotation on.
-std::unique_ptr<Workspace> pairField(const std::vector<std::array<int, 2>>& blue,
-                                     const std::vector<std::array<int, 2>>& green) {
-  auto ws = emptyField();
-  const std::vector<std::array<int, 2>>* sides[2] = {&blue, &green};
-  for (int image : {B, G}) {
-    ws->starCount[image] = static_cast<int>(sides[image]->size());
-    for (int k = 0; k < ws->starCount[image]; ++k) {
-      const auto [x, y] = (*sides[image])[static_cast<std::size_t>(k)];
-      labelAt(*ws, image, x, y) = static_cast<std::uint16_t>(k);
-      star(*ws, image, k).x = static_cast<std::uint16_t>(x);
-      star(*ws, image, k).y = static_cast<std::uint16_t>(y);
-    }
-  }
-  ws->optionFlags = OPT_ROTATE_IMAGES;
-  return ws;
-}
 
 // Blue stars on a grid, green star k at the map of blue star k, one extra blue star whose image
 // falls outside, one whose image hits no green star.
@@ -303,11 +238,11 @@ TEST(Pairs, EveryStarLandsOnItsImage) {
     }
     blue.push_back({1, 1});      // maps outside the image
     blue.push_back({150, 160});  // maps between green stars
-    auto ws = pairField(blue, green);
-    RecordingPort port;
-    compareImages(*ws, port);
+    auto ws = test::onePixelStars(blue, green);
+    ws->optionFlags = OPT_ROTATE_IMAGES;
+    compareImages(*ws);
     const int refs[3] = {0, 7, 19};  // not on one line
-    for (int slot : {0, 1, 2}) enterPair(*ws, port, slot, refs[slot], refs[slot]);
+    for (int slot : {0, 1, 2}) enterPair(*ws, slot, refs[slot], refs[slot]);
     ASSERT_TRUE(hasBit(ws->progressFlags, PRG_COMPARED));
     for (int k = 0; k < 20; ++k) EXPECT_EQ(partnerOf(*ws, G, k), k);
     for (int k = 0; k < 22; ++k) EXPECT_EQ(partnerOf(*ws, B, k), k < 20 ? k : -1);
@@ -318,51 +253,42 @@ TEST(Pairs, EveryStarLandsOnItsImage) {
 // (8, 10) maps to x = -1.0, which plus 0.5 truncates to 0; blue (7, 10) maps to -1.5, giving -1,
 // outside. By hand.
 TEST(Pairs, MappedPositionTruncatesTowardsZero) {
-  auto ws = pairField({{20, 10}, {10, 10}, {10, 20}, {8, 10}, {7, 10}}, {{5, 0}, {0, 0}, {0, 5}});
-  RecordingPort port;
-  compareImages(*ws, port);
-  for (int slot = 0; slot < 3; ++slot) enterPair(*ws, port, slot, slot, slot);
+  auto ws = test::onePixelStars({{20, 10}, {10, 10}, {10, 20}, {8, 10}, {7, 10}},
+                                {{5, 0}, {0, 0}, {0, 5}});
+  ws->optionFlags = OPT_ROTATE_IMAGES;
+  compareImages(*ws);
+  for (int slot = 0; slot < 3; ++slot) enterPair(*ws, slot, slot, slot);
   EXPECT_EQ(partnerOf(*ws, B, 3), 1);
   EXPECT_EQ(partnerOf(*ws, B, 4), -1);
   EXPECT_EQ(partnerOf(*ws, G, 1), 3);  // the highest blue star on it wins
 }
 
-// Starting the entry during a pairing ends it; incomplete and collinear pairs beep and keep the
-// entry open; a third good pair ends it.
+// Starting the entry during a pairing ends it; an incomplete pending pair and three blue stars
+// on one line give no map and keep the entry open; a third good pair maps.
 TEST(Pairs, EntryFromStartToEnd) {
-  auto ws = pairField({{10, 10}, {50, 10}, {30, 30}, {10, 50}, {20, 20}},
-                      {{12, 10}, {52, 10}, {32, 30}, {12, 50}, {25, 20}});
+  auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}, {10, 50}, {20, 20}},
+                                {{12, 10}, {52, 10}, {32, 30}, {12, 50}, {25, 20}});
+  ws->optionFlags = OPT_ROTATE_IMAGES;
   ws->progressFlags |= PRG_COMPARED | PRG_CALIBRATION_STAR;
   star(*ws, B, 0).partner = star(*ws, G, 0).partner = 0;
   ws->overlapCount = 33;
-  RecordingPort port;
-  compareImages(*ws, port);
-  EXPECT_EQ(port.visible(ctl::Set3), true);
-  EXPECT_EQ(port.visible(ctl::CompareImages), false);
-  EXPECT_EQ(port.enabled(ctl::CompareImages), std::nullopt);  // the refill leaves it alone
+  EXPECT_EQ(compareImages(*ws), CompareStatus::PairEntryEndedAPairing);
   EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_PAIR_ENTRY);
   EXPECT_FALSE(hasBit(ws->progressFlags, PRG_COMPARED));
   EXPECT_EQ(partnerOf(*ws, B, 0), -1);
 
-  const std::vector<PortEvent> beep{{PortEvent::Beep, 0, false, {}}};
   pickPendingStar(*ws, B, 0);
-  pickPendingStar(*ws, B, 6);  // beyond the star count: ignored
-  port.clear();
-  setReferencePair(*ws, port, 0);  // green half missing
-  EXPECT_EQ(port.events, beep);
-  enterPair(*ws, port, 0, 1, 0);
-  enterPair(*ws, port, 0, 0, 0);  // set again: the second pair stays
+  pickPendingStar(*ws, B, 6);                                      // beyond the star count: ignored
+  EXPECT_EQ(setReferencePair(*ws, 0), PairSetStatus::Incomplete);  // green half missing
+  EXPECT_EQ(enterPair(*ws, 0, 1, 0), PairSetStatus::Stored);
+  enterPair(*ws, 0, 0, 0);  // set again: the second pair stays
   EXPECT_EQ(ws->referencePairs[0].blue, 0);
-  enterPair(*ws, port, 1, 2, 2);
-  port.clear();
-  enterPair(*ws, port, 2, 4, 4);  // blue on the line through the other two
-  EXPECT_EQ(port.events, beep);
+  enterPair(*ws, 1, 2, 2);
+  // Blue star 4 lies on the line through the other two.
+  EXPECT_EQ(enterPair(*ws, 2, 4, 4), PairSetStatus::OnOneLine);
   EXPECT_TRUE(hasBit(ws->optionFlags, OPT_PAIR_ENTRY));
   ws->optionFlags |= OPT_SELECTION_SHOWN;  // as the star click leaves it
-  enterPair(*ws, port, 2, 3, 3);
-  EXPECT_EQ(port.visible(ctl::Set3), false);
-  EXPECT_EQ(port.visible(ctl::CompareImages), true);
-  EXPECT_EQ(port.enabled(ctl::CompareImages), false);
+  EXPECT_EQ(enterPair(*ws, 2, 3, 3), PairSetStatus::Complete);
   EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES);
   EXPECT_EQ(ws->progressFlags & (PRG_COMPARED | PRG_CALIBRATION_STAR), PRG_COMPARED);
   EXPECT_EQ(ws->selectedStar[B], -1);

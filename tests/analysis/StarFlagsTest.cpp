@@ -47,8 +47,7 @@ TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
   test::paintPattern(*ws, kBlue, row.rows, row.left, row.top);
   ws->searchRect[kBlue] = row.rect;
   ws->backgroundLevel[kBlue] = 150;
-  NullWindowPort port;
-  searchStars(*ws, port, kBlue);
+  searchStars(*ws, kBlue);
   ASSERT_EQ(ws->starCount[kBlue], 1);
   const SkyNoise sky = measureSkyNoise(*ws, kBlue);
   EXPECT_EQ(sky.level, 100.0);

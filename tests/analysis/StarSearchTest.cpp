@@ -7,13 +7,10 @@
 
 #include "analysis/StarSearch.h"
 #include "resources/StringTable.h"
-#include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
 namespace orelith {
 namespace {
-
-using test::RecordingPort;
 
 struct PatternCase {
   const char* name;
@@ -47,9 +44,8 @@ TEST(StarSearch, FindsStarsPositionsAndBrightness) {
     ws->searchRect[kBlue] = c.rect;
     ws->backgroundLevel[kBlue] = 100;
     ws->optionFlags = c.options;
-    RecordingPort port;
-    searchStars(*ws, port, kBlue);
-    EXPECT_TRUE(port.messages().empty() && hasBit(ws->progressFlags, PRG_BLUE_SEARCHED));
+    EXPECT_EQ(searchStars(*ws, kBlue), (Outcome<SearchStatus>{}));
+    EXPECT_TRUE(hasBit(ws->progressFlags, PRG_BLUE_SEARCHED));
     std::vector<std::array<int, 3>> found;
     for (int k = 0; k < ws->starCount[kBlue]; ++k) {
       const StarRecord& s = star(*ws, kBlue, k);
@@ -71,8 +67,7 @@ TEST(StarSearch, MarksEveryStarAsConfigured) {
     ws->backgroundLevel[kBlue] = 100;
     ws->algorithm.hotPixelValue = hot;
     ws->algorithm.pixelPerStar = static_cast<std::uint16_t>(pixelPerStar);
-    RecordingPort port;
-    searchStars(*ws, port, kBlue);
+    searchStars(*ws, kBlue);
     ASSERT_EQ(ws->starCount[kBlue], 2);
     EXPECT_EQ(star(*ws, kBlue, 0).marks & (MARK_HOT | MARK_LARGE), std::uint32_t(marks))
         << hot << " " << pixelPerStar;
@@ -109,23 +104,30 @@ TEST(StarSearch, StarCountDepthAndSizeLimits) {
     const char* name;
     void (*paint)(Workspace&, int);
     int size;
-    int stars;    // found
-    int pixels;   // of star 0
-    int message;  // 0 = none
+    int stars;   // found
+    int pixels;  // of star 0
+    Outcome<SearchStatus> outcome;
   };
-  const Row rows[] = {{"OneStarTooMany", gridStars, kMaxStars + 1, 0, 0, str::TooManyStars},
-                      {"Path512ReachesDepthLimit", path, 512, 0, 0, str::TooManyPixelInStar},
-                      {"ShallowCombOf512", comb, 0, 1, 512, 0}};
+  const Row rows[] = {{"OneStarTooMany",
+                       gridStars,
+                       kMaxStars + 1,
+                       0,
+                       0,
+                       {SearchStatus::TooManyStars, str::TooManyStars}},
+                      {"Path512ReachesDepthLimit",
+                       path,
+                       512,
+                       0,
+                       0,
+                       {SearchStatus::TooManyPixels, str::TooManyPixelInStar}},
+                      {"ShallowCombOf512", comb, 0, 1, 512, {}}};
   for (const Row& c : rows) {
     auto ws = test::makeWorkspace();
     c.paint(*ws, c.size);
     ws->searchRect[kBlue] = kWholeImage;
-    RecordingPort port;
-    searchStars(*ws, port, kBlue);
-    EXPECT_EQ(port.messages(), c.message ? std::vector<int>{c.message} : std::vector<int>{})
-        << c.name;
+    EXPECT_EQ(searchStars(*ws, kBlue), c.outcome) << c.name;
     EXPECT_EQ(ws->starCount[kBlue], c.stars) << c.name;
-    EXPECT_EQ(hasBit(ws->progressFlags, PRG_BLUE_SEARCHED), c.message == 0) << c.name;
+    EXPECT_EQ(hasBit(ws->progressFlags, PRG_BLUE_SEARCHED), !c.outcome.message) << c.name;
     EXPECT_EQ(c.stars > 0 ? star(*ws, kBlue, 0).pixelCount : 0, c.pixels) << c.name;
   }
 }
@@ -144,8 +146,7 @@ TEST(StarSearch, EndsCalibrationWhetherOrNotItSucceeds) {
     star(*ws, kGreen, 5).partner = 0;
     ws->starCount[kGreen] = 6;
     ws->progressFlags = PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES | PRG_GREEN_SEARCHED;
-    RecordingPort port;
-    searchStarsCommand(*ws, port, kBlue);
+    searchStars(*ws, kBlue);
     EXPECT_EQ(ws->calibration.count, 0);
     EXPECT_EQ(star(*ws, kBlue, 2).marks & (MARK_CALIBRATION | MARK_IGNORE), MARK_IGNORE);
     EXPECT_EQ(star(*ws, kGreen, 5).marks, 0u);

@@ -37,7 +37,7 @@ class AtomicFile : public testing::Test {
   bool write(const char* name, const std::string& text,
              const FileCalls& calls = systemFileCalls()) {
     const std::vector<unsigned char> bytes(text.begin(), text.end());
-    failure = -1;
+    failure = StringId{-1};
     return writeFileAtomically((dir / name).string(), bytes, failure, calls);
   }
   mode_t mode(const char* name) {
@@ -46,7 +46,7 @@ class AtomicFile : public testing::Test {
     return st.st_mode & 0777;
   }
   fs::path dir;
-  int failure = -1;
+  StringId failure{-1};
 };
 
 // A new file gets 0666 less the umask, a replaced one keeps its permissions, both only once
@@ -56,7 +56,7 @@ TEST_F(AtomicFile, WritesAndReplaces) {
   const mode_t old = ::umask(027);
   EXPECT_TRUE(write("a.out", "new\ncontent", {oneByteWrite, ::close}));
   ::umask(old);
-  EXPECT_EQ(failure, 0);
+  EXPECT_EQ(failure, kNoString);
   EXPECT_EQ(modeWhileWritten, 0600u);
   EXPECT_EQ(mode("a.out"), 0640u);
   test::writeText(dir / "b.out", "old old old");
@@ -80,11 +80,11 @@ TEST_F(AtomicFile, FailuresKeepTheOldFile) {
       {failingWrite, ::close}, {writeHalfThenFail, ::close}, {::write, failingClose}};
   for (const FileCalls& calls : failing) {
     EXPECT_FALSE(write("new.out", "data", calls));
-    EXPECT_EQ(failure, 7);
+    EXPECT_EQ(failure, str::UnableToSaveFile);
     EXPECT_TRUE(test::dirEntries(dir).empty());
     test::writeText(dir / "a.out", "the user's old file");
     EXPECT_FALSE(write("a.out", std::string(4096, 'n'), calls));
-    EXPECT_EQ(failure, 7);
+    EXPECT_EQ(failure, str::UnableToSaveFile);
     EXPECT_EQ(test::readText(dir / "a.out"), "the user's old file");
     EXPECT_EQ(test::dirEntries(dir), Names{"a.out"});
     fs::remove(dir / "a.out");
@@ -98,7 +98,7 @@ TEST_F(AtomicFile, UncreatableTargetsGiveMessage5) {
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   for (const char* name : {"no/such/a.out", "sub", "fifo"}) {
     EXPECT_FALSE(write(name, "data")) << name;
-    EXPECT_EQ(failure, 5) << name;
+    EXPECT_EQ(failure, str::UnableToCreateFile) << name;
   }
   EXPECT_TRUE(fs::is_directory(dir / "sub"));
   EXPECT_EQ(test::dirEntries(dir), (Names{"fifo", "sub"}));

@@ -8,8 +8,8 @@
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
-#include "display/DisplayControls.h"
 #include "interaction/Commands.h"
+#include "interaction/DialogModel.h"
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
 #include "interaction/StarList.h"
@@ -34,31 +34,34 @@ std::unique_ptr<Workspace> searchedPair(bool paired) {
   test::paintPattern(*ws, kBlue, {"1....5....9"}, 10, 10);
   test::paintPattern(*ws, kGreen, {"1....5"}, 10, 10);
   pixelAt(*ws, kGreen, 30, 30) = 500;
-  NullWindowPort port;
   for (int image : {kBlue, kGreen}) {
     ws->searchRect[image] = kWholeImage;
     ws->backgroundLevel[image] = 150;
     ws->progressFlags |= kLoadedBit[image];
-    searchStars(*ws, port, image);
+    searchStars(*ws, image);
   }
   if (paired) {
     ws->optionFlags = OPT_MOVE_MANUALLY;  // at offset (0, 0)
-    compareImages(*ws, port);
+    compareImages(*ws);
     ws->optionFlags = 0;
   }
   return ws;
 }
 
-PortEvent ev(PortEvent::Kind kind, int id = 0, bool on = false, int value = 0) {
-  PortEvent e{kind, id, on, {}};
+template <class Id = int>
+PortEvent ev(PortEvent::Kind kind, Id id = 0, bool on = false, int value = 0) {
+  PortEvent e{kind, idNumber(id), on, {}};
   e.value = value;
   return e;
 }
-PortEvent text(int id, std::string t) { return {PortEvent::Text, id, false, std::move(t)}; }
+PortEvent text(ControlId id, std::string t) {
+  return {PortEvent::Text, idNumber(id), false, std::move(t)};
+}
 constexpr auto Enable = PortEvent::Enable;
 constexpr auto Repaint = PortEvent::Repaint;
+constexpr auto Visible = PortEvent::Visible;
 
-CommandEvent cmd(int id, CommandCode code = CommandCode::Clicked, bool checked = false) {
+CommandEvent cmd(ControlId id, CommandCode code = CommandCode::Clicked, bool checked = false) {
   return {id, code, checked, {}};
 }
 
@@ -81,16 +84,17 @@ TEST(Commands, EachEventHasExactlyItsEffects) {
       {"GreenCustomColorsInMoveMode", OPT_MOVE_MODE, cmd(ctl::CustomColorsGreen, CommandCode::Other), true,
        {ev(Enable, ctl::RangeGreen, true), ev(Repaint, 1)}},
       {"MoveTicked", 0, cmd(ctl::Move, Clicked, true), true,
-       {ev(Enable, 24, true), ev(Enable, 25, true), ev(Enable, 26, true), ev(Enable, 27, true),
-        ev(Repaint, 0), ev(Repaint, 1)}},
+       {ev(Enable, ctl::ArrowUp, true), ev(Enable, ctl::ArrowRight, true), ev(Enable, ctl::ArrowDown, true),
+        ev(Enable, ctl::ArrowLeft, true), ev(Repaint, 0), ev(Repaint, 1)}},
       {"SearchGreysResetAndCalculate", 0, cmd(ctl::SearchGreen), true,
        {ev(PortEvent::ListRefill), ev(Enable, ctl::CompareImages, true), ev(Enable, ctl::ResetSelection, false),
         ev(PortEvent::Menu, menu::Save, true), ev(Enable, ctl::CalculateMagnitudes, false)}},
       {"ButtonNeedsAClick", 0, cmd(ctl::SearchGreen, CommandCode::Other), false, {}},
       {"CurveViewGreen", OPT_MOVE_MODE, cmd(ctl::CurveViewGreen, Clicked, true), true, {ev(Repaint, 1)}},
       {"CalculateWithoutCalibrationBeeps", 0, cmd(ctl::CalculateMagnitudes), true, {ev(PortEvent::Beep)}},
-      {"ExitStopsOnlyTheRunningTimer", OPT_AUTO_UPDATE_GREEN, cmd(menu::Exit), true,
-       {ev(PortEvent::TimerStop, timer::AutoUpdateGreen), ev(PortEvent::Quit)}},
+      {"ComparePairsAndGreysItself", 0, cmd(ctl::CompareImages), true,
+       {ev(Enable, ctl::CompareImages, false), ev(PortEvent::ListRefill)}},
+      {"SetWithoutPendingPairBeeps", 0, cmd(ctl::Set2), true, {ev(PortEvent::Beep)}},
   };
   // clang-format on
   for (const CommandRow& row : rows) {
@@ -101,6 +105,97 @@ TEST(Commands, EachEventHasExactlyItsEffects) {
     EXPECT_EQ(dispatchCommand(*ws, port, row.event), row.handled) << row.name;
     EXPECT_EQ(port.events, row.effects) << row.name;
   }
+  auto ws = searchedPair(false);
+  ws->optionFlags = OPT_AUTO_UPDATE_GREEN;
+  RecordingPort port;
+  menuCommand(*ws, port, menu::Exit);  // stops only the running timer
+  EXPECT_EQ(port.events,
+            (Events{ev(PortEvent::TimerStop, timer::AutoUpdateGreen), ev(PortEvent::Quit)}));
+}
+
+// "Compare images" is offered and acts only with both images searched, no pairing current and
+// no three-pair entry open; the list refill offers it again.
+TEST(Commands, CompareNeedsBothImagesSearched) {
+  const std::pair<std::uint32_t, bool> rows[] = {
+      {PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED, true},
+      {PRG_BLUE_SEARCHED, false},  // only the blue image searched
+      {PRG_GREEN_SEARCHED, false},
+      {PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED, false}};
+  for (const auto& [progress, offered] : rows) {
+    for (std::uint32_t options : {0u, std::uint32_t(OPT_PAIR_ENTRY)}) {
+      auto ws = searchedPair(false);
+      ws->progressFlags = progress;
+      ws->optionFlags = options;
+      const bool expected = offered && options == 0;
+      EXPECT_EQ(canCompare(*ws), expected) << progress << " " << options;
+      RecordingPort port;
+      refillStarList(*ws, port);
+      EXPECT_EQ(port.enabled(ctl::CompareImages), expected ? std::optional(true) : std::nullopt);
+      dispatchCommand(*ws, port, cmd(ctl::CompareImages));
+      EXPECT_EQ(hasBit(ws->progressFlags, PRG_COMPARED),
+                expected || hasBit(progress, PRG_COMPARED));
+    }
+  }
+}
+
+// Sixteen presses from (0, 0) move the offset and the green rectangle; the seventeenth beeps.
+// The label shows the shift on screen, x to the right and y downwards. The batch tool's direct
+// call reaches the same state, and no further than 16 pixels.
+TEST(Commands, ArrowsMoveSixteenStepsThenBeep) {
+  struct Row {
+    ControlId arrow;
+    int dx, dy;
+    const char* label;
+  };
+  for (const Row& row :
+       {Row{ctl::ArrowUp, 0, 16, "0|-16"}, Row{ctl::ArrowRight, -16, 0, "16|0"},
+        Row{ctl::ArrowDown, 0, -16, "0|16"}, Row{ctl::ArrowLeft, 16, 0, "-16|0"}}) {
+    SCOPED_TRACE(row.label);
+    auto ws = test::makeWorkspace();
+    ws->searchRect[kBlue] = {10, 20, 110, 120};
+    auto direct = test::makeWorkspace();
+    *direct = *ws;
+    RecordingPort port;
+    for (int i = 0; i < 16; ++i) dispatchCommand(*ws, port, cmd(row.arrow));
+    EXPECT_EQ(port.text(ctl::OffsetLabel), row.label);
+    EXPECT_EQ(port.repaints(), std::vector<int>(16, kBlue));
+    EXPECT_EQ(ws->searchRect[kGreen].left, 10 + row.dx);
+    EXPECT_EQ(ws->searchRect[kGreen].bottom, 120 + row.dy);
+    port.clear();
+    dispatchCommand(*ws, port, cmd(row.arrow));
+    EXPECT_EQ(port.events, Events{ev(PortEvent::Beep)});
+    EXPECT_EQ(std::pair(ws->offsetX, ws->offsetY), std::pair(row.dx, row.dy));
+    setManualOffset(*direct, 3 * row.dx, 3 * row.dy);
+    EXPECT_EQ(std::pair(direct->offsetX, direct->searchRect[kGreen].top),
+              std::pair(ws->offsetX, ws->searchRect[kGreen].top));
+  }
+}
+
+// The buttons of the three-pair entry: "Compare images" makes way for "Set 1".."Set 3", and the
+// third pair brings it back, greyed, with the list refilled.
+TEST(Commands, PairEntrySwapsTheButtons) {
+  auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}}, {{12, 10}, {52, 10}, {32, 30}});
+  ws->optionFlags = OPT_ROTATE_IMAGES;
+  RecordingPort port;
+  dispatchCommand(*ws, port, cmd(ctl::CompareImages));
+  const Events entry{ev(Repaint, 0),
+                     ev(Repaint, 1),
+                     ev(Visible, ctl::CompareImages, false),
+                     ev(Visible, ctl::Set1, true),
+                     ev(Visible, ctl::Set2, true),
+                     ev(Visible, ctl::Set3, true)};
+  EXPECT_EQ(port.events, entry);
+  for (int k = 0; k < 3; ++k) {
+    pickPendingStar(*ws, kBlue, k);
+    pickPendingStar(*ws, kGreen, k);
+    port.clear();
+    dispatchCommand(*ws, port, cmd(k == 0 ? ctl::Set1 : k == 1 ? ctl::Set2 : ctl::Set3));
+  }
+  EXPECT_EQ(
+      port.events,
+      (Events{ev(Visible, ctl::Set1, false), ev(Visible, ctl::Set2, false),
+              ev(Visible, ctl::Set3, false), ev(Visible, ctl::CompareImages, true), ev(Repaint, 0),
+              ev(Repaint, 1), ev(Enable, ctl::CompareImages, false), ev(PortEvent::ListRefill)}));
 }
 
 TEST(Commands, AutoUpdateRunsOneTimerAtATime) {
@@ -111,20 +206,20 @@ TEST(Commands, AutoUpdateRunsOneTimerAtATime) {
   dispatchCommand(*ws, port, cmd(ctl::AutoUpdateGreen, CommandCode::Clicked, true));
   dispatchCommand(*ws, port, cmd(ctl::AutoUpdateGreen, CommandCode::Clicked, false));
   // Periods by hand: 1000 / 1 + 0.5 and 1000 / 24 + 0.5, truncated.
-  EXPECT_EQ(port.events,
-            (Events{ev(PortEvent::TimerStart, 14, true, 1000),
-                    ev(PortEvent::Check, ctl::AutoUpdateBlue, false), ev(PortEvent::TimerStop, 14),
-                    ev(PortEvent::TimerStart, 17, true, 42), ev(PortEvent::TimerStop, 17)}));
+  EXPECT_EQ(port.events, (Events{ev(PortEvent::TimerStart, timer::AutoUpdateBlue, true, 1000),
+                                 ev(PortEvent::Check, ctl::AutoUpdateBlue, false),
+                                 ev(PortEvent::TimerStop, timer::AutoUpdateBlue),
+                                 ev(PortEvent::TimerStart, timer::AutoUpdateGreen, true, 42),
+                                 ev(PortEvent::TimerStop, timer::AutoUpdateGreen)}));
   EXPECT_EQ(ws->optionFlags & (OPT_AUTO_UPDATE_BLUE | OPT_AUTO_UPDATE_GREEN), 0u);
   port.clear();
   ws->optionFlags |= OPT_MOVE_MODE;
-  EXPECT_TRUE(timerFired(*ws, port, 17));
-  EXPECT_TRUE(timerFired(*ws, port, 14));
-  EXPECT_FALSE(timerFired(*ws, port, 15));
+  timerFired(*ws, port, timer::AutoUpdateGreen);  // move mode: the blue panel shows it
+  timerFired(*ws, port, timer::AutoUpdateBlue);
   EXPECT_EQ(port.repaints(), (std::vector<int>{0, 0}));
 }
 
-TEST(Commands, SlidersKeepTheirBitsAndFoldTheBackground) {
+TEST(Commands, RangeSlidersKeepTheirBits) {
   auto ws = searchedPair(false);
   RecordingPort port;
   const std::uint32_t others = OPT_CUSTOM_COLORS_GREEN | OPT_AUTO_UPDATE_BLUE | OPT_MOVE_MODE;
@@ -136,10 +231,6 @@ TEST(Commands, SlidersKeepTheirBitsAndFoldTheBackground) {
   EXPECT_EQ(ws->optionFlags, others);
   EXPECT_EQ((std::array{ws->display.range[kBlue], ws->display.range[kGreen]}), (std::array{2, 7}));
   EXPECT_EQ(port.repaints(), (std::vector<int>{0, 0, 0}));
-  ws->display.backgroundField[kGreen] = 150;
-  sliderReleased(*ws, port, ctl::BackgroundSliderGreen, -40);
-  EXPECT_EQ(ws->backgroundLevel[kGreen], 110);  // field 150 - 40
-  EXPECT_EQ(port.events.back(), ev(PortEvent::Slider, ctl::BackgroundSliderGreen));
 }
 
 TEST(Commands, FileDialogsKeepTheOpenFilter) {
@@ -162,6 +253,31 @@ TEST(Commands, FileDialogsKeepTheOpenFilter) {
                                  ev(PortEvent::SaveFile, str::SaveTitle, false, 0)}));
   EXPECT_EQ(ws->openFilterIndex, 3);  // what the dialog answered
   EXPECT_EQ(ws->progressFlags, 0u);
+}
+
+// A load enables the image's controls, greys "Compare images" (the refill sees the new progress
+// bits: a reloaded image does not offer the comparison) and, while the other image has no stars,
+// "Save...", then redraws its panel and the list.
+TEST(Commands, LoadEnablesTheImageControls) {
+  const auto dir = test::makeTempDir();
+  const std::string path = (dir / "frame.g").string();
+  test::writeBytes(path, test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
+  for (int blueStars : {0, 3}) {
+    auto ws = test::makeWorkspace();
+    ws->starCount[kBlue] = blueStars;
+    ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED;
+    RecordingPort port;
+    ASSERT_TRUE(openImageFile(*ws, port, kGreen, path));
+    Events want;
+    for (ControlId id : {ctl::RangeGreen, ctl::BackgroundSliderGreen, ctl::CustomColorsGreen,
+                         ctl::AutoUpdateGreen, ctl::SearchGreen, ctl::BackgroundFieldGreen})
+      want.push_back(ev(Enable, id, true));
+    want.push_back(ev(Enable, ctl::CompareImages, false));
+    if (blueStars == 0) want.push_back(ev(PortEvent::Menu, menu::Save, false));
+    want.insert(want.end(), {ev(Repaint, kGreen), ev(PortEvent::ListRefill)});
+    EXPECT_EQ(port.events, want) << blueStars;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(DisplayControls, BackgroundFieldTakesTheLeadingDigitsUpTo65535) {
@@ -198,10 +314,11 @@ TEST(DisplayControls, SliderFoldClampsTheSumAndRepaintsThePanelShowingTheImage) 
     ws->optionFlags = options;
     test::RecordingPort port;
     backgroundFieldChanged(*ws, port, kGreen, std::to_string(field));
-    ws->display.backgroundOffset[kGreen] = offset;
-    foldBackgroundSlider(*ws, port, kGreen);
-    EXPECT_EQ(port.events, (Events{ev(Repaint, panel), text(ctl::BackgroundFieldGreen, sum),
-                                   ev(Repaint, panel)}));
+    sliderReleased(*ws, port, ctl::BackgroundSliderGreen, offset);
+    // The slider goes back to 0 after the fold, as a window that reports it would find it.
+    EXPECT_EQ(port.events,
+              (Events{ev(Repaint, panel), text(ctl::BackgroundFieldGreen, sum), ev(Repaint, panel),
+                      ev(PortEvent::Slider, ctl::BackgroundSliderGreen)}));
     EXPECT_EQ(ws->backgroundLevel[kGreen], std::stoi(sum));
     EXPECT_EQ(ws->display.backgroundField[kGreen], std::stoi(sum));
     EXPECT_EQ(ws->display.backgroundOffset[kGreen], 0);
@@ -242,15 +359,16 @@ TEST(Pointer, HelpAndReadouts) {
   const auto ws = searchedPair(false);
   // Control, help string on the searched pair, help string before any load.
   // clang-format off
-  const std::array<int, 3> help[] = {{ctl::BlueFrame, 99, 69}, {ctl::GreenFrame, 99, 70},
+  // The timers' numbers (14, 17) and numbers beyond the controls name no control.
+  const std::tuple<ControlId, int, int> help[] = {{ctl::BlueFrame, 99, 69}, {ctl::GreenFrame, 99, 70},
                                      {ctl::StarList, 86, 67}, {ctl::Move, 87, 87},
-                                     {ctl::SearchGreen, 83, 83}, {0, 67, 67}, {14, 67, 67},
-                                     {35, 67, 67}, {40001, 67, 67}};
+                                     {ctl::SearchGreen, 83, 83}, {kNoControl, 67, 67}, {ControlId{14}, 67, 67},
+                                     {ControlId{35}, 67, 67}, {ControlId{40001}, 67, 67}};
   // clang-format on
   for (const auto& [id, searched, empty] : help) {
-    EXPECT_EQ(helpString(*ws, id), searched) << id;
+    EXPECT_EQ(helpString(*ws, id), StringId{searched}) << idNumber(id);
     auto fresh = test::makeWorkspace();
-    EXPECT_EQ(helpString(*fresh, id), empty) << id;
+    EXPECT_EQ(helpString(*fresh, id), StringId{empty}) << idNumber(id);
   }
   RecordingPort port;
   pointerMoved(*ws, port, cx(1, 30), cy(30), ctl::GreenFrame);
@@ -322,6 +440,159 @@ TEST(Selection, MarkersAndListRows) {
   port.clear();
   openPropertiesFromList(*ws, port);
   EXPECT_EQ(port.events, (Events{ev(PortEvent::Dialog, dlg::StarProperties), ev(Repaint, 1)}));
+}
+
+// "Calculate magnitudes" refills the list (twice after a fit: the calculation refills it itself)
+// and redraws each panel showing its curve; a refused fit shows its message first.
+TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
+  for (int coefficients : {0, 11}) {  // none fits (every magnitude 0), eleven is refused
+    auto ws = test::twentyPairs();
+    ws->calibration = {{{0, 100}}, 1};
+    ws->algorithm.coefficientCount = coefficients;
+    ws->optionFlags = OPT_CURVE_VIEW_GREEN;
+    RecordingPort port;
+    dispatchCommand(*ws, port, cmd(ctl::CalculateMagnitudes));
+    Events want{ev(PortEvent::ListRefill), ev(PortEvent::ListRefill), ev(Repaint, kGreen)};
+    if (coefficients == 11) want.front() = ev(PortEvent::Message, str::MinimisationFailed);
+    EXPECT_EQ(port.events, want) << coefficients;
+  }
+}
+
+// ---- the dialogs' models, as the one dialog window drives them ----
+
+class Dialogs : public ::testing::Test {
+ protected:
+  std::unique_ptr<DialogModel> open(DialogId dialog, int selectedBlue = 4) {
+    ws->selectedStar[kBlue] = selectedBlue;
+    ws->selectedStar[kGreen] = selectedBlue + 100;
+    return openDialogModel(dialog, *ws, port);
+  }
+  // The state the model gives control `id`.
+  template <class Id>
+  static const DialogControl& shown(const DialogModel& m, Id id) {
+    const auto& all = m.controls();
+    return *std::find_if(all.begin(), all.end(),
+                         [&](const auto& c) { return c.id == idNumber(id); });
+  }
+  std::unique_ptr<Workspace> ws = test::twentyPairs();
+  RecordingPort port;
+};
+
+TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
+  const struct {
+    DialogId dialog;
+    int field;
+    const char* typed;
+    const char* text;
+    int beeps;
+  } rows[] = {
+      {dlg::Algorithm, idNumber(algodlg::HotPixel), "", "", 0},  // empty is 0, and stays empty
+      {dlg::Display, idNumber(displaydlg::Frequency), "", "1", 1},
+      {dlg::Algorithm, idNumber(algodlg::Coefficients), "11", "10", 1},
+      {dlg::Algorithm, idNumber(algodlg::PixelPerStar), "600", "512", 1},
+      {dlg::Display, idNumber(displaydlg::Frequency), "30", "24", 1},
+      {dlg::Colors, idNumber(colorField(18)), "300", "255", 1},
+  };
+  for (const auto& r : rows) {
+    port.clear();
+    auto d = open(r.dialog);
+    d->textChanged(r.field, r.typed);
+    EXPECT_EQ(shown(*d, r.field).text, r.text) << r.typed;
+    EXPECT_EQ(port.count(PortEvent::Beep), r.beeps) << r.typed;
+  }
+  EXPECT_EQ(ws->display.autoUpdateFrequency, 24) << "the frequency is stored at every edit";
+}
+
+TEST_F(Dialogs, OkWritesExactlyTheTouchedSettingsAndCancelNothing) {
+  ws->optionFlags = OPT_MOVE_MANUALLY | OPT_COMPLEX_OUTPUT;
+  // Every box clicked, then Cancel.
+  for (auto [dialog, cancel] : {std::pair{dlg::Algorithm, idNumber(algodlg::Cancel)},
+                                {dlg::Display, idNumber(displaydlg::Cancel)},
+                                {dlg::StarProperties, idNumber(props::Cancel)},
+                                {dlg::Colors, idNumber(colordlg::Cancel)}}) {
+    auto d = open(dialog);
+    for (const DialogControl& c : d->controls()) d->boxClicked(c.id, !c.checked);
+    EXPECT_EQ(d->buttonPressed(cancel), DialogVerdict::Reject);
+  }
+  EXPECT_EQ(ws->optionFlags, OPT_MOVE_MANUALLY | OPT_COMPLEX_OUTPUT);
+  EXPECT_EQ(ws->calibration.count, 0);
+
+  auto algorithm = open(dlg::Algorithm);
+  algorithm->boxClicked(idNumber(algodlg::RotateImages), true);
+  EXPECT_FALSE(shown(*algorithm, algodlg::Manually).checked ||
+               shown(*algorithm, algodlg::Manually).enabled);
+  algorithm->boxClicked(idNumber(algodlg::AutoBackground), true);
+  algorithm->textChanged(idNumber(algodlg::Coefficients), "5");
+  EXPECT_EQ(algorithm->buttonPressed(idNumber(algodlg::Ok)), DialogVerdict::Accept);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT);
+  EXPECT_EQ(ws->algorithm.coefficientCount, 5);
+  EXPECT_EQ(port.visible(ctl::ArrowUp), false) << "move controls hidden";
+
+  // Complex output off and on again: still written. Of the two auto updates only the green one
+  // is left running: one timer at a time.
+  auto display = open(dlg::Display);
+  for (auto [box, on] : {std::pair{displaydlg::ThickStars, true},
+                         {displaydlg::ComplexOutput, false},
+                         {displaydlg::ComplexOutput, true},
+                         {displaydlg::AutoUpdateBlue, true},
+                         {displaydlg::AutoUpdateGreen, true},
+                         {displaydlg::DrawCalibration, false}})
+    display->boxClicked(idNumber(box), on);
+  EXPECT_EQ(display->buttonPressed(idNumber(displaydlg::Deselect)), DialogVerdict::Stay);
+  EXPECT_EQ(ws->selectedStar[kBlue], -1);
+  EXPECT_EQ(display->buttonPressed(idNumber(displaydlg::Ok)), DialogVerdict::Accept);
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT |
+                                 OPT_THICK_CMD_STARS | OPT_AUTO_UPDATE_GREEN |
+                                 OPT_HIDE_CALIBRATION);
+  EXPECT_EQ(port.count(PortEvent::TimerStart), 2);
+
+  port.clear();
+  auto colours = open(dlg::Colors);
+  colours->textChanged(idNumber(colorField(18)), "7");  // "Void" red
+  EXPECT_EQ(colours->swatches().at(kColorVoid), (Rgb{7, 192, 192}));
+  EXPECT_EQ(ws->display.colorTable[18], 192) << "nothing written before OK";
+  EXPECT_EQ(colours->buttonPressed(idNumber(colordlg::Ok)), DialogVerdict::Accept);
+  EXPECT_EQ(ws->display.colorTable[18], 7);
+  EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
+}
+
+// "V" and "B-V" are greyed until "Calibration star" is ticked, and again while "Ignore star" is,
+// which also greys "Calibration star"; a refusal keeps the dialog open with its message over
+// it; the first calibration star offers the calculation and the curve views, the last one
+// withdrawn takes them away. The list's own rules are photometry/CalibrationTest's.
+TEST_F(Dialogs, StarPropertiesGreysAndRefuses) {
+  const ControlId calibrationControls[] = {ctl::CalculateMagnitudes, ctl::CurveViewBlue,
+                                           ctl::CurveViewGreen};
+  auto d = open(dlg::StarProperties);
+  const int v = idNumber(props::VMagnitude), ok = idNumber(props::Ok);
+  EXPECT_FALSE(shown(*d, v).enabled);
+  d->boxClicked(idNumber(props::CalibrationStar), true);
+  EXPECT_TRUE(shown(*d, props::BMinusV).enabled);
+  EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Stay);
+  EXPECT_EQ(port.messages(), std::vector{str::EnterVMagnitude});
+  EXPECT_EQ(port.events.at(0).owner, MessageOwner::Dialog);
+  d->textChanged(v, "12.25");
+  EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Accept);
+  for (ControlId id : calibrationControls) EXPECT_EQ(port.enabled(id), true);
+
+  d = open(dlg::StarProperties);  // reopened with what was entered, in "%f"
+  EXPECT_EQ(shown(*d, v).text, "12.250000");
+  d->boxClicked(idNumber(props::IgnoreStar), true);
+  EXPECT_FALSE(shown(*d, props::CalibrationStar).enabled || shown(*d, v).enabled);
+  d->boxClicked(idNumber(props::IgnoreStar), false);
+  EXPECT_TRUE(shown(*d, v).enabled);
+  d->boxClicked(idNumber(props::CalibrationStar), false);
+  EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Accept);
+  for (ControlId id : calibrationControls) EXPECT_EQ(port.enabled(id), false);
+
+  for (int k = 0; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
+  ws->calibration.count = kMaxCalibrationStars;
+  port.clear();
+  d = open(dlg::StarProperties, 17);
+  d->boxClicked(idNumber(props::CalibrationStar), true);
+  d->textChanged(v, "10");
+  EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Stay);
+  EXPECT_EQ(port.messages(), std::vector{str::TooManyCalibrationStars});
 }
 
 // Each row as "blue,green:cell|cell|...".

@@ -27,18 +27,14 @@
 #include "photometry/Science.h"
 #include "photometry/StandardTransform.h"
 #include "photometry/StarProperties.h"
-#include "resources/ControlIds.h"
 #include "resources/NumberText.h"
 #include "resources/StringTable.h"
 #include "tests/support/ParamName.h"
-#include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 #include "tools/FieldGenerator.h"
 
 namespace orelith {
 namespace {
-
-using test::RecordingPort;
 
 // Stars 0, 3, 6 and 9 are calibration stars on the exact lines
 // B = 20 - 2.5 lgB and V = 19 - 2.5 lgV.
@@ -58,17 +54,26 @@ std::unique_ptr<Workspace> calibratedWorkspace() {
 
 // n = 0 gives every star 0; 2 and 3 coefficients find the exact lines. In
 // every case the calibration stars keep what was entered, unpaired stars keep
-// their values and ignored stars are calculated as well.
+// their values and ignored stars are calculated as well. With more
+// coefficients than the library takes the fit refuses: message 15, nothing
+// applied and no magnitudes bit.
 TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
-  for (int n : {0, 2, 3}) {
+  for (int n : {0, 2, 3, 11}) {
     auto ws = calibratedWorkspace();
     ws->algorithm.coefficientCount = n;
     star(*ws, kBlue, 4).partner = -1;
     star(*ws, kBlue, 5).marks = MARK_IGNORE;
     const float enteredB = star(*ws, kBlue, 3).magnitudeB,
                 enteredV = star(*ws, kBlue, 3).magnitudeV;
-    RecordingPort port;
-    ASSERT_EQ(calculateMagnitudes(*ws, port), 0);
+    const Outcome<CalculateStatus> outcome = calculateMagnitudes(*ws);
+    EXPECT_EQ(hasBit(ws->progressFlags, PRG_MAGNITUDES), n < 11);
+    if (n == 11) {
+      EXPECT_EQ(outcome,
+                (Outcome{CalculateStatus::Failed, std::optional(str::MinimisationFailed)}));
+      EXPECT_EQ(star(*ws, kBlue, 1).magnitudeB, -1.0f);
+      continue;
+    }
+    ASSERT_EQ(outcome.status, CalculateStatus::Ok);
     EXPECT_EQ(std::pair(star(*ws, kBlue, 3).magnitudeB, star(*ws, kBlue, 3).magnitudeV),
               std::pair(enteredB, enteredV));
     EXPECT_EQ(std::pair(star(*ws, kBlue, 4).magnitudeB, star(*ws, kBlue, 4).magnitudeV),
@@ -82,87 +87,39 @@ TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
   }
 }
 
-// The button refills the list and repaints each curve view; with more
-// coefficients than the library takes the fit refuses: message 15, nothing
-// applied and no magnitudes bit.
-TEST(Calibration, CommandShowsTheFitAndRefusesTooManyCoefficients) {
-  struct Row {
-    int coefficients;
-    std::uint32_t views;
-    std::vector<int> messages, repaints;
-    int refills;
-  };
-  const Row rows[] = {{3, OPT_CURVE_VIEW_BLUE | OPT_CURVE_VIEW_GREEN, {}, {kBlue, kGreen}, 2},
-                      {11, OPT_CURVE_VIEW_GREEN, {str::MinimisationFailed}, {kGreen}, 1}};
-  for (const Row& row : rows) {
-    auto ws = calibratedWorkspace();
-    ws->algorithm.coefficientCount = row.coefficients;
-    ws->optionFlags = row.views;
-    RecordingPort port;
-    calculateMagnitudesCommand(*ws, port);
-    EXPECT_EQ(port.messages(), row.messages);
-    EXPECT_EQ(port.repaints(), row.repaints);
-    EXPECT_EQ(port.count(test::PortEvent::ListRefill), row.refills);
-    EXPECT_EQ(hasBit(ws->progressFlags, PRG_MAGNITUDES), row.messages.empty());
-    EXPECT_EQ(star(*ws, kBlue, 1).magnitudeB == -1.0f, !row.messages.empty());
-  }
+// "Calibration star" ticked (or not), V and B-V typed, OK, on blue star `blue` and its partner.
+Outcome<CalibrationEdit> calibrate(Workspace& ws, int blue, const std::string& v,
+                                   const std::string& bv = "0", bool ticked = true,
+                                   bool ignore = false) {
+  return applyStarProperties(ws, {blue, star(ws, kBlue, blue).partner, ignore, ticked,
+                                  leadingNumber(v), leadingNumber(bv)});
 }
 
-StarPropertiesDialog open(Workspace& ws, int blue) {
-  ws.selectedStar[kBlue] = blue;
-  ws.selectedStar[kGreen] = star(ws, kBlue, blue).partner;
-  return openStarProperties(ws);
-}
-
-// "Calibration star" ticked, V and B-V typed, OK; true when it closed.
-bool calibrate(Workspace& ws, WindowPort& port, int blue, const std::string& v,
-               const std::string& bv = "0") {
-  StarPropertiesDialog d = open(ws, blue);
-  starPropertiesCalibrationClicked(d, true);
-  starPropertiesTextChanged(d, props::VMagnitude, v);
-  starPropertiesTextChanged(d, props::BMinusV, bv);
-  return starPropertiesOk(ws, port, d);
-}
-
-// The stored state and the reopened values are checked through the Qt dialog.
-TEST(StarProperties, OkKeepsTheCalibrationListAndItsControls) {
+// The dialog's window rules are MainWindowTest's.
+TEST(StarProperties, OkKeepsTheCalibrationList) {
+  using E = CalibrationEdit;
   auto ws = test::twentyPairs();
-  RecordingPort port;
-  EXPECT_FALSE(calibrate(*ws, port, 4, "", "0.5"));
-  EXPECT_EQ(port.events.back(),
-            (test::PortEvent{
-                test::PortEvent::Message, str::EnterVMagnitude, false, {}, MessageOwner::Dialog}));
-  for (int k = 0; k < 16; ++k) ASSERT_TRUE(calibrate(*ws, port, k, "10"));
-  EXPECT_EQ(port.enabled(ctl::CalculateMagnitudes), true);
-  EXPECT_FALSE(calibrate(*ws, port, 16, "11"));  // the seventeenth
-  EXPECT_FALSE(calibrate(*ws, port, 3, "11"));   // refused although listed
-  EXPECT_EQ(port.messages(), (std::vector<int>{21, 20, 20}));
-  // Withdraw all but star 2, the even ones by "Ignore star", which greys the calibration entry
-  // while it is ticked; then update star 2 in place.
+  EXPECT_EQ(calibrate(*ws, 4, "", "0.5"),
+            (Outcome{E::NoVMagnitude, std::optional(str::EnterVMagnitude)}));
+  for (int k = 0; k < 16; ++k) ASSERT_EQ(calibrate(*ws, k, "10").status, E::Accepted);
+  const Outcome full{E::ListFull, std::optional(str::TooManyCalibrationStars)};
+  EXPECT_EQ(calibrate(*ws, 16, "11"), full);  // the seventeenth
+  EXPECT_EQ(calibrate(*ws, 3, "11"), full);   // refused although listed
+  // Withdraw all but star 2, the even ones by "Ignore star"; then update star 2 in place.
   for (int k = 0; k < 16; ++k) {
     if (k == 2) continue;
-    StarPropertiesDialog d = open(*ws, k);
-    starPropertiesIgnoreClicked(d, true);
-    EXPECT_FALSE(dialogControl(d.controls, props::CalibrationStar).enabled);
-    starPropertiesIgnoreClicked(d, k % 2 == 0);
-    EXPECT_EQ(dialogControl(d.controls, props::BMinusV).enabled, k % 2 != 0);
-    starPropertiesCalibrationClicked(d, false);
-    ASSERT_TRUE(starPropertiesOk(*ws, port, d));
+    EXPECT_EQ(calibrate(*ws, k, "10", "0", false, k % 2 == 0).status, E::Withdrawn);
     EXPECT_EQ(star(*ws, kBlue, k).marks, k % 2 == 0 ? MARK_IGNORE : 0u);
   }
-  ASSERT_TRUE(calibrate(*ws, port, 2, "12.25", "0.5"));
+  ASSERT_EQ(calibrate(*ws, 2, "12.25", "0.5").status, E::Accepted);
   EXPECT_EQ(star(*ws, kBlue, 2).magnitudeB, 12.75f);  // B = V + B-V
   ASSERT_EQ(ws->calibration.count, 1);
   EXPECT_EQ(ws->calibration.entries[0].green, 102);
   EXPECT_EQ(star(*ws, kGreen, 102).marks, MARK_CALIBRATION);
-  port.clear();
-  StarPropertiesDialog last = open(*ws, 2);
-  starPropertiesCalibrationClicked(last, false);
-  ASSERT_TRUE(starPropertiesOk(*ws, port, last));
+  EXPECT_EQ(calibrate(*ws, 2, "12.25", "0.5", false).status, E::LastWithdrawn);
+  EXPECT_EQ(calibrate(*ws, 2, "12.25", "0.5", false).status, E::Unchanged);
   EXPECT_EQ(ws->calibration.count, 0);
   EXPECT_FALSE(ws->progressFlags & PRG_CALIBRATION_STAR);
-  for (int id : {ctl::CalculateMagnitudes, ctl::CurveViewBlue, ctl::CurveViewGreen})
-    EXPECT_EQ(port.enabled(id), false) << id;
   ws->progressFlags &= ~PRG_COMPARED;
   EXPECT_FALSE(canOpenStarProperties(*ws));
 }
@@ -202,16 +159,15 @@ struct MeasuredField {
   std::unique_ptr<Workspace> ws = test::makeWorkspace();
 
   explicit MeasuredField(const gen::FieldParams& p) : params(p), field(gen::generateField(p)) {
-    NullWindowPort port;
     for (int image : {kBlue, kGreen}) {
       const auto& plane = image == kBlue ? field.blue : field.green;
       for (int i = 0; i < kPixelCount; ++i)
         pixelAt(*ws, image, i % kImageWidth, i / kImageWidth) = plane[static_cast<std::size_t>(i)];
       ws->searchRect[image] = kWholeImage;
       ws->backgroundLevel[image] = 1130;  // about four sigma of the sky noise above the sky of 1000
-      searchStars(*ws, port, image);
+      searchStars(*ws, image);
     }
-    compareImages(*ws, port);
+    compareImages(*ws);
   }
 
   const gen::TrueStar& truth(int i) const { return field.truth[static_cast<std::size_t>(i)]; }
@@ -302,7 +258,6 @@ void measure(std::uint64_t seed, Model model, std::vector<Sample>& samples) {
   settings.transform = true;
   const FlagTable found = flagStars(ws, ws.algorithm.hotPixelValue, settings.gain);
   const std::map<int, int> isolated = m.isolatedPairs();
-  test::RecordingPort port;
   // For each target V in turn the unflagged isolated pair nearest it.
   std::vector<std::pair<int, int>> pool;
   for (const auto& e : isolated)
@@ -313,11 +268,12 @@ void measure(std::uint64_t seed, Model model, std::vector<Sample>& samples) {
                                  [&](const auto& a, const auto& b) { return off(a) < off(b); });
     ASSERT_NE(best, pool.end());
     const gen::TrueStar& t = m.truth(best->second);
-    ASSERT_TRUE(calibrate(ws, port, best->first, std::to_string(t.V), std::to_string(t.BV)));
+    ASSERT_EQ(calibrate(ws, best->first, std::to_string(t.V), std::to_string(t.BV)).status,
+              CalibrationEdit::Accepted);
     pool.erase(best);
   }
   ws.algorithm.coefficientCount = 3;
-  ASSERT_EQ(calculateMagnitudes(ws, port), 0);
+  ASSERT_EQ(calculateMagnitudes(ws).status, CalculateStatus::Ok);
   const ScienceOutcome science = computeScience(ws, settings);
   ASSERT_EQ(science.status, ScienceStatus::Done);
   for (auto [k, i] : isolated) {

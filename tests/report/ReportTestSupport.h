@@ -14,7 +14,6 @@
 
 #include "report/CmdBitmap.h"
 #include "tests/support/Process.h"
-#include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 #include "tools/TemplateDrawing.h"
 
@@ -75,7 +74,6 @@ class ReportFolder : public ::testing::Test {
 
   const std::filesystem::path dir_ = makeTempDir();
   std::unique_ptr<Workspace> ws_ = makeWorkspace();
-  RecordingPort port_;
 };
 
 }  // namespace orelith::test

@@ -182,13 +182,14 @@ TEST(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
       {"report.", 1, "report..html"},                      // an empty extension gets one appended
       {"/dev/null", 2, "/dev/null"},                       // a device is written as it is named
       {"/dev/null", 0, "/dev/null"}};
+  auto ws = test::makeWorkspace();
   for (const auto& [name, filter, result] : rows) {
-    test::RecordingPort port;
     const bool refused = *result == '\0';
-    bool ok = refused;
-    EXPECT_EQ(applyExtensionRule(name, filter, port, ok), refused ? name : result) << name;
-    EXPECT_EQ(ok, !refused) << name;
-    EXPECT_EQ(port.messages(), refused ? std::vector<int>{18} : std::vector<int>{}) << name;
+    EXPECT_EQ(extendedName(name, filter), refused ? name : result) << name;
+    if (filter == 0 || filter == 4)  // the filters that write nothing
+      EXPECT_EQ(saveOutput(*ws, name, filter, {}).message,
+                refused ? std::optional(str::UnableToExtendFilename) : std::nullopt)
+          << name;
   }
 }
 
@@ -266,8 +267,7 @@ class CmdDiagram : public test::ReportFolder {
   // the header and the palette keep their bytes.
   PixelSet draw(int variant) {
     const std::string out = (dir_ / "cmd.bmp").string();
-    EXPECT_EQ(writeDiagram(*ws_, port_, variant, out, {templates()}), 0);
-    EXPECT_TRUE(port_.messages().empty());
+    EXPECT_EQ(writeDiagram(*ws_, variant, out, {templates()}), WriteOutcome{});
     const std::vector<unsigned char> bytes = test::readAll(out),
                                      blank = test::blankTemplate(variant);
     EXPECT_EQ(bytes.size(), blank.size());
@@ -340,21 +340,18 @@ TEST_F(CmdDiagram, ThickStarsAreClippedAtThePlotEdges) {
 TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   addPair(7.5f, 6.5f);
   const std::string out = (dir_ / "cmd.bmp").string(), nowhere = (dir_ / "nowhere").string();
-  for (auto [variant, message] : {std::pair{kMono, 8}, std::pair{kColour, 11}}) {
-    test::RecordingPort port;
-    EXPECT_EQ(writeDiagram(*ws_, port, variant, out, {nowhere}), 1);
-    EXPECT_EQ(port.messages(), std::vector<int>{message});
-    EXPECT_EQ(port.events.at(0).owner, MessageOwner::MainWindow);
+  const auto failed = [](StringId message) { return WriteOutcome{WriteStatus::Failed, message}; };
+  for (auto [variant, message] :
+       {std::pair{kMono, str::UnableToOpenDib01}, std::pair{kColour, str::UnableToOpenDib02}}) {
+    EXPECT_EQ(writeDiagram(*ws_, variant, out, {nowhere}), failed(message));
     EXPECT_FALSE(fs::exists(out));
   }
-  EXPECT_EQ(writeDiagram(*ws_, port_, kColour, (dir_ / "no" / "cmd.bmp").string(), {templates()}),
-            1);
-  EXPECT_EQ(port_.messages(), std::vector<int>{5});
+  EXPECT_EQ(writeDiagram(*ws_, kColour, (dir_ / "no" / "cmd.bmp").string(), {templates()}),
+            failed(str::UnableToCreateFile));
   std::vector<unsigned char> small(1000, 0xFF);  // the offset guard
-  EXPECT_EQ(drawCmdStars(*ws_, kMono, small), 1);
+  EXPECT_EQ(drawCmdStars(*ws_, kMono, small), DrawStatus::Outside);
   EXPECT_EQ(small, std::vector<unsigned char>(1000, 0xFF));
 
-  port_.clear();
   std::vector<unsigned char> longer = test::blankTemplate(kMono),
                              shorter(longer.begin(), longer.begin() + 100);
   longer.push_back(0xFF);
@@ -369,8 +366,7 @@ TEST_F(CmdDiagram, TemplateSearchAndFailures) {
     ASSERT_TRUE(i != 1 || ::mkfifo(at.c_str(), 0600) == 0);
     dirs.push_back(at.parent_path().string() + (i == 5 ? "/" : ""));
   }
-  EXPECT_EQ(writeDiagram(*ws_, port_, kMono, out, dirs), 0);
-  EXPECT_TRUE(port_.messages().empty());
+  EXPECT_EQ(writeDiagram(*ws_, kMono, out, dirs), WriteOutcome{});
   const std::vector<unsigned char> bytes = test::readAll(out);
   ASSERT_EQ(bytes.size(), kCmdMonochromeSize);
   // "BM", the short file's header and zeros, then FF but for 62 + (544 * 450 + 363) / 8, by
@@ -395,7 +391,7 @@ TEST_F(CmdDiagram, ShippedTemplatesAreTheGeneratedOnesAndNetpbmReadsThem) {
       if (found = test::readAll(fs::path(dir) / cmdTemplateName(variant)); !found.empty()) break;
     EXPECT_EQ(found, test::generatedTemplate(variant)) << cmdTemplateName(variant);
     if (!netpbm) continue;
-    ASSERT_EQ(writeDiagram(*ws_, port_, variant, out.string(), dirs), 0);
+    ASSERT_EQ(writeDiagram(*ws_, variant, out.string(), dirs), WriteOutcome{});
     ASSERT_EQ(std::system(convert.c_str()), 0);
     const std::string bytes = test::readText(pnm);
     const std::string head = variant == kMono ? "P4\n544 490\n" : "P6\n544 490\n255\n";
@@ -419,20 +415,20 @@ class SaveCommand : public test::ReportFolder {
     ws_->openFilterIndex = 4;
     addPair(7.5f, 6.5f);
   }
-  int save(const std::string& name, int filter) {
-    return saveOutput(*ws_, port_, (dir_ / "out" / name).string(), filter, {templates()});
+  // The message the save shows, or none.
+  std::optional<StringId> save(const std::string& name, int filter) {
+    return saveOutput(*ws_, (dir_ / "out" / name).string(), filter, {templates()}).message;
   }
 };
 
 TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
   fs::create_directory(dir_ / "out");
-  EXPECT_EQ(save("result", 1), 0);
-  EXPECT_EQ(save("mono", 2), 0);
-  EXPECT_EQ(save("colour", 3), 0);
-  EXPECT_EQ(save("result", 0), 1);       // message 18: no extension for this filter
-  EXPECT_EQ(save("other.html", 7), 0);   // an unknown filter writes nothing
-  EXPECT_EQ(save("bitmap.html", 2), 0);  // a bitmap filter never writes the report
-  EXPECT_EQ(port_.messages(), std::vector<int>{18});
+  EXPECT_EQ(save("result", 1), std::nullopt);
+  EXPECT_EQ(save("mono", 2), std::nullopt);
+  EXPECT_EQ(save("colour", 3), std::nullopt);
+  EXPECT_EQ(save("result", 0), str::UnableToExtendFilename);  // no extension for this filter
+  EXPECT_EQ(save("other.html", 7), std::nullopt);             // an unknown filter writes nothing
+  EXPECT_EQ(save("bitmap.html", 2), std::nullopt);  // a bitmap filter never writes the report
   EXPECT_EQ(test::dirEntries(dir_ / "out"),
             (std::vector<std::string>{"bitmap.html", "colour.bmp", "mono.bmp", "result.html"}));
   const std::string report = test::readText(dir_ / "out" / "result.html");

@@ -16,7 +16,7 @@ int literalAutoBackground(Workspace& ws, int image) {
     }
   for (int t = maxValue; t > minValue; --t) {
     ws.backgroundLevel[image] = t;
-    if (scanImage(ws, image) == kSearchOk && ws.starCount[image] > bestCount) {
+    if (scanImage(ws, image) == SearchStatus::Ok && ws.starCount[image] > bestCount) {
       bestCount = ws.starCount[image];
       best = t;
     }

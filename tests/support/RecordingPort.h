@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "image/WindowPort.h"
+#include "interaction/WindowPort.h"
 
 namespace orelith::test {
 
@@ -17,7 +17,7 @@ struct PortEvent {
               TimerStart, TimerStop, Status, Pointer, Reveal, RubberBand, Confine, Dialog,
               OpenFile, SaveFile, Quit } kind;
   // clang-format on
-  int id = 0;
+  int id = 0;  // the number of the control, menu item, timer, dialog or string; the panel
   bool on = false;
   std::string text;
   MessageOwner owner = MessageOwner::MainWindow;
@@ -29,18 +29,18 @@ struct PortEvent {
 class RecordingPort : public WindowPort {
  public:
   // clang-format off
-  void showMessage(int id, MessageOwner who) override { add(PortEvent::Message, id).owner = who; }
+  void showMessage(StringId id, MessageOwner who) override { add(PortEvent::Message, id).owner = who; }
   void beep() override { add(PortEvent::Beep); }
-  void setEnabled(int id, bool on) override { add(PortEvent::Enable, id, on); }
-  void setVisible(int id, bool on) override { add(PortEvent::Visible, id, on); }
-  void setChecked(int id, bool on) override { add(PortEvent::Check, id, on); }
-  void setText(int id, const std::string& t) override { add(PortEvent::Text, id, false, t); }
-  void setMenuEnabled(int id, bool on) override { add(PortEvent::Menu, id, on); }
+  void setEnabled(ControlId id, bool on) override { add(PortEvent::Enable, id, on); }
+  void setVisible(ControlId id, bool on) override { add(PortEvent::Visible, id, on); }
+  void setChecked(ControlId id, bool on) override { add(PortEvent::Check, id, on); }
+  void setText(ControlId id, const std::string& t) override { add(PortEvent::Text, id, false, t); }
+  void setMenuEnabled(MenuId id, bool on) override { add(PortEvent::Menu, id, on); }
   void repaint(int panel) override { add(PortEvent::Repaint, panel); }
   void starListChanged() override { add(PortEvent::ListRefill); }
-  void setSliderPosition(int id, int pos) override { add(PortEvent::Slider, id, false, {}, pos); }
-  void startTimer(int id, int ms) override { add(PortEvent::TimerStart, id, true, {}, ms); }
-  void stopTimer(int id) override { add(PortEvent::TimerStop, id); }
+  void setSliderPosition(ControlId id, int pos) override { add(PortEvent::Slider, id, false, {}, pos); }
+  void startTimer(TimerId id, int ms) override { add(PortEvent::TimerStart, id, true, {}, ms); }
+  void stopTimer(TimerId id) override { add(PortEvent::TimerStop, id); }
   void setStatusText(int part, const std::string& t) override {
     add(PortEvent::Status, part, false, t);
   }
@@ -52,12 +52,12 @@ class RecordingPort : public WindowPort {
     add(PortEvent::RubberBand, 0, shown, {}, 0, {left, top, right, bottom});
   }
   void confinePointer(bool on) override { add(PortEvent::Confine, 0, on); }
-  void runDialog(int id) override { add(PortEvent::Dialog, id); }
-  FileChoice askOpenFile(int title, int f) override {
+  void runDialog(DialogId id) override { add(PortEvent::Dialog, id); }
+  FileChoice askOpenFile(StringId title, int f) override {
     add(PortEvent::OpenFile, title, false, {}, f);
     return nextOpenFile;
   }
-  FileChoice askSaveFile(int title, int f) override {
+  FileChoice askSaveFile(StringId title, int f) override {
     add(PortEvent::SaveFile, title, false, {}, f);
     return {};
   }
@@ -69,15 +69,19 @@ class RecordingPort : public WindowPort {
   std::vector<PortEvent> events;
 
   void clear() { events.clear(); }
-  std::vector<int> messages() const { return ids(PortEvent::Message); }
+  std::vector<StringId> messages() const {
+    std::vector<StringId> out;
+    for (int id : ids(PortEvent::Message)) out.push_back(StringId{id});
+    return out;
+  }
   int count(PortEvent::Kind kind) const { return static_cast<int>(ids(kind).size()); }
   std::vector<int> repaints() const { return ids(PortEvent::Repaint); }
   // The last state the core gave a control or menu item; none if untouched.
-  std::optional<bool> enabled(int id) const { return lastOn(PortEvent::Enable, id); }
-  std::optional<bool> visible(int id) const { return lastOn(PortEvent::Visible, id); }
-  std::optional<bool> menuEnabled(int id) const { return lastOn(PortEvent::Menu, id); }
-  std::optional<std::string> text(int id) const {
-    const PortEvent* e = last(PortEvent::Text, id);
+  std::optional<bool> enabled(ControlId id) const { return lastOn(PortEvent::Enable, id); }
+  std::optional<bool> visible(ControlId id) const { return lastOn(PortEvent::Visible, id); }
+  std::optional<bool> menuEnabled(MenuId id) const { return lastOn(PortEvent::Menu, id); }
+  std::optional<std::string> text(ControlId id) const {
+    const PortEvent* e = last(PortEvent::Text, idNumber(id));
     return e ? std::optional(e->text) : std::nullopt;
   }
   // Index of the first event of `kind` (with `id` where given), or -1.
@@ -88,9 +92,10 @@ class RecordingPort : public WindowPort {
   }
 
  private:
-  PortEvent& add(PortEvent::Kind kind, int id = 0, bool on = false, std::string text = {},
+  template <class Id = int>
+  PortEvent& add(PortEvent::Kind kind, Id id = 0, bool on = false, std::string text = {},
                  int value = 0, std::array<int, 4> rect = {}) {
-    PortEvent& e = events.emplace_back(PortEvent{kind, id, on, std::move(text)});
+    PortEvent& e = events.emplace_back(PortEvent{kind, idNumber(id), on, std::move(text)});
     e.value = value;
     std::copy(rect.begin(), rect.end(), e.rect);
     return e;
@@ -106,8 +111,9 @@ class RecordingPort : public WindowPort {
       if (e->kind == kind && e->id == id) return &*e;
     return nullptr;
   }
-  std::optional<bool> lastOn(PortEvent::Kind kind, int id) const {
-    const PortEvent* e = last(kind, id);
+  template <class Id>
+  std::optional<bool> lastOn(PortEvent::Kind kind, Id id) const {
+    const PortEvent* e = last(kind, idNumber(id));
     return e ? std::optional(e->on) : std::nullopt;
   }
 };

@@ -25,6 +25,30 @@ std::unique_ptr<Workspace> twentyPairs() {
   return ws;
 }
 
+void clearLabels(Workspace& ws, int image) {
+  for (int x = 0; x < kImageWidth; ++x)
+    for (int y = 0; y < kImageHeight; ++y) labelAt(ws, image, x, y) = kLabelNoStar;
+}
+
+std::unique_ptr<Workspace> onePixelStars(const std::vector<std::array<int, 2>>& blue,
+                                         const std::vector<std::array<int, 2>>& green) {
+  auto ws = makeWorkspace();
+  const std::vector<std::array<int, 2>>* sides[2] = {&blue, &green};
+  for (int image : {kBlue, kGreen}) {
+    clearLabels(*ws, image);
+    ws->searchRect[image] = ws->labelledRect[image] = kWholeImage;
+    ws->starCount[image] = static_cast<int>(sides[image]->size());
+    for (int k = 0; k < ws->starCount[image]; ++k) {
+      const auto [x, y] = (*sides[image])[static_cast<std::size_t>(k)];
+      labelAt(*ws, image, x, y) = static_cast<std::uint16_t>(k);
+      star(*ws, image, k).x = static_cast<std::uint16_t>(x);
+      star(*ws, image, k).y = static_cast<std::uint16_t>(y);
+    }
+  }
+  ws->progressFlags = PRG_BLUE_LOADED | PRG_GREEN_LOADED | PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED;
+  return ws;
+}
+
 void paintPattern(Workspace& ws, int image, const std::vector<std::string>& rows, int left,
                   int top) {
   fillPlane(ws, image, 100);

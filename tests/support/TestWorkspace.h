@@ -1,6 +1,7 @@
 // Workspaces and ST-6 files built inside a test.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -17,6 +18,14 @@ std::unique_ptr<Workspace> makeWorkspace();
 // Twenty blue stars, blue star k with lg 2 + 0.3 k paired with green star k + 100 with lg
 // 2.1 + 0.3 k; no magnitudes yet (-1); both images searched and compared.
 std::unique_ptr<Workspace> twentyPairs();
+
+// Every pixel of `image` labelled as no star.
+void clearLabels(Workspace& ws, int image);
+
+// Both images loaded and searched over the whole image, with one-pixel star k of each at the
+// k-th position given for it.
+std::unique_ptr<Workspace> onePixelStars(const std::vector<std::array<int, 2>>& blue,
+                                         const std::vector<std::array<int, 2>>& green);
 
 // Sets the pixels of `image` from rows of characters: '.' is 100, a digit d
 // is 100 + (d + 1) * 100; rows and columns beyond the pattern stay 100.
