@@ -131,9 +131,9 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
   // The pictures are linked in: four different 12 x 12 arrows and the icon.
   EXPECT_FALSE(window->windowIcon().availableSizes().isEmpty());
   std::set<std::string> arrows;
-  for (int id = ctl::ArrowUp; id <= ctl::ArrowLeft; ++id) {
+  for (ControlId id : {ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft}) {
     const QImage arrow = control<QAbstractButton>(id)->icon().pixmap(12, 12).toImage();
-    ASSERT_EQ(arrow.size(), QSize(12, 12)) << id;
+    ASSERT_EQ(arrow.size(), QSize(12, 12)) << idNumber(id);
     arrows.emplace(reinterpret_cast<const char*>(arrow.constBits()), arrow.sizeInBytes());
   }
   EXPECT_EQ(arrows.size(), 4u);
@@ -340,7 +340,7 @@ TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
     ASSERT_STREQ(std::localeconv()->mon_decimal_point, ",") << "the German locale is missing";
   }
   loadSamples();
-  for (int id : {ctl::SearchBlue, ctl::SearchGreen, ctl::CompareImages}) click(id);
+  for (ControlId id : {ctl::SearchBlue, ctl::SearchGreen, ctl::CompareImages}) click(id);
   QTableView* list = window->starList();
   const char* typed[3][2] = {{"9.1640", "0.0687"}, {"9.4359", "0.0419"}, {"9.9615", "0.0986"}};
   for (int row = 0; row < 3; ++row) {
