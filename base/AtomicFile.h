@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+#include "resources/StringTable.h"
+
 namespace orelith {
 
 // The system calls the writer makes on the temporary file. Tests replace them

@@ -195,7 +195,6 @@ WriteOutcome writeDiagram(const Workspace& ws, int variant, const std::string& o
   std::size_t size = cmdFileSize(variant);
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
   if (!buffer) return failed(str::OutOfMemory);
-  }
   std::span<unsigned char> picture(buffer.get(), size);
   readTemplate(templ.get(), picture);
   templ.reset();
