@@ -79,6 +79,14 @@ void selectCalibrationMarker(Workspace& ws, WindowPort& port, int image, int x, 
   revealAndShow(ws, port, key);
 }
 
+void selectPlottedStar(Workspace& ws, WindowPort& port, int blueStar) {
+  if (blueStar < 0 || blueStar >= ws.starCount[kBlue]) return;
+  const StarRowKey key = hasBit(ws.progressFlags, PRG_COMPARED)
+                             ? selectWithPartner(ws, kBlue, blueStar)
+                             : selectAlone(ws, kBlue, blueStar);
+  revealAndShow(ws, port, key);
+}
+
 void openPropertiesFromList(Workspace& ws, WindowPort& port) {
   if (!canOpenStarProperties(ws)) return;
   port.runDialog(dlg::StarProperties);

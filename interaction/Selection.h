@@ -19,6 +19,10 @@ void selectStarFromList(Workspace& ws, WindowPort& port, std::optional<StarRowKe
 void selectStarAtPixel(Workspace& ws, WindowPort& port, int image, int x, int y);
 void selectCalibrationMarker(Workspace& ws, WindowPort& port, int image, int x, int y);
 
+// A pair was clicked in the colour-magnitude diagram: selected with its
+// partner as a click on the blue star in its panel would.
+void selectPlottedStar(Workspace& ws, WindowPort& port, int blueStar);
+
 // A list row was double-clicked: opens the star properties of the selected
 // pair when there is one, then redraws the curve views.
 void openPropertiesFromList(Workspace& ws, WindowPort& port);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/AtomicFile.h"
+#include "report/CmdView.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
@@ -20,25 +21,7 @@ bool endsWith(const std::string& s, const std::string& tail) {
 
 std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceResults& science) {
   std::vector<CmdPlotPoint> points;
-  if (!hasBit(ws.progressFlags, PRG_COMPARED)) return points;
-  const double nan = std::nan("");
-  for (int k = 0; k < ws.starCount[kBlue]; ++k) {
-    const StarRecord& b = star(ws, kBlue, k);
-    if (b.partner < 0 || (b.marks & MARK_IGNORE)) continue;
-    const bool calibration = b.marks & MARK_CALIBRATION;
-    const std::uint32_t flags = science.flags.of(kBlue, k) | science.flags.of(kGreen, b.partner);
-    const bool flagged = ((flags | b.marks | star(ws, kGreen, b.partner).marks) &
-                          (FLAG_SATURATED | FLAG_EDGE | FLAG_BLENDED | MARK_HOT | MARK_LARGE)) != 0;
-    CmdPlotPoint p{nan, nan, nan, nan, calibration, flagged};
-    if (science.transform) {
-      const StandardMagnitudes& m = science.transform->standard[k];
-      p = {m.BV, m.V, m.BVError, m.VError, calibration, flagged};
-    } else if (hasBit(ws.progressFlags, PRG_MAGNITUDES) || calibration) {
-      p.bv = static_cast<double>(b.magnitudeB) - b.magnitudeV;
-      p.v = b.magnitudeV;
-    }
-    if (std::isfinite(p.bv) && std::isfinite(p.v)) points.push_back(p);
-  }
+  for (const CmdStar& s : cmdStars(ws, science)) points.push_back(s.point);
   return points;
 }
 

@@ -14,6 +14,7 @@
 #include <QToolTip>
 #include <string>
 
+#include "app/window/CmdWindow.h"
 #include "app/window/ControlFactory.h"
 #include "app/window/PanelFrame.h"
 #include "app/window/PointerFilter.h"
@@ -160,6 +161,32 @@ QLabel* MainWindow::statusPart(int part) const {
 QTimer* MainWindow::timer(TimerId id) const {
   auto it = timers_.find(id);
   return it == timers_.end() ? nullptr : it->second;
+}
+
+CmdWindow* MainWindow::showDiagram() {
+  if (cmd_ == nullptr) {
+    cmd_ = new CmdWindow(this);
+    connect(cmd_->diagram(), &CmdDiagram::starClicked, this,
+            [this](int blueStar) { selectPlottedStar(ws_, *port_, blueStar); });
+  }
+  cmd_->show();
+  cmd_->raise();
+  cmd_->activateWindow();
+  diagramStale();
+  return cmd_;
+}
+
+void MainWindow::diagramStale() {
+  if (cmd_ == nullptr || !cmd_->isVisible()) return;
+  const ScienceResults science = computeScience(ws_, science_).results;
+  cmd_->diagram()->setStars(cmdStars(ws_, science), cmdPlotTitle(ws_));
+  diagramSelectionChanged();
+}
+
+void MainWindow::diagramSelectionChanged() {
+  if (cmd_ == nullptr) return;
+  const bool shown = hasBit(ws_.optionFlags, OPT_SELECTION_SHOWN);
+  cmd_->diagram()->setSelected(shown ? ws_.selectedStar[kBlue] : -1);
 }
 
 void MainWindow::command(const CommandEvent& event) { dispatchCommand(ws_, *port_, event); }

@@ -10,6 +10,7 @@
 #include "image/Workspace.h"
 #include "interaction/Commands.h"
 #include "interaction/WindowPort.h"
+#include "photometry/Science.h"
 
 class QAction;
 class QLabel;
@@ -18,6 +19,7 @@ class QTimer;
 
 namespace orelith::gui {
 
+class CmdWindow;
 class PanelFrame;
 class PointerFilter;
 class StarListModel;
@@ -49,6 +51,17 @@ class MainWindow : public QMainWindow {
   QTimer* timer(TimerId id) const;
   PointerFilter* pointerFilter() const { return pointer_; }
 
+  // The colour-magnitude diagram's window, opened (or raised) and drawn from
+  // the workspace; nullptr before it was first opened.
+  CmdWindow* showDiagram();
+  CmdWindow* diagramWindow() const { return cmd_; }
+  // The magnitudes or the stars may have changed: the open diagram is
+  // computed again. The selection may have changed: it is ringed again.
+  void diagramStale();
+  void diagramSelectionChanged();
+  // The photometry settings the next results are computed with.
+  const ScienceSettings& scienceSettings() const { return science_; }
+
   // One event of the command table; the default handling of an event the
   // table does not know is to do nothing.
   void command(const CommandEvent& event);
@@ -72,6 +85,8 @@ class MainWindow : public QMainWindow {
   std::map<ControlId, QWidget*> controls_;
   std::map<MenuId, QAction*> actions_;
   std::map<TimerId, QTimer*> timers_;
+  CmdWindow* cmd_ = nullptr;
+  ScienceSettings science_;
 };
 
 }  // namespace orelith::gui

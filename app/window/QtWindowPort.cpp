@@ -73,9 +73,13 @@ void QtWindowPort::repaint(int panel) {
   renderImage(window_.workspace(), panel);
   window_.panel(panel)->pictureRendered();
   window_.panel(panel)->update();
+  window_.diagramSelectionChanged();
 }
 
-void QtWindowPort::starListChanged() { window_.listModel()->refill(window_.workspace()); }
+void QtWindowPort::starListChanged() {
+  window_.listModel()->refill(window_.workspace());
+  window_.diagramStale();
+}
 
 void QtWindowPort::setSliderPosition(ControlId control, int position) {
   if (auto* slider = qobject_cast<QSlider*>(window_.control(control))) {

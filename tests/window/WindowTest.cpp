@@ -4,21 +4,21 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +27,7 @@
 #include <tuple>
 
 #include "app/dialogs/DialogWindow.h"
+#include "app/window/CmdWindow.h"
 #include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StarListModel.h"
@@ -362,6 +363,43 @@ TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
   EXPECT_TRUE(QRegularExpression("^ *-?\\d+\\.\\d/ *-?\\d+\\.\\d$").match(cell).hasMatch())
       << cell.toStdString();
   EXPECT_EQ(messages, std::vector<std::string>{});
+}
+
+TEST_F(Window, DiagramDrawsEachPairWhereItBelongsAndSelectsBothWays) {
+  loadSamples();
+  for (int id : {ctl::SearchBlue, ctl::SearchGreen, ctl::CompareImages}) click(id);
+  // Magnitudes growing with the star number, the colour falling with it.
+  for (int k = 0; k < ws->starCount[kBlue]; ++k) {
+    star(*ws, kBlue, k).magnitudeV = 9.0f + 0.1f * float(k);
+    star(*ws, kBlue, k).magnitudeB = 10.5f - 0.02f * float(k);
+  }
+  ws->progressFlags |= PRG_CALIBRATION_STAR | PRG_MAGNITUDES;
+  window->port().starListChanged();
+  CmdDiagram* diagram = window->showDiagram()->diagram();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window->diagramWindow()));
+  EXPECT_EQ(window->diagramWindow()->windowTitle(), "Colour-magnitude diagram");
+  const std::vector<CmdStar>& stars = diagram->stars();
+  ASSERT_GT(stars.size(), 10u);
+  const QImage picture = diagram->grab().toImage();
+  for (std::size_t i = 1; i < stars.size(); ++i) {
+    const QPointF at = diagram->position(int(i)), before = diagram->position(int(i) - 1);
+    // Fainter and bluer: lower and further left; a mark is drawn there.
+    EXPECT_GT(at.y(), before.y());
+    EXPECT_LT(at.x(), before.x());
+    if (!stars[i].point.flagged) {
+      EXPECT_LT(qGray(picture.pixel(at.toPoint())), 128) << i;
+    }
+  }
+  const int pick = int(stars.size()) / 2;
+  QTest::mouseClick(diagram, Qt::LeftButton, {}, diagram->position(pick).toPoint());
+  EXPECT_EQ(ws->selectedStar[kBlue], stars[std::size_t(pick)].blue);
+  const QModelIndexList rows = window->starList()->selectionModel()->selectedRows();
+  ASSERT_EQ(rows.size(), 1);
+  EXPECT_EQ(window->listModel()->key(rows[0].row()).blue, stars[std::size_t(pick)].blue);
+  QTableView* list = window->starList();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualRect(list->model()->index(2, 0)).center());
+  EXPECT_EQ(diagram->selected(), window->listModel()->key(2).blue);
 }
 
 }  // namespace
