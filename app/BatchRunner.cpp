@@ -9,7 +9,7 @@
 #include "analysis/StarSearch.h"
 #include "app/BatchJson.h"
 #include "app/BatchPort.h"
-#include "app/StarFile.h"
+#include "base/StarFile.h"
 #include "display/DisplayControls.h"
 #include "display/PngWriter.h"
 #include "display/Render.h"

@@ -39,6 +39,9 @@ std::vector<CmdPlotPoint> cmdPlotPoints(const Workspace& ws, const ScienceResult
 // The diagram's title: the two images' file titles.
 std::string cmdPlotTitle(const Workspace& ws);
 
+// A tick step of 1, 2 or 5 times a power of ten giving about six ticks.
+double cmdTickStep(double span);
+
 CmdPlotFrame cmdPlotFrame(std::span<const CmdPlotPoint> points);
 
 // Picture coordinates of (B-V, V).

@@ -14,14 +14,6 @@ namespace {
 
 constexpr double kMarker = 3.0;
 
-// A tick step of 1, 2 or 5 times a power of ten giving about six ticks.
-double tickStep(double span) {
-  const double raw = span / 6.0, power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0})
-    if (m * power >= raw) return m * power;
-  return 10.0 * power;
-}
-
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
   auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
   try {
@@ -47,7 +39,7 @@ void drawAxes(cairo_t* cr, const CmdPlotFrame& f, const char* title) {
   cairo_stroke(cr);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 12);
-  const double bvStep = tickStep(f.bvHigh - f.bvLow);
+  const double bvStep = cmdTickStep(f.bvHigh - f.bvLow);
   for (double t = std::ceil(f.bvLow / bvStep) * bvStep; t <= f.bvHigh; t += bvStep) {
     double px, py;
     cmdPlotPosition(f, t, f.vHigh, px, py);
@@ -56,7 +48,7 @@ void drawAxes(cairo_t* cr, const CmdPlotFrame& f, const char* title) {
     cairo_stroke(cr);
     text(cr, fixedText(std::abs(t) < 1e-9 ? 0.0 : t, 2).c_str(), px, py + 16, 0.5);
   }
-  const double vStep = tickStep(f.vHigh - f.vLow);
+  const double vStep = cmdTickStep(f.vHigh - f.vLow);
   for (double t = std::ceil(f.vLow / vStep) * vStep; t <= f.vHigh; t += vStep) {
     double px, py;
     cmdPlotPosition(f, f.bvLow, t, px, py);
@@ -122,6 +114,13 @@ void draw(cairo_t* cr, std::span<const CmdPlotPoint> points, const std::string& 
 }
 
 }  // namespace
+
+double cmdTickStep(double span) {
+  const double raw = span / 6.0, power = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double m : {1.0, 2.0, 5.0})
+    if (m * power >= raw) return m * power;
+  return 10.0 * power;
+}
 
 CmdPlotFrame cmdPlotFrame(std::span<const CmdPlotPoint> points) {
   CmdPlotFrame f{INFINITY, -INFINITY, INFINITY, -INFINITY};

@@ -7,19 +7,10 @@
 namespace orelith {
 namespace {
 
-// A tick step of 1, 2 or 5 times a power of ten giving about six ticks, as
-// the written plot chooses it.
-double tickStep(double span) {
-  const double raw = span / 6.0, power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0})
-    if (m * power >= raw) return m * power;
-  return 10.0 * power;
-}
-
 template <class Place>
 std::vector<CmdTick> ticks(double low, double high, int decimals, Place place) {
   std::vector<CmdTick> out;
-  const double step = tickStep(high - low);
+  const double step = cmdTickStep(high - low);
   for (double t = std::ceil(low / step) * step; t <= high; t += step)
     out.push_back({place(t), fixedText(std::abs(t) < 1e-9 ? 0.0 : t, decimals)});
   return out;

@@ -1,4 +1,4 @@
-#include "app/StarFile.h"
+#include "base/StarFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include "base/File.h"
 #include "base/Number.h"
 
-namespace orelith::batch {
+namespace orelith {
 namespace {
 
 // No row of a star file comes near this; a file without line ends (a device
@@ -132,4 +132,4 @@ bool readStarRows(const std::string& path, const std::string& header,
   return true;
 }
 
-}  // namespace orelith::batch
+}  // namespace orelith

@@ -1,12 +1,12 @@
-// The batch tool's star files: CSV rows that name a star by one of its
-// pixels in the blue image.
+// Star files, as the batch tool and the window read them: CSV rows that name
+// a star by one of its pixels in the blue image.
 #pragma once
 
 #include <span>
 #include <string>
 #include <vector>
 
-namespace orelith::batch {
+namespace orelith {
 
 struct StarRow {
   int line;  // 1-based line in the file, for messages
@@ -31,4 +31,4 @@ bool readStarRows(const std::string& path, const std::string& header,
                   std::span<const ColumnRange> ranges, std::vector<StarRow>& rows,
                   std::string& error);
 
-}  // namespace orelith::batch
+}  // namespace orelith
