@@ -1,5 +1,9 @@
 #include "photometry/FlagText.h"
 
+#include <cmath>
+
+#include "resources/NumberText.h"
+
 namespace orelith {
 
 PairFlags pairFlags(const Workspace& ws, const FlagTable& table, int blue, int green) {
@@ -33,6 +37,36 @@ std::string flagWords(const PairFlags& f) {
     out += word;
   }
   return out;
+}
+
+namespace {
+
+// "12.345 ± 0.012", or "none" for a value not measured.
+std::string valueWithError(double value, double error) {
+  if (!std::isfinite(value)) return "none";
+  std::string s = fixedText(value, 3);
+  if (std::isfinite(error)) s += " \u00b1 " + fixedText(error, 3);
+  return s;
+}
+
+}  // namespace
+
+std::string pairNotes(const Workspace& ws, const ScienceResults& science, int blue, int green) {
+  const std::string words = flagWords(pairFlags(ws, science.flags, blue, green));
+  std::string text = "Flags: " + (words.empty() ? std::string("none") : words);
+  const int numbers[2] = {blue, green};
+  const char* names[2] = {"\nAperture b: ", "\nAperture v: "};
+  for (int image : {kBlue, kGreen}) {
+    if (!science.apertures || numbers[image] < 0) continue;
+    const ApertureResult& a = science.apertures->of(image, numbers[image]);
+    text += names[image] + valueWithError(a.mag, a.magError);
+  }
+  if (science.transform && blue >= 0 && green >= 0) {
+    const StandardMagnitudes& m = science.transform->standard[static_cast<std::size_t>(blue)];
+    text += "\nStandard V: " + valueWithError(m.V, m.VError);
+    text += "\nStandard B-V: " + valueWithError(m.BV, m.BVError);
+  }
+  return text;
 }
 
 }  // namespace orelith

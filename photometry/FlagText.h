@@ -1,5 +1,5 @@
-// A star's marks and warning flags in words, as the window shows them beside
-// the star (list tooltips, the diagram, "Star properties").
+// A star's marks, warning flags and errors in words, as the window shows them
+// beside the star (list tooltips, the diagram, "Star properties").
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 
 #include "image/Workspace.h"
 #include "photometry/FlagTable.h"
+#include "photometry/Science.h"
 
 namespace orelith {
 
@@ -25,5 +26,10 @@ bool isFlagged(const PairFlags& f);
 // "hot, saturated, edge"; the calibration and ignore marks are left to the
 // caller, which shows them otherwise. Empty when nothing is set.
 std::string flagWords(const PairFlags& f);
+
+// The science results of a row's stars (-1 = no star), one line each: the
+// flags ("Flags: none" without), the aperture magnitudes with their errors,
+// the standard V and B-V with theirs, where computed.
+std::string pairNotes(const Workspace& ws, const ScienceResults& science, int blue, int green);
 
 }  // namespace orelith

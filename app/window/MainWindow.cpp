@@ -22,6 +22,7 @@
 #include "app/window/StarListModel.h"
 #include "interaction/MainWindowLayout.h"
 #include "interaction/Selection.h"
+#include "photometry/FlagText.h"
 #include "resources/ControlIds.h"
 
 // The arrow pictures and icons are compiled into the window library, whose
@@ -92,6 +93,9 @@ void MainWindow::buildControls() {
       w->setGeometry(0, kStatusBarTop, kClientWidth, kStatusBarHeight);
     if (entry.kind == ControlKind::ListView) {
       model_ = new StarListModel(this);
+      model_->setToolTips([this](StarRowKey key) {
+        return QString::fromStdString(pairNotes(ws_, science(), key.blue, key.green));
+      });
       static_cast<QTableView*>(w)->setModel(model_);
       configureStarList(*static_cast<QTableView*>(w));
     }
@@ -172,15 +176,21 @@ CmdWindow* MainWindow::showDiagram() {
   cmd_->show();
   cmd_->raise();
   cmd_->activateWindow();
-  diagramStale();
+  cmd_->diagram()->setStars(cmdStars(ws_, science()), cmdPlotTitle(ws_));
+  diagramSelectionChanged();
   return cmd_;
 }
 
-void MainWindow::diagramStale() {
-  if (cmd_ == nullptr || !cmd_->isVisible()) return;
-  const ScienceResults science = computeScience(ws_, science_).results;
-  cmd_->diagram()->setStars(cmdStars(ws_, science), cmdPlotTitle(ws_));
-  diagramSelectionChanged();
+void MainWindow::resultsStale() {
+  scienceStale_ = true;
+  if (cmd_ != nullptr && cmd_->isVisible())
+    cmd_->diagram()->setStars(cmdStars(ws_, science()), cmdPlotTitle(ws_));
+}
+
+const ScienceResults& MainWindow::science() {
+  if (scienceStale_) science_ = computeScience(ws_, settings_).results;
+  scienceStale_ = false;
+  return science_;
 }
 
 void MainWindow::diagramSelectionChanged() {

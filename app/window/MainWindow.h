@@ -55,12 +55,15 @@ class MainWindow : public QMainWindow {
   // the workspace; nullptr before it was first opened.
   CmdWindow* showDiagram();
   CmdWindow* diagramWindow() const { return cmd_; }
-  // The magnitudes or the stars may have changed: the open diagram is
-  // computed again. The selection may have changed: it is ringed again.
-  void diagramStale();
+  // The stars or their magnitudes may have changed: the science results are
+  // computed again when next asked for, the open diagram at once.
+  void resultsStale();
+  // The selection may have changed: the diagram rings it again.
   void diagramSelectionChanged();
   // The photometry settings the next results are computed with.
-  const ScienceSettings& scienceSettings() const { return science_; }
+  const ScienceSettings& scienceSettings() const { return settings_; }
+  // The flags, aperture photometry and transformation of the current state.
+  const ScienceResults& science();
 
   // One event of the command table; the default handling of an event the
   // table does not know is to do nothing.
@@ -86,7 +89,9 @@ class MainWindow : public QMainWindow {
   std::map<MenuId, QAction*> actions_;
   std::map<TimerId, QTimer*> timers_;
   CmdWindow* cmd_ = nullptr;
-  ScienceSettings science_;
+  ScienceSettings settings_;
+  ScienceResults science_;
+  bool scienceStale_ = true;
 };
 
 }  // namespace orelith::gui

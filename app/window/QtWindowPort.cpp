@@ -78,7 +78,7 @@ void QtWindowPort::repaint(int panel) {
 
 void QtWindowPort::starListChanged() {
   window_.listModel()->refill(window_.workspace());
-  window_.diagramStale();
+  window_.resultsStale();
 }
 
 void QtWindowPort::setSliderPosition(ControlId control, int position) {
@@ -133,6 +133,8 @@ void QtWindowPort::confinePointer(bool on) { window_.pointerFilter()->setConfine
 
 void QtWindowPort::runDialog(DialogId dialog) {
   runModalDialog(dialog, window_.workspace(), *this, &window_);
+  // "Star properties" may have entered or withdrawn a calibration star.
+  window_.resultsStale();
 }
 
 FileChoice QtWindowPort::askOpenFile(StringId title, int filterIndex) {

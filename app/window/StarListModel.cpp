@@ -28,6 +28,7 @@ QVariant StarListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole)
     return QString::fromLatin1(rows_->rows[index.row()].cells[index.column()]);
   if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
+  if (role == Qt::ToolTipRole && toolTip_) return toolTip_(rows_->rows[index.row()].key);
   return {};
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <memory>
 
 #include "image/Workspace.h"
@@ -20,6 +21,8 @@ class StarListModel : public QAbstractTableModel {
   // Rebuilds every row from the workspace; the view loses its selection.
   void refill(const Workspace& ws);
   const StarListRows& rows() const { return *rows_; }
+  // The tooltip of a row, asked when the pointer rests on it.
+  void setToolTips(std::function<QString(StarRowKey)> toolTip) { toolTip_ = std::move(toolTip); }
   StarRowKey key(int row) const { return rows_->rows[row].key; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -29,6 +32,7 @@ class StarListModel : public QAbstractTableModel {
 
  private:
   std::unique_ptr<StarListRows> rows_;
+  std::function<QString(StarRowKey)> toolTip_;
 };
 
 }  // namespace orelith::gui

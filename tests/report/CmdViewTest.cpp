@@ -93,6 +93,25 @@ TEST(CmdView, TextNamesTheListNumberMagnitudesAndFlags) {
   EXPECT_EQ(cmdStarText(s), "Star 4\nV 12.500 \u00b1 0.031\nB-V 1.000\nhot, edge");
 }
 
+TEST(CmdView, RowNotesGiveFlagsAndErrorsOfWhatWasComputed) {
+  const auto ws = fourPairs();
+  ScienceResults science;
+  EXPECT_EQ(pairNotes(*ws, science, 0, 100), "Flags: none");
+  EXPECT_EQ(pairNotes(*ws, science, -1, 103), "Flags: hot");
+  science.apertures.emplace();
+  const double nan = std::nan("");
+  science.apertures->image[kBlue].star.resize(4, {0, 0, 0, 0, 0, 0, nan, nan, 0, false});
+  science.apertures->image[kGreen].star.resize(104);
+  science.apertures->image[kGreen].star[103].mag = -7.25;
+  science.apertures->image[kGreen].star[103].magError = 0.0125;
+  science.transform.emplace();
+  science.transform->standard.resize(4, {12.5, 0.04, 0.75, nan});
+  EXPECT_EQ(pairNotes(*ws, science, 3, 103),
+            "Flags: hot\nAperture b: none\nAperture v: -7.250 \u00b1 0.013\n"
+            "Standard V: 12.500 \u00b1 0.040\nStandard B-V: 0.750");
+  EXPECT_EQ(pairNotes(*ws, science, -1, 103), "Flags: hot\nAperture v: -7.250 \u00b1 0.013");
+}
+
 TEST(CmdView, TicksAndLegendStayInsideTheirMargins) {
   const auto ws = fourPairs();
   const CmdView view = cmdView(cmdStars(*ws, ScienceResults{}), 400, 300);
@@ -100,7 +119,7 @@ TEST(CmdView, TicksAndLegendStayInsideTheirMargins) {
   ASSERT_FALSE(bv.empty());
   // The span 1.6 - 0.4 lies a hair above 1.2, so the steps are 0.5.
   EXPECT_EQ(bv.front().label, "0.50");
-  EXPECT_EQ(v.front().label, "10.0");   // steps of 1 from the first whole V
+  EXPECT_EQ(v.front().label, "10.0");  // steps of 1 from the first whole V
   for (const CmdTick& t : bv) EXPECT_TRUE(t.at >= view.left && t.at <= view.right);
   for (const CmdTick& t : v) EXPECT_TRUE(t.at >= view.top && t.at <= view.bottom);
   for (const CmdLegendEntry& e : cmdLegend(400, 300)) EXPECT_GT(e.markY, view.bottom + 40);
