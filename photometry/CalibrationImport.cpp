@@ -9,33 +9,12 @@
 namespace orelith {
 namespace {
 
-bool listed(const Workspace& ws, int blue) {
-  for (int e = 0; e < ws.calibration.count; ++e)
-    if (ws.calibration.entries[e].blue == blue) return true;
-  return false;
-}
-
-// The dialog's OK for pair (blue, green), "Calibration star" ticked: the
-// magnitudes as typed (B = V + (B-V) as a float sum), both stars marked and
-// the pair listed once.
-void enterCalibrationStar(Workspace& ws, int blue, int green, float v, float bMinusV) {
-  ws.progressFlags |= PRG_CALIBRATION_STAR;
-  StarRecord& b = star(ws, kBlue, blue);
-  b.magnitudeB = v + bMinusV;
-  b.magnitudeV = v;
-  b.marks |= MARK_CALIBRATION;
-  star(ws, kGreen, green).marks |= MARK_CALIBRATION;
-  if (!listed(ws, blue)) ws.calibration.entries[ws.calibration.count++] = {blue, green};
-}
-
-// Why the row cannot be entered, checked in the dialog's order; none: it can.
-std::optional<RowRefusal> refusal(const Workspace& ws, int label, float v) {
+// Why the row names no star the dialog could open on as a calibration star.
+std::optional<RowRefusal> refusal(const Workspace& ws, int label) {
   if (label < 0 || !hasBit(ws.progressFlags, PRG_BLUE_SEARCHED)) return RowRefusal::NoStar;
   const StarRecord& b = star(ws, kBlue, label);
   if (!hasBit(ws.progressFlags, PRG_COMPARED) || b.partner < 0) return RowRefusal::NotPaired;
   if (hasBit(b.marks, MARK_IGNORE)) return RowRefusal::Ignored;
-  if (ws.calibration.count == kMaxCalibrationStars) return RowRefusal::ListFull;
-  if (v == 0.0f) return RowRefusal::NoVMagnitude;
   return std::nullopt;
 }
 
@@ -68,13 +47,21 @@ CalibrationImport importCalibrationStars(Workspace& ws, const std::string& path)
   for (const StarRow& row : rows) {
     const int label = starAtPixel(ws, kBlue, row.x, row.y);
     const float v = leadingNumber(row.extra[0]), bMinusV = leadingNumber(row.extra[1]);
-    std::optional<RowRefusal> why = refusal(ws, label, v);
+    std::optional<RowRefusal> why = refusal(ws, label);
     if (!why && !seen.emplace(label, row.line).second) why = RowRefusal::Repeated;
+    if (!why) {
+      // The dialog's OK with "Calibration star" ticked and the values typed.
+      const int green = star(ws, kBlue, label).partner;
+      const CalibrationEdit edit =
+          applyStarProperties(ws, {label, green, false, true, v, bMinusV}).status;
+      if (edit == CalibrationEdit::ListFull) why = RowRefusal::ListFull;
+      if (edit == CalibrationEdit::NoVMagnitude) why = RowRefusal::NoVMagnitude;
+      if (why) seen.erase(label);  // a refused row leaves the star free for a later one
+    }
     if (why) {
       result.refused.push_back({row, *why});
       continue;
     }
-    enterCalibrationStar(ws, label, star(ws, kBlue, label).partner, v, bMinusV);
     ++result.accepted;
   }
   return result;

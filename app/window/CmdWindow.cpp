@@ -209,7 +209,7 @@ void CmdWindow::exportPlot() {
     name += filter == svg ? ".svg" : ".png";
   std::vector<CmdPlotPoint> points;
   for (const CmdStar& s : diagram_->stars()) points.push_back(s.point);
-  int message = 0;
+  StringId message{};
   if (plotCmd(points, diagram_->title(), name.toStdString(), message)) return;
   QMessageBox::warning(this, fromView(kErrorCaption), fromView(stringText(message)));
 }

@@ -367,7 +367,7 @@ TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
 
 TEST_F(Window, DiagramDrawsEachPairWhereItBelongsAndSelectsBothWays) {
   loadSamples();
-  for (int id : {ctl::SearchBlue, ctl::SearchGreen, ctl::CompareImages}) click(id);
+  for (ControlId id : {ctl::SearchBlue, ctl::SearchGreen, ctl::CompareImages}) click(id);
   // Magnitudes growing with the star number, the colour falling with it.
   for (int k = 0; k < ws->starCount[kBlue]; ++k) {
     star(*ws, kBlue, k).magnitudeV = 9.0f + 0.1f * float(k);
