@@ -67,7 +67,7 @@ struct MenuItemSpec {
 inline constexpr std::string_view kMenuTitles[2] = {"File", "Configuration"};
 std::span<const MenuItemSpec> mainMenu();
 
-// Star list columns: header strings 26..33, widths 45 then 100.
+// Star list columns: header strings from str::ColumnFirst on, widths 45 then 100.
 inline constexpr int kListColumns = 8;
 inline constexpr int kListColumnWidth[kListColumns] = {45, 100, 100, 100, 100, 100, 100, 100};
 

@@ -14,7 +14,7 @@ enum class CalculateStatus {
 };
 
 // Blue pass, then green pass. A failed fit, or a curve that gives some paired
-// star no finite magnitude, stops with message 15 "Minimisation was not
+// star no finite magnitude, stops with the message "Minimisation was not
 // successful."; what an earlier pass stored stays. With no calibration star
 // nothing changes. Success sets PRG_MAGNITUDES.
 Outcome<CalculateStatus> calculateMagnitudes(Workspace& ws);

@@ -35,7 +35,8 @@ bool predictPolynomial(const DiagnosticPoint* points, int n, int left, int coeff
     green[used++] = {points[i].lgGreen, points[i].V};
   }
   double cb[kMaxCoefficients] = {}, cg[kMaxCoefficients] = {};
-  if (DoMinuit(blue, cb, used, coefficients) != 0 || DoMinuit(green, cg, used, coefficients) != 0)
+  if (DoMinuit(blue, cb, used, coefficients) != BRELOX_OK ||
+      DoMinuit(green, cg, used, coefficients) != BRELOX_OK)
     return false;
   for (int i = 0; i < n; ++i) {
     V[i] = evaluatePolynomial(cg, coefficients, points[i].lgGreen);

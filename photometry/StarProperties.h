@@ -15,7 +15,7 @@ namespace orelith {
 // star has a partner.
 bool canOpenStarProperties(const Workspace& ws);
 
-// The information text: string 19 filled for the pair.
+// The information text: the star information string filled for the pair.
 std::string starInformation(const Workspace& ws, int blueStar, int greenStar);
 
 // The leading decimal number of an edit's text; 0.0 without one.

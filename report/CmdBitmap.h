@@ -67,9 +67,10 @@ std::vector<std::string> defaultTemplateDirs(const std::string& startDir);
 // in `templateDirs` (each with or without a trailing '/'): a regular file
 // whose header describes the diagram's picture and which is no longer than
 // the diagram; anything else of that name is passed over. Fails with
-// message 8 or 11 (no template; no file is created), 5 or 7 (output not
-// created or not written; an older file stays as it was), 9 (no memory) or
-// 10 (pixel outside the picture).
+// "Unable to open file DIB01.DAT." or "...DIB02.DAT." (no template; no file is
+// created), "Unable to create file." or "Unable to save file." (an older file
+// stays as it was), "Out of Memory" or "Unable to calculate coordinats in
+// CMD." (a pixel outside the picture).
 WriteOutcome writeDiagram(const Workspace& ws, int variant, const std::string& outPath,
                           const std::vector<std::string>& templateDirs);
 

@@ -20,8 +20,8 @@ std::string reportText(const Workspace& ws);
 // name cannot break the markup it is printed into.
 std::string htmlEscaped(std::string_view text);
 
-// Writes the report to `path`, each line ended by "\r\n". Fails with message 5
-// "Unable to create file." or 7 "Unable to save file.", in which case a file
+// Writes the report to `path`, each line ended by "\r\n". Fails with "Unable to
+// create file." or "Unable to save file.", in which case a file
 // that was at `path` before is left as it was.
 WriteOutcome writeReport(const Workspace& ws, const std::string& path);
 

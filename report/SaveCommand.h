@@ -29,7 +29,7 @@ std::string extendedName(const std::string& name, int filterIndex);
 // says: 1 the HTML report, 2 the monochrome diagram, 3 the 16-colour diagram,
 // any other writes nothing. The final name (extendedName) goes to
 // ws.filePath; the open dialogs' remembered filter is left alone. Another
-// filter fails with message 18 "Unable to extend filename." for a name that
+// filter fails with "Unable to extend filename." for a name that
 // would need an extension; the writers' failures are theirs.
 WriteOutcome saveOutput(Workspace& ws, const std::string& chosenName, int filterIndex,
                         const std::vector<std::string>& templateDirs);

@@ -5,7 +5,7 @@
 
 namespace orelith {
 
-// A failure names its message (5, 7, 8, 9, 10, 11 or 18).
+// A failure names its message.
 enum class WriteStatus { Ok, Failed };
 using WriteOutcome = Outcome<WriteStatus>;
 

@@ -130,7 +130,8 @@ TEST(Commands, CompareNeedsBothImagesSearched) {
       EXPECT_EQ(canCompare(*ws), expected) << progress << " " << options;
       RecordingPort port;
       refillStarList(*ws, port);
-      EXPECT_EQ(port.enabled(ctl::CompareImages), expected ? std::optional(true) : std::nullopt);
+      EXPECT_EQ(port.state(Enable, ctl::CompareImages),
+                expected ? std::optional(true) : std::nullopt);
       dispatchCommand(*ws, port, cmd(ctl::CompareImages));
       EXPECT_EQ(hasBit(ws->progressFlags, PRG_COMPARED),
                 expected || hasBit(progress, PRG_COMPARED));
@@ -157,7 +158,7 @@ TEST(Commands, ArrowsMoveSixteenStepsThenBeep) {
     *direct = *ws;
     RecordingPort port;
     for (int i = 0; i < 16; ++i) dispatchCommand(*ws, port, cmd(row.arrow));
-    EXPECT_EQ(port.text(ctl::OffsetLabel), row.label);
+    EXPECT_EQ(port.find(PortEvent::Text, ctl::OffsetLabel)->text, row.label);
     EXPECT_EQ(port.repaints(), std::vector<int>(16, kBlue));
     EXPECT_EQ(ws->searchRect[kGreen].left, 10 + row.dx);
     EXPECT_EQ(ws->searchRect[kGreen].bottom, 120 + row.dy);
@@ -171,31 +172,45 @@ TEST(Commands, ArrowsMoveSixteenStepsThenBeep) {
   }
 }
 
-// The buttons of the three-pair entry: "Compare images" makes way for "Set 1".."Set 3", and the
-// third pair brings it back, greyed, with the list refilled.
-TEST(Commands, PairEntrySwapsTheButtons) {
-  auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}}, {{12, 10}, {52, 10}, {32, 30}});
+// The three-pair entry through its buttons: "Compare images" makes way for "Set 1".."Set 3"; a
+// "Set" without a complete pending pair, or with three blue stars on one line, beeps and keeps
+// the entry open; a pair set again replaces the first; the third good pair maps, brings
+// "Compare images" back, greyed, and refills the list. The overlap count is not this mode's.
+TEST(Commands, PairEntryThroughTheButtons) {
+  auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}, {10, 50}, {20, 20}},
+                                {{12, 10}, {52, 10}, {32, 30}, {12, 50}, {25, 20}});
   ws->optionFlags = OPT_ROTATE_IMAGES;
+  ws->overlapCount = 33;
   RecordingPort port;
   dispatchCommand(*ws, port, cmd(ctl::CompareImages));
-  const Events entry{ev(Repaint, 0),
-                     ev(Repaint, 1),
-                     ev(Visible, ctl::CompareImages, false),
-                     ev(Visible, ctl::Set1, true),
-                     ev(Visible, ctl::Set2, true),
-                     ev(Visible, ctl::Set3, true)};
-  EXPECT_EQ(port.events, entry);
-  for (int k = 0; k < 3; ++k) {
-    pickPendingStar(*ws, kBlue, k);
-    pickPendingStar(*ws, kGreen, k);
+  EXPECT_EQ(port.events,
+            (Events{ev(Repaint, 0), ev(Repaint, 1), ev(Visible, ctl::CompareImages, false),
+                    ev(Visible, ctl::Set1, true), ev(Visible, ctl::Set2, true),
+                    ev(Visible, ctl::Set3, true)}));
+  const auto set = [&](ControlId button, int blue, int green) {
+    pickPendingStar(*ws, kBlue, blue);
+    pickPendingStar(*ws, kGreen, green);
     port.clear();
-    dispatchCommand(*ws, port, cmd(k == 0 ? ctl::Set1 : k == 1 ? ctl::Set2 : ctl::Set3));
-  }
+    dispatchCommand(*ws, port, cmd(button));
+    return port.events;
+  };
+  const Events beep{ev(PortEvent::Beep)};
+  EXPECT_EQ(set(ctl::Set1, 6, -1), beep);  // no blue star 6, no green star: nothing pending
+  EXPECT_EQ(set(ctl::Set1, 1, 0), Events{});
+  set(ctl::Set1, 0, 0);
+  set(ctl::Set2, 2, 2);
+  EXPECT_EQ(set(ctl::Set3, 4, 4), beep);   // blue 4 lies on the line through the other two
+  ws->optionFlags |= OPT_SELECTION_SHOWN;  // as the star clicks leave it
   EXPECT_EQ(
-      port.events,
+      set(ctl::Set3, 3, 3),
       (Events{ev(Visible, ctl::Set1, false), ev(Visible, ctl::Set2, false),
               ev(Visible, ctl::Set3, false), ev(Visible, ctl::CompareImages, true), ev(Repaint, 0),
               ev(Repaint, 1), ev(Enable, ctl::CompareImages, false), ev(PortEvent::ListRefill)}));
+  EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES);
+  EXPECT_TRUE(hasBit(ws->progressFlags, PRG_COMPARED));
+  EXPECT_EQ((std::array{ws->selectedStar[kBlue], int{star(*ws, kBlue, 1).partner}}),
+            (std::array{-1, 1}));
+  EXPECT_EQ(ws->overlapCount, 33);
 }
 
 TEST(Commands, AutoUpdateRunsOneTimerAtATime) {
@@ -346,9 +361,8 @@ TEST(Pointer, DragCoversPressedAndReleasedPixels) {
     for (const SearchRect& got : ws->searchRect)
       EXPECT_EQ((std::array{got.left, got.top, got.right, got.bottom}),
                 (std::array{r[4], r[5], r[6], r[7]}));
-    const int* band =
-        port.events[static_cast<std::size_t>(port.indexOf(PortEvent::RubberBand))].rect;
-    EXPECT_EQ((std::array{band[0], band[1], band[2], band[3]}),
+    const PortEvent band = *port.find(PortEvent::RubberBand);
+    EXPECT_EQ((std::array{band.rect[0], band.rect[1], band.rect[2], band.rect[3]}),
               (std::array{r[4] + 5, r[5] + 32, r[6] + 7, r[7] + 34}));
     EXPECT_FALSE(ws->optionFlags & OPT_DRAGGING);
     EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1}));
@@ -403,14 +417,10 @@ TEST(Pointer, ClicksSelectStarsAndDoubleClicksOpenPairs) {
     EXPECT_TRUE(leftButtonReleased(*ws, port, cx(row.image, row.x), cy(row.y))) << row.name;
     EXPECT_EQ(ws->selectedStar[kBlue], row.blue) << row.name;
     EXPECT_EQ(ws->selectedStar[kGreen], row.green) << row.name;
-    const int reveal = port.indexOf(PortEvent::Reveal);
-    if (row.revealed.blue == -9) {
-      EXPECT_EQ(reveal, -1) << row.name;
-      continue;
-    }
-    ASSERT_GE(reveal, 0) << row.name;
-    const PortEvent& e = port.events[static_cast<std::size_t>(reveal)];
-    EXPECT_EQ((StarRowKey{e.rect[0], e.rect[1]}), row.revealed) << row.name;
+    const auto reveal = port.find(PortEvent::Reveal);
+    ASSERT_EQ(reveal.has_value(), row.revealed.blue != -9) << row.name;
+    if (!reveal) continue;
+    EXPECT_EQ((StarRowKey{reveal->rect[0], reveal->rect[1]}), row.revealed) << row.name;
     EXPECT_TRUE(ws->optionFlags & OPT_SELECTION_SHOWN);
     // The double click's second half: only a star with a partner opens.
     leftButtonDoubleClicked(*ws, port, cx(row.image, row.x), cy(row.y));
@@ -478,6 +488,28 @@ class Dialogs : public ::testing::Test {
   RecordingPort port;
 };
 
+// The dialogs open on the settings: "Rotate images" greyed during the three-pair entry and
+// "Manually" while it is on, "Draw calibration stars" ticked while they are not hidden, a
+// calibration star's V and B-V in "%f" under its information text (by hand from the star
+// information string), the colour bytes.
+TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
+  ws->optionFlags = OPT_PAIR_ENTRY | OPT_ROTATE_IMAGES;
+  StarRecord& blue = star(*ws, kBlue, 4);
+  blue.brightness = 1004, blue.pixelCount = 9, blue.x = 14, blue.y = 30;
+  blue.marks = MARK_CALIBRATION, blue.magnitudeV = 12.25f, blue.magnitudeB = 12.75f;
+  star(*ws, kGreen, 104).brightness = 2000, star(*ws, kGreen, 104).pixelCount = 7;
+  const auto algorithm = open(dlg::Algorithm);
+  EXPECT_FALSE(shown(*algorithm, algodlg::RotateImages).enabled);
+  EXPECT_FALSE(shown(*algorithm, algodlg::Manually).enabled);
+  EXPECT_TRUE(shown(*open(dlg::Display), displaydlg::DrawCalibration).checked);
+  const auto d = open(dlg::StarProperties);
+  EXPECT_EQ(shown(*d, props::Information).text,
+            "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)");
+  EXPECT_EQ(std::pair(shown(*d, props::VMagnitude).text, shown(*d, props::BMinusV).text),
+            std::pair(std::string("12.250000"), std::string("0.500000")));
+  EXPECT_EQ(shown(*open(dlg::Colors), colorField(18)).text, "192");  // "Void" red
+}
+
 TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
   const struct {
     DialogId dialog;
@@ -526,7 +558,7 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettingsAndCancelNothing) {
   EXPECT_EQ(algorithm->buttonPressed(idNumber(algodlg::Ok)), DialogVerdict::Accept);
   EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT);
   EXPECT_EQ(ws->algorithm.coefficientCount, 5);
-  EXPECT_EQ(port.visible(ctl::ArrowUp), false) << "move controls hidden";
+  EXPECT_EQ(port.state(Visible, ctl::ArrowUp), false) << "move controls hidden";
 
   // Complex output off and on again: still written. Of the two auto updates only the green one
   // is left running: one timer at a time.
@@ -573,7 +605,7 @@ TEST_F(Dialogs, StarPropertiesGreysAndRefuses) {
   EXPECT_EQ(port.events.at(0).owner, MessageOwner::Dialog);
   d->textChanged(v, "12.25");
   EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Accept);
-  for (ControlId id : calibrationControls) EXPECT_EQ(port.enabled(id), true);
+  for (ControlId id : calibrationControls) EXPECT_EQ(port.state(Enable, id), true);
 
   d = open(dlg::StarProperties);  // reopened with what was entered, in "%f"
   EXPECT_EQ(shown(*d, v).text, "12.250000");
@@ -583,7 +615,7 @@ TEST_F(Dialogs, StarPropertiesGreysAndRefuses) {
   EXPECT_TRUE(shown(*d, v).enabled);
   d->boxClicked(idNumber(props::CalibrationStar), false);
   EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Accept);
-  for (ControlId id : calibrationControls) EXPECT_EQ(port.enabled(id), false);
+  for (ControlId id : calibrationControls) EXPECT_EQ(port.state(Enable, id), false);
 
   for (int k = 0; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
   ws->calibration.count = kMaxCalibrationStars;

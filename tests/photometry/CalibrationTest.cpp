@@ -55,7 +55,7 @@ std::unique_ptr<Workspace> calibratedWorkspace() {
 // n = 0 gives every star 0; 2 and 3 coefficients find the exact lines. In
 // every case the calibration stars keep what was entered, unpaired stars keep
 // their values and ignored stars are calculated as well. With more
-// coefficients than the library takes the fit refuses: message 15, nothing
+// coefficients than the library takes the fit refuses with its message, nothing
 // applied and no magnitudes bit.
 TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
   for (int n : {0, 2, 3, 11}) {

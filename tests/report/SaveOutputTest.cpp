@@ -1,6 +1,6 @@
 // What the Save command writes: the HTML report written out by hand, the colour-magnitude
 // diagrams pixel by pixel, and each under the name the extension rule gives; the errors of
-// writing the report (message 5) are seen through the batch program.
+// writing the report ("Unable to create file.") are seen through the batch program.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -169,7 +169,7 @@ TEST(HtmlReport, UnpairedRowsAreRedOrPlainNeverGreyAndGreenNumbersSkipOne) {
 }
 
 TEST(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
-  // Chosen name, filter, name written ("" for refused: message 18).
+  // Chosen name, filter, name written ("" for refused: "Unable to extend filename.").
   const std::tuple<const char*, int, const char*> rows[] = {
       {"report", 1, "report.html"},
       {"report", 3, "report.bmp"},
@@ -332,8 +332,8 @@ TEST_F(CmdDiagram, ThickStarsAreClippedAtThePlotEdges) {
   // clang-format on
 }
 
-// A missing template gives message 8 or 11, an unwritable target message 5;
-// neither leaves a file. The template comes from the first folder that has a
+// A missing template gives its "Unable to open file" message, an unwritable target "Unable to
+// create file."; neither leaves a file. The template comes from the first folder that has a
 // usable one (with or without a trailing slash): a FIFO (at once, not
 // blocking), a folder, an empty file, one of the right size but not a BMP of
 // the diagram, or a longer one are passed over; a short one is padded with FF.

@@ -76,19 +76,22 @@ class RecordingPort : public WindowPort {
   }
   int count(PortEvent::Kind kind) const { return static_cast<int>(ids(kind).size()); }
   std::vector<int> repaints() const { return ids(PortEvent::Repaint); }
-  // The last state the core gave a control or menu item; none if untouched.
-  std::optional<bool> enabled(ControlId id) const { return lastOn(PortEvent::Enable, id); }
-  std::optional<bool> visible(ControlId id) const { return lastOn(PortEvent::Visible, id); }
-  std::optional<bool> menuEnabled(MenuId id) const { return lastOn(PortEvent::Menu, id); }
-  std::optional<std::string> text(ControlId id) const {
-    const PortEvent* e = last(PortEvent::Text, idNumber(id));
-    return e ? std::optional(e->text) : std::nullopt;
+  // The last event of `kind` for `id` (a control's last state or text), or without an id the
+  // first of `kind`; none if there is none.
+  template <class Id = int>
+  std::optional<PortEvent> find(PortEvent::Kind kind, Id id = Id{-1}) const {
+    const auto match = [&](const PortEvent& e) {
+      return e.kind == kind && (idNumber(id) == -1 || e.id == idNumber(id));
+    };
+    const auto last = std::find_if(events.rbegin(), events.rend(), match);
+    if (idNumber(id) != -1) return last == events.rend() ? std::nullopt : std::optional(*last);
+    const auto first = std::find_if(events.begin(), events.end(), match);
+    return first == events.end() ? std::nullopt : std::optional(*first);
   }
-  // Index of the first event of `kind` (with `id` where given), or -1.
-  int indexOf(PortEvent::Kind kind, int id = -1) const {
-    for (std::size_t i = 0; i < events.size(); ++i)
-      if (events[i].kind == kind && (id < 0 || events[i].id == id)) return static_cast<int>(i);
-    return -1;
+  template <class Id>
+  std::optional<bool> state(PortEvent::Kind kind, Id id) const {
+    const auto e = find(kind, id);
+    return e ? std::optional(e->on) : std::nullopt;
   }
 
  private:
@@ -105,16 +108,6 @@ class RecordingPort : public WindowPort {
     for (const auto& e : events)
       if (e.kind == kind) out.push_back(e.id);
     return out;
-  }
-  const PortEvent* last(PortEvent::Kind kind, int id) const {
-    for (auto e = events.rbegin(); e != events.rend(); ++e)
-      if (e->kind == kind && e->id == id) return &*e;
-    return nullptr;
-  }
-  template <class Id>
-  std::optional<bool> lastOn(PortEvent::Kind kind, Id id) const {
-    const PortEvent* e = last(kind, idNumber(id));
-    return e ? std::optional(e->on) : std::nullopt;
   }
 };
 

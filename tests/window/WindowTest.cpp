@@ -31,6 +31,7 @@
 #include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StarListModel.h"
+#include "interaction/DialogModel.h"
 #include "interaction/MainWindowLayout.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -204,53 +205,34 @@ class Dialogs : public ::testing::Test {
   test::RecordingPort port;
 };
 
-TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
+// Each dialog shows its title and every item of its layout inside its fixed size, each caption
+// the layout gives, and each control as its model holds it (the models' rules are
+// MainWindowTest's).
+TEST_F(Dialogs, DrawTheirLayoutAndTheirModel) {
   ws->optionFlags = OPT_PAIR_ENTRY;
-  StarRecord& blue = star(*ws, kBlue, 4);
-  blue.brightness = 1004, blue.pixelCount = 9, blue.x = 14, blue.y = 30;
-  blue.marks = MARK_CALIBRATION, blue.magnitudeV = 12.25f, blue.magnitudeB = 12.75f;
-  star(*ws, kGreen, 104).brightness = 2000, star(*ws, kGreen, 104).pixelCount = 7;
-  // clang-format off
-  const struct {
-    DialogId dialog;
-    const char* title;
-    std::vector<Shown> controls;
-  } cases[] = {
-      {dlg::Algorithm, "Algorithm configuration",
-       {{1, "OK", 0, 1}, {2, "Cancel", 0, 1}, {1010, "Standart", 1, 1}, {1011, "Sort", 0, 0},
-        {1013, "max. stars(blue):", 0, 0}, {1012, "256", 0, 0},
-        {1014, "max. stars(green):", 0, 0}, {1015, "256", 0, 0},
-        {1005, "Subtract background", 1, 1}, {1004, "Manually", 0, 1},
-        {1007, "Rotate images", 0, 0},  // three pairs are being entered
-        {1006, "Backgrnd. autom.", 0, 1}, {1028, "3", 0, 1}, {1029, "65530", 0, 1},
-        {1030, "64", 0, 1}}},
-      {dlg::Display, "Display configuration",
-       {{1003, "Custom colors", 0, 1}, {1004, "Auto update", 0, 1}, {1013, "Custom colors", 0, 1},
-        {1015, "Auto update", 0, 1}, {1016, "1", 0, 1}, {1005, "Complex output", 0, 1},
-        {1006, "Draw calibration stars", 1, 1}, {1007, "Thick stars in CMD bitmap", 0, 1},
-        {1010, "Deselect", 0, 1}, {1009, "OK", 0, 1}, {1008, "Cancel", 0, 1}}},
-      // The information text by hand from string 19; V and B-V written as "%f".
-      {dlg::StarProperties, "Star properties",
-       {{1023, "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)", 0, 1},
-        {1019, "12.250000", 0, 1}, {1020, "0.500000", 0, 1}, {1025, "Calibration star", 1, 1},
-        {1026, "Ignore star", 0, 1}, {1021, "OK", 0, 1}, {1022, "Cancel", 0, 1}}},
-      // Some of the start colours White, Blue, Green, Backgrnd., Calibrate, Selection, Void.
-      {dlg::Colors, "Color configuration",
-       {{1027, "255", 0, 1}, {1032, "255", 0, 1}, {1034, "255", 0, 1}, {1038, "0", 0, 1},
-        {1040, "255", 0, 1}, {1044, "255", 0, 1}, {1045, "192", 0, 1}, {1, "OK", 0, 1},
-        {2, "Cancel", 0, 1}}},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    auto d = open(c.dialog);
-    EXPECT_EQ(d->windowTitle().toStdString(), c.title);
+  star(*ws, kBlue, 4).marks = MARK_CALIBRATION;
+  for (DialogId id : {dlg::Algorithm, dlg::Display, dlg::StarProperties, dlg::Colors}) {
+    auto d = open(id);
+    const DialogLayout& layout = *dialogLayout(id);
+    EXPECT_EQ(d->windowTitle().toStdString(), layout.title);
     EXPECT_EQ(d->minimumSize(), d->maximumSize()) << "fixed size";
-    for (const Shown& s : c.controls) EXPECT_EQ(shown(*d, std::get<0>(s)), s) << c.title;
     for (const QWidget* w : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       EXPECT_TRUE(d->rect().contains(w->geometry())) << w->objectName().toStdString();
+    for (const DialogItem& item : layout.items) {
+      EXPECT_TRUE(item.id == 0 || item.text.empty() || std::get<1>(shown(*d, item.id)) == item.text)
+          << item.text;
+    }
+    const auto model = openDialogModel(id, *ws, port);
+    for (const DialogControl& c : model->controls()) {
+      const auto [number, text, checked, enabled] = shown(*d, c.id);
+      EXPECT_EQ(std::pair(checked, enabled), std::pair(c.checked, c.enabled)) << number;
+      EXPECT_TRUE(c.text.empty() || text == c.text) << number << " " << text;
+    }
   }
 }
 
+// Cancel, Escape and the close box close a dialog and write nothing; a refused OK (no V for a
+// calibration star) keeps it open.
 TEST_F(Dialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
   const auto before = [&] {
     return std::make_tuple(ws->optionFlags, ws->algorithm.coefficientCount,
@@ -262,25 +244,29 @@ TEST_F(Dialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
   constexpr int kEscape = 0, kCloseBox = -1;
   const struct {
     DialogId dialog;
-    int box, field, cancel;
+    int box, field, close;
+    bool closes = true;
   } rows[] = {
       {dlg::Algorithm, idNumber(algodlg::RotateImages), idNumber(algodlg::Coefficients),
        idNumber(algodlg::Cancel)},
       {dlg::Display, idNumber(displaydlg::ComplexOutput), idNumber(displaydlg::Frequency), kEscape},
       {dlg::StarProperties, idNumber(props::CalibrationStar), idNumber(props::VMagnitude),
        idNumber(props::Cancel)},
+      {dlg::StarProperties, idNumber(props::CalibrationStar), idNumber(props::BMinusV),
+       idNumber(props::Ok), false},
       {dlg::Colors, 0, idNumber(colorField(0)), kCloseBox},
   };
   for (const auto& r : rows) {
     auto d = open(r.dialog);
     if (r.box != 0) click(*d, r.box);
     retype(*d, r.field, "5");
-    if (r.cancel == kEscape) QTest::keyClick(d.get(), Qt::Key_Escape);
-    if (r.cancel == kCloseBox) d->close();
-    if (r.cancel > 0) click(*d, r.cancel);
-    EXPECT_FALSE(d->isVisible()) << idNumber(r.dialog);
+    if (r.close == kEscape) QTest::keyClick(d.get(), Qt::Key_Escape);
+    if (r.close == kCloseBox) d->close();
+    if (r.close > 0) click(*d, r.close);
+    EXPECT_EQ(d->isVisible(), !r.closes) << idNumber(r.dialog);
     EXPECT_EQ(before(), start) << idNumber(r.dialog);
   }
+  EXPECT_EQ(port.messages(), std::vector{str::EnterVMagnitude});
   EXPECT_EQ(ws->display.autoUpdateFrequency, 5) << "the frequency is not undone";
 }
 
@@ -315,23 +301,6 @@ TEST_F(Dialogs, EveryCaptionShowsWhole) {
       widest = std::max(widest, w->fontMetrics().horizontalAdvance(line));
     EXPECT_LE(widest, captionRoom(w)) << w->objectName().toStdString() << " " << text.toStdString();
   }
-}
-
-// Through the real dialog: "V" is greyed until "Calibration star" is ticked, and a refused
-// seventeenth star keeps the dialog open (the list's rules are photometry/CalibrationTest's,
-// an accepted star closing it drive-window.sh's).
-TEST_F(Dialogs, RefusedCalibrationStarKeepsTheDialogOpen) {
-  for (int k = 0; k < kMaxCalibrationStars; ++k) ws->calibration.entries[k] = {k, k + 100};
-  ws->calibration.count = kMaxCalibrationStars;
-  auto d = open(dlg::StarProperties, 17);
-  EXPECT_FALSE(std::get<3>(shown(*d, props::VMagnitude)));
-  click(*d, props::CalibrationStar);
-  retype(*d, props::VMagnitude, "10");
-  click(*d, props::Ok);
-  ASSERT_EQ(port.messages(), std::vector{str::TooManyCalibrationStars});
-  EXPECT_EQ(port.events[port.indexOf(test::PortEvent::Message)].owner, MessageOwner::Dialog);
-  EXPECT_TRUE(d->isVisible());
-  EXPECT_EQ(ws->calibration.count, kMaxCalibrationStars);
 }
 
 // ctest runs this program under a German locale, whose decimal comma the C
