@@ -41,26 +41,14 @@ class RecordingPort : public WindowPort {
   void setSliderPosition(ControlId id, int pos) override { add(PortEvent::Slider, id, false, {}, pos); }
   void startTimer(TimerId id, int ms) override { add(PortEvent::TimerStart, id, true, {}, ms); }
   void stopTimer(TimerId id) override { add(PortEvent::TimerStop, id); }
-  void setStatusText(int part, const std::string& t) override {
-    add(PortEvent::Status, part, false, t);
-  }
+  void setStatusText(int part, const std::string& t) override { add(PortEvent::Status, part, false, t); }
   void setPointerShape(PointerShape s) override { add(PortEvent::Pointer, 0, false, {}, int(s)); }
-  void revealListRow(StarRowKey k) override {
-    add(PortEvent::Reveal, 0, false, {}, 0, {k.blue, k.green});
-  }
-  void showRubberBand(bool shown, int left, int top, int right, int bottom) override {
-    add(PortEvent::RubberBand, 0, shown, {}, 0, {left, top, right, bottom});
-  }
+  void revealListRow(StarRowKey k) override { add(PortEvent::Reveal, 0, false, {}, 0, {k.blue, k.green}); }
+  void showRubberBand(bool shown, int l, int t, int r, int b) override { add(PortEvent::RubberBand, 0, shown, {}, 0, {l, t, r, b}); }
   void confinePointer(bool on) override { add(PortEvent::Confine, 0, on); }
   void runDialog(DialogId id) override { add(PortEvent::Dialog, id); }
-  FileChoice askOpenFile(StringId title, int f) override {
-    add(PortEvent::OpenFile, title, false, {}, f);
-    return nextOpenFile;
-  }
-  FileChoice askSaveFile(StringId title, int f) override {
-    add(PortEvent::SaveFile, title, false, {}, f);
-    return {};
-  }
+  FileChoice askOpenFile(StringId title, int f) override { add(PortEvent::OpenFile, title, false, {}, f); return nextOpenFile; }
+  FileChoice askSaveFile(StringId title, int f) override { add(PortEvent::SaveFile, title, false, {}, f); return {}; }
   void quit() override { add(PortEvent::Quit); }
   // clang-format on
 
