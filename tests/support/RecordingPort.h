@@ -57,11 +57,7 @@ class RecordingPort : public WindowPort {
   std::vector<PortEvent> events;
 
   void clear() { events.clear(); }
-  std::vector<StringId> messages() const {
-    std::vector<StringId> out;
-    for (int id : ids(PortEvent::Message)) out.push_back(StringId{id});
-    return out;
-  }
+  std::vector<StringId> messages() const { return ids<StringId>(PortEvent::Message); }
   int count(PortEvent::Kind kind) const { return static_cast<int>(ids(kind).size()); }
   std::vector<int> repaints() const { return ids(PortEvent::Repaint); }
   // The last event of `kind` for `id` (a control's last state or text), or without an id the
@@ -91,10 +87,11 @@ class RecordingPort : public WindowPort {
     std::copy(rect.begin(), rect.end(), e.rect);
     return e;
   }
-  std::vector<int> ids(PortEvent::Kind kind) const {  // of every event of `kind`, in order
-    std::vector<int> out;
+  template <class Id = int>
+  std::vector<Id> ids(PortEvent::Kind kind) const {  // of every event of `kind`, in order
+    std::vector<Id> out;
     for (const auto& e : events)
-      if (e.kind == kind) out.push_back(e.id);
+      if (e.kind == kind) out.push_back(Id{e.id});
     return out;
   }
 };
