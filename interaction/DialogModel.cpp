@@ -1,5 +1,7 @@
 #include "interaction/DialogModel.h"
 
+#include <utility>
+
 #include "interaction/AlgorithmDialog.h"
 #include "interaction/ColorDialog.h"
 #include "interaction/DisplayDialog.h"
@@ -10,11 +12,23 @@ namespace {
 
 // The events of the window reach a dialog's own operations through these,
 // each holding its dialog's state for as long as the dialog is open.
-class AlgorithmModel final : public DialogModel {
+template <class Dialog>
+class ModelOf : public DialogModel {
  public:
-  AlgorithmModel(Workspace& ws, WindowPort& port)
-      : ws_(ws), port_(port), d_(openAlgorithmDialog(ws)) {}
+  ModelOf(Workspace& ws, WindowPort& port, Dialog d) : ws_(ws), port_(port), d_(std::move(d)) {}
   const std::vector<DialogControl>& controls() const override { return d_.controls.all(); }
+  void textChanged(int, std::string_view) override {}
+  void boxClicked(int, bool) override {}
+
+ protected:
+  Workspace& ws_;
+  WindowPort& port_;
+  Dialog d_;
+};
+
+class AlgorithmModel final : public ModelOf<AlgorithmDialog> {
+ public:
+  AlgorithmModel(Workspace& ws, WindowPort& port) : ModelOf(ws, port, openAlgorithmDialog(ws)) {}
   void textChanged(int id, std::string_view text) override {
     algorithmFieldChanged(d_, port_, AlgorithmControl{id}, text);
   }
@@ -27,17 +41,11 @@ class AlgorithmModel final : public DialogModel {
     algorithmOk(ws_, port_, d_);
     return DialogVerdict::Accept;
   }
-
- private:
-  Workspace& ws_;
-  WindowPort& port_;
-  AlgorithmDialog d_;
 };
 
-class DisplayModel final : public DialogModel {
+class DisplayModel final : public ModelOf<DisplayDialog> {
  public:
-  DisplayModel(Workspace& ws, WindowPort& port) : ws_(ws), port_(port), d_(openDisplayDialog(ws)) {}
-  const std::vector<DialogControl>& controls() const override { return d_.controls.all(); }
+  DisplayModel(Workspace& ws, WindowPort& port) : ModelOf(ws, port, openDisplayDialog(ws)) {}
   void textChanged(int, std::string_view text) override {
     displayFrequencyChanged(d_, ws_, port_, text);
   }
@@ -58,18 +66,12 @@ class DisplayModel final : public DialogModel {
         return DialogVerdict::Stay;
     }
   }
-
- private:
-  Workspace& ws_;
-  WindowPort& port_;
-  DisplayDialog d_;
 };
 
-class StarPropertiesModel final : public DialogModel {
+class StarPropertiesModel final : public ModelOf<StarPropertiesDialog> {
  public:
   StarPropertiesModel(Workspace& ws, WindowPort& port)
-      : ws_(ws), port_(port), d_(openStarProperties(ws)) {}
-  const std::vector<DialogControl>& controls() const override { return d_.controls.all(); }
+      : ModelOf(ws, port, openStarProperties(ws)) {}
   void textChanged(int id, std::string_view text) override {
     starPropertiesTextChanged(d_, StarPropertiesControl{id}, text);
   }
@@ -84,23 +86,16 @@ class StarPropertiesModel final : public DialogModel {
     // A refusal keeps the dialog open for a correction.
     return starPropertiesOk(ws_, port_, d_) ? DialogVerdict::Accept : DialogVerdict::Stay;
   }
-
- private:
-  Workspace& ws_;
-  WindowPort& port_;
-  StarPropertiesDialog d_;
 };
 
 // Beside the numbers each row shows its colour as typed so far; the colour
 // table itself changes only on OK.
-class ColorModel final : public DialogModel {
+class ColorModel final : public ModelOf<ColorDialog> {
  public:
-  ColorModel(Workspace& ws, WindowPort& port) : ws_(ws), port_(port), d_(openColorDialog(ws)) {}
-  const std::vector<DialogControl>& controls() const override { return d_.controls.all(); }
+  ColorModel(Workspace& ws, WindowPort& port) : ModelOf(ws, port, openColorDialog(ws)) {}
   void textChanged(int id, std::string_view text) override {
     colorFieldChanged(d_, port_, ColorControl{id}, text);
   }
-  void boxClicked(int, bool) override {}
   DialogVerdict buttonPressed(int id) override {
     if (ColorControl{id} == colordlg::Cancel) return DialogVerdict::Reject;
     if (ColorControl{id} != colordlg::Ok) return DialogVerdict::Stay;
@@ -113,11 +108,6 @@ class ColorModel final : public DialogModel {
       colours.push_back({d_.working[c], d_.working[c + 1], d_.working[c + 2]});
     return colours;
   }
-
- private:
-  Workspace& ws_;
-  WindowPort& port_;
-  ColorDialog d_;
 };
 
 }  // namespace
