@@ -1,8 +1,5 @@
-// The renderer's grey table, two-colour map and overlay against the rules
-// written out plainly, one pixel at a time, on random states; the display
-// modes and highlights on one scene, read back by probes; and the
-// calibration plot's curve rows and markers, worked by hand; and the picture
-// read back from its PNG file.
+// The renderer against its rules written out plainly on random states; the modes by probes;
+// the calibration plot worked by hand; the PNG file read back.
 #include <gtest/gtest.h>
 #include <png.h>
 

@@ -126,15 +126,10 @@ struct BadCase {
 };
 
 std::vector<unsigned char> tableOnly() {
-  const std::vector<std::string> table = {card("XTENSION", "'BINTABLE'"),
-                                          card("BITPIX", "8"),
-                                          card("NAXIS", "2"),
-                                          card("NAXIS1", "4"),
-                                          card("NAXIS2", "1"),
-                                          card("PCOUNT", "0"),
-                                          card("GCOUNT", "1"),
-                                          card("TFIELDS", "1"),
-                                          card("TFORM1", "'J       '")};
+  const std::vector<std::string> table = {
+      card("XTENSION", "'BINTABLE'"), card("BITPIX", "8"), card("NAXIS", "2"),
+      card("NAXIS1", "4"), card("NAXIS2", "1"), card("PCOUNT", "0"), card("GCOUNT", "1"),
+      card("TFIELDS", "1"), card("TFORM1", "'J       '")};
   return hdu(imageCards({})) + hdu(table, std::vector<unsigned char>(4, 0));
 }
 

@@ -142,25 +142,6 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
   EXPECT_EQ(arrows.size(), 4u);
 }
 
-// "Manually" in the algorithm dialog shows the move controls; the drag and the rest of a
-// measurement through the widgets are drive-window.sh's, under a real X server.
-TEST_F(Window, ArrowsMoveTheGreenImage) {
-  loadSamples();
-  click(ctl::SearchBlue);
-  click(ctl::SearchGreen);
-  ws->optionFlags |= OPT_MOVE_MANUALLY;
-  for (ControlId id :
-       {ctl::Move, ctl::OffsetLabel, ctl::ArrowUp, ctl::ArrowRight, ctl::ArrowDown, ctl::ArrowLeft})
-    window->port().setVisible(id, true);
-  click(ctl::Move);
-  click(ctl::ArrowLeft);
-  click(ctl::ArrowLeft);
-  click(ctl::ArrowUp);
-  EXPECT_EQ(std::pair(ws->offsetX, ws->offsetY), std::pair(2, 1));
-  EXPECT_EQ(control<QLabel>(ctl::OffsetLabel)->text().toStdString(), "-2|-1");
-  EXPECT_EQ(messages, std::vector<std::string>{});
-}
-
 using Shown = std::tuple<int, std::string, bool, bool>;  // id, caption or text, checked, enabled
 
 // Found by object name, as a screen reader or a test script would.
