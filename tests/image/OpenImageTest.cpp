@@ -1,7 +1,5 @@
-// Loading ST-6 files as the Open command does: what is accepted, what is refused with which
-// message, and what a load resets; and the files the field generator writes. The byte order
-// is checked against netpbm's reader in SamplesTest; the window's effects of a load are
-// MainWindowTest's.
+// Loading ST-6 files as Open does: accepted, refused with which message, what a load resets;
+// the generator's files. Byte order: SamplesTest (netpbm); the window's effects: MainWindowTest.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,6 +1,5 @@
-// What the Save command writes: the HTML report written out by hand, the colour-magnitude
-// diagrams pixel by pixel, and each under the name the extension rule gives; the errors of
-// writing the report ("Unable to create file.") are seen through the batch program.
+// What Save writes: the HTML report written out by hand, the diagrams pixel by pixel, each under
+// the extended name; the report's "Unable to create file." is seen through the batch program.
 #include <gtest/gtest.h>
 
 #include <cmath>
