@@ -300,6 +300,11 @@ PairSetStatus setReferencePair(Workspace& ws, int slot) {
   if (slot < 0 || slot >= kPendingSlot) return PairSetStatus::NotASlot;
   const StarPair pending = ws.referencePairs[kPendingSlot];
   if (pending.blue == -1 || pending.green == -1) return PairSetStatus::Incomplete;
+  for (int s = 0; s < kPendingSlot; ++s) {
+    const StarPair& set = ws.referencePairs[s];
+    if (s != slot && (set.blue == pending.blue || set.green == pending.green))
+      return PairSetStatus::Taken;
+  }
   ws.referencePairs[slot] = pending;
   for (int s = 0; s < kPendingSlot; ++s) {
     if (ws.referencePairs[s].blue == -1) return PairSetStatus::Stored;

@@ -35,13 +35,16 @@ CompareStatus compareImages(Workspace& ws);
 enum class PairSetStatus {
   NotASlot,    // slot beyond 0..2: nothing happens
   Incomplete,  // the pending pair lacks a half: nothing stored
+  Taken,       // a star of the pending pair is in another slot: nothing stored
   Stored,      // the pair is stored; slots remain to be set
   OnOneLine,   // the third pair is stored, but the three blue stars span no plane
   Complete,    // the third pair is stored and gives a map
 };
 
-// Buttons "Set 1" to "Set 3" (slot 0..2): stores the pending pair. Three blue
-// stars on one line give no map: the entry stays open for another pair.
+// Buttons "Set 1" to "Set 3" (slot 0..2): stores the pending pair. A star
+// already chosen for another slot is refused, as the map would then rest on
+// two points; three blue stars on one line give no map: the entry stays open
+// for another pair.
 PairSetStatus setReferencePair(Workspace& ws, int slot);
 
 // After a Complete pair: the entry ends (no star selected), then

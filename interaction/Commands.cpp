@@ -106,6 +106,7 @@ void compareCommand(Workspace& ws, WindowPort& port) {
 void setPairCommand(Workspace& ws, WindowPort& port, int slot) {
   switch (setReferencePair(ws, slot)) {
     case PairSetStatus::Incomplete:
+    case PairSetStatus::Taken:
     case PairSetStatus::OnOneLine:
       port.beep();
       return;

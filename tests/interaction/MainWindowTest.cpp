@@ -165,8 +165,8 @@ TEST(Commands, ArrowsMoveSixteenStepsThenBeep) {
 }
 
 // The three-pair entry through its buttons: "Compare images" makes way for "Set 1".."Set 3"; a
-// "Set" without a complete pending pair, or with three blue stars on one line, beeps and keeps
-// the entry open; a pair set again replaces the first; the third good pair maps, brings
+// "Set" without a complete pending pair, with a star another "Set" took, or with three blue stars
+// on one line, beeps and keeps the entry open; a pair set again replaces the first; the third good pair maps, brings
 // "Compare images" back, greyed, and refills the list. The overlap count is not this mode's.
 TEST(Commands, PairEntryThroughTheButtons) {
   auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}, {10, 50}, {20, 20}},
@@ -191,6 +191,8 @@ TEST(Commands, PairEntryThroughTheButtons) {
   EXPECT_EQ(set(ctl::Set1, 1, 0), Events{});
   set(ctl::Set1, 0, 0);
   set(ctl::Set2, 2, 2);
+  EXPECT_EQ(set(ctl::Set3, 0, 3), beep);   // blue 0 is Set 1's
+  EXPECT_EQ(set(ctl::Set3, 3, 2), beep);   // green 2 is Set 2's
   EXPECT_EQ(set(ctl::Set3, 4, 4), beep);   // blue 4 lies on the line through the other two
   ws->optionFlags |= OPT_SELECTION_SHOWN;  // as the star clicks leave it
   EXPECT_EQ(
