@@ -1,13 +1,12 @@
 #include "app/BatchOptions.h"
 
-#include <sys/stat.h>
-
 #include <CLI/CLI.hpp>
 #include <array>
 #include <filesystem>
 #include <sstream>
 #include <string_view>
 
+#include "base/File.h"
 #include "base/Number.h"
 #include "report/SaveCommand.h"
 
@@ -225,18 +224,6 @@ std::vector<NamedFile> outputFiles(const Options& o) {
 bool namesFolder(const std::string& name) {
   const std::string last = std::filesystem::path(name).filename().string();
   return last.empty() || last == "." || last == ".." || std::filesystem::is_directory(name);
-}
-
-// Two names of one file: the same path, or the same device and inode. A
-// device or pipe may take several outputs (/dev/null).
-bool sameFile(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
-  const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;
-  if ((hasA && !S_ISREG(sa.st_mode)) || (hasB && !S_ISREG(sb.st_mode))) return false;
-  if (std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal())
-    return true;
-  return hasA && hasB && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 // Empty, or why an output would destroy an input or another output.

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 namespace orelith {
 
 File openRegularFile(const std::string& path) {
@@ -19,6 +21,16 @@ File openRegularFile(const std::string& path) {
   File f(::fdopen(fd, "rb"));
   if (!f) ::close(fd);
   return f;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;
+  if ((hasA && !S_ISREG(sa.st_mode)) || (hasB && !S_ISREG(sb.st_mode))) return false;
+  if (std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal())
+    return true;
+  return hasA && hasB && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace orelith

@@ -10,6 +10,7 @@ Outcome<St6Status> openImage(Workspace& ws, int image, const std::string& path) 
   if (const St6Status status = loadImage(ws, image); status != St6Status::Ok)
     return {status, st6MessageFor(status)};
   makeFileTitle(path, ws.fileTitle[image], kFileTitleSize);
+  ws.framePath[image] = path;
   ws.searchRect[kBlue] = kWholeImage;
   ws.searchRect[kGreen] = kWholeImage;
   ws.starCount[image] = 0;

@@ -93,7 +93,8 @@ struct Workspace {
   // [x][y][plane]: planes 0/1 blue/green pixels, 2/3 blue/green labels.
   std::uint16_t imageStore[kImageWidth][kImageHeight][4];
 
-  std::string filePath;  // last path chosen in a file dialog
+  std::string filePath;      // last path chosen in a file dialog
+  std::string framePath[2];  // the file each image was loaded from
   char fileTitle[2][kFileTitleSize];
   SearchRect searchRect[2];
   // Clipped rectangle whose labels the last search of each image wrote;

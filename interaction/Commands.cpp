@@ -5,6 +5,7 @@
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
+#include "base/File.h"
 #include "display/DisplayControls.h"
 #include "display/Render.h"
 #include "image/OpenImage.h"
@@ -396,6 +397,13 @@ void saveCommand(Workspace& ws, WindowPort& port) {
   // are looked for first.
   const FileChoice choice = port.askSaveFile(str::SaveTitle, 0);
   if (!choice.chosen) return;
+  // The dialog asked before replacing any file; a loaded frame would be lost
+  // with its measurement's source, so it is named and asked about again.
+  const std::string written = extendedName(choice.path, choice.filterIndex);
+  const auto isFrame = [&](int image) {
+    return hasBit(ws.progressFlags, kLoadedBit[image]) && sameFile(written, ws.framePath[image]);
+  };
+  if ((isFrame(kBlue) || isFrame(kGreen)) && !port.askYesNo(str::ReplaceLoadedImage)) return;
   showMessageOf(
       saveOutput(ws, choice.path, choice.filterIndex, defaultTemplateDirs(startDirectory())), port);
 }

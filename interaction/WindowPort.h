@@ -61,6 +61,8 @@ class WindowPort {
   // (the save filter list), starting at `filterIndex`.
   virtual FileChoice askOpenFile(StringId title, int filterIndex) = 0;
   virtual FileChoice askSaveFile(StringId title, int filterIndex) = 0;
+  // A question with Yes and No, No preselected; true for Yes.
+  virtual bool askYesNo(StringId question) = 0;
   // Ends the program once the current event is done.
   virtual void quit() = 0;
 };
@@ -88,6 +90,7 @@ class NullWindowPort : public WindowPort {
   void runDialog(DialogId) override {}
   FileChoice askOpenFile(StringId, int) override { return {}; }
   FileChoice askSaveFile(StringId, int) override { return {}; }
+  bool askYesNo(StringId) override { return false; }
   void quit() override {}
 };
 

@@ -115,6 +115,8 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
     {97, "Set the first pair of cooresponding stars."},
     {98, "Set the first pair of cooresponding stars."},
     {99, "Click on a star to select it."},
+    // Beyond the original table: Save asks before it replaces a loaded frame.
+    {100, "This file is a loaded image. Replace it with the output?"},
 };
 
 }  // namespace

@@ -40,6 +40,7 @@ enum class StringId : int {
   OpenFilters = 59,
   SaveFilters = 60,
   DefaultHelp = 67,
+  ReplaceLoadedImage = 100,
 };
 namespace str {
 using enum StringId;

@@ -145,6 +145,12 @@ FileChoice QtWindowPort::askSaveFile(StringId title, int filterIndex) {
   return askFile(&window_, FileDialogKind::Save, title, filterIndex);
 }
 
+bool QtWindowPort::askYesNo(StringId question) {
+  return QMessageBox::question(&window_, fromView(stringText(str::SaveTitle)),
+                               fromView(stringText(question)), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
 void QtWindowPort::quit() { QCoreApplication::exit(0); }
 
 }  // namespace orelith::gui

@@ -32,6 +32,7 @@ class QtWindowPort : public WindowPort {
   void runDialog(DialogId dialog) override;
   FileChoice askOpenFile(StringId title, int filterIndex) override;
   FileChoice askSaveFile(StringId title, int filterIndex) override;
+  bool askYesNo(StringId question) override;
   void quit() override;
 
  private:

@@ -13,8 +13,10 @@
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
 #include "interaction/StarList.h"
+#include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
+#include "tests/support/Process.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -285,6 +287,31 @@ TEST(Commands, OpenKeepsTheFilterAndEnablesTheImageControls) {
                              ev(Enable, ctl::CalculateMagnitudes, false)});
     EXPECT_EQ(port.events, want) << blueStars;
   }
+  std::filesystem::remove_all(dir);
+}
+
+// Saving over a loaded frame, here under another name of it, asks first: No keeps the frame,
+// Yes writes the report; any other file is written without a question.
+TEST(Commands, SavingOverALoadedFrameAsksFirst) {
+  const auto dir = test::makeTempDir();
+  const std::string frame = (dir / "frame.g").string();
+  test::writeBytes(frame, test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
+  auto ws = test::makeWorkspace();
+  RecordingPort port;
+  ASSERT_TRUE(openImageFile(*ws, port, kGreen, frame));
+  for (bool yes : {false, true}) {
+    port.clear();
+    port.yes = yes;
+    port.nextSaveFile = {true, (dir / "." / "frame.g").string(), kSaveFilterHtml};
+    saveCommand(*ws, port);
+    EXPECT_EQ(port.count(PortEvent::Question), 1);
+    EXPECT_EQ(test::readText(frame).starts_with("ST-6"), !yes);
+  }
+  port.clear();
+  port.nextSaveFile = {true, (dir / "report").string(), kSaveFilterHtml};
+  saveCommand(*ws, port);
+  EXPECT_EQ(port.count(PortEvent::Question), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "report.html"));
   std::filesystem::remove_all(dir);
 }
 

@@ -15,7 +15,7 @@ namespace orelith::test {
 struct PortEvent {
   enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill, Slider,
               TimerStart, TimerStop, Status, Pointer, Reveal, RubberBand, Confine, Dialog,
-              OpenFile, SaveFile, Quit } kind;
+              OpenFile, SaveFile, Question, Quit } kind;
   // clang-format on
   int id = 0;  // the number of the control, menu item, timer, dialog or string; the panel
   bool on = false;
@@ -48,11 +48,14 @@ class RecordingPort : public WindowPort {
   void confinePointer(bool on) override { add(PortEvent::Confine, 0, on); }
   void runDialog(DialogId id) override { add(PortEvent::Dialog, id); }
   FileChoice askOpenFile(StringId title, int f) override { add(PortEvent::OpenFile, title, false, {}, f); return nextOpenFile; }
-  FileChoice askSaveFile(StringId title, int f) override { add(PortEvent::SaveFile, title, false, {}, f); return {}; }
+  FileChoice askSaveFile(StringId title, int f) override { add(PortEvent::SaveFile, title, false, {}, f); return nextSaveFile; }
+  bool askYesNo(StringId question) override { return add(PortEvent::Question, question), yes; }
   void quit() override { add(PortEvent::Quit); }
   // clang-format on
 
-  FileChoice nextOpenFile;  // what the next open dialog answers; a save dialog is cancelled
+  FileChoice nextOpenFile;  // what the next open dialog answers
+  FileChoice nextSaveFile;  // and the next save dialog: cancelled unless set
+  bool yes = false;         // the answer to a question
 
   std::vector<PortEvent> events;
 
