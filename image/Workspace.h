@@ -97,6 +97,9 @@ struct Workspace {
   std::string framePath[2];  // the file each image was loaded from
   char fileTitle[2][kFileTitleSize];
   SearchRect searchRect[2];
+  // The blue rectangle a press in the panel began to replace, put back when
+  // the press turns out to be a click (interaction/Pointer.h).
+  SearchRect rectBeforeDrag;
   // Clipped rectangle whose labels the last search of each image wrote;
   // empty before the first search and after a load (image/StarLabels.h).
   SearchRect labelledRect[2] = {};

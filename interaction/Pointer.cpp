@@ -1,6 +1,7 @@
 #include "interaction/Pointer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -39,6 +40,21 @@ void showReadouts(const Workspace& ws, WindowPort& port, int image, int px, int 
   port.setStatusText(1, text);
   std::snprintf(text, sizeof text, "%d", static_cast<int>(pixelAt(ws, image, px, py)));
   port.setStatusText(2, text);
+}
+
+// A press and release in the blue panel less than 2 pixels apart is a click,
+// not a drag: a one-pixel rectangle would find nothing, and only reloading
+// the frame would bring the whole one back.
+bool isClick(const Workspace& ws, int px, int py) {
+  return hasBit(ws.optionFlags, OPT_DRAGGING) && std::abs(px - ws.searchRect[kBlue].left) < 2 &&
+         std::abs(py - ws.searchRect[kBlue].top) < 2;
+}
+
+void cancelSelectionDrag(Workspace& ws, WindowPort& port) {
+  ws.optionFlags &= ~static_cast<std::uint32_t>(OPT_DRAGGING);
+  port.confinePointer(false);
+  port.showRubberBand(false, 0, 0, 0, 0);
+  ws.searchRect[kBlue] = ws.rectBeforeDrag;
 }
 
 }  // namespace
@@ -81,7 +97,10 @@ bool leftButtonReleased(Workspace& ws, WindowPort& port, int x, int y) {
   const std::uint32_t p = ws.progressFlags;
   if (hasBit(p, PRG_BLUE_LOADED) && panelHit(kBlue, x, y, px, py)) {
     if (!searched(ws, kBlue)) {
-      endSelectionDrag(ws, port, px, py);
+      if (isClick(ws, px, py))
+        cancelSelectionDrag(ws, port);
+      else
+        endSelectionDrag(ws, port, px, py);
     } else if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) {
       selectCalibrationMarker(ws, port, kBlue, px, py);
     } else {
@@ -143,6 +162,7 @@ StringId helpString(const Workspace& ws, ControlId control) {
 }
 
 void beginSelectionDrag(Workspace& ws, WindowPort& port, int px, int py) {
+  ws.rectBeforeDrag = ws.searchRect[kBlue];
   ws.searchRect[kBlue].left = px;
   ws.searchRect[kBlue].top = py;
   port.confinePointer(true);
