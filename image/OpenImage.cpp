@@ -18,6 +18,7 @@ Outcome<St6Status> openImage(Workspace& ws, int image, const std::string& path) 
   ws.optionFlags &= ~OPT_SELECTION_SHOWN;
   ws.progressFlags |= kLoadedBit[image];
   ws.progressFlags &= ~kSearchedBit[image];
+  ++ws.loadCount[image];
   endCalibrationStage(ws);
   return {St6Status::Ok, std::nullopt};
 }

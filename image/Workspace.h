@@ -93,8 +93,9 @@ struct Workspace {
   // [x][y][plane]: planes 0/1 blue/green pixels, 2/3 blue/green labels.
   std::uint16_t imageStore[kImageWidth][kImageHeight][4];
 
-  std::string filePath;      // last path chosen in a file dialog
-  std::string framePath[2];  // the file each image was loaded from
+  std::string filePath;       // last path chosen in a file dialog
+  std::string framePath[2];   // the file each image was loaded from
+  int loadCount[2] = {0, 0};  // frames loaded into each image so far
   char fileTitle[2][kFileTitleSize];
   SearchRect searchRect[2];
   // The blue rectangle a press in the panel began to replace, put back when

@@ -1,8 +1,8 @@
 #include "interaction/Pointer.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "image/StarLabels.h"

@@ -117,6 +117,17 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
     {99, "Click on a star to select it."},
     // Beyond the original table: Save asks before it replaces a loaded frame.
     {100, "This file is a loaded image. Replace it with the output?"},
+    // Ours: what a step did, in the status bar.
+    {110, "%s frame %s loaded."},
+    {111,
+     " Next: its background in the field below the panel (or Algorithm... > Backgrnd. autom.)."},
+    {112, "%s: %d stars found above the background %d."},
+    {113, "Images compared: offset %s, %d pairs. Double-click a pair to mark a calibration star."},
+    {114,
+     "Click a star in each panel, then \"Set 1\"; the next two pairs with \"Set 2\" and \"Set "
+     "3\"."},
+    {115,
+     "Magnitudes of %d pairs calculated through %d calibration stars: RMS %s mag in V, %s in B-V."},
 };
 
 }  // namespace

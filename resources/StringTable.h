@@ -41,6 +41,13 @@ enum class StringId : int {
   SaveFilters = 60,
   DefaultHelp = 67,
   ReplaceLoadedImage = 100,
+  // Ours: what a step did, in the status bar.
+  StatusLoaded = 110,
+  StatusSetBackground = 111,
+  StatusSearched = 112,
+  StatusCompared = 113,
+  StatusEnterPairs = 114,
+  StatusCalculated = 115,
 };
 namespace str {
 using enum StringId;

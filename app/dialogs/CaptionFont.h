@@ -10,8 +10,8 @@
 namespace orelith::gui {
 
 inline QFont captionFont(QFont font) {
-  font.setFamilies({"Liberation Sans Narrow", "Arial Narrow", "Nimbus Sans Narrow",
-                    "DejaVu Sans Condensed"});
+  font.setFamilies(
+      {"Liberation Sans Narrow", "Arial Narrow", "Nimbus Sans Narrow", "DejaVu Sans Condensed"});
   font.setPixelSize(12);
   return font;
 }

@@ -1,7 +1,5 @@
 #include "app/dialogs/DialogWindow.h"
 
-#include "app/dialogs/CaptionFont.h"
-
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -12,6 +10,8 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+
+#include "app/dialogs/CaptionFont.h"
 
 namespace orelith::gui {
 namespace {

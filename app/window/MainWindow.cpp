@@ -22,6 +22,7 @@
 #include "app/window/StarListModel.h"
 #include "interaction/MainWindowLayout.h"
 #include "interaction/Selection.h"
+#include "interaction/StepStatus.h"
 #include "photometry/FlagText.h"
 #include "resources/ControlIds.h"
 
@@ -199,9 +200,17 @@ void MainWindow::diagramSelectionChanged() {
   cmd_->diagram()->setSelected(shown ? ws_.selectedStar[kBlue] : -1);
 }
 
-void MainWindow::command(const CommandEvent& event) { dispatchCommand(ws_, *port_, event); }
+void MainWindow::command(const CommandEvent& event) {
+  const StepBefore before = beforeStep(ws_);
+  dispatchCommand(ws_, *port_, event);
+  showStepStatus(*port_, stepStatus(ws_, before, event.id));
+}
 
-void MainWindow::menuChosen(MenuId item) { menuCommand(ws_, *port_, item); }
+void MainWindow::menuChosen(MenuId item) {
+  const StepBefore before = beforeStep(ws_);
+  menuCommand(ws_, *port_, item);
+  showStepStatus(*port_, stepStatus(ws_, before, item));
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   shutdown(ws_, *port_);

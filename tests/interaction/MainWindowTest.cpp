@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 #include <tuple>
+#include <type_traits>
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
@@ -13,6 +14,8 @@
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
 #include "interaction/StarList.h"
+#include "interaction/StepStatus.h"
+#include "photometry/StarProperties.h"
 #include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -364,6 +367,44 @@ TEST(DisplayControls, SliderFoldClampsTheSumAndRepaintsThePanelShowingTheImage) 
 // Client point of image pixel (x, y) in panel `image`.
 int cx(int image, int x) { return (image == kBlue ? 6 : 389) + x; }
 int cy(int y) { return 33 + y; }
+
+// What the status bar says after each step, the steps run as the window runs them.
+TEST(StepStatus, SaysWhatEachStepDid) {
+  auto ws = test::makeWorkspace();
+  RecordingPort port;
+  auto step = [&](auto id) {
+    const StepBefore before = beforeStep(*ws);
+    if constexpr (std::is_same_v<decltype(id), MenuId>)
+      menuCommand(*ws, port, id);
+    else
+      dispatchCommand(*ws, port, cmd(id));
+    return stepStatus(*ws, before, id);
+  };
+  const auto frame = test::makeTempDir() / "field.b";
+  test::writeBytes(frame,
+                   test::st6Bytes([](int x, int) -> std::uint16_t { return x == 9 ? 900 : 100; }));
+  port.nextOpenFile = {true, frame.string(), 1};
+  EXPECT_EQ(step(menu::OpenBlue),
+            "Blue frame field.b loaded." + std::string(stringText(str::StatusSetBackground)));
+  port.nextOpenFile = {};  // the dialog cancelled
+  EXPECT_EQ(step(menu::OpenBlue), "");
+  dispatchCommand(*ws, port, {ctl::BackgroundFieldBlue, CommandCode::TextChanged, false, "150"});
+  EXPECT_EQ(step(ctl::SearchBlue), "Blue: 1 stars found above the background 150.");
+  EXPECT_EQ(step(ctl::CalculateMagnitudes), "") << "nothing to calculate";
+
+  ws = test::twentyPairs();  // as a comparison left it
+  EXPECT_EQ(stepStatus(*ws, beforeStep(*ws), ctl::CompareImages).substr(0, 39),
+            "Images compared: offset 0|0, 20 pairs. ");
+  for (int k : {2, 9, 16})
+    ASSERT_EQ(
+        applyStarProperties(*ws, {k, k + 100, false, true, 10.0f + static_cast<float>(k), 0.5f})
+            .status,
+        CalibrationEdit::Accepted);
+  // Three stars and three coefficients: the curves pass through them.
+  EXPECT_EQ(step(ctl::CalculateMagnitudes),
+            "Magnitudes of 20 pairs calculated through 3 calibration stars: RMS 0.000 mag in V, "
+            "0.000 in B-V.");
+}
 
 TEST(Pointer, DragCoversPressedAndReleasedPixels) {
   // Press, release and rectangle from the description of the drag; a press

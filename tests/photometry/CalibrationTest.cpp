@@ -126,17 +126,17 @@ TEST(StarProperties, OkKeepsTheCalibrationList) {
 
 TEST(StarProperties, LeadingNumberReadsDecimalNumbersOnly) {
   const std::pair<const char*, float> rows[] = {
-      {"", 0.0f},    {" 12.5mag", 12.5f}, {"-0.25", -0.25f}, {".5", 0.5f},  {"1.5e1", 15.0f},
-      {"abc", 0.0f}, {"0x1A", 0.0f},      {"inf", 0.0f},     {"nan", 0.0f}, {"1e999", 0.0f},
-      {"+9.164", 9.164f}, {"+-5", 0.0f},  {"-.", 0.0f},      {"1e", 1.0f},  {"1e39", 0.0f}};
+      {"", 0.0f},         {" 12.5mag", 12.5f}, {"-0.25", -0.25f}, {".5", 0.5f},  {"1.5e1", 15.0f},
+      {"abc", 0.0f},      {"0x1A", 0.0f},      {"inf", 0.0f},     {"nan", 0.0f}, {"1e999", 0.0f},
+      {"+9.164", 9.164f}, {"+-5", 0.0f},       {"-.", 0.0f},      {"1e", 1.0f},  {"1e39", 0.0f}};
   for (const auto& [text, value] : rows) EXPECT_EQ(leadingNumber(text), value) << text;
 }
 
 // printf in the C locale, which the test program never leaves, is the
 // reference of the text written in every locale.
 TEST(StarProperties, FixedTextIsPrintfInTheCLocale) {
-  std::vector<double> values = {0.0, -0.0, 0.5, 0.05, 2.5, -2.25, 0.0625, 1e21, -1e-7,
-                                std::nan(""), -INFINITY, 9.9999999};
+  std::vector<double> values = {0.0,    -0.0, 0.5,   0.05,         2.5,       -2.25,
+                                0.0625, 1e21, -1e-7, std::nan(""), -INFINITY, 9.9999999};
   std::uint64_t bits = 0x9E3779B97F4A7C15u;
   for (int i = 0; i < 2000; ++i) {
     bits = bits * 6364136223846793005u + 1442695040888963407u;
