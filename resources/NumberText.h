@@ -1,7 +1,7 @@
 // Numbers as text in the one notation the program reads and writes: a point
 // before the decimals, no grouping. printf, strtod and std::to_string follow
-// LC_NUMERIC, which a desktop session may set to a decimal comma (and the Qt
-// window takes the session's locale), so nothing that makes or reads a
+// LC_NUMERIC, which a desktop may set to a decimal comma (and the Qt
+// window takes the user's locale), so nothing that makes or reads a
 // number a user sees or a file keeps goes through them.
 #pragma once
 

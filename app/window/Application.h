@@ -23,8 +23,8 @@ class ApplicationStart {
   QtMessageHandler previous_;
 };
 
-// QApplication takes the session's locale for the C library too; numbers
-// are read and written with a point whatever the session's LC_NUMERIC, so
+// QApplication takes the user's locale for the C library too; numbers
+// are read and written with a point whatever the user's LC_NUMERIC, so
 // that is put back to "C" here. Names the desktop entry of the window.
 void prepareApplication();
 

@@ -1,6 +1,6 @@
 #!/bin/sh
 # make-locale.sh DIR: the German locale (decimal comma) for the tests that
-# check that numbers do not follow the session's locale, compiled once into
+# check that numbers do not follow the user's locale, compiled once into
 # DIR/de_DE.UTF-8; the tests point LOCPATH at DIR.
 set -e
 [ -e "$1/de_DE.UTF-8/LC_NUMERIC" ] && exit 0
