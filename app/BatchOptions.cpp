@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string_view>
+#include <system_error>
 
 #include "base/File.h"
 #include "base/Number.h"
@@ -223,7 +224,10 @@ std::vector<NamedFile> outputFiles(const Options& o) {
 
 bool namesFolder(const std::string& name) {
   const std::string last = std::filesystem::path(name).filename().string();
-  return last.empty() || last == "." || last == ".." || std::filesystem::is_directory(name);
+  // A name the kernel will not let us look at (a link it protects) is no
+  // folder here; the writer's own open then refuses it with its message.
+  std::error_code unreadable;
+  return last.empty() || last == "." || last == ".." || std::filesystem::is_directory(name, unreadable);
 }
 
 // Empty, or why an output would destroy an input or another output.
