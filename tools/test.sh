@@ -17,5 +17,5 @@ bash tools/test-package.sh build
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
   -DORELITH_WERROR=ON -DORELITH_SANITIZE=ON -DORELITH_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
   ctest --test-dir build-sanitize -j "$jobs" --output-on-failure
