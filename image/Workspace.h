@@ -9,6 +9,7 @@
 
 #include "base/Rect.h"
 #include "image/Flags.h"
+#include "image/ScienceSettings.h"
 #include "image/StarRecord.h"
 
 namespace orelith {
@@ -127,6 +128,7 @@ struct Workspace {
   double curves[2][kMaxCoefficients];  // coefficient i of lg^i
 
   DisplayState display;
+  ScienceSettings science;  // what the window's next results are computed with
   std::uint8_t picture[2][kPictureBytes];
 
   Scratch scratch;

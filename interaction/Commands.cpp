@@ -10,6 +10,7 @@
 #include "display/Render.h"
 #include "image/OpenImage.h"
 #include "interaction/MainWindowLayout.h"
+#include "interaction/ScienceCommands.h"
 #include "photometry/Calibration.h"
 #include "report/CmdBitmap.h"
 #include "report/SaveCommand.h"
@@ -289,6 +290,17 @@ void menuCommand(Workspace& ws, WindowPort& port, MenuId item) {
       break;
     case menu::Colors:
       port.runDialog(dlg::Colors);
+      break;
+    case menu::ImportCalibration:
+      importCalibrationCommand(ws, port);
+      break;
+    case menu::ExportCsv:
+      exportCsvCommand(ws, port);
+      break;
+    case menu::Photometry:
+      break;  // the dialog's model comes with its own change
+    case menu::ColourMagnitudeDiagram:
+      port.showDiagram();
       break;
   }
 }

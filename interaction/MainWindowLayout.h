@@ -59,12 +59,14 @@ const ControlSpec* findControl(ControlId id);
 inline constexpr MenuId kMenuSeparator{0};
 
 struct MenuItemSpec {
-  int menu;               // 0 "File", 1 "Configuration"
+  int menu;               // 0 "File", 1 "Configuration", 2 "View"
   MenuId id;              // kMenuSeparator for a separator
   std::string_view text;  // empty for a separator
   bool enabledAtStart;
+  std::string_view shortcut = {};  // key sequence, as "Ctrl+D"; empty for none
 };
-inline constexpr std::string_view kMenuTitles[2] = {"File", "Configuration"};
+// "View" and the items beside the specified ones carry the science results.
+inline constexpr std::string_view kMenuTitles[3] = {"File", "Configuration", "View"};
 std::span<const MenuItemSpec> mainMenu();
 
 // Star list columns: header strings from str::ColumnFirst on, widths 45 then 100.

@@ -22,6 +22,9 @@ struct FileChoice {
   int filterIndex = 0;
 };
 
+// The files the window asks for beside the specified Open and Save.
+enum class DataFile { CalibrationStars, CsvTable };
+
 class WindowPort {
  public:
   virtual ~WindowPort() = default;
@@ -65,6 +68,13 @@ class WindowPort {
   virtual bool askYesNo(StringId question) = 0;
   // Ends the program once the current event is done.
   virtual void quit() = 0;
+
+  // Beside the specified window, so nothing a driver of the specified
+  // program does needs them: a file name for a data file, a message that
+  // is no error, and the colour-magnitude diagram's window.
+  virtual FileChoice askDataFile(DataFile) { return {}; }
+  virtual void showNote(const std::string& /*title*/, const std::string& /*text*/) {}
+  virtual void showDiagram() {}
 };
 
 // A port that drops everything; for callers that want only the data effects.

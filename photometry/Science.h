@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "image/ScienceSettings.h"
 #include "image/Workspace.h"
 #include "photometry/Aperture.h"
 #include "photometry/FitDiagnostics.h"
@@ -14,17 +15,6 @@
 #include "photometry/Transformation.h"
 
 namespace orelith {
-
-struct ScienceSettings {
-  int saturation = 0;     // peak value flagged as saturated; 0: the hot-pixel value
-  bool aperture = false;  // aperture photometry; else the summed brightness
-  double radius = 0;      // aperture radius; 0: 0.85 of the image's FWHM
-  double inner = 0;       // sky annulus; 0 0: three to five FWHM
-  double outer = 0;
-  double gain = 1.0;       // electrons per count
-  double readNoise = 0.0;  // electrons
-  bool transform = false;  // fit and apply the standard transformation
-};
 
 struct ScienceResults {
   ScienceSettings settings;  // as used: the saturation level filled in

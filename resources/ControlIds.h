@@ -61,6 +61,11 @@ enum class MenuId : int {
   Algorithm = 40005,
   Save = 40006,
   Colors = 40008,
+  // Beside the specified menu: the science results in the window.
+  ImportCalibration = 40101,
+  ExportCsv = 40102,
+  Photometry = 40103,
+  ColourMagnitudeDiagram = 40104,
 };
 
 enum class DialogId : int { Display = 107, Algorithm = 108, StarProperties = 115, Colors = 116 };

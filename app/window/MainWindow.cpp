@@ -68,8 +68,8 @@ MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindow
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenu() {
-  QMenu* menus[2] = {};
-  for (int m = 0; m < 2; ++m)
+  QMenu* menus[std::size(kMenuTitles)] = {};
+  for (std::size_t m = 0; m < std::size(kMenuTitles); ++m)
     menus[m] = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[m].data(), kMenuTitles[m].size()));
   for (const MenuItemSpec& item : mainMenu()) {
     if (item.id == kMenuSeparator) {
@@ -80,6 +80,9 @@ void MainWindow::buildMenu() {
         menus[item.menu]->addAction(QString::fromUtf8(item.text.data(), item.text.size()));
     action->setObjectName(QString("menu%1").arg(idNumber(item.id)));
     action->setEnabled(item.enabledAtStart);
+    if (!item.shortcut.empty())
+      action->setShortcut(
+          QKeySequence(QString::fromUtf8(item.shortcut.data(), item.shortcut.size())));
     const MenuId id = item.id;
     connect(action, &QAction::triggered, this, [this, id] { menuChosen(id); });
     actions_[id] = action;
@@ -189,7 +192,7 @@ void MainWindow::resultsStale() {
 }
 
 const ScienceResults& MainWindow::science() {
-  if (scienceStale_) science_ = computeScience(ws_, settings_).results;
+  if (scienceStale_) science_ = computeScience(ws_, ws_.science).results;
   scienceStale_ = false;
   return science_;
 }

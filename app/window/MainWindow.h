@@ -60,8 +60,6 @@ class MainWindow : public QMainWindow {
   void resultsStale();
   // The selection may have changed: the diagram rings it again.
   void diagramSelectionChanged();
-  // The photometry settings the next results are computed with.
-  const ScienceSettings& scienceSettings() const { return settings_; }
   // The flags, aperture photometry and transformation of the current state.
   const ScienceResults& science();
 
@@ -89,7 +87,6 @@ class MainWindow : public QMainWindow {
   std::map<MenuId, QAction*> actions_;
   std::map<TimerId, QTimer*> timers_;
   CmdWindow* cmd_ = nullptr;
-  ScienceSettings settings_;
   ScienceResults science_;
   bool scienceStale_ = true;
 };

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -152,5 +154,33 @@ bool QtWindowPort::askYesNo(StringId question) {
 }
 
 void QtWindowPort::quit() { QCoreApplication::exit(0); }
+
+}  // namespace orelith::gui
+
+namespace orelith::gui {
+
+// Star files and the CSV table: the batch tool's CSV, in the same kind of
+// dialog as Open and Save.
+FileChoice QtWindowPort::askDataFile(DataFile file) {
+  const bool import = file == DataFile::CalibrationStars;
+  QFileDialog dialog(&window_, import ? "Import calibration stars" : "Export CSV table");
+  dialog.setObjectName(import ? "importDialog" : "exportDialog");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilters({"CSV table (*.csv)", "All files (*)"});
+  dialog.setAcceptMode(import ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(import ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  if (!import) dialog.setDefaultSuffix("csv");
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return {true, QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString(), 1};
+}
+
+void QtWindowPort::showNote(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Information, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::Ok, &window_);
+  box.setObjectName("note");
+  box.exec();
+}
+
+void QtWindowPort::showDiagram() { window_.showDiagram(); }
 
 }  // namespace orelith::gui

@@ -34,6 +34,9 @@ class QtWindowPort : public WindowPort {
   FileChoice askSaveFile(StringId title, int filterIndex) override;
   bool askYesNo(StringId question) override;
   void quit() override;
+  FileChoice askDataFile(DataFile file) override;
+  void showNote(const std::string& title, const std::string& text) override;
+  void showDiagram() override;
 
  private:
   MainWindow& window_;

@@ -85,7 +85,7 @@ menu_step() {
   case $(rnd 6) in
     0) xd_menu 0 Down Return ;;
     1) xd_menu 0 Down Down Return ;;
-    2) xd_menu 0 Up Up Return ;;
+    2) xd_menu 0 Up Up Up Return ;;
     3) xd_menu 1 Return ;;
     4) xd_menu 1 Down Return ;;
     5) xd_menu 1 Down Down Return ;;

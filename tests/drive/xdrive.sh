@@ -128,7 +128,8 @@ xd_blue() { xd_at $((6 + $1)) $((33 + $2)); }
 # keys. Right opens "Configuration" with its first item active, so Return
 # alone there is "Display...". In "File" nothing is active at first; its items
 # are reached from the bottom where greyed items could shift them: Up is
-# "Exit", Up Up "Save..." (or, while that is greyed, "Open Green Image...").
+# "Exit", Up Up "Export CSV table...", Up Up Up "Save..." (or, while that is
+# greyed, "Import calibration stars...").
 # A click on the title soon after a menu closed may be taken as closing it
 # again: a person whose menu does not open clicks once more.
 xd_menu() {
@@ -201,7 +202,7 @@ xd_calibrate() {
 # type box, PATH typed into the name field, Return.
 xd_save() {
   local s before WIDTH HEIGHT X Y SCREEN WINDOW
-  xd_menu 0 Up Up Return
+  xd_menu 0 Up Up Up Return
   s=$(xd_wait_title "Save output")
   [ -n "$s" ] || { echo "no save dialog"; return 1; }
   xd_ready "$s"

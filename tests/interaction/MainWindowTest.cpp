@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -15,7 +18,9 @@
 #include "interaction/Selection.h"
 #include "interaction/StarList.h"
 #include "interaction/StepStatus.h"
+#include "photometry/Science.h"
 #include "photometry/StarProperties.h"
+#include "report/CsvTable.h"
 #include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
@@ -520,6 +525,42 @@ TEST(Selection, MarkersAndListRows) {
 
 // "Calculate magnitudes" refills the list (twice after a fit: the calculation refills it itself)
 // and redraws each panel showing its curve; a refused fit shows its message first.
+TEST(Commands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
+  auto ws = searchedPair(true);
+  RecordingPort port;
+  menuCommand(*ws, port, menu::ImportCalibration);  // the dialog cancelled
+  EXPECT_EQ(port.events, (Events{ev(PortEvent::DataFile, int(DataFile::CalibrationStars))}));
+  const std::filesystem::path dir = test::makeTempDir();
+  std::ofstream(dir / "calibration.csv") << "x,y,V,BV\n10,10,9.5,0.3\n20,10,10,0.1\n";
+  port.clear();
+  port.nextDataFile = {true, (dir / "calibration.csv").string(), 1};
+  menuCommand(*ws, port, menu::ImportCalibration);
+  PortEvent note = ev(PortEvent::Note);
+  note.text =
+      "Import calibration stars\n1 calibration star entered. Not placed:\n"
+      "line 3, blue pixel (20, 10): a star without partner";
+  EXPECT_EQ(
+      port.events,
+      (Events{ev(PortEvent::DataFile, int(DataFile::CalibrationStars)),
+              ev(Enable, ctl::CalculateMagnitudes, true), ev(Enable, ctl::CurveViewBlue, true),
+              ev(Enable, ctl::CurveViewGreen, true), ev(PortEvent::ListRefill), note}));
+  EXPECT_EQ(ws->calibration.count, 1);
+  // The table of the workspace's science settings, written as the batch
+  // tool writes its --csv.
+  ws->science.aperture = true;
+  port.clear();
+  port.nextDataFile = {true, (dir / "table.csv").string(), 1};
+  menuCommand(*ws, port, menu::ExportCsv);
+  std::stringstream written;
+  written << std::ifstream(dir / "table.csv").rdbuf();
+  EXPECT_EQ(written.str(), csvTable(*ws, computeScience(*ws, ws->science).results));
+  EXPECT_NE(written.str().find(",1,0,0,0,"), std::string::npos);  // the calibration mark
+  EXPECT_EQ(port.events.size(), 1u);
+  port.clear();
+  menuCommand(*ws, port, menu::ColourMagnitudeDiagram);
+  EXPECT_EQ(port.events, (Events{ev(PortEvent::Diagram)}));
+}
+
 TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
   for (int coefficients : {0, 11}) {  // none fits (every magnitude 0), eleven is refused
     auto ws = test::twentyPairs();

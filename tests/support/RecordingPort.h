@@ -15,7 +15,7 @@ namespace orelith::test {
 struct PortEvent {
   enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill, Slider,
               TimerStart, TimerStop, Status, Pointer, Reveal, RubberBand, Confine, Dialog,
-              OpenFile, SaveFile, Question, Quit } kind;
+              OpenFile, SaveFile, Question, Quit, DataFile, Note, Diagram } kind;
   // clang-format on
   int id = 0;  // the number of the control, menu item, timer, dialog or string; the panel
   bool on = false;
@@ -51,11 +51,15 @@ class RecordingPort : public WindowPort {
   FileChoice askSaveFile(StringId title, int f) override { add(PortEvent::SaveFile, title, false, {}, f); return nextSaveFile; }
   bool askYesNo(StringId question) override { return add(PortEvent::Question, question), yes; }
   void quit() override { add(PortEvent::Quit); }
+  FileChoice askDataFile(DataFile f) override { add(PortEvent::DataFile, int(f)); return nextDataFile; }
+  void showNote(const std::string& title, const std::string& t) override { add(PortEvent::Note, 0, false, title + "\n" + t); }
+  void showDiagram() override { add(PortEvent::Diagram); }
   // clang-format on
 
   FileChoice nextOpenFile;  // what the next open dialog answers
   FileChoice nextSaveFile;  // and the next save dialog: cancelled unless set
   bool yes = false;         // the answer to a question
+  FileChoice nextDataFile;  // and the next data-file dialog
 
   std::vector<PortEvent> events;
 

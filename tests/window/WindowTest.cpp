@@ -121,8 +121,9 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
     for (QAction* a : m->menu()->actions())
       menu << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " (greyed)"));
   EXPECT_EQ(menu.join('|'),
-            "Open Blue Image...|Open Green Image...|-|Save... (greyed)|-|Exit|"
-            "Display...|Algorithm...|Colors...");
+            "Open Blue Image...|Open Green Image...|Import calibration stars...|-|"
+            "Save... (greyed)|Export CSV table...|-|Exit|Display...|Algorithm...|Colors...|"
+            "Colour-magnitude diagram");
   QHeaderView* header = window->starList()->horizontalHeader();
   for (int c = 0; c < kListColumns; ++c) {
     EXPECT_EQ(header->model()->headerData(c, Qt::Horizontal),
