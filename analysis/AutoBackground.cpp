@@ -36,7 +36,7 @@ Range valueRange(const Workspace& ws, int image, const SearchRect& r) {
   const int hot = ws.algorithm.hotPixelValue;
   for (int x = r.left; x < r.right; ++x) {
     for (int y = r.top; y < r.bottom; ++y) {
-      const int v = pixelAt(ws, image, x, y);
+      const int v = static_cast<int>(pixelAt(ws, image, x, y));
       if (v > maxValue && maxValue < hot) maxValue = v;
       minValue = std::min(minValue, v);
       highest = std::max(highest, v);
@@ -48,6 +48,7 @@ Range valueRange(const Workspace& ws, int image, const SearchRect& r) {
 // A union-find root holds minus its set's size; a pixel not yet added holds
 // kNotAdded. In the sorted list the last pixel of each value carries kRunEnd.
 constexpr std::int32_t kNotAdded = std::numeric_limits<std::int32_t>::min();
+constexpr long long kMaxCountedSpan = 65535;
 constexpr std::uint32_t kRunEnd = 0x80000000u;
 constexpr std::uint32_t kPixelBits = 0x7FFFFFFFu;
 
@@ -62,8 +63,11 @@ class LevelSweep {
         pixels_((r.right - r.left) * height_),
         highest_(values.highest),
         lowest_(values.bottom),
-        reciprocal_(((std::uint64_t{1} << 40) + static_cast<std::uint64_t>(height_) - 1) /
-                    static_cast<std::uint64_t>(height_)) {}
+        reciprocal_(~std::uint64_t{0} / static_cast<std::uint64_t>(height_) + 1),
+        parent_(sized(s_.parent, std::max<std::size_t>(pixels_, 65538))),
+        order_(sized(s_.order, pixels_)),
+        pending512_(sized(s_.pending512, pixels_)),
+        depthLabels_(sized(s_.depthLabels, ws.frame[image].pixels())) {}
 
   // The level with the most stars among top..bottom+1, or -1. The levels
   // down to the next pixel's value hold the same stars, and of equal counts
@@ -88,27 +92,29 @@ class LevelSweep {
   }
 
  private:
-  // Column of pixel p without a division: (p * reciprocal) >> 40 is exact for
-  // every p of the image and every height up to 242.
+  // Column of pixel p without a division: the high word of p times 2^64 /
+  // height, rounded up, is exact for every p below 2^32 (a rectangle of one
+  // row has no such reciprocal).
   int columnOf(int p) const {
-    return static_cast<int>((static_cast<std::uint64_t>(p) * reciprocal_) >> 40);
+    if (height_ == 1) return p;
+    __extension__ using Wide = unsigned __int128;
+    const Wide product = static_cast<Wide>(static_cast<std::uint64_t>(p)) * reciprocal_;
+    return static_cast<int>(product >> 64);
   }
   int rowOf(int p) const { return p - columnOf(p) * height_; }
-  int valueOf(int p) const {
-    return pixelAt(ws_, image_, r_.left + columnOf(p), r_.top + rowOf(p));
-  }
-  std::uint32_t entry(int k) const { return static_cast<std::uint32_t>(s_.order[k]); }
+  int valueOf(int p) const { return value(columnOf(p), rowOf(p)); }
+  std::uint32_t entry(int k) const { return static_cast<std::uint32_t>(order_[k]); }
   int nextPixel() const { return static_cast<int>(entry(added_) & kPixelBits); }
-  bool added(int p) const { return s_.parent[p] != kNotAdded; }
+  bool added(int p) const { return parent_[p] != kNotAdded; }
   int value(int column, int row) const {
-    return pixelAt(ws_, image_, r_.left + column, r_.top + row);
+    return static_cast<int>(pixelAt(ws_, image_, r_.left + column, r_.top + row));
   }
 
   // Counting sort of the rectangle's pixels, brightest first. The counts of
   // the values the rectangle holds (65537 at most) borrow the union-find's
   // array, which is not in use yet.
   void sortByValue() {
-    std::int32_t* start = s_.parent;
+    std::int32_t* start = parent_;
     const int span = highest_ - lowest_;
     std::fill(start, start + span + 2, 0);
     const int width = pixels_ / height_;
@@ -117,16 +123,16 @@ class LevelSweep {
     for (int k = 1; k <= span; ++k) start[k] += start[k - 1];
     for (int column = 0, p = 0; column < width; ++column)
       for (int row = 0; row < height_; ++row, ++p)
-        s_.order[start[highest_ - value(column, row)]++] = p;
+        order_[start[highest_ - value(column, row)]++] = p;
     // start[k] now ends the pixels of value highest - k.
     for (int k = 0; k <= span; ++k)
       if (start[k] > (k == 0 ? 0 : start[k - 1]))
-        s_.order[start[k] - 1] = static_cast<std::int32_t>(entry(start[k] - 1) | kRunEnd);
-    std::fill(s_.parent, s_.parent + pixels_, kNotAdded);
+        order_[start[k] - 1] = static_cast<std::int32_t>(entry(start[k] - 1) | kRunEnd);
+    std::fill(parent_, parent_ + pixels_, kNotAdded);
   }
 
   int find(int p) {
-    std::int32_t* parent = s_.parent;
+    std::int32_t* parent = parent_;
     while (parent[p] >= 0) {
       const int up = parent[p];
       if (parent[up] < 0) return up;
@@ -139,7 +145,7 @@ class LevelSweep {
   // The root of the merged set of roots a and b: the larger set takes the
   // smaller.
   int merge(int a, int b) {
-    std::int32_t* parent = s_.parent;
+    std::int32_t* parent = parent_;
     if (parent[a] > parent[b]) std::swap(a, b);
     parent[a] += parent[b];
     parent[b] = a;
@@ -162,7 +168,7 @@ class LevelSweep {
   // Sizes only grow while a pixel joins its neighbours, so the set's size
   // once they are joined tells whether it reached 512 or passed it.
   void addPixel(int p) {
-    s_.parent[p] = -1;
+    parent_[p] = -1;
     ++sets_;
     int root = p;
     auto join = [&](int q) {
@@ -175,16 +181,16 @@ class LevelSweep {
     if (row < height_ - 1) join(p + 1);
     if (p >= height_) join(p - height_);
     if (p < pixels_ - height_) join(p + height_);
-    const int size = -s_.parent[root];
+    const int size = -parent_[root];
     largest_ = std::max(largest_, size);
-    if (size == kMaxStarPixels) s_.pending512[pending_++] = root;
+    if (size == kMaxStarPixels) pending512_[pending_++] = root;
   }
 
   // Stars that reached exactly 512 pixels at this level get their one fill:
   // none of them can have grown since, or the sweep would have stopped.
   void checkStarsAtLimit(int level) {
     for (int k = 0; k < pending_; ++k)
-      if (fillReachesLimit(level, firstPixelOf(s_.pending512[k]))) ++failedAtLimit_;
+      if (fillReachesLimit(level, firstPixelOf(pending512_[k]))) ++failedAtLimit_;
     pending_ = 0;
   }
 
@@ -202,14 +208,16 @@ class LevelSweep {
       for (int x = r_.left; x < r_.right; ++x) depthLabel(x, y) = kLabelUnvisited;
     auto labelOf = [this](int x, int y) -> std::uint16_t& { return depthLabel(x, y); };
     // A pixel taken at depth 512 fails the scan at its first neighbour.
-    auto accept = [](int, int, int, int depth) {
+    auto accept = [](int, int, float, int depth) {
       return depth == kMaxFillDepth ? SearchStatus::TooManyPixels : SearchStatus::Ok;
     };
     return fillTraversal(ws_, image_, r_, level, r_.left + columnOf(first), r_.top + rowOf(first),
                          1, labelOf, accept) != SearchStatus::Ok;
   }
 
-  std::uint16_t& depthLabel(int x, int y) { return s_.depthLabels[y * kImageWidth + x]; }
+  std::uint16_t& depthLabel(int x, int y) {
+    return depthLabels_[ws_.frame[image_].index(x, y)];
+  }
 
   Workspace& ws_;
   Scratch& s_;
@@ -220,6 +228,10 @@ class LevelSweep {
   int highest_;
   int lowest_;
   std::uint64_t reciprocal_;
+  std::int32_t* parent_;
+  std::int32_t* order_;
+  std::int32_t* pending512_;
+  std::uint16_t* depthLabels_;
   int added_ = 0;
   int sets_ = 0;
   int largest_ = 0;
@@ -230,10 +242,12 @@ class LevelSweep {
 }  // namespace
 
 void chooseAutoBackground(Workspace& ws, int image) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   if (r.right <= r.left || r.bottom <= r.top) return;
   const Range levels = valueRange(ws, image, r);
   if (levels.top <= levels.bottom) return;
+  // The values' counts borrow the union-find's array.
+  if (static_cast<long long>(levels.highest) - levels.bottom > kMaxCountedSpan) return;
   LevelSweep sweep(ws, image, r, levels);
   const int best = sweep.bestLevel(levels);
   if (best >= 0) ws.backgroundLevel[image] = best;

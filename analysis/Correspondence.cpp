@@ -15,7 +15,7 @@ constexpr int kMoveLimit = 16;   // the arrow buttons keep each offset within -1
 constexpr int kPendingSlot = 3;
 
 int validCount(const Workspace& ws, int image) {
-  return std::clamp(ws.starCount[image], 0, kMaxStars);
+  return std::clamp(ws.starCount[image], 0, starCapacity(ws, image));
 }
 
 void clearPartners(Workspace& ws, int image) {
@@ -23,8 +23,8 @@ void clearPartners(Workspace& ws, int image) {
 }
 
 void linkPartners(Workspace& ws, int blue, int green) {
-  star(ws, kBlue, blue).partner = static_cast<std::int16_t>(green);
-  star(ws, kGreen, green).partner = static_cast<std::int16_t>(blue);
+  star(ws, kBlue, blue).partner = green;
+  star(ws, kGreen, green).partner = blue;
 }
 
 // After a pairing by any of the three modes.
@@ -37,36 +37,50 @@ void completePairing(Workspace& ws) {
 //
 // The count at an offset is the number of blue star pixels lying on green
 // star pixels, that is, the set bits of (blue bitmap) AND (green bitmap
-// shifted by the offset). With 64-bit words one offset costs 242 x 6 word
-// operations, however many stars the images hold; the partners are then
-// written by one full match at the chosen offset.
+// shifted by the offset). With 64-bit words one offset costs a word
+// operation per 64 pixels of a row, however many stars the images hold; the
+// partners are then written by one full match at the chosen offset.
 
-constexpr int kRowWords = 6;  // 384 bits cover the 375 columns
-constexpr int kPlaneWords = kRowWords * kImageHeight;
-constexpr int kBitPlanes = 3;
-static_assert(kBitPlanes * kPlaneWords * 2 + kPlaneWords + kImageHeight + 1 <= kPixelCount,
-              "bitmaps and word list fit the working array");
+// Bitmaps as wide and as high as the larger frame: an ST-6 frame's row takes
+// six words (384 bits for 375 columns).
+struct BitGeometry {
+  int rowWords;
+  int height;
+  int planeWords() const { return rowWords * height; }
+};
+
+BitGeometry geometryOf(const Workspace& ws) {
+  const int width = std::max(ws.frame[kBlue].width, ws.frame[kGreen].width);
+  return {(width + 63) / 64, std::max(ws.frame[kBlue].height, ws.frame[kGreen].height)};
+}
 
 // A bitmap of the image held in the int32 working array, row y in words
-// y * 6 .. y * 6 + 5, column x in bit x % 64 of word x / 64. The words go
-// through memcpy, so neither the array's type nor its alignment matter.
+// y * rowWords .. (y + 1) * rowWords - 1, column x in bit x % 64 of word
+// x / 64. The words go through memcpy, so neither the array's type nor its
+// alignment matter.
 class BitPlane {
  public:
-  explicit BitPlane(std::int32_t* storage) : storage_(storage) {}
+  BitPlane(std::int32_t* storage, const BitGeometry& g) : storage_(storage), g_(g) {}
   std::uint64_t word(int i) const {
     std::uint64_t w;
-    std::memcpy(&w, storage_ + 2 * i, sizeof w);
+    std::memcpy(&w, storage_ + 2 * static_cast<std::ptrdiff_t>(i), sizeof w);
     return w;
   }
-  void setWord(int i, std::uint64_t w) { std::memcpy(storage_ + 2 * i, &w, sizeof w); }
-  void clear() { std::memset(storage_, 0, kPlaneWords * sizeof(std::uint64_t)); }
+  void setWord(int i, std::uint64_t w) {
+    std::memcpy(storage_ + 2 * static_cast<std::ptrdiff_t>(i), &w, sizeof w);
+  }
+  void clear() {
+    std::memset(storage_, 0, static_cast<std::size_t>(g_.planeWords()) * sizeof(std::uint64_t));
+  }
   void setBit(int x, int y) {
-    const int i = y * kRowWords + (x >> 6);
+    const int i = y * g_.rowWords + (x >> 6);
     setWord(i, word(i) | (std::uint64_t{1} << (x & 63)));
   }
+  const BitGeometry& geometry() const { return g_; }
 
  private:
   std::int32_t* storage_;
+  BitGeometry g_;
 };
 
 // Without a popcount instruction in the target the library call costs more
@@ -83,12 +97,12 @@ int bitCount(std::uint64_t v) {
 void paintStarBits(const Workspace& ws, int image, const SearchRect& r, BitPlane& bits) {
   bits.clear();
   const SearchRect& l = ws.labelledRect[image];
-  const int left = std::max({r.left, l.left, 0}), right = std::min({r.right, l.right, kImageWidth});
-  const int top = std::max({r.top, l.top, 0}),
-            bottom = std::min({r.bottom, l.bottom, kImageHeight});
+  const ImageFrame& f = ws.frame[image];
+  const int left = std::max({r.left, l.left, 0}), right = std::min({r.right, l.right, f.width});
+  const int top = std::max({r.top, l.top, 0}), bottom = std::min({r.bottom, l.bottom, f.height});
   const int stars = ws.starCount[image];
-  for (int x = left; x < right; ++x) {
-    for (int y = top; y < bottom; ++y) {
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
       if (labelAt(ws, image, x, y) < stars) bits.setBit(x, y);
     }
   }
@@ -96,12 +110,13 @@ void paintStarBits(const Workspace& ws, int image, const SearchRect& r, BitPlane
 
 // shifted(x, y) = source(x + dx, y); columns beyond the image read as empty.
 void shiftColumns(const BitPlane& source, BitPlane& shifted, int dx) {
-  for (int row = 0; row < kPlaneWords; row += kRowWords) {
-    for (int k = 0; k < kRowWords; ++k) {
+  const int rowWords = source.geometry().rowWords;
+  for (int row = 0; row < source.geometry().planeWords(); row += rowWords) {
+    for (int k = 0; k < rowWords; ++k) {
       std::uint64_t w;
       if (dx >= 0) {
         w = source.word(row + k) >> dx;
-        if (dx > 0 && k + 1 < kRowWords) w |= source.word(row + k + 1) << (64 - dx);
+        if (dx > 0 && k + 1 < rowWords) w |= source.word(row + k + 1) << (64 - dx);
       } else {
         w = source.word(row + k) << -dx;
         if (k > 0) w |= source.word(row + k - 1) >> (64 + dx);
@@ -115,25 +130,27 @@ void shiftColumns(const BitPlane& source, BitPlane& shifted, int dx) {
 // the first entry of each row: the counts skip the empty parts of the field.
 struct WordList {
   std::int32_t* index;     // word numbers
-  std::int32_t* rowStart;  // kImageHeight + 1 entries
+  std::int32_t* rowStart;  // height + 1 entries
 };
 
 void listBlueWords(const BitPlane& blue, WordList& list) {
+  const BitGeometry& g = blue.geometry();
   int n = 0;
-  for (int y = 0; y < kImageHeight; ++y) {
+  for (int y = 0; y < g.height; ++y) {
     list.rowStart[y] = n;
-    for (int i = y * kRowWords; i < (y + 1) * kRowWords; ++i) {
+    for (int i = y * g.rowWords; i < (y + 1) * g.rowWords; ++i) {
       if (blue.word(i) != 0) list.index[n++] = i;
     }
   }
-  list.rowStart[kImageHeight] = n;
+  list.rowStart[g.height] = n;
 }
 
 // Bits set in both blue(x, y) and shifted(x, y + dy), over the listed words.
 int countCommon(const BitPlane& blue, const BitPlane& shifted, int dy, const WordList& list) {
+  const BitGeometry& g = blue.geometry();
   const int from = list.rowStart[std::max(0, -dy)];
-  const int to = list.rowStart[std::min(kImageHeight, kImageHeight - dy)];
-  const int rowShift = dy * kRowWords;
+  const int to = list.rowStart[std::min(g.height, g.height - dy)];
+  const int rowShift = dy * g.rowWords;
   int count = 0;
   for (int i = from; i < to; ++i) {
     const int w = list.index[i];
@@ -148,14 +165,16 @@ struct SearchBits {
 };
 
 SearchBits prepareBits(Workspace& ws) {
-  std::int32_t* s = ws.scratch.starPixels;
-  const int n = 2 * kPlaneWords;  // int32 entries per bitmap
-  SearchBits bits{
-      BitPlane(s), BitPlane(s + n), BitPlane(s + 2 * n), {s + 3 * n, s + 3 * n + kPlaneWords}};
+  const BitGeometry g = geometryOf(ws);
+  const std::size_t n = 2 * static_cast<std::size_t>(g.planeWords());  // int32 entries a bitmap
+  std::int32_t* s = sized(ws.scratch.starPixels, 3 * n + n / 2 + g.height + 1);
+  SearchBits bits{BitPlane(s, g), BitPlane(s + n, g), BitPlane(s + 2 * n, g),
+                  {s + 3 * n, s + 3 * n + n / 2}};
   const SearchRect& raw = ws.searchRect[kBlue];
-  const SearchRect blue = raw.top >= raw.bottom ? SearchRect{0, 0, 0, 0} : clippedToImage(raw);
+  const SearchRect blue =
+      raw.top >= raw.bottom ? SearchRect{0, 0, 0, 0} : clippedToImage(ws, kBlue, raw);
   paintStarBits(ws, kBlue, blue, bits.blue);
-  paintStarBits(ws, kGreen, clippedToImage(ws.searchRect[kGreen]), bits.green);
+  paintStarBits(ws, kGreen, clippedToImage(ws, kGreen, ws.searchRect[kGreen]), bits.green);
   listBlueWords(bits.blue, bits.words);
   return bits;
 }
@@ -261,8 +280,8 @@ int matchAtOffset(Workspace& ws) {
   clearPartners(ws, kBlue);
   clearPartners(ws, kGreen);
   if (ws.searchRect[kBlue].top >= ws.searchRect[kBlue].bottom) return 0;
-  const SearchRect b = clippedToImage(ws.searchRect[kBlue]);
-  const SearchRect g = clippedToImage(ws.searchRect[kGreen]);
+  const SearchRect b = clippedToImage(ws, kBlue, ws.searchRect[kBlue]);
+  const SearchRect g = clippedToImage(ws, kGreen, ws.searchRect[kGreen]);
   const int dx = ws.offsetX;
   const int dy = ws.offsetY;
   // Only columns and rows whose shifted position lies in the green rectangle

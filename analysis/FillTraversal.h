@@ -23,8 +23,8 @@ SearchStatus fillTraversal(const Workspace& ws, int image, const SearchRect& r, 
   std::uint16_t& label = labelOf(x, y);
   if (label != kLabelUnvisited) return kOk;
   label = kLabelNoStar;
-  const int value = pixelAt(ws, image, x, y);
-  if (value <= level) return kOk;
+  const float value = pixelAt(ws, image, x, y);
+  if (double{value} <= level) return kOk;
   if (SearchStatus rc = accept(x, y, value, depth); rc != kOk) return rc;
   auto visit = [&](int nx, int ny) {
     return fillTraversal(ws, image, r, level, nx, ny, depth + 1, labelOf, accept);

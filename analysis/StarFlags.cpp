@@ -34,7 +34,7 @@ void countSky(const Workspace& ws, int image, const SearchRect& r, int base, Sky
   for (int x = r.left; x < r.right; ++x) {
     for (int y = r.top; y < r.bottom; ++y) {
       if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
-      const int v = pixelAt(ws, image, x, y);
+      const int v = static_cast<int>(pixelAt(ws, image, x, y));
       ++total;
       // One unsigned test keeps both sides of the window off the usual path.
       const auto d = static_cast<unsigned>(v - base);
@@ -76,7 +76,7 @@ bool saturated(const Workspace& ws, int image, std::span<const PixelPos> pixels,
                const FlagLimits& limits) {
   int peak = 0, atPeak = 0;
   for (const PixelPos p : pixels) {
-    const int v = pixelAt(ws, image, p.x, p.y);
+    const int v = static_cast<int>(pixelAt(ws, image, p.x, p.y));
     if (v > peak) {
       peak = v;
       atPeak = 0;
@@ -103,6 +103,7 @@ struct PeakSearch {
   // Grid cell (x - gridLeft) + (y - gridTop) * gridWidth holds the pixel at
   // (x, y) or -1; gridWidth 0 when the keys are used instead.
   int gridLeft = 0, gridTop = 0, gridWidth = 0;
+  int frameWidth = kImageWidth;  // row length of the keys
   std::int16_t grid[kGridCells];
   int key[kMaxStarPixels];  // sorted ascending, with the matching pixel index
   int keyIndex[kMaxStarPixels];
@@ -113,8 +114,8 @@ struct PeakSearch {
   }
   int indexOf(int x, int y) const {
     if (gridWidth > 0) return grid[(y - gridTop) * gridWidth + (x - gridLeft)];
-    if (x < 0 || x >= kImageWidth) return -1;  // the key would wrap into another row
-    const int k = y * kImageWidth + x;
+    if (x < 0 || x >= frameWidth) return -1;  // the key would wrap into another row
+    const int k = y * frameWidth + x;
     const int* at = std::lower_bound(key, key + count, k);
     return at != key + count && *at == k ? keyIndex[at - key] : -1;
   }
@@ -122,7 +123,7 @@ struct PeakSearch {
 
 // The grid over the bounding box and its border, or false when it is too big.
 bool buildGrid(std::span<const PixelPos> pixels, PeakSearch& ps) {
-  int left = kImageWidth, right = -1, top = kImageHeight, bottom = -1;
+  int left = 65535, right = -1, top = 65535, bottom = -1;
   for (const PixelPos p : pixels) {
     left = std::min<int>(left, p.x);
     right = std::max<int>(right, p.x);
@@ -144,7 +145,7 @@ bool buildGrid(std::span<const PixelPos> pixels, PeakSearch& ps) {
 
 void sortKeys(std::span<const PixelPos> pixels, PeakSearch& ps) {
   ps.gridWidth = 0;
-  auto keyOf = [&](int i) { return pixels[i].y * kImageWidth + pixels[i].x; };
+  auto keyOf = [&](int i) { return pixels[i].y * ps.frameWidth + pixels[i].x; };
   for (int i = 0; i < ps.count; ++i) ps.key[i] = i;
   std::sort(ps.key, ps.key + ps.count, [&](int a, int b) { return keyOf(a) < keyOf(b); });
   for (int i = 0; i < ps.count; ++i) {
@@ -155,12 +156,13 @@ void sortKeys(std::span<const PixelPos> pixels, PeakSearch& ps) {
 
 void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, PeakSearch& ps) {
   ps.count = static_cast<int>(pixels.size());
+  ps.frameWidth = ws.frame[image].width;
   for (int i = 0; i < ps.count; ++i) {
     ps.order[i] = i;
     ps.parent[i] = i;
     ps.top[i] = i;
     ps.done[i] = false;
-    ps.value[i] = pixelAt(ws, image, pixels[i].x, pixels[i].y);
+    ps.value[i] = static_cast<int>(pixelAt(ws, image, pixels[i].x, pixels[i].y));
   }
   std::sort(ps.order, ps.order + ps.count, [&](int a, int b) { return ps.value[a] > ps.value[b]; });
   if (!buildGrid(pixels, ps)) sortKeys(pixels, ps);
@@ -169,7 +171,7 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
 }  // namespace
 
 SkyNoise measureSkyNoise(const Workspace& ws, int image) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   SkyWindow w;
   countSky(ws, image, r, ws.backgroundLevel[image] - (kSkyWindow - 1), w);
   if (w.total == 0) return {static_cast<double>(ws.backgroundLevel[image]), 1.0};
@@ -193,7 +195,7 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
   // as most faint ones are, needs no watershed.
   int lowest = 65535, highest = 0;
   for (const PixelPos p : pixels) {
-    const int v = pixelAt(ws, image, p.x, p.y);
+    const int v = static_cast<int>(pixelAt(ws, image, p.x, p.y));
     lowest = std::min(lowest, v);
     highest = std::max(highest, v);
   }
@@ -227,7 +229,7 @@ std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const F
   const std::span<const PixelPos> pixels = starPixels(ws, image, number);
   std::uint32_t flags = 0;
   if (saturated(ws, image, pixels, limits)) flags |= FLAG_SATURATED;
-  if (touchesBorder(pixels, clippedToImage(ws.searchRect[image]))) flags |= FLAG_EDGE;
+  if (touchesBorder(pixels, clippedToImage(ws, image, ws.searchRect[image]))) flags |= FLAG_EDGE;
   if (hasSecondPeak(ws, image, number, limits)) flags |= FLAG_BLENDED;
   return flags;
 }

@@ -18,12 +18,13 @@ struct StarCollector {
   Workspace& ws;
   int image;
   int level;
+  SearchLimits limits;
   bool started = false;
-  int brightest = 0;
+  float brightest = 0;
 
-  SearchStatus operator()(int x, int y, int value, int depth) {
+  SearchStatus operator()(int x, int y, float value, int depth) {
     const int n = ws.starCount[image];
-    if (n == kMaxStars) return SearchStatus::TooManyStars;
+    if (n == limits.maxStars || n >= starCapacity(ws, image)) return SearchStatus::TooManyStars;
     StarRecord& s = star(ws, image, n);
     if (!started) {
       started = true;
@@ -35,14 +36,18 @@ struct StarCollector {
     if (depth == ws.algorithm.pixelPerStar) s.marks |= MARK_LARGE;
     labelAt(ws, image, x, y) = static_cast<std::uint16_t>(n);
     const bool subtract = !hasBit(ws.optionFlags, OPT_NO_BG_SUBTRACT);
-    s.brightness += static_cast<std::uint32_t>(subtract ? value - level : value);
-    if (value >= ws.algorithm.hotPixelValue) s.marks |= MARK_HOT;
-    if (s.pixelCount == kMaxStarPixels) return SearchStatus::TooManyPixels;
-    // Stars 0..n-1 of this scan hold distinct pixels, so the pool cannot run
-    // out; the test only guards a table that a caller filled by hand.
+    const double v = value;
+    s.brightness += static_cast<std::uint32_t>(subtract ? v - level : v);
+    if (v >= ws.algorithm.hotPixelValue) s.marks |= MARK_HOT;
+    if (s.pixelCount == limits.maxStarPixels) return SearchStatus::TooManyPixels;
+    // Stars 0..n-1 of this scan hold distinct pixels, so the pool cannot
+    // outgrow the frame; the test only guards a table that a caller filled by
+    // hand.
     const std::uint64_t at = std::uint64_t{s.pixelStart} + s.pixelCount;
-    if (at >= kPixelCount) return SearchStatus::TooManyPixels;
-    ws.starPixelPool[image][at] = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)};
+    if (at >= ws.frame[image].pixels()) return SearchStatus::TooManyPixels;
+    std::vector<PixelPos>& pool = ws.starPixelPool[image];
+    if (at >= pool.size()) pool.resize(at + 1);
+    pool[at] = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)};
     ++s.pixelCount;
     if (s.pixelCount == 1 || value > brightest) {
       brightest = value;
@@ -62,15 +67,15 @@ struct ImageLabels {
 }  // namespace
 
 SearchStatus fillStar(Workspace& ws, int image, int x, int y, int depth) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   const int level = ws.backgroundLevel[image];
   ImageLabels labels{ws, image};
-  StarCollector collect{ws, image, level};
+  StarCollector collect{ws, image, level, searchLimits(ws, image)};
   return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
 }
 
 SearchStatus scanImage(Workspace& ws, int image) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   noteLabelledRect(ws, image, r);
   for (int y = r.top; y < r.bottom; ++y)
     for (int x = r.left; x < r.right; ++x) labelAt(ws, image, x, y) = kLabelUnvisited;
@@ -81,7 +86,7 @@ SearchStatus scanImage(Workspace& ws, int image) {
       // Most pixels are sky or already taken: skip the call for them.
       std::uint16_t& label = labelAt(ws, image, x, y);
       if (label != kLabelUnvisited) continue;
-      if (pixelAt(ws, image, x, y) <= level) {
+      if (double{pixelAt(ws, image, x, y)} <= level) {
         label = kLabelNoStar;
         continue;
       }

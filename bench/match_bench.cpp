@@ -22,12 +22,12 @@ constexpr int kShiftY = -3;
 bool freeFor(const Workspace& ws, int image, int n, int x, int y) {
   for (int ax = x - 1; ax <= x + 1; ++ax) {
     for (int ay = y - 1; ay <= y + 1; ++ay) {
-      if (!insideImage(ax, ay)) continue;
+      if (!insideImage(ws, image, ax, ay)) continue;
       const int label = labelAt(ws, image, ax, ay);
       if (label != kLabelNoStar && label != n) return false;
     }
   }
-  return insideImage(x, y);
+  return insideImage(ws, image, x, y);
 }
 
 // A 4-connected blob of 5..40 pixels labelled n that touches no other star.
@@ -87,7 +87,7 @@ std::unique_ptr<Workspace> makeField() {
     for (int y = 0; y < kImageHeight; ++y) {
       const int label = labelAt(*ws, kBlue, x, y);
       const bool missing = label % 23 == 5;  // a few stars not seen in green
-      if (label >= kMaxStars || missing || !insideImage(x + kShiftX, y + kShiftY)) continue;
+      if (label >= kMaxStars || missing || !insideImage(*ws, kGreen, x + kShiftX, y + kShiftY)) continue;
       labelAt(*ws, kGreen, x + kShiftX, y + kShiftY) = static_cast<std::uint16_t>(label);
     }
   }

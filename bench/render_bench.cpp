@@ -68,6 +68,7 @@ void addCalibration(Workspace& ws) {
       StarRecord& s = star(ws, image, j);
       s.pixelCount = 64;
       s.pixelStart = static_cast<std::uint32_t>(64 * j);
+      sized(ws.starPixelPool[image], 64 * static_cast<std::size_t>(j) + 64);
       for (int k = 0; k < 64; ++k)
         ws.starPixelPool[image][64 * j + k] = {static_cast<std::uint16_t>(20 * j + k % 8),
                                                static_cast<std::uint16_t>(10 * j + k / 8)};

@@ -37,6 +37,15 @@ Bgr tableColor(const Workspace& ws, int k) {
   return {c[2], c[1], c[0]};
 }
 
+bool insidePanel(int x, int y) {
+  return x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight;
+}
+
+// The part of a rectangle of frame pixels the panel shows.
+SearchRect onPanel(const SearchRect& r) {
+  return {r.left, r.top, std::min(r.right, kImageWidth), std::min(r.bottom, kImageHeight)};
+}
+
 std::uint8_t* pixelPtr(std::uint8_t* picture, int x, int y) {
   return picture + y * kPictureStride + x * kPixelBytes;
 }
@@ -95,7 +104,7 @@ void drawGrey(Workspace& ws, int image, const SearchRect& r) {
   for (int x = r.left; x < r.right; ++x) {
     std::uint8_t* p = pixelPtr(picture, x, r.top);
     for (int y = r.top; y < r.bottom; ++y, p += kPictureStride) {
-      const std::uint8_t g = map(pixelAt(ws, image, x, y));
+      const std::uint8_t g = map(static_cast<int>(pixelAt(ws, image, x, y)));
       p[0] = g;
       p[1] = g;
       p[2] = g;
@@ -112,7 +121,7 @@ void drawTwoColour(Workspace& ws, int image, const SearchRect& r) {
   for (int x = r.left; x < r.right; ++x) {
     std::uint8_t* p = pixelPtr(picture, x, r.top);
     for (int y = r.top; y < r.bottom; ++y, p += kPictureStride)
-      put(p, pixelAt(ws, image, x, y) > bg ? above : other);
+      put(p, double{pixelAt(ws, image, x, y)} > bg ? above : other);
   }
 }
 
@@ -157,8 +166,9 @@ template <bool kCounts, class Shade>
 void overlaySpan(Workspace& ws, const Shade& shade, int x, int from, int to) {
   std::uint8_t* p = pixelPtr(ws.picture[kBlue], x, from);
   for (int y = from; y < to; ++y, p += kPictureStride) {
-    const int green = kCounts ? pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY) : 0;
-    put(p, shade(pixelAt(ws, kBlue, x, y), green, kCounts));
+    const auto green =
+        kCounts ? static_cast<int>(pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY)) : 0;
+    put(p, shade(static_cast<int>(pixelAt(ws, kBlue, x, y)), green, kCounts));
   }
 }
 
@@ -167,8 +177,8 @@ void overlaySpan(Workspace& ws, const Shade& shade, int x, int from, int to) {
 // each column those pixels form one span of rows.
 template <class Shade>
 void drawOverlay(Workspace& ws, const Shade& shade) {
-  const SearchRect b = clippedToImage(ws.searchRect[kBlue]);
-  const SearchRect g = clippedToImage(ws.searchRect[kGreen]);
+  const SearchRect b = onPanel(clippedToImage(ws, kBlue, ws.searchRect[kBlue]));
+  const SearchRect g = clippedToImage(ws, kGreen, ws.searchRect[kGreen]);
   for (int x = b.left; x < b.right; ++x) {
     const int gx = x + ws.offsetX;
     int from = b.bottom;
@@ -214,7 +224,9 @@ void drawCurve(Workspace& ws, int filter) {
   }
 }
 
-bool validStar(int number) { return number >= 0 && number < kMaxStars; }
+bool validStar(const Workspace& ws, int image, int number) {
+  return number >= 0 && number < starCapacity(ws, image);
+}
 
 void drawMarker(std::uint8_t* picture, int col, int row, std::uint8_t value) {
   static constexpr int kShape[5][2] = {{0, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}};
@@ -222,7 +234,7 @@ void drawMarker(std::uint8_t* picture, int col, int row, std::uint8_t value) {
     const int x = col + d[0];
     const int y = row + d[1];
     // Clipped pixel by pixel: a marker at the edge keeps its visible part.
-    if (insideImage(x, y)) pixelPtr(picture, x, y)[1] = value;
+    if (insidePanel(x, y)) pixelPtr(picture, x, y)[1] = value;
   }
 }
 
@@ -231,7 +243,8 @@ void drawMarkers(Workspace& ws, int filter) {
   const int count = std::clamp(ws.calibration.count, 0, kMaxCalibrationStars);
   for (int j = 0; j < count; ++j) {
     const CalibrationEntry& e = ws.calibration.entries[j];
-    if (!validStar(e.blue) || (filter == kGreen && !validStar(e.green))) continue;
+    if (!validStar(ws, kBlue, e.blue) || (filter == kGreen && !validStar(ws, kGreen, e.green)))
+      continue;
     // Both entered magnitudes live in the blue record.
     const StarRecord& blue = star(ws, kBlue, e.blue);
     const float mag = filter == kBlue ? blue.magnitudeB : blue.magnitudeV;
@@ -256,10 +269,10 @@ void drawPlot(Workspace& ws, int filter) {
 
 // Follows the star's pixel list, not the search rectangle.
 void paintStar(Workspace& ws, int image, int number, Bgr c) {
-  if (!validStar(number)) return;
+  if (!validStar(ws, image, number)) return;
   std::uint8_t* picture = ws.picture[image];
   for (const PixelPos p : starPixels(ws, image, number))
-    if (insideImage(p.x, p.y)) put(pixelPtr(picture, p.x, p.y), c);
+    if (insidePanel(p.x, p.y)) put(pixelPtr(picture, p.x, p.y), c);
 }
 
 void paintHighlights(Workspace& ws, int image) {
@@ -313,7 +326,7 @@ void renderImage(Workspace& ws, int image) {
     if (image == kBlue) drawOverlay(ws);
     return;
   }
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = onPanel(clippedToImage(ws, image, ws.searchRect[image]));
   if (hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN))
     drawTwoColour(ws, image, r);
   else
@@ -322,7 +335,7 @@ void renderImage(Workspace& ws, int image) {
 }
 
 int calibrationMarkerAt(const Workspace& ws, int panel, int x, int y) {
-  if ((panel != kBlue && panel != kGreen) || !insideImage(x, y)) return -1;
+  if ((panel != kBlue && panel != kGreen) || !insidePanel(x, y)) return -1;
   const int green = ws.picture[panel][y * kPictureStride + x * 3 + 1];
   if (green == 0 || green == 255) return -1;
   const int j = kFirstMarkerValue - green;

@@ -11,8 +11,8 @@ Outcome<St6Status> openImage(Workspace& ws, int image, const std::string& path) 
     return {status, st6MessageFor(status)};
   makeFileTitle(path, ws.fileTitle[image], kFileTitleSize);
   ws.framePath[image] = path;
-  ws.searchRect[kBlue] = kWholeImage;
-  ws.searchRect[kGreen] = kWholeImage;
+  ws.searchRect[kBlue] = wholeImage(ws, kBlue);
+  ws.searchRect[kGreen] = wholeImage(ws, kGreen);
   ws.starCount[image] = 0;
   forgetLabels(ws, image);
   ws.optionFlags &= ~OPT_SELECTION_SHOWN;

@@ -1,5 +1,6 @@
 #include "image/St6Loader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -55,13 +56,11 @@ St6Status readSt6File(const std::string& path, std::uint16_t* rowMajor) {
 
 St6Status loadImage(Workspace& ws, int image) {
   // Read into scratch first, so that a bad file leaves the old image intact.
-  std::uint16_t* plane = ws.scratch.loadPlane;
+  std::uint16_t* plane = sized(ws.scratch.loadPlane, kPixelCount);
   const St6Status status = readSt6File(ws.filePath, plane);
   if (status != St6Status::Ok) return status;
-  // Down the columns, as the image store keeps them: its pages fill in order.
-  for (int x = 0; x < kImageWidth; ++x) {
-    for (int y = 0; y < kImageHeight; ++y) pixelAt(ws, image, x, y) = plane[y * kImageWidth + x];
-  }
+  resizeFrame(ws, image, kImageWidth, kImageHeight);
+  std::copy(plane, plane + kPixelCount, ws.frame[image].values.begin());
   return St6Status::Ok;
 }
 

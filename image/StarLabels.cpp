@@ -3,7 +3,7 @@
 namespace orelith {
 
 void noteLabelledRect(Workspace& ws, int image, const SearchRect& r) {
-  ws.labelledRect[image] = clippedToImage(r);
+  ws.labelledRect[image] = clippedToImage(ws, image, r);
 }
 
 void forgetLabels(Workspace& ws, int image) { ws.labelledRect[image] = SearchRect{0, 0, 0, 0}; }

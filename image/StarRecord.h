@@ -18,7 +18,7 @@ struct StarRecord {
   std::uint16_t x;           // brightest pixel: the star's position
   std::uint16_t y;
   std::uint16_t pixelCount;
-  std::int16_t partner;  // star number in the other image, -1 = none
+  std::int32_t partner;  // star number in the other image, -1 = none
   std::uint32_t marks;   // StarMarkBits
   float magnitudeB;      // both magnitudes live in the blue record of a pair
   float magnitudeV;

@@ -4,9 +4,23 @@
 
 namespace orelith {
 
-SearchRect clippedToImage(const SearchRect& r) {
-  return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, kImageWidth),
-          std::min(r.bottom, kImageHeight)};
+SearchRect clippedToImage(const Workspace& ws, int image, const SearchRect& r) {
+  const ImageFrame& f = ws.frame[image];
+  return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, f.width),
+          std::min(r.bottom, f.height)};
+}
+
+SearchLimits searchLimits(const Workspace&, int) { return kSt6Limits; }
+
+void resizeFrame(Workspace& ws, int image, int width, int height) {
+  ImageFrame& f = ws.frame[image];
+  if (f.width != width || f.height != height) {
+    f.width = width;
+    f.height = height;
+    f.values.assign(f.pixels(), 0.0f);
+    f.labels.assign(f.pixels(), 0);
+  }
+  ws.starTable[image].resize(static_cast<std::size_t>(searchLimits(ws, image).maxStars));
 }
 
 void endCalibrationStage(Workspace& ws) {

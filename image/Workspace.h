@@ -1,11 +1,13 @@
-// The whole state of one measurement in one record of fixed-size tables.
-// The program owns one static instance; tests make their own.
+// The whole state of one measurement in one record: both frames, sized to
+// what was loaded, and the tables of their stars. The program owns one
+// instance; tests make their own.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/Rect.h"
 #include "image/Flags.h"
@@ -14,6 +16,7 @@
 
 namespace orelith {
 
+// An ST-6 frame, and the frames before the first load.
 inline constexpr int kImageWidth = 375;
 inline constexpr int kImageHeight = 242;
 inline constexpr int kPixelCount = kImageWidth * kImageHeight;
@@ -80,19 +83,47 @@ struct DisplayState {
 };
 
 // Working storage of the search, the automatic background, the match and the
-// loader, so that none of them allocates.
+// loader, kept between calls and grown to the largest frame they met, so
+// that a repeated search does not allocate.
 struct Scratch {
-  std::uint16_t loadPlane[kPixelCount];
-  std::int32_t parent[kPixelCount];
-  std::int32_t order[kPixelCount];
-  std::uint16_t depthLabels[kPixelCount];
-  std::int32_t pending512[kPixelCount];
-  std::int32_t starPixels[kPixelCount];
+  std::vector<std::uint16_t> loadPlane;
+  std::vector<std::int32_t> parent;
+  std::vector<std::int32_t> order;
+  std::vector<std::uint16_t> depthLabels;
+  std::vector<std::int32_t> pending512;
+  std::vector<std::int32_t> starPixels;
 };
 
+// At least `n` entries.
+template <class T>
+T* sized(std::vector<T>& v, std::size_t n) {
+  if (v.size() < n) v.resize(n);
+  return v.data();
+}
+
+// One image's frame: its size, its pixel values as loaded and the labels the
+// star search gives its pixels (a star number, kLabelNoStar or
+// kLabelUnvisited), both row by row. Every value starts at 0.
+struct ImageFrame {
+  int width = kImageWidth;
+  int height = kImageHeight;
+  std::vector<float> values = std::vector<float>(kPixelCount);
+  std::vector<std::uint16_t> labels = std::vector<std::uint16_t>(kPixelCount);
+
+  std::size_t pixels() const { return static_cast<std::size_t>(width) * height; }
+  std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * width + x; }
+};
+
+// How far one search of a frame may go before it fails.
+struct SearchLimits {
+  int maxStars;
+  int maxStarPixels;
+  int maxFillDepth;
+};
+inline constexpr SearchLimits kSt6Limits{kMaxStars, kMaxStarPixels, 512};
+
 struct Workspace {
-  // [x][y][plane]: planes 0/1 blue/green pixels, 2/3 blue/green labels.
-  std::uint16_t imageStore[kImageWidth][kImageHeight][4];
+  ImageFrame frame[2];
 
   std::string filePath;       // last path chosen in a file dialog
   std::string framePath[2];   // the file each image was loaded from
@@ -107,11 +138,13 @@ struct Workspace {
   SearchRect labelledRect[2] = {};
   int backgroundLevel[2];
   int starCount[2];
-  StarRecord starTable[kMaxStars][2];  // [star number][image]
+  // Records of each image's stars, as many as its search may find.
+  std::vector<StarRecord> starTable[2] = {std::vector<StarRecord>(kMaxStars),
+                                          std::vector<StarRecord>(kMaxStars)};
   // The pixel lists of each image's stars, one after the other in star
-  // order; a pixel belongs to at most one star, so one entry per pixel holds
-  // every list a search can write.
-  PixelPos starPixelPool[2][kPixelCount];
+  // order; a pixel belongs to at most one star, so the pool never holds more
+  // entries than the frame has pixels. It grows as a search fills it.
+  std::vector<PixelPos> starPixelPool[2];
 
   std::uint32_t optionFlags;
   std::uint32_t progressFlags;
@@ -134,23 +167,31 @@ struct Workspace {
   Scratch scratch;
 };
 
-inline std::uint16_t& pixelAt(Workspace& ws, int image, int x, int y) {
-  return ws.imageStore[x][y][image];
+inline float& pixelAt(Workspace& ws, int image, int x, int y) {
+  ImageFrame& f = ws.frame[image];
+  return f.values[f.index(x, y)];
 }
-inline std::uint16_t pixelAt(const Workspace& ws, int image, int x, int y) {
-  return ws.imageStore[x][y][image];
+inline float pixelAt(const Workspace& ws, int image, int x, int y) {
+  const ImageFrame& f = ws.frame[image];
+  return f.values[f.index(x, y)];
 }
 inline std::uint16_t& labelAt(Workspace& ws, int image, int x, int y) {
-  return ws.imageStore[x][y][image + 2];
+  ImageFrame& f = ws.frame[image];
+  return f.labels[f.index(x, y)];
 }
 inline std::uint16_t labelAt(const Workspace& ws, int image, int x, int y) {
-  return ws.imageStore[x][y][image + 2];
+  const ImageFrame& f = ws.frame[image];
+  return f.labels[f.index(x, y)];
 }
 inline StarRecord& star(Workspace& ws, int image, int number) {
-  return ws.starTable[number][image];
+  return ws.starTable[image][static_cast<std::size_t>(number)];
 }
 inline const StarRecord& star(const Workspace& ws, int image, int number) {
-  return ws.starTable[number][image];
+  return ws.starTable[image][static_cast<std::size_t>(number)];
+}
+// How many records the star table of `image` holds.
+inline int starCapacity(const Workspace& ws, int image) {
+  return static_cast<int>(ws.starTable[image].size());
 }
 
 // The pixel list of star `number` of `image`, in fill order. A number the
@@ -158,24 +199,38 @@ inline const StarRecord& star(const Workspace& ws, int image, int number) {
 // that search gave to another star (a selection kept across searches would
 // otherwise light up a stranger).
 inline std::span<const PixelPos> starPixels(const Workspace& ws, int image, int number) {
-  if (number < 0 || number >= ws.starCount[image]) return {};
+  if (number < 0 || number >= ws.starCount[image] || number >= starCapacity(ws, image)) return {};
   const StarRecord& s = star(ws, image, number);
-  const std::size_t start = s.pixelStart < kPixelCount ? s.pixelStart : kPixelCount;
-  std::size_t count = s.pixelCount < kMaxStarPixels ? s.pixelCount : kMaxStarPixels;
-  if (count > kPixelCount - start) count = kPixelCount - start;
-  return {ws.starPixelPool[image] + start, count};
+  const std::vector<PixelPos>& pool = ws.starPixelPool[image];
+  const std::size_t start = s.pixelStart < pool.size() ? s.pixelStart : pool.size();
+  std::size_t count = s.pixelCount;
+  if (count > pool.size() - start) count = pool.size() - start;
+  return {pool.data() + start, count};
 }
 
-inline bool insideImage(int x, int y) {
-  return x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight;
+inline bool insideImage(const Workspace& ws, int image, int x, int y) {
+  const ImageFrame& f = ws.frame[image];
+  return x >= 0 && x < f.width && y >= 0 && y < f.height;
 }
 
 inline bool hasBit(std::uint32_t word, std::uint32_t bit) { return (word & bit) != 0; }
 
-// The part of a rectangle that lies inside the image.
-SearchRect clippedToImage(const SearchRect& r);
+// The part of a rectangle that lies inside the frame of `image`.
+SearchRect clippedToImage(const Workspace& ws, int image, const SearchRect& r);
 
+// The whole of an ST-6 frame, and of `image`'s frame.
 inline constexpr SearchRect kWholeImage{0, 0, kImageWidth, kImageHeight};
+inline SearchRect wholeImage(const Workspace& ws, int image) {
+  return {0, 0, ws.frame[image].width, ws.frame[image].height};
+}
+
+// The limits of a search of `image`: those of an ST-6 frame for frames of
+// its size.
+SearchLimits searchLimits(const Workspace& ws, int image);
+
+// Gives `image` a frame of the size (values and labels undefined when the
+// size changes) and a star table as large as its search may fill.
+void resizeFrame(Workspace& ws, int image, int width, int height);
 
 // Ends pairing and calibration: every listed calibration star loses its mark,
 // the list empties, the compared, calibration and magnitude bits clear, and

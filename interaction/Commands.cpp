@@ -66,8 +66,8 @@ void curveView(Workspace& ws, WindowPort& port, int image, bool on) {
 }
 
 void resetSelection(Workspace& ws, WindowPort& port) {
-  ws.searchRect[kBlue] = kWholeImage;
-  ws.searchRect[kGreen] = kWholeImage;
+  ws.searchRect[kBlue] = wholeImage(ws, kBlue);
+  ws.searchRect[kGreen] = wholeImage(ws, kGreen);
   repaintBoth(port);
 }
 

@@ -38,7 +38,11 @@ void showReadouts(const Workspace& ws, WindowPort& port, int image, int px, int 
   char text[32];
   std::snprintf(text, sizeof text, "@(%d|%d)", px, py);
   port.setStatusText(1, text);
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(pixelAt(ws, image, px, py)));
+  if (insideImage(ws, image, px, py)) {
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(pixelAt(ws, image, px, py)));
+  } else {
+    text[0] = '\0';
+  }
   port.setStatusText(2, text);
 }
 
@@ -63,7 +67,7 @@ bool panelHit(int image, int x, int y, int& px, int& py) {
   if (image != kBlue && image != kGreen) return false;
   const int ix = x - kPanelLeft[image];
   const int iy = y - kPanelTop;
-  if (!insideImage(ix, iy)) return false;
+  if (ix < 0 || ix >= kImageWidth || iy < 0 || iy >= kImageHeight) return false;
   px = ix;
   py = iy;
   return true;

@@ -37,7 +37,7 @@ struct SkyEstimate {
 
 // Median of the sorted values[lo, hi) and their standard deviation from the
 // prefix sums, narrowed to median +- 3 sigma until nothing changes.
-SkyEstimate clippedSky(const std::uint16_t* values, int n) {
+SkyEstimate clippedSky(const float* values, int n) {
   double sum[kMaxAnnulusPixels + 1], square[kMaxAnnulusPixels + 1];
   sum[0] = square[0] = 0.0;
   for (int i = 0; i < n; ++i) {
@@ -48,7 +48,7 @@ SkyEstimate clippedSky(const std::uint16_t* values, int n) {
   SkyEstimate e{0.0, 0.0, 0};
   for (int round = 0; round < kClipRounds && hi > lo; ++round) {
     const int m = lo + (hi - lo) / 2;
-    e.level = (hi - lo) % 2 ? values[m] : 0.5 * (values[m - 1] + values[m]);
+    e.level = (hi - lo) % 2 ? values[m] : 0.5 * (double{values[m - 1]} + values[m]);
     const double count = hi - lo, mean = (sum[hi] - sum[lo]) / count;
     e.sigma = std::sqrt(std::max(0.0, (square[hi] - square[lo]) / count - mean * mean));
     e.kept = hi - lo;
@@ -62,21 +62,23 @@ SkyEstimate clippedSky(const std::uint16_t* values, int n) {
   return e;
 }
 
-// Sky pixels lie at or below the detection level, so their spread is narrow
-// and counting sorts them in one pass; std::sort takes the rare wide case.
-void sortValues(std::uint16_t* values, int n) {
+// Sky pixels lie at or below the detection level, so whole-number values
+// spread narrowly and counting sorts them in one pass; std::sort takes the
+// rare wide case and values with fractions.
+void sortValues(float* values, int n) {
   if (n == 0) return;
   const auto [lo, hi] = std::minmax_element(values, values + n);
-  const int base = *lo, span = *hi - *lo + 1;
-  if (span > kCountingSpan) {
+  const bool whole = std::all_of(values, values + n, [](float v) { return v == std::floor(v); });
+  if (!whole || double{*hi} - *lo + 1 > kCountingSpan) {
     std::sort(values, values + n);
     return;
   }
+  const auto base = static_cast<int>(*lo), span = static_cast<int>(*hi) - base + 1;
   int counts[kCountingSpan] = {};
-  for (int i = 0; i < n; ++i) ++counts[values[i] - base];
+  for (int i = 0; i < n; ++i) ++counts[static_cast<int>(values[i]) - base];
   int at = 0;
   for (int v = 0; v < span; ++v)
-    for (int c = 0; c < counts[v]; ++c) values[at++] = static_cast<std::uint16_t>(base + v);
+    for (int c = 0; c < counts[v]; ++c) values[at++] = static_cast<float>(base + v);
 }
 
 bool coveredByStar(const Workspace& ws, int image, const SearchRect& r, int x, int y) {
@@ -86,14 +88,14 @@ bool coveredByStar(const Workspace& ws, int image, const SearchRect& r, int x, i
 
 SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
                        const ApertureSettings& s) {
-  const SearchRect rect = clippedToImage(ws.searchRect[image]);
-  std::uint16_t values[kMaxAnnulusPixels];
+  const SearchRect rect = clippedToImage(ws, image, ws.searchRect[image]);
+  float values[kMaxAnnulusPixels];
   int n = 0;
   const double outer = std::min(s.outer, kMaxAnnulusRadius);
   const int x0 = std::max(0, static_cast<int>(std::floor(cx - outer)));
-  const int x1 = std::min(kImageWidth - 1, static_cast<int>(std::ceil(cx + outer)));
+  const int x1 = std::min(ws.frame[image].width - 1, static_cast<int>(std::ceil(cx + outer)));
   const int y0 = std::max(0, static_cast<int>(std::floor(cy - outer)));
-  const int y1 = std::min(kImageHeight - 1, static_cast<int>(std::ceil(cy + outer)));
+  const int y1 = std::min(ws.frame[image].height - 1, static_cast<int>(std::ceil(cy + outer)));
   for (int x = x0; x <= x1; ++x) {
     for (int y = y0; y <= y1; ++y) {
       const double d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
@@ -171,7 +173,7 @@ ApertureResult measureAperture(const Workspace& ws, int image, double cx, double
                            ? 1.0
                            : circleRectOverlap(dx - 0.5, dx + 0.5, dy - 0.5, dy + 0.5, r);
       if (w <= 0.0) continue;
-      if (!insideImage(x, y)) {
+      if (!insideImage(ws, image, x, y)) {
         out.clipped = true;
         continue;
       }

@@ -35,7 +35,7 @@ void plateaus(Workspace& ws, std::mt19937& rng, const SearchRect& r) {
     const int x0 = cx(rng), y0 = cy(rng), rad = radius(rng), v = value(rng);
     for (int x = x0 - rad; x <= x0 + rad; ++x)
       for (int y = y0 - rad; y <= y0 + rad; ++y)
-        if (insideImage(x, y) && (x - x0) * (x - x0) + (y - y0) * (y - y0) <= rad * rad)
+        if (insideImage(ws, kBlue, x, y) && (x - x0) * (x - x0) + (y - y0) * (y - y0) <= rad * rad)
           pixelAt(ws, kBlue, x, y) = u16(v);
   }
 }
@@ -85,11 +85,11 @@ void hotPixels(Workspace& ws, std::mt19937& rng, const SearchRect& r) {
 
 // The sky as first measured: ranks of the sorted values of the pixels of no star.
 SkyNoise literalSky(const Workspace& ws) {
-  const SearchRect r = clippedToImage(ws.searchRect[kBlue]);
+  const SearchRect r = clippedToImage(ws, kBlue, ws.searchRect[kBlue]);
   std::vector<int> v;
   for (int x = r.left; x < r.right; ++x)
     for (int y = r.top; y < r.bottom; ++y)
-      if (labelAt(ws, kBlue, x, y) == kLabelNoStar) v.push_back(pixelAt(ws, kBlue, x, y));
+      if (labelAt(ws, kBlue, x, y) == kLabelNoStar) v.push_back(static_cast<int>(pixelAt(ws, kBlue, x, y)));
   if (v.empty()) return {double(ws.backgroundLevel[kBlue]), 1.0};
   std::sort(v.begin(), v.end());
   auto at = [&](double share) { return double(v[std::size_t(share * double(v.size()))]); };
@@ -118,8 +118,7 @@ TEST_P(AutoBackground, ChoosesTheLiteralLevel) {
       ws->algorithm.hotPixelValue = c.hotValue;
       ws->backgroundLevel[kBlue] = 4321;
     }
-    std::copy(&fast->imageStore[0][0][0], &fast->imageStore[0][0][0] + kPixelCount * 4,
-              &literal->imageStore[0][0][0]);
+    literal->frame[kBlue] = fast->frame[kBlue];
     chooseAutoBackground(*fast, kBlue);
     EXPECT_EQ(fast->backgroundLevel[kBlue], test::literalAutoBackground(*literal, kBlue))
         << "seed " << seed;

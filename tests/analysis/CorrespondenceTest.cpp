@@ -57,7 +57,7 @@ void paintBlob(Workspace& ws, int image, int n, int x, int y, int size, std::mt1
     const auto from = pixels[rng() % pixels.size()];
     const int* d = step[rng() % 4];
     const int nx = from[0] + d[0], ny = from[1] + d[1];
-    if (!insideImage(nx, ny) || labelAt(ws, image, nx, ny) < kLabelNoStar) continue;
+    if (!insideImage(ws, image, nx, ny) || labelAt(ws, image, nx, ny) < kLabelNoStar) continue;
     labelAt(ws, image, nx, ny) = static_cast<std::uint16_t>(n);
     pixels.push_back({nx, ny});
   }
@@ -80,13 +80,13 @@ void generateField(Workspace& ws, std::mt19937& rng) {
     std::mt19937 same(seed);
     paintBlob(ws, B, n, x, y, size, same);
     same.seed(seed);
-    if (rng() % 10 != 0 && insideImage(x + sx, y + sy))
+    if (rng() % 10 != 0 && insideImage(ws, G, x + sx, y + sy))
       paintBlob(ws, G, stars - 1 - n, x + sx, y + sy, size, same);
   }
   for (int image : {B, G}) {
     ws.searchRect[image] = rng() % 2 ? randomRect(rng) : kWholeImage;
     const SearchRect r = ws.labelledRect[image] =
-        rng() % 3 ? kWholeImage : clippedToImage(randomRect(rng));
+        rng() % 3 ? kWholeImage : clippedToImage(ws, image, randomRect(rng));
     ws.starCount[image] = std::max(0, stars - uniform(rng, 0, 3));
     if (rng() % 2) continue;
     for (int x = 0; x < kImageWidth; ++x)

@@ -62,7 +62,7 @@ Rgb literalPixel(const Workspace& ws, int image, int x, int y) {
   const bool move = hasBit(ws.optionFlags, OPT_MOVE_MODE);
   if ((move && image == kGreen) || !inside(ws.searchRect[image], x, y))
     return tableColor(ws, kColorVoid);
-  const int v = pixelAt(ws, image, x, y), bg = background(ws, image);
+  const int v = static_cast<int>(pixelAt(ws, image, x, y)), bg = background(ws, image);
   const bool custom =
       hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN);
   const int level = referenceGrey(v, bg, ws.display.range[image]);
@@ -70,8 +70,8 @@ Rgb literalPixel(const Workspace& ws, int image, int x, int y) {
     return custom ? tableColor(ws, v > bg ? kColorWhite : kColorBackground)
                   : Rgb{level, level, level};
   const int gx = x + ws.offsetX, gy = y + ws.offsetY;
-  const bool counts = inside(ws.searchRect[kGreen], gx, gy) && insideImage(gx, gy);
-  const int g = counts ? pixelAt(ws, kGreen, gx, gy) : 0;
+  const bool counts = inside(ws.searchRect[kGreen], gx, gy) && insideImage(ws, kGreen, gx, gy);
+  const int g = counts ? static_cast<int>(pixelAt(ws, kGreen, gx, gy)) : 0;
   if (!custom)
     return {0, counts ? referenceGrey(g, background(ws, kGreen), ws.display.range[kGreen]) : 0,
             level};
@@ -139,6 +139,7 @@ void setStarPixels(Workspace& ws, int image, int number, std::initializer_list<P
   StarRecord& s = star(ws, image, number);
   s.pixelStart = number * kMaxStarPixels;  // a part of the pool of its own
   s.pixelCount = 0;
+  sized(ws.starPixelPool[image], s.pixelStart + pixels.size());
   for (PixelPos p : pixels) ws.starPixelPool[image][s.pixelStart + s.pixelCount++] = p;
   ws.starCount[image] = std::max(ws.starCount[image], number + 1);
 }

@@ -5,12 +5,12 @@
 namespace orelith::test {
 
 int literalAutoBackground(Workspace& ws, int image) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   const int before = ws.backgroundLevel[image];
   int maxValue = 0, minValue = 65535, best = -1, bestCount = 0;
   for (int x = r.left; x < r.right; ++x)
     for (int y = r.top; y < r.bottom; ++y) {
-      const int v = pixelAt(ws, image, x, y);
+      const int v = static_cast<int>(pixelAt(ws, image, x, y));
       if (v > maxValue && maxValue < ws.algorithm.hotPixelValue) maxValue = v;
       if (v < minValue) minValue = v;
     }

@@ -26,7 +26,7 @@ int literalMatch(Workspace& ws) {
   for (int y = b.top; y < b.bottom; ++y)
     for (int x = b.left; x < b.right; ++x) {
       const int gx = x + ws.offsetX, gy = y + ws.offsetY;
-      if (!insideImage(x, y) || !insideImage(gx, gy)) continue;
+      if (!insideImage(ws, kBlue, x, y) || !insideImage(ws, kGreen, gx, gy)) continue;
       if (gx < g.left || gx >= g.right || gy < g.top || gy >= g.bottom) continue;
       const int bl = literalStarAt(ws, kBlue, x, y);
       const int gl = literalStarAt(ws, kGreen, gx, gy);
