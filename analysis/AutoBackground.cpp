@@ -215,9 +215,7 @@ class LevelSweep {
                          1, labelOf, accept) != SearchStatus::Ok;
   }
 
-  std::uint16_t& depthLabel(int x, int y) {
-    return depthLabels_[ws_.frame[image_].index(x, y)];
-  }
+  std::uint16_t& depthLabel(int x, int y) { return depthLabels_[ws_.frame[image_].index(x, y)]; }
 
   Workspace& ws_;
   Scratch& s_;

@@ -168,8 +168,8 @@ SearchBits prepareBits(Workspace& ws) {
   const BitGeometry g = geometryOf(ws);
   const std::size_t n = 2 * static_cast<std::size_t>(g.planeWords());  // int32 entries a bitmap
   std::int32_t* s = sized(ws.scratch.starPixels, 3 * n + n / 2 + g.height + 1);
-  SearchBits bits{BitPlane(s, g), BitPlane(s + n, g), BitPlane(s + 2 * n, g),
-                  {s + 3 * n, s + 3 * n + n / 2}};
+  SearchBits bits{
+      BitPlane(s, g), BitPlane(s + n, g), BitPlane(s + 2 * n, g), {s + 3 * n, s + 3 * n + n / 2}};
   const SearchRect& raw = ws.searchRect[kBlue];
   const SearchRect blue =
       raw.top >= raw.bottom ? SearchRect{0, 0, 0, 0} : clippedToImage(ws, kBlue, raw);

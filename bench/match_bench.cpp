@@ -87,7 +87,8 @@ std::unique_ptr<Workspace> makeField() {
     for (int y = 0; y < kImageHeight; ++y) {
       const int label = labelAt(*ws, kBlue, x, y);
       const bool missing = label % 23 == 5;  // a few stars not seen in green
-      if (label >= kMaxStars || missing || !insideImage(*ws, kGreen, x + kShiftX, y + kShiftY)) continue;
+      if (label >= kMaxStars || missing || !insideImage(*ws, kGreen, x + kShiftX, y + kShiftY))
+        continue;
       labelAt(*ws, kGreen, x + kShiftX, y + kShiftY) = static_cast<std::uint16_t>(label);
     }
   }

@@ -37,9 +37,7 @@ Bgr tableColor(const Workspace& ws, int k) {
   return {c[2], c[1], c[0]};
 }
 
-bool insidePanel(int x, int y) {
-  return x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight;
-}
+bool insidePanel(int x, int y) { return x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight; }
 
 // The part of a rectangle of frame pixels the panel shows.
 SearchRect onPanel(const SearchRect& r) {

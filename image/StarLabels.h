@@ -15,8 +15,7 @@ namespace orelith {
 inline int starAtPixel(const Workspace& ws, int image, int x, int y) {
   if (image != kBlue && image != kGreen) return -1;
   const SearchRect& r = ws.labelledRect[image];
-  if (x < r.left || x >= r.right || y < r.top || y >= r.bottom ||
-      !insideImage(ws, image, x, y))
+  if (x < r.left || x >= r.right || y < r.top || y >= r.bottom || !insideImage(ws, image, x, y))
     return -1;
   const int label = labelAt(ws, image, x, y);
   return label < ws.starCount[image] ? label : -1;

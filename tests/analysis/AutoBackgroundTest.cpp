@@ -89,7 +89,8 @@ SkyNoise literalSky(const Workspace& ws) {
   std::vector<int> v;
   for (int x = r.left; x < r.right; ++x)
     for (int y = r.top; y < r.bottom; ++y)
-      if (labelAt(ws, kBlue, x, y) == kLabelNoStar) v.push_back(static_cast<int>(pixelAt(ws, kBlue, x, y)));
+      if (labelAt(ws, kBlue, x, y) == kLabelNoStar)
+        v.push_back(static_cast<int>(pixelAt(ws, kBlue, x, y)));
   if (v.empty()) return {double(ws.backgroundLevel[kBlue]), 1.0};
   std::sort(v.begin(), v.end());
   auto at = [&](double share) { return double(v[std::size_t(share * double(v.size()))]); };
