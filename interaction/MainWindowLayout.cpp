@@ -60,14 +60,14 @@ constexpr ControlSpec kControls[] = {
 };
 
 constexpr MenuItemSpec kMenu[] = {
-    {0, menu::OpenBlue, "Open Blue Image...", true},
-    {0, menu::OpenGreen, "Open Green Image...", true},
+    {0, menu::OpenBlue, "Open Blue Image...", true, "Ctrl+O"},
+    {0, menu::OpenGreen, "Open Green Image...", true, "Ctrl+Shift+O"},
     {0, menu::ImportCalibration, "Import calibration stars...", true, "Ctrl+I"},
     {0, kMenuSeparator, "", true},
-    {0, menu::Save, "Save...", false},
+    {0, menu::Save, "Save...", false, "Ctrl+S"},
     {0, menu::ExportCsv, "Export CSV table...", true, "Ctrl+E"},
     {0, kMenuSeparator, "", true},
-    {0, menu::Exit, "Exit", true},
+    {0, menu::Exit, "Exit", true, "Ctrl+Q"},
     {1, menu::Display, "Display...", true},
     {1, menu::Algorithm, "Algorithm...", true},
     {1, menu::Colors, "Colors...", true},

@@ -128,6 +128,27 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
      "3\"."},
     {115,
      "Magnitudes of %d pairs calculated through %d calibration stars: RMS %s mag in V, %s in B-V."},
+    // Ours: the Help menu.
+    {120, "Help"},
+    {121, "Orelith Help"},
+    {122, "About Orelith"},
+    {123,
+     "A measurement, step by step:\n"
+     "1. File > Open Blue Image... (Ctrl+O) and Open Green Image... (Ctrl+Shift+O).\n"
+     "2. Type each frame's background into the field under its panel (the sample frames: "
+     "1130), or tick \"Backgrnd. autom.\" in Configuration > Algorithm.... Drag a rectangle "
+     "over the blue panel to search only there.\n"
+     "3. \"Search stars\" under each panel, then \"Compare images\".\n"
+     "4. Double-click a pair with known V and B-V, tick \"Calibration star\", type V and "
+     "B-V, OK; three stars or more.\n"
+     "5. \"Calculate magnitudes\", then File > Save... (Ctrl+S) for the HTML table or a "
+     "colour-magnitude diagram.\n\n"
+     "The status bar explains the control under the pointer."},
+    {124,
+     "Orelith %1\n\n"
+     "Two-colour (B, V) photometry of a star field from two CCD frames.\n\n"
+     "Free software under the GNU General Public License, version 3 or later; it comes "
+     "with no warranty."},
 };
 
 }  // namespace

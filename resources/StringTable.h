@@ -48,6 +48,12 @@ enum class StringId : int {
   StatusCompared = 113,
   StatusEnterPairs = 114,
   StatusCalculated = 115,
+  // Ours: the Help menu.
+  HelpMenu = 120,
+  HelpItem = 121,
+  AboutItem = 122,
+  HelpText = 123,
+  AboutText = 124,
 };
 namespace str {
 using enum StringId;

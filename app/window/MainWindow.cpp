@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
@@ -25,6 +26,7 @@
 #include "interaction/StepStatus.h"
 #include "photometry/FlagText.h"
 #include "resources/ControlIds.h"
+#include "resources/StringTable.h"
 
 // The arrow pictures and icons are compiled into the window library, whose
 // resource table no code names: without this call the linker leaves it out
@@ -51,6 +53,7 @@ MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindow
   for (int size : {16, 32, 48}) icon.addFile(QString(":/orelith/orelith-%1.png").arg(size));
   setWindowIcon(icon);
   buildMenu();
+  buildHelpMenu();
   client_ = new QWidget(this);
   client_->setObjectName("client");
   client_->setFixedSize(kClientWidth, kClientHeight);
@@ -87,6 +90,28 @@ void MainWindow::buildMenu() {
     connect(action, &QAction::triggered, this, [this, id] { menuChosen(id); });
     actions_[id] = action;
   }
+}
+
+// "Help" after the window's own menus: a short guide (F1) and the version
+// and licence.
+void MainWindow::buildHelpMenu() {
+  const auto text = [](StringId id) {
+    const std::string_view t = stringText(id);
+    return QString::fromUtf8(t.data(), qsizetype(t.size()));
+  };
+  QMenu* help = menuBar()->addMenu(text(str::HelpMenu));
+  QAction* guide = help->addAction(text(str::HelpItem), this, [this, text] {
+    QMessageBox box(QMessageBox::Information, text(str::HelpItem), text(str::HelpText),
+                    QMessageBox::Ok, this);
+    box.exec();
+  });
+  guide->setObjectName("menuHelp");
+  guide->setShortcut(QKeySequence(Qt::Key_F1));
+  QAction* about = help->addAction(text(str::AboutItem), this, [this, text] {
+    QMessageBox::about(this, text(str::AboutItem),
+                       text(str::AboutText).arg(QStringLiteral(ORELITH_VERSION)));
+  });
+  about->setObjectName("menuAbout");
 }
 
 // Created in table order, which Qt also takes as the tab order.

@@ -74,6 +74,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenu();
+  void buildHelpMenu();
   void buildControls();
   void wire(ControlId id, QWidget* widget);
   void watchPointer();

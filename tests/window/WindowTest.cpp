@@ -123,7 +123,7 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
   EXPECT_EQ(menu.join('|'),
             "Open Blue Image...|Open Green Image...|Import calibration stars...|-|"
             "Save... (greyed)|Export CSV table...|-|Exit|Display...|Algorithm...|Colors...|"
-            "Colour-magnitude diagram");
+            "Colour-magnitude diagram|Orelith Help|About Orelith");
   QHeaderView* header = window->starList()->horizontalHeader();
   for (int c = 0; c < kListColumns; ++c) {
     EXPECT_EQ(header->model()->headerData(c, Qt::Horizontal),
@@ -274,6 +274,32 @@ TEST_F(Dialogs, EveryCaptionShowsWhole) {
 
 // ctest runs this program under a German locale, whose decimal comma the C
 // library would read and write (the dialog's own texts are checked above).
+// The keys of the commands used most, pressed on the window, open what their
+// menu items open (a file dialog, closed again and named here; the boxes of
+// the Help menu, which the fixture takes down).
+TEST_F(Window, ShortcutsAndTheHelpMenu) {
+  for (auto [key, opens] : {std::pair{Qt::CTRL | Qt::Key_O, "Open blue image"},
+                            std::pair{Qt::CTRL | Qt::SHIFT | Qt::Key_O, "Open green image"}}) {
+    QString opened = "nothing";
+    QTimer::singleShot(100, [&] {
+      if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        opened = d->windowTitle();
+        d->reject();
+      }
+    });
+    QApplication::setActiveWindow(window.get());  // the offscreen platform's activation lags
+    QTest::keyClick(window.get(), key.key(), key.keyboardModifiers());
+    EXPECT_EQ(opened, opens);
+  }
+  QApplication::setActiveWindow(window.get());
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  window->findChild<QAction*>("menuAbout")->trigger();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(q(messages[0]), q(stringText(str::HelpText)));
+  EXPECT_NE(messages[1].find("Orelith 0."), std::string::npos) << messages[1];
+  EXPECT_NE(messages[1].find("GNU General Public License"), std::string::npos);
+}
+
 TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
   if (std::string_view(qgetenv("LC_ALL").constData()).starts_with("de_DE")) {
     ASSERT_STREQ(std::localeconv()->mon_decimal_point, ",") << "the German locale is missing";
