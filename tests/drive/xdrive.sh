@@ -185,10 +185,15 @@ xd_dialog_click() {
 
 # xd_calibrate X Y V BV: double click on blue pixel (X, Y), then in "Star
 # properties" (186 x 110 units) tick "Calibration star", type V and B-V, OK.
+# On a busy machine the two clicks may reach the program too far apart to
+# count as a double click: a person whose dialog does not open clicks again.
 xd_calibrate() {
-  local p
-  xd_blue "$1" "$2" && xdotool click --repeat 2 --delay 60 1
-  p=$(xd_wait_title "Star properties")
+  local p attempt
+  for attempt in 1 2 3; do
+    xd_blue "$1" "$2" && xdotool click --repeat 2 --delay 60 1
+    p=$(XD_WAIT=$((XD_WAIT / 3)) xd_wait_title "Star properties")
+    [ -n "$p" ] && break
+  done
   [ -n "$p" ] || { echo "no \"Star properties\" for pixel ($1, $2)"; return 1; }
   xd_ready "$p"
   xd_dialog_click "$p" 12 80 186 110                                  # "Calibration star"
@@ -273,8 +278,10 @@ xd_calibration_csv() {
 # the calculation, and the report saved as HTML.
 xd_measure() {
   local d s
+  echo "step: open both frames"
   xd_open 0 "$1/cluster.b" || return 1
   xd_open 1 "$1/cluster.g" || return 1
+  echo "step: Complex output"
   # "Configuration" > "Display...": "Complex output", OK (192 x 135 units).
   xd_menu 1 Return
   d=$(xd_wait_title "Display configuration")
@@ -283,6 +290,7 @@ xd_measure() {
   xd_dialog_click "$d" 22 90 192 135
   xd_dialog_click "$d" 100 122 192 135
   xd_wait_gone "Display configuration" || return 1
+  echo "step: backgrounds, rectangle, searches, comparison"
   xd_field 29 345 1130  # blue background field
   xd_field 741 345 1130 # green background field
   xd_drag $((6 + 20)) $((33 + 10)) $((6 + 359)) $((33 + 229))
@@ -290,9 +298,11 @@ xd_measure() {
   xd_click 574 400 # "Search stars", green
   xd_click 333 400 # "Compare images"
   for s in "${XD_STARS[@]}"; do
+    echo "step: calibration star $s"
     # shellcheck disable=SC2086
     xd_calibrate $s || return 1
   done
+  echo "step: calculate and save"
   xd_click 442 400 # "Calculate magnitudes"
   xd_save "$2"
 }
