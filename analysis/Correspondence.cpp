@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
+#include "analysis/PairResolution.h"
 #include "image/StarLabels.h"
 
 namespace orelith {
@@ -31,6 +34,25 @@ void linkPartners(Workspace& ws, int blue, int green) {
 void completePairing(Workspace& ws) {
   ws.progressFlags |= PRG_COMPARED;
   ws.progressFlags &= ~static_cast<std::uint32_t>(PRG_CALIBRATION_STAR);
+}
+
+// Where the row-major rule left a one-sided link, the stars it concerns are
+// paired by largest overlap instead (analysis/PairResolution.h).
+void makeMutual(Workspace& ws, const std::vector<std::pair<int, int>>& pixelPairs) {
+  std::vector<int> partner[2];
+  bool oneSided = false;
+  for (int image : {kBlue, kGreen}) {
+    for (int n = 0; n < validCount(ws, image); ++n) {
+      const int p = star(ws, image, n).partner;
+      partner[image].push_back(p);
+      oneSided = oneSided || (p >= 0 && star(ws, 1 - image, p).partner != n);
+    }
+  }
+  if (!oneSided) return;
+  resolvePartners(countOverlaps(pixelPairs), partner[kBlue], partner[kGreen]);
+  for (int image : {kBlue, kGreen})
+    for (int n = 0; n < validCount(ws, image); ++n)
+      star(ws, image, n).partner = static_cast<std::int16_t>(partner[image][n]);
 }
 
 // ---- automatic offset search ----
@@ -254,6 +276,12 @@ void mapBlueStars(Workspace& ws, const PairFrame& f) {
       star(ws, kBlue, i).partner = -1;
     }
   }
+  // Blue stars mapped onto a green star that a later one took keep no
+  // partner: links go both ways.
+  for (int i = 0; i < validCount(ws, kBlue); ++i) {
+    StarRecord& b = star(ws, kBlue, i);
+    if (b.partner >= 0 && star(ws, kGreen, b.partner).partner != i) b.partner = -1;
+  }
 }
 
 // Returns whether a pairing was current.
@@ -290,7 +318,7 @@ int matchAtOffset(Workspace& ws) {
   const int xTo = std::min(b.right, g.right - dx);
   const int yFrom = std::max(b.top, g.top - dy);
   const int yTo = std::min(b.bottom, g.bottom - dy);
-  int count = 0;
+  std::vector<std::pair<int, int>> pixelPairs;
   for (int y = yFrom; y < yTo; ++y) {
     for (int x = xFrom; x < xTo; ++x) {
       const int blue = starAtPixel(ws, kBlue, x, y);
@@ -298,10 +326,11 @@ int matchAtOffset(Workspace& ws) {
       const int green = starAtPixel(ws, kGreen, x + dx, y + dy);
       if (green < 0) continue;
       linkPartners(ws, blue, green);
-      ++count;
+      pixelPairs.emplace_back(blue, green);
     }
   }
-  return count;
+  makeMutual(ws, pixelPairs);
+  return static_cast<int>(pixelPairs.size());
 }
 
 CompareStatus compareImages(Workspace& ws) {

@@ -13,6 +13,7 @@ enum StarFlagBits : std::uint32_t {
   FLAG_EDGE = 0x2,          // touches the image or search-rectangle border
   FLAG_EXTRAPOLATED = 0x4,  // outside the calibration stars' range (set by photometry)
   FLAG_BLENDED = 0x8,       // a second peak well above the noise
+  FLAG_BAD_PIXELS = 0x10,   // its aperture holds dead or hot pixels (set by photometry)
 };
 
 // Sky of one image from the pixels of its search rectangle that belong to no

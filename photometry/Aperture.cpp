@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <type_traits>
+#include <vector>
 
 namespace orelith {
 namespace {
@@ -11,6 +13,7 @@ namespace {
 constexpr int kMinSkyPixels = 10;
 constexpr int kClipRounds = 10;
 constexpr double kClipSigmas = 3.0;
+constexpr double kStructureRatio = 3.0;
 constexpr int kMaxAnnulusPixels = 61 * 61;
 constexpr int kCountingSpan = 2048;
 // Radii of the first look at each star when the FWHM is not yet known.
@@ -33,11 +36,13 @@ double areaAbove(double x0, double x1, double h, double r) {
 struct SkyEstimate {
   double level, sigma;
   int kept;
+  double levelVariance = -1;  // of `level` from its quarters; -1: not told
 };
 
 // Median of the sorted values[lo, hi) and their standard deviation from the
 // prefix sums, narrowed to median +- 3 sigma until nothing changes.
-SkyEstimate clippedSky(const float* values, int n) {
+template <typename Value>
+SkyEstimate clippedSky(const Value* values, int n) {
   double sum[kMaxAnnulusPixels + 1], square[kMaxAnnulusPixels + 1];
   sum[0] = square[0] = 0.0;
   for (int i = 0; i < n; ++i) {
@@ -64,7 +69,10 @@ SkyEstimate clippedSky(const float* values, int n) {
 
 // Sky pixels lie at or below the detection level, so whole-number values
 // spread narrowly and counting sorts them in one pass; std::sort takes the
-// rare wide case and values with fractions.
+// rare wide case and values with fractions (among them values freed of
+// neighbours' light).
+void sortValues(double* values, int n) { std::sort(values, values + n); }
+
 void sortValues(float* values, int n) {
   if (n == 0) return;
   const auto [lo, hi] = std::minmax_element(values, values + n);
@@ -81,15 +89,56 @@ void sortValues(float* values, int n) {
     for (int c = 0; c < counts[v]; ++c) values[at++] = static_cast<float>(base + v);
 }
 
+// What NeighbourLight::add spreads onto (x, y): centre samples, so that a
+// star's own share is taken off exactly as it was put on.
+double sourceLight(const PsfShape& shape, const NeighbourLight::Source& s, int x, int y) {
+  const double dx = x - s.x, dy = y - s.y;
+  if (dx * dx + dy * dy > s.radius * s.radius) return 0;
+  return s.flux * psfPixel(shape, dx, dy, 1);
+}
+
 bool coveredByStar(const Workspace& ws, int image, const SearchRect& r, int x, int y) {
   if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
   return labelAt(ws, image, x, y) < kLabelNoStar;
 }
 
+// Variance of the sky level from the medians of the annulus's four quarters
+// (values within three sigma of the level): a sky with structure, such as
+// light that no star model took away, varies more than its pixels' noise
+// tells.
+double quarterVariance(std::vector<double> (&quarters)[4], const SkyEstimate& e) {
+  std::vector<double> all;
+  for (const auto& q : quarters) all.insert(all.end(), q.begin(), q.end());
+  if (all.empty()) return -1;
+  std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2),
+                   all.end());
+  const double level = all[all.size() / 2];
+  double medians[4];
+  for (int q = 0; q < 4; ++q) {
+    std::vector<double>& v = quarters[q];
+    std::erase_if(v, [&](double x) { return std::abs(x - level) > kClipSigmas * e.sigma; });
+    if (v.size() < kMinSkyPixels) return -1;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    medians[q] = v[v.size() / 2];
+  }
+  const double mean = (medians[0] + medians[1] + medians[2] + medians[3]) / 4;
+  double sum = 0;
+  for (double m : medians) sum += (m - mean) * (m - mean);
+  return sum / 3 / 4;
+}
+
+// A pixel that measured something: not NaN, below the hot-pixel value and
+// not far below the sky (a dead pixel).
+bool measured(double v, const ApertureSettings& s) { return v >= s.badBelow && v < s.hotValue; }
+
+// The annulus pixels of one kind: the frame's values, or values less the
+// neighbours' light.
+template <typename Value>
 SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
-                       const ApertureSettings& s) {
+                       const ApertureSettings& s, const NeighbourLight* light, int self) {
   const SearchRect rect = clippedToImage(ws, image, ws.searchRect[image]);
-  float values[kMaxAnnulusPixels];
+  Value values[kMaxAnnulusPixels];
+  std::vector<double> quarters[4];
   int n = 0;
   const double outer = std::min(s.outer, kMaxAnnulusRadius);
   const int x0 = std::max(0, static_cast<int>(std::floor(cx - outer)));
@@ -101,11 +150,18 @@ SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
       const double d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
       if (d2 < s.inner * s.inner || d2 >= outer * outer) continue;
       if (coveredByStar(ws, image, rect, x, y)) continue;
-      values[n++] = pixelAt(ws, image, x, y);
+      const double v = pixelAt(ws, image, x, y);
+      if (!measured(v, s)) continue;
+      values[n++] = static_cast<Value>(light != nullptr ? v - light->others(x, y, self) : v);
+      // The star's own halo, the same at every angle but for its shape,
+      // leaves the quarters too.
+      if constexpr (std::is_floating_point_v<Value>)
+        quarters[(x >= cx ? 1 : 0) + (y >= cy ? 2 : 0)].push_back(v - light->others(x, y, -1));
     }
   }
   sortValues(values, n);
   SkyEstimate e = clippedSky(values, n);
+  if constexpr (std::is_floating_point_v<Value>) e.levelVariance = quarterVariance(quarters, e);
   if (e.kept < kMinSkyPixels) {
     // Too few clean pixels to tell the scatter: the noise the detector
     // model gives for that sky.
@@ -153,12 +209,33 @@ void starCentroid(const Workspace& ws, int image, int number, double& x, double&
   y = sw > 0.0 ? sy / sw : s.y;
 }
 
+void NeighbourLight::add(const Source& s) {
+  sources.push_back(s);
+  const int x0 = std::max(0, static_cast<int>(std::floor(s.x - s.radius)));
+  const int x1 = std::min(width - 1, static_cast<int>(std::ceil(s.x + s.radius)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(s.y - s.radius)));
+  const int y1 = std::min(height - 1, static_cast<int>(std::ceil(s.y + s.radius)));
+  for (int y = y0; y <= y1; ++y)
+    for (int x = x0; x <= x1; ++x)
+      total[static_cast<std::size_t>(y * width + x)] += sourceLight(shape, s, x, y);
+}
+
+double NeighbourLight::others(int x, int y, int self) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+  double l = total[static_cast<std::size_t>(y * width + x)];
+  if (self >= 0 && self < static_cast<int>(sources.size()))
+    l -= sourceLight(shape, sources[static_cast<std::size_t>(self)], x, y);
+  return l;
+}
+
 ApertureResult measureAperture(const Workspace& ws, int image, double cx, double cy,
-                               const ApertureSettings& s) {
+                               const ApertureSettings& s, const NeighbourLight* light, int self) {
   ApertureResult out{};
   out.x = cx;
   out.y = cy;
-  const SkyEstimate sky = annulusSky(ws, image, cx, cy, s);
+  const SkyEstimate sky = light != nullptr
+                              ? annulusSky<double>(ws, image, cx, cy, s, light, self)
+                              : annulusSky<float>(ws, image, cx, cy, s, light, self);
   const double r = std::min(s.radius, kMaxApertureRadius);
   double area = 0.0, sum = 0.0;
   const int reach = static_cast<int>(std::ceil(r)) + 1;
@@ -177,8 +254,13 @@ ApertureResult measureAperture(const Workspace& ws, int image, double cx, double
         out.clipped = true;
         continue;
       }
+      const double v = pixelAt(ws, image, x, y);
+      if (!measured(v, s)) {
+        ++out.badPixels;
+        continue;
+      }
       area += w;
-      sum += w * pixelAt(ws, image, x, y);
+      sum += w * (light != nullptr ? v - light->others(x, y, self) : v);
     }
   }
   out.sky = sky.level;
@@ -186,7 +268,10 @@ ApertureResult measureAperture(const Workspace& ws, int image, double cx, double
   out.skyPixels = sky.kept;
   out.flux = sum - area * sky.level;
   const double skyVar = sky.sigma * sky.sigma;
-  const double meanVar = sky.kept > 0 ? std::numbers::pi / 2 * skyVar / sky.kept : skyVar;
+  // The quarters' variance of three degrees of freedom counts only where it
+  // clearly exceeds what the pixels' noise gives.
+  double meanVar = sky.kept > 0 ? std::numbers::pi / 2 * skyVar / sky.kept : skyVar;
+  if (sky.levelVariance > kStructureRatio * meanVar) meanVar = sky.levelVariance;
   out.fluxError =
       std::sqrt(std::max(0.0, out.flux) / s.gain + area * skyVar + area * area * meanVar);
   const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -2,9 +2,11 @@
 // weights, less the sky of an annulus, with its error.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "image/Workspace.h"
+#include "photometry/Psf.h"
 
 namespace orelith {
 
@@ -19,6 +21,10 @@ struct ApertureSettings {
   double outer;
   double gain;       // electrons per count
   double readNoise;  // electrons; used only where the annulus cannot tell the sky noise
+  // Pixels at or above this value (hot pixels and saturated cores), below
+  // `badBelow` (dead pixels, far below the sky) or NaN hold no measurement.
+  double hotValue = INFINITY;
+  double badBelow = -INFINITY;
 };
 
 struct ApertureResult {
@@ -31,6 +37,7 @@ struct ApertureResult {
   double magError;
   int skyPixels;  // annulus pixels kept after clipping
   bool clipped;   // the aperture reaches beyond the image
+  int badPixels = 0;  // aperture pixels without a measurement, left out of flux and area
 };
 
 // Area of the intersection of the circle of radius r about the origin with
@@ -40,11 +47,30 @@ double circleRectOverlap(double x0, double x1, double y0, double y1, double r);
 // Intensity-weighted centroid of a found star's pixels above the background.
 void starCentroid(const Workspace& ws, int image, int number, double& x, double& y);
 
+// The light of a frame's stars as the point-spread function spreads it, so
+// that a star's aperture and sky annulus can be freed of its neighbours'
+// (their halos reach far on real frames).
+struct NeighbourLight {
+  struct Source {
+    double x, y, flux, radius;  // the light is spread within `radius`
+  };
+  PsfShape shape;
+  int width = 0, height = 0;
+  std::vector<double> total;    // row-major, every source
+  std::vector<Source> sources;  // by star number
+
+  void add(const Source& s);
+  // The light at (x, y) of every source but `self` (-1: none).
+  double others(int x, int y, int self) const;
+};
+
 // Sky annulus pixels are those whose centres lie at inner <= d < outer and
 // that no star of the search covers; the sky is their median after clipping
-// at three sigma.
+// at three sigma. With `light`, every pixel of the annulus and the aperture
+// first loses the light of the stars other than `self`.
 ApertureResult measureAperture(const Workspace& ws, int image, double x, double y,
-                               const ApertureSettings& settings);
+                               const ApertureSettings& settings,
+                               const NeighbourLight* light = nullptr, int self = -1);
 
 // FWHM of a Gaussian star with the flux and peak of the star: the median over
 // the stars of the image that carry no mark, or `fallback` when none has one.
@@ -53,6 +79,7 @@ double estimateFwhm(const Workspace& ws, int image, double fallback);
 struct ImageApertures {
   double fwhm = 0;
   ApertureSettings settings{};  // as used for every star of the image
+  double correction = 1;  // flux within the curve of growth's largest radius / in the aperture
   std::vector<ApertureResult> star;
 };
 

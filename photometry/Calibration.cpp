@@ -10,16 +10,30 @@
 namespace orelith {
 namespace {
 
+// The abscissa of star `k` of `image`: its lg brightness, or what the science
+// measured.
+double abscissa(const Workspace& ws, const CurveAbscissae* a, int image, int k) {
+  if (a == nullptr) return static_cast<double>(star(ws, image, k).lgBrightness);
+  const std::vector<double>& lg = a->lg[image];
+  return k >= 0 && k < static_cast<int>(lg.size()) ? lg[k] : NAN;
+}
+
+bool fittable(const Workspace& ws, const CurveAbscissae* a, const CalibrationEntry& e) {
+  return !std::isnan(abscissa(ws, a, kBlue, e.blue)) &&
+         !std::isnan(abscissa(ws, a, kGreen, e.green));
+}
+
 // Fits the curve of `filter` into `curve` (which holds the current one).
-int fitCurve(const Workspace& ws, int filter, double* curve) {
+int fitCurve(const Workspace& ws, const CurveAbscissae* a, int filter, double* curve) {
   BreloxPoint points[kMaxCalibrationStars];
-  const int count = ws.calibration.count;
-  for (int e = 0; e < count; ++e) {
+  int count = 0;
+  for (int e = 0; e < ws.calibration.count; ++e) {
     const CalibrationEntry& entry = ws.calibration.entries[e];
+    if (!fittable(ws, a, entry)) continue;
     const StarRecord& blue = star(ws, kBlue, entry.blue);
     const int ownStar = filter == kBlue ? entry.blue : entry.green;
-    points[e].x = static_cast<double>(star(ws, filter, ownStar).lgBrightness);
-    points[e].y = static_cast<double>(filter == kBlue ? blue.magnitudeB : blue.magnitudeV);
+    points[count].x = abscissa(ws, a, filter, ownStar);
+    points[count++].y = static_cast<double>(filter == kBlue ? blue.magnitudeB : blue.magnitudeV);
   }
   return DoMinuit(points, curve, count, ws.algorithm.coefficientCount);
 }
@@ -31,14 +45,16 @@ bool takesMagnitude(const StarRecord& blue) {
 // The magnitudes `curve` gives, into `out` by blue star number; false when
 // some star gets no finite float (a fit through absurd calibration values),
 // so that neither the curve nor a magnitude is stored.
-bool curveMagnitudes(const Workspace& ws, int filter, const double* curve, float* out) {
+bool curveMagnitudes(const Workspace& ws, const CurveAbscissae* a, int filter,
+                     const double* curve, float* out) {
   const int n = std::min(ws.algorithm.coefficientCount, kMaxCoefficients);
   for (int k = 0; k < ws.starCount[kBlue]; ++k) {
     const StarRecord& blue = star(ws, kBlue, k);
     if (!takesMagnitude(blue)) continue;
-    const StarRecord& own = filter == kBlue ? blue : star(ws, kGreen, blue.partner);
-    out[k] = static_cast<float>(evaluatePolynomial(curve, n, own.lgBrightness));
-    if (!std::isfinite(out[k])) return false;
+    const double lg = abscissa(ws, a, filter, filter == kBlue ? k : blue.partner);
+    // A star without a measured flux has no magnitude either.
+    out[k] = static_cast<float>(std::isnan(lg) ? lg : evaluatePolynomial(curve, n, lg));
+    if (!std::isnan(lg) && !std::isfinite(out[k])) return false;
   }
   return true;
 }
@@ -52,15 +68,28 @@ void storeMagnitudes(Workspace& ws, int filter, const float* values) {
 
 }  // namespace
 
-Outcome<CalculateStatus> calculateMagnitudes(Workspace& ws) {
+int fittableCalibrationStars(const Workspace& ws, const CurveAbscissae* a) {
+  int count = 0;
+  for (int e = 0; e < ws.calibration.count; ++e) count += fittable(ws, a, ws.calibration.entries[e]);
+  return count;
+}
+
+Outcome<CalculateStatus> calculateMagnitudes(Workspace& ws, const CurveAbscissae* a) {
   // Zero points would give the fit nothing to fit; every star would get the
   // curve's start values as magnitudes.
   if (ws.calibration.count == 0) return {CalculateStatus::NoCalibrationStars, std::nullopt};
+  // Fewer points than coefficients leave the curve undetermined: the library
+  // would return one of many, and every star would get nonsense. More
+  // coefficients than it takes, it refuses itself.
+  const int n = ws.algorithm.coefficientCount;
+  if (n <= kMaxCoefficients && fittableCalibrationStars(ws, a) < n)
+    return {CalculateStatus::Underdetermined, std::nullopt};
   float values[kMaxStars];
   for (int filter : {kBlue, kGreen}) {
     double curve[kMaxCoefficients];
     std::copy_n(ws.curves[filter], kMaxCoefficients, curve);
-    if (fitCurve(ws, filter, curve) != BRELOX_OK || !curveMagnitudes(ws, filter, curve, values))
+    if (fitCurve(ws, a, filter, curve) != BRELOX_OK ||
+        !curveMagnitudes(ws, a, filter, curve, values))
       return {CalculateStatus::Failed, str::MinimisationFailed};
     std::copy_n(curve, kMaxCoefficients, ws.curves[filter]);
     storeMagnitudes(ws, filter, values);

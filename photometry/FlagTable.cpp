@@ -25,16 +25,23 @@ void flagExtrapolated(const Workspace& ws, FlagTable& table) {
 
 }  // namespace
 
-FlagTable flagStars(const Workspace& ws, int saturation, double gain) {
+FlagTable flagStars(const Workspace& ws, const FrameScience frames[2], double gain) {
   FlagTable table;
   for (int image : {kBlue, kGreen}) {
     ImageFlags& flags = table.image[image];
     flags.star.assign(static_cast<std::size_t>(ws.starCount[image]), 0);
     if (!hasBit(ws.progressFlags, kSearchedBit[image])) continue;
-    flags.sky = measureSkyNoise(ws, image);
-    const FlagLimits limits{saturation, flags.sky, gain};
-    for (int k = 0; k < ws.starCount[image]; ++k)
+    const FrameScience& f = frames[image];
+    flags.sky = f.sky;
+    const int level = static_cast<int>(std::min(65535.0, std::ceil(f.saturation.level)));
+    const FlagLimits limits{level, flags.sky, gain};
+    for (int k = 0; k < ws.starCount[image]; ++k) {
       flags.star[k] = starShapeFlags(ws, image, k, limits);
+      if (k >= static_cast<int>(f.stars.size())) continue;
+      const StarScience& s = f.stars[static_cast<std::size_t>(k)];
+      if (s.saturated) flags.star[k] |= FLAG_SATURATED;
+      if (s.blended) flags.star[k] |= FLAG_BLENDED;
+    }
   }
   flagExtrapolated(ws, table);
   return table;

@@ -1,6 +1,7 @@
 // The warning flags of every star of both images: the shape flags of the
-// search's stars (analysis/StarFlags.h) and FLAG_EXTRAPOLATED, with the sky
-// noise they were judged against.
+// search's stars (analysis/StarFlags.h) joined with what each frame's science
+// found (saturation from the profiles, blends from the pair fits), and
+// FLAG_EXTRAPOLATED, with the sky noise they were judged against.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "analysis/StarFlags.h"
 #include "image/Workspace.h"
+#include "photometry/FrameScience.h"
 
 namespace orelith {
 
@@ -26,8 +28,9 @@ struct FlagTable {
   }
 };
 
-// Sky noise and shape flags of each searched image; FLAG_EXTRAPOLATED where a
-// star's lg lies outside its image's calibration stars' range.
-FlagTable flagStars(const Workspace& ws, int saturation, double gain);
+// Sky noise and flags of each searched image, the peak test at the frame's
+// saturation level; FLAG_EXTRAPOLATED where a star's lg lies outside its
+// image's calibration stars' range.
+FlagTable flagStars(const Workspace& ws, const FrameScience frames[2], double gain);
 
 }  // namespace orelith

@@ -1,25 +1,34 @@
 // The standard transformation (photometry/StandardTransform.h) fitted
-// through the workspace's calibration stars and applied to every pair.
+// through the calibration stars and applied to every pair.
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <vector>
 
 #include "image/Workspace.h"
-#include "photometry/Aperture.h"
 #include "photometry/FitDiagnostics.h"
-#include "photometry/FlagTable.h"
+#include "photometry/FrameScience.h"
 #include "photometry/StandardTransform.h"
 
 namespace orelith {
 
-// Where the instrumental magnitudes come from: the aperture photometry when
-// it ran, else the summed brightness, its error from the image's sky noise
-// (measured with the flags) and the gain.
-struct MagnitudeSource {
-  const FlagTable& flags;
-  const ApertureTable* apertures;  // null: the summed brightness
-  double gain;
+// -2.5 lg(F) of one star with its error and how F was measured; NaN without
+// a flux. lg is lg(F) itself (the lg brightness for the sum), the abscissa
+// of the calibration curves.
+struct StarMeasure {
+  double lg = std::numeric_limits<double>::quiet_NaN();
+  double mag = std::numeric_limits<double>::quiet_NaN();
+  double error = std::numeric_limits<double>::quiet_NaN();
+  double systematic = 0;  // the part of `error` the profile's accuracy gives (fits only)
+  Measured how = Measured::None;
+};
+
+struct MeasureTable {
+  std::vector<StarMeasure> image[2];  // by star number
+
+  // NaN for a star the table does not know.
+  const StarMeasure& of(int which, int k) const;
 };
 
 struct TransformTable {
@@ -28,11 +37,12 @@ struct TransformTable {
   ModelDiagnostics diagnostics;
 };
 
-// -2.5 lg(F) of star `k` of `image` with its error; NaN without a flux.
-void instrumentalMagnitude(const Workspace& ws, const MagnitudeSource& source, int image, int k,
-                           double& mag, double& error);
+// The instrumental magnitudes of a pair.
+Instrumental pairMagnitudes(const MeasureTable& m, int blue, int green);
 
-// Empty when fewer than 2 calibration stars have instrumental magnitudes.
-std::optional<TransformTable> transformPairs(const Workspace& ws, const MagnitudeSource& source);
+// Fitted through `points` (their instrumental magnitudes set); empty with
+// fewer than 2.
+std::optional<TransformTable> transformPairs(const Workspace& ws, const MeasureTable& m,
+                                             const DiagnosticPoint* points, int n);
 
 }  // namespace orelith

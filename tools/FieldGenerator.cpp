@@ -20,7 +20,13 @@ enum Stream : unsigned long {
   kBlueHot,
   kGreenHot,
   kBlueBlank,
-  kGreenBlank
+  kGreenBlank,
+  kBlends,
+  kGiants,
+  kBluePlateau,
+  kGreenPlateau,
+  kBlueDead,
+  kGreenDead
 };
 
 // GSL's Mersenne Twister and samplers are fixed algorithms, so a seed gives
@@ -164,6 +170,57 @@ std::vector<TrueStar> makeStars(const FieldParams& p) {
   return stars;
 }
 
+Neighbours neighboursOf(const FieldParams& p, const std::vector<TrueStar>& stars) {
+  Neighbours near(p.minSeparation);
+  for (std::size_t i = 0; i < stars.size(); ++i) near.add(stars[i], static_cast<int>(i));
+  return near;
+}
+
+// Giants placed like the other stars, after them.
+void addGiants(const FieldParams& p, std::vector<TrueStar>& stars) {
+  Random rng(p.seed, kGiants);
+  Neighbours near = neighboursOf(p, stars);
+  bool full = false;
+  for (int i = 0; i < p.giants; ++i) {
+    TrueStar s{};
+    s.V = rng.uniform(p.giantV[0], p.giantV[1]);
+    s.BV = rng.uniform(p.giantBV[0], p.giantBV[1]);
+    s.blueFlux = std::pow(10.0, -0.4 * (s.V + s.BV - p.zeroPointB));
+    s.greenFlux = std::pow(10.0, -0.4 * (s.V - p.zeroPointV));
+    placeStar(p, rng, stars, near, full, s);
+    near.add(s, static_cast<int>(stars.size()));
+    stars.push_back(s);
+  }
+}
+
+// Companions of randomly chosen bright stars, appended after all others.
+void addBlends(const FieldParams& p, std::vector<TrueStar>& stars) {
+  Random rng(p.seed, kBlends);
+  std::vector<int> candidates;
+  for (int i = 0; i < static_cast<int>(stars.size()); ++i)
+    if (stars[static_cast<std::size_t>(i)].V < p.blendLimitV) candidates.push_back(i);
+  const Range rx = rangeX(p), ry = rangeY(p);
+  const double dm = -2.5 * std::log10(p.blendRatio);
+  for (int n = 0; n < p.blends && !candidates.empty(); ++n) {
+    const int pick = rng.below(static_cast<int>(candidates.size()));
+    const auto primary = static_cast<std::size_t>(candidates[static_cast<std::size_t>(pick)]);
+    candidates.erase(candidates.begin() + pick);
+    TrueStar c = stars[primary];
+    for (int t = 0; t < kPlacementTries; ++t) {
+      const double angle = rng.uniform(0.0, 2.0 * std::numbers::pi);
+      c.x = stars[primary].x + p.blendSeparation * std::cos(angle);
+      c.y = stars[primary].y + p.blendSeparation * std::sin(angle);
+      if (c.x >= rx.lo && c.x <= rx.hi && c.y >= ry.lo && c.y <= ry.hi) break;
+    }
+    c.V += dm;
+    c.blueFlux *= p.blendRatio;
+    c.greenFlux *= p.blendRatio;
+    c.companion = static_cast<int>(primary);
+    stars[primary].companion = static_cast<int>(stars.size());
+    stars.push_back(c);
+  }
+}
+
 double axisFraction(double sigma, double d) {
   const double scale = 1.0 / (sigma * std::numbers::sqrt2);
   return 0.5 * (std::erf((d + 0.5) * scale) - std::erf((d - 0.5) * scale));
@@ -177,6 +234,55 @@ struct Size {
 
 Size blueSize(const FieldParams& p) { return {p.width, p.height}; }
 Size greenSize(const FieldParams& p) { return {greenWidth(p), greenHeight(p)}; }
+
+// An elliptical Moffat image, (beta - 1) / (pi a b) (1 + u^2/a^2 + v^2/b^2)^-beta
+// along axes at 30 degrees, a b being the square of the round image's alpha;
+// averaged over sub x sub samples of a pixel near the centre.
+struct Moffat {
+  double beta, q11, q12, q22, norm;
+  int sub = 7;
+  double inner, reach;
+
+  explicit Moffat(const FieldParams& p) : beta(p.moffatBeta) {
+    const double alpha = p.fwhm / (2.0 * std::sqrt(std::pow(2.0, 1.0 / beta) - 1.0));
+    const double a = alpha / std::sqrt(1.0 - p.ellipticity);
+    const double b = alpha * std::sqrt(1.0 - p.ellipticity);
+    const double c = std::cos(std::numbers::pi / 6), s = std::sin(std::numbers::pi / 6);
+    q11 = c * c / (a * a) + s * s / (b * b);
+    q22 = s * s / (a * a) + c * c / (b * b);
+    q12 = c * s * (1.0 / (a * a) - 1.0 / (b * b));
+    norm = (beta - 1.0) / (std::numbers::pi * a * b);
+    inner = 2.0 * p.fwhm + 1.0;
+    reach = 8.0 * p.fwhm + 2.0;
+  }
+  double at(double dx, double dy) const {
+    return norm * std::pow(1.0 + q11 * dx * dx + 2.0 * q12 * dx * dy + q22 * dy * dy, -beta);
+  }
+  double pixel(double dx, double dy) const {
+    if (dx * dx + dy * dy > inner * inner) return at(dx, dy);
+    double sum = 0.0;
+    for (int i = 0; i < sub; ++i)
+      for (int j = 0; j < sub; ++j)
+        sum += at(dx + (i + 0.5) / sub - 0.5, dy + (j + 0.5) / sub - 0.5);
+    return sum / (sub * sub);
+  }
+};
+
+// Adds a Moffat star; returns its highest pixel.
+double addMoffat(std::vector<double>& model, Size size, const Moffat& m, double cx, double cy,
+                 double flux) {
+  const int reach = static_cast<int>(std::ceil(m.reach));
+  const int nx = static_cast<int>(std::lround(cx)), ny = static_cast<int>(std::lround(cy));
+  double peak = 0.0;
+  for (int y = std::max(0, ny - reach); y <= std::min(size.height - 1, ny + reach); ++y) {
+    for (int x = std::max(0, nx - reach); x <= std::min(size.width - 1, nx + reach); ++x) {
+      const double v = flux * m.pixel(x - cx, y - cy);
+      model[static_cast<std::size_t>(y) * size.width + x] += v;
+      peak = std::max(peak, v);
+    }
+  }
+  return peak;
+}
 
 void addStar(std::vector<double>& model, Size size, double sigma, double cx, double cy,
              double flux) {
@@ -197,56 +303,82 @@ void addStar(std::vector<double>& model, Size size, double sigma, double cx, dou
   }
 }
 
-// An uncorrected flat field scales sky and stars alike: a slow ripple of
-// periods near 128 pixels.
-void applyFlat(std::vector<double>& model, Size size, double ripple) {
-  if (ripple == 0.0) return;
+// The flat field's response at pixel i: a slow ripple of periods near 128
+// pixels.
+double flatAt(Size size, double ripple, std::size_t i) {
   constexpr double kTurn = 2.0 * std::numbers::pi;
-  for (int y = 0; y < size.height; ++y) {
-    const double fy = std::cos(kTurn * y / 113.0);
-    for (int x = 0; x < size.width; ++x)
-      model[static_cast<std::size_t>(y) * size.width + x] *=
-          1.0 + ripple * fy * std::cos(kTurn * x / 131.0);
-  }
+  const double x = static_cast<double>(i % static_cast<std::size_t>(size.width));
+  const double y = static_cast<double>(i / static_cast<std::size_t>(size.width));
+  return 1.0 + ripple * std::cos(kTurn * y / 113.0) * std::cos(kTurn * x / 131.0);
 }
 
-// The noise-free frame: sky plus every star, in counts.
-std::vector<double> renderModel(const FieldParams& p, const std::vector<TrueStar>& stars,
-                                bool green) {
+// An uncorrected flat field scales sky and stars alike.
+void applyFlat(std::vector<double>& model, Size size, double ripple) {
+  if (ripple == 0.0) return;
+  for (std::size_t i = 0; i < model.size(); ++i) model[i] *= flatAt(size, ripple, i);
+}
+
+// The noise-free frame: sky plus every star, in counts; each star's own
+// highest pixel goes to its truth.
+std::vector<double> renderModel(const FieldParams& p, std::vector<TrueStar>& stars, bool green) {
   const Size size = green ? greenSize(p) : blueSize(p);
   std::vector<double> model(size.pixels(), p.sky);
   const double sigma = p.fwhm / kFwhmPerSigma;
-  for (const TrueStar& s : stars) {
-    if (green) {
-      addStar(model, size, sigma, s.x + p.shiftX, s.y + p.shiftY, s.greenFlux);
+  const int image = green ? 1 : 0;
+  for (TrueStar& s : stars) {
+    const double x = green ? s.x + p.shiftX : s.x, y = green ? s.y + p.shiftY : s.y;
+    const double flux = green ? s.greenFlux : s.blueFlux;
+    if (p.moffatBeta > 0.0) {
+      s.peak[image] = addMoffat(model, size, Moffat(p), x, y, flux);
     } else {
-      addStar(model, size, sigma, s.x, s.y, s.blueFlux);
+      addStar(model, size, sigma, x, y, flux);
+      s.peak[image] = flux * pixelFraction(p.fwhm, std::round(x) - x, std::round(y) - y);
     }
   }
-  applyFlat(model, size, p.flatRipple);
+  if (!p.flatCorrected) applyFlat(model, size, p.flatRipple);
   return model;
+}
+
+// A corrected flat: the raw frame (model times flat) stops at the full well,
+// then is divided by the flat; returns the counts, `clipped` when stopped.
+double correctedCounts(const FieldParams& p, double counts, double flat, Random& plateau,
+                       unsigned char& clipped) {
+  if (counts > p.fullWell) {
+    counts = p.fullWell * (1.0 + p.plateauNoise * plateau.normal());
+    clipped = 1;
+  }
+  return counts / flat;
 }
 
 // Photon and read noise, rounding and the full well's plateau; `clipped`
 // marks the pixels the well cut.
-std::vector<std::uint16_t> expose(const FieldParams& p, const std::vector<double>& model,
-                                  Stream stream, std::vector<unsigned char>& clipped) {
-  Random rng(p.seed, stream);
+std::vector<std::uint16_t> expose(const FieldParams& p, const std::vector<double>& model, Size size,
+                                  bool green, std::vector<unsigned char>& clipped) {
+  Random rng(p.seed, green ? kGreenNoise : kBlueNoise);
+  Random plateau(p.seed, green ? kGreenPlateau : kBluePlateau);
   std::vector<std::uint16_t> plane(model.size());
   clipped.assign(model.size(), 0);
   const double full = std::floor(p.fullWell);
   const double readVariance = p.readNoise * p.readNoise;
   for (std::size_t i = 0; i < model.size(); ++i) {
+    const double flat = p.flatCorrected ? flatAt(size, p.flatRipple, i) : 1.0;
+    const double raw = model[i] * flat;
     double counts;
-    if (p.photonNoise && p.gaussianAbove > 0.0 && model[i] > p.gaussianAbove) {
-      counts = model[i] + std::sqrt(model[i] + readVariance) * rng.fastNormal();
+    if (p.photonNoise && p.gaussianAbove > 0.0 && raw > p.gaussianAbove) {
+      counts = raw + std::sqrt(raw / p.gain + readVariance) * rng.fastNormal();
     } else {
-      counts = p.photonNoise ? rng.poisson(model[i]) : model[i];
+      counts = p.photonNoise ? rng.poisson(raw * p.gain) / p.gain : raw;
       if (p.readNoise > 0.0) counts += p.readNoise * rng.normal();
     }
+    if (p.flatCorrected) counts = correctedCounts(p, counts, flat, plateau, clipped[i]);
     double v = std::floor(counts + 0.5);
-    if (v > full) {
-      v = full;
+    if (v > full && !p.flatCorrected) {
+      v = p.plateauNoise > 0.0 ? std::floor(full * (1.0 + p.plateauNoise * plateau.normal()) + 0.5)
+                               : full;
+      clipped[i] = 1;
+    }
+    if (v > kFull) {
+      v = kFull;
       clipped[i] = 1;
     }
     plane[i] = static_cast<std::uint16_t>(std::max(v, 0.0));
@@ -304,6 +436,18 @@ std::string checkRanges(const FieldParams& p) {
   if (!finite(p.flatRipple) || std::abs(p.flatRipple) >= 1.0) return "flat ripple must be -1..1";
   if (!finite(p.gaussianAbove) || p.gaussianAbove < 0.0) return "Gaussian noise limit must be >= 0";
   if (!finite(p.zeroPointB) || !finite(p.zeroPointV)) return "zero points must be finite";
+  if (p.deadPixels < 0 || p.deadPixels > 1000) return "dead pixel count must be 0..1000";
+  if (!finite(p.plateauNoise) || p.plateauNoise < 0.0 || p.plateauNoise > 0.2)
+    return "plateau noise must be 0..0.2";
+  if (!finite(p.gain) || p.gain <= 0.0) return "gain must be > 0";
+  if (!finite(p.moffatBeta) || (p.moffatBeta != 0.0 && p.moffatBeta <= 1.0))
+    return "Moffat beta must be 0 or > 1";
+  if (!finite(p.ellipticity) || p.ellipticity < 0.0 || p.ellipticity > 0.5)
+    return "ellipticity must be 0..0.5";
+  if (p.blends < 0 || p.blends > 1000 || !finite(p.blendRatio) || p.blendRatio <= 0.0 ||
+      !finite(p.blendSeparation) || !finite(p.blendLimitV))
+    return "blends must be 0..1000 with a positive ratio";
+  if (p.giants < 0 || p.giants > 1000) return "giant count must be 0..1000";
   if (std::string why = checkSize(p.width, p.height); !why.empty()) return why;
   return checkSize(greenWidth(p), greenHeight(p));
 }
@@ -324,6 +468,37 @@ double pixelFraction(double fwhm, double dx, double dy) {
   return axisFraction(sigma, dx) * axisFraction(sigma, dy);
 }
 
+double imageFraction(const FieldParams& p, double dx, double dy) {
+  return p.moffatBeta > 0.0 ? Moffat(p).pixel(dx, dy) : pixelFraction(p.fwhm, dx, dy);
+}
+
+FieldParams realisticParams(std::uint64_t seed) {
+  FieldParams p;
+  p.seed = seed;
+  p.starCount = 250;
+  p.sky = 200.0;
+  p.gain = 6.0;
+  p.readNoise = 2.5;
+  p.fwhm = 3.0;
+  p.moffatBeta = 3.0;
+  p.ellipticity = 0.08;
+  p.vBright = 9.0;
+  p.vFaint = 17.0;
+  p.zeroPointB = 24.6;
+  p.zeroPointV = 24.5;
+  // Bright stars reach 10 pixels out at 15 sky sigmas; closer ones would
+  // merge into stars of more pixels than the search takes.
+  p.minSeparation = 14.0;
+  p.fullWell = 30000.0;
+  p.plateauNoise = 0.01;
+  p.flatRipple = 0.03;
+  p.flatCorrected = true;
+  p.blends = 10;
+  p.deadPixels = 20;
+  p.giants = 6;
+  return p;
+}
+
 std::string checkFieldParams(const FieldParams& p) {
   if (std::string why = checkRanges(p); !why.empty()) return why;
   if (!finite(p.edgeMargin) || p.edgeMargin < 0.0) return "edge margin must be >= 0";
@@ -338,12 +513,15 @@ FieldPair generateField(const FieldParams& p) {
   FieldPair out;
   if (!checkFieldParams(p).empty()) return out;
   out.truth = makeStars(p);
+  addGiants(p, out.truth);
+  addBlends(p, out.truth);
   std::vector<unsigned char> clippedBlue, clippedGreen;
-  out.blue = expose(p, renderModel(p, out.truth, false), kBlueNoise, clippedBlue);
-  out.green = expose(p, renderModel(p, out.truth, true), kGreenNoise, clippedGreen);
+  out.blue = expose(p, renderModel(p, out.truth, false), blueSize(p), false, clippedBlue);
+  out.green = expose(p, renderModel(p, out.truth, true), greenSize(p), true, clippedGreen);
   for (TrueStar& s : out.truth) {
-    s.saturated = clippedNear(clippedBlue, blueSize(p), s.x, s.y) ||
-                  clippedNear(clippedGreen, greenSize(p), s.x + p.shiftX, s.y + p.shiftY);
+    s.saturatedIn[0] = clippedNear(clippedBlue, blueSize(p), s.x, s.y);
+    s.saturatedIn[1] = clippedNear(clippedGreen, greenSize(p), s.x + p.shiftX, s.y + p.shiftY);
+    s.saturated = s.saturatedIn[0] || s.saturatedIn[1];
   }
   out.hotBlue = pickPixels(p, kBlueHot, p.hotPixels, out.blue.size(), {});
   out.hotGreen = pickPixels(p, kGreenHot, p.hotPixels, out.green.size(), {});
@@ -351,6 +529,10 @@ FieldPair generateField(const FieldParams& p) {
   for (int at : out.hotGreen) out.green[at] = 65535;
   out.blankBlue = pickPixels(p, kBlueBlank, p.blankPixels, out.blue.size(), out.hotBlue);
   out.blankGreen = pickPixels(p, kGreenBlank, p.blankPixels, out.green.size(), out.hotGreen);
+  out.deadBlue = pickPixels(p, kBlueDead, p.deadPixels, out.blue.size(), out.hotBlue);
+  out.deadGreen = pickPixels(p, kGreenDead, p.deadPixels, out.green.size(), out.hotGreen);
+  for (int at : out.deadBlue) out.blue[at] = 0;
+  for (int at : out.deadGreen) out.green[at] = 0;
   return out;
 }
 

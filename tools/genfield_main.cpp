@@ -26,6 +26,7 @@ struct Options {
   std::string blue, green, truth, shift, size, greenSize, wcs;
   bool fits = false;
   bool exactNoise = false;
+  bool realistic = false;
   FitsLayout layout;
 };
 
@@ -95,6 +96,10 @@ void addOptions(CLI::App& app, Options& o) {
   app.add_option("--out-blue", o.blue, "File of the blue (B) frame")->required();
   app.add_option("--out-green", o.green, "File of the green (V) frame")->required();
   app.add_option("--truth", o.truth, "CSV file of the true stars");
+  app.add_flag("--realistic", o.realistic,
+               "Start from a real CCD frame's traits (Moffat images, noisy saturation plateaus "
+               "near 30000, a corrected flat, blends, dead pixels, giants); other options then "
+               "change them");
   app.add_option("--stars", p.starCount, "Number of stars")->capture_default_str();
   app.add_option("--shift", o.shift,
                  "Whole-pixel shift DX,DY: green (x+DX, y+DY) shows blue (x, y) [3,-2]");
@@ -149,6 +154,11 @@ int main(int argc, char** argv) {
   addOptions(app, o);
   try {
     app.parse(argc, argv);
+    if (o.realistic) {
+      // Parsed again over the realistic start, so that the options given win.
+      o.params = orelith::gen::realisticParams(0);
+      app.parse(argc, argv);
+    }
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {

@@ -12,6 +12,7 @@
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
 #include "tests/support/LiteralCompare.h"
+#include "tests/support/MeasuredField.h"
 #include "tests/support/ParamName.h"
 #include "tests/support/TestWorkspace.h"
 #include "tools/FieldGenerator.h"
@@ -22,6 +23,16 @@ namespace {
 constexpr int B = kBlue, G = kGreen;
 
 int partnerOf(const Workspace& ws, int image, int n) { return star(ws, image, n).partner; }
+
+void expectMutual(const Workspace& ws) {
+  for (int image : {B, G})
+    for (int n = 0; n < ws.starCount[image]; ++n) {
+      const int p = partnerOf(ws, image, n);
+      if (p >= 0) {
+        ASSERT_EQ(partnerOf(ws, 1 - image, p), n) << image << " star " << n;
+      }
+    }
+}
 
 // A rule the literal comparison below also holds, pinned by hand: a 2x2 blue star meets a whole
 // 2x2 green star at (-5,-5) (green 1) and at (2,3) (green 0); of equal counts the first offset
@@ -121,8 +132,42 @@ TEST(FastSearch, EqualsLiteralProcedureOnGeneratedFields) {
     ASSERT_EQ(ws->overlapCount, literal->overlapCount);
     for (int n = 0; n < kMaxStars; ++n)
       for (int image : {B, G}) ASSERT_EQ(partnerOf(*ws, image, n), partnerOf(*literal, image, n));
+    expectMutual(*ws);
   }
   EXPECT_GE(found, 25);  // the fields overlap often enough to decide offsets
+}
+
+// Blue star 0 covers green star 0 with three pixels and then a one-pixel green speck (1), met
+// last; blue stars 1 and 2 lie on one green star (2), each with two pixels. Row by row the speck
+// and blue 2 would win, leaving green 0 and blue 1 pointing at stars that point elsewhere.
+TEST(Compare, PartnersAreOneToOneByLargestOverlap) {
+  auto ws = test::onePixelStars({}, {});
+  for (int x : {10, 11, 12, 13}) labelAt(*ws, B, x, 10) = 0;
+  for (int x : {10, 11, 12}) labelAt(*ws, G, x, 10) = 0;
+  labelAt(*ws, G, 13, 10) = 1;
+  for (int x : {30, 31, 32, 33}) labelAt(*ws, B, x, 20) = x < 32 ? 1 : 2;
+  for (int x : {30, 31, 32, 33}) labelAt(*ws, G, x, 20) = 2;
+  ws->starCount[B] = 3;
+  ws->starCount[G] = 3;
+  ws->optionFlags = OPT_MOVE_MANUALLY;
+  compareImages(*ws);
+  EXPECT_EQ(ws->overlapCount, 8);
+  // Equal overlaps: the later met (blue 2) keeps green 2.
+  EXPECT_EQ((std::array{partnerOf(*ws, B, 0), partnerOf(*ws, B, 1), partnerOf(*ws, B, 2),
+                        partnerOf(*ws, G, 0), partnerOf(*ws, G, 1), partnerOf(*ws, G, 2)}),
+            (std::array{0, -1, 2, 0, -1, 2}));
+}
+
+// Generated frame pairs searched with the automatic background: noise specks next to large
+// stars give many stars that meet two of the other image.
+TEST(Compare, PartnersAreMutualWithTheAutomaticBackground) {
+  for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+    gen::FieldParams p = seed % 2 ? gen::realisticParams(seed) : gen::FieldParams{};
+    p.seed = seed;
+    const test::MeasuredField m(p, 0);
+    ASSERT_GT(m.ws->starCount[B], 100);
+    expectMutual(*m.ws);
+  }
 }
 
 // ---- one field, three modes ----
@@ -259,7 +304,8 @@ TEST(Pairs, MappedPositionTruncatesTowardsZero) {
   for (int slot = 0; slot < 3; ++slot) enterPair(*ws, slot, slot, slot);
   EXPECT_EQ(partnerOf(*ws, B, 3), 1);
   EXPECT_EQ(partnerOf(*ws, B, 4), -1);
-  EXPECT_EQ(partnerOf(*ws, G, 1), 3);  // the highest blue star on it wins
+  EXPECT_EQ(partnerOf(*ws, G, 1), 3);   // the highest blue star on it wins
+  EXPECT_EQ(partnerOf(*ws, B, 1), -1);  // and the other keeps no one-sided link
 }
 
 }  // namespace

@@ -1,0 +1,82 @@
+#include "photometry/LeastSquares.h"
+
+#include <gsl/gsl_blas.h>
+#include <gsl/gsl_errno.h>
+#include <gsl/gsl_multifit_nlinear.h>
+
+#include <cmath>
+
+namespace orelith {
+namespace {
+
+struct Problem {
+  const ResidualFunction* f;
+  std::size_t params;
+};
+
+int residualsAt(const gsl_vector* x, void* data, gsl_vector* r) {
+  const auto* p = static_cast<const Problem*>(data);
+  (*p->f)(x->data, r->data, nullptr);
+  for (std::size_t i = 0; i < r->size; ++i)
+    if (!std::isfinite(r->data[i])) return GSL_EDOM;
+  return GSL_SUCCESS;
+}
+
+// GSL's matrices are row-major with a stride (tda) that may exceed the width.
+int jacobianAt(const gsl_vector* x, void* data, gsl_matrix* J) {
+  const auto* p = static_cast<const Problem*>(data);
+  std::vector<double> r(J->size1), j(J->size1 * J->size2);
+  (*p->f)(x->data, r.data(), j.data());
+  for (std::size_t i = 0; i < J->size1; ++i)
+    for (std::size_t k = 0; k < J->size2; ++k) gsl_matrix_set(J, i, k, j[i * J->size2 + k]);
+  return GSL_SUCCESS;
+}
+
+}  // namespace
+
+LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
+                                     const ResidualFunction& f, bool covariance,
+                                     int maxIterations) {
+  LeastSquaresResult out;
+  const std::size_t n = static_cast<std::size_t>(residuals), p = params.size();
+  if (p == 0 || n < p) return out;
+  // A failing fit is reported through the result, never by aborting.
+  gsl_error_handler_t* previous = gsl_set_error_handler_off();
+  Problem problem{&f, p};
+  gsl_multifit_nlinear_fdf fdf{};
+  fdf.f = residualsAt;
+  fdf.df = jacobianAt;
+  fdf.n = n;
+  fdf.p = p;
+  fdf.params = &problem;
+  gsl_multifit_nlinear_parameters settings = gsl_multifit_nlinear_default_parameters();
+  // The normal equations: pixels far outnumber parameters, and QR of the
+  // tall Jacobian would cost most of the fit.
+  settings.solver = gsl_multifit_nlinear_solver_cholesky;
+  gsl_multifit_nlinear_workspace* w =
+      gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, p);
+  gsl_vector_view start = gsl_vector_view_array(params.data(), p);
+  int info = 0;
+  int status = gsl_multifit_nlinear_init(&start.vector, &fdf, w);
+  if (status == GSL_SUCCESS)
+    status = gsl_multifit_nlinear_driver(static_cast<std::size_t>(maxIterations), 1e-8, 1e-8, 0.0,
+                                         nullptr, nullptr, &info, w);
+  const gsl_vector* x = gsl_multifit_nlinear_position(w);
+  const gsl_vector* r = gsl_multifit_nlinear_residual(w);
+  for (std::size_t k = 0; k < p; ++k) params[k] = gsl_vector_get(x, k);
+  gsl_blas_ddot(r, r, &out.chi2);
+  out.iterations = static_cast<int>(gsl_multifit_nlinear_niter(w));
+  int covStatus = GSL_SUCCESS;
+  if (covariance) {
+    gsl_matrix* covar = gsl_matrix_alloc(p, p);
+    covStatus = gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w), 0.0, covar);
+    out.covariance.assign(covar->data, covar->data + p * p);
+    gsl_matrix_free(covar);
+  }
+  out.converged = status == GSL_SUCCESS && covStatus == GSL_SUCCESS && std::isfinite(out.chi2);
+  gsl_multifit_nlinear_free(w);
+  gsl_set_error_handler(previous);
+  return out;
+}
+
+}  // namespace orelith

@@ -1,0 +1,27 @@
+// Nonlinear least squares through GSL's trust-region solver
+// (gsl_multifit_nlinear, Levenberg-Marquardt steps), for the fits of the
+// point-spread function.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+namespace orelith {
+
+// Fills the residuals r (`residuals` values) at parameters p and, when J is
+// not null, their Jacobian, row-major: J[i * params + j] = d r_i / d p_j.
+using ResidualFunction = std::function<void(const double* p, double* r, double* J)>;
+
+struct LeastSquaresResult {
+  bool converged = false;
+  double chi2 = 0;                 // sum of the squared residuals at the solution
+  std::vector<double> covariance;  // params x params, (J^T J)^-1 at the solution, when asked
+  int iterations = 0;
+};
+
+// Starts at `params` and leaves the solution there.
+LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
+                                     const ResidualFunction& f, bool covariance = true,
+                                     int maxIterations = 200);
+
+}  // namespace orelith

@@ -1,0 +1,277 @@
+#include "photometry/Psf.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "photometry/LeastSquares.h"
+
+namespace orelith {
+namespace {
+
+constexpr int kShapeParams = 4;  // ln q11, ln q22, atanh rho, ln (beta - 1)
+constexpr int kStarParams = 3;   // flux, x, y
+// Fit acceptance: pixels beyond the parameters, residuals near the noise
+// (a profile that is not quite a Moffat leaves some), flux known to 20 %.
+constexpr int kSparePixels = 10;
+constexpr double kMaxReducedChi2 = 8.0;
+constexpr double kMaxUnexplained = 0.05;
+constexpr double kMaxFluxError = 0.2;
+// A second star: the chi-square drop, as a floor and as a share of what the
+// single fit leaves above the noise, its distance in FWHM, its flux share and
+// significance.
+constexpr double kPairChi2 = 25.0;
+constexpr double kPairExcessShare = 0.2;
+constexpr double kPairDistance = 0.5;
+constexpr double kPairFluxShare = 0.05;
+constexpr double kPairSigmas = 5.0;
+
+// The profile and its derivatives by dx, dy and the four shape parameters.
+struct Terms {
+  double m = 0, dx = 0, dy = 0;
+  double shape[kShapeParams] = {};
+
+  void add(const Terms& t) {
+    m += t.m;
+    dx += t.dx;
+    dy += t.dy;
+    for (int k = 0; k < kShapeParams; ++k) shape[k] += t.shape[k];
+  }
+  void scale(double f) {
+    m *= f;
+    dx *= f;
+    dy *= f;
+    for (double& v : shape) v *= f;
+  }
+};
+
+Terms pointTerms(const PsfShape& s, double dx, double dy, bool withShape) {
+  const double root = std::sqrt(s.q11 * s.q22), q12 = s.rho * root;
+  const double base = 1.0 + s.q11 * dx * dx + 2.0 * q12 * dx * dy + s.q22 * dy * dy;
+  const double norm = (s.beta - 1.0) * root * std::sqrt(1.0 - s.rho * s.rho) / std::numbers::pi;
+  Terms t;
+  t.m = norm * std::pow(base, -s.beta);
+  const double g = -s.beta * t.m / base;
+  t.dx = g * 2.0 * (s.q11 * dx + q12 * dy);
+  t.dy = g * 2.0 * (q12 * dx + s.q22 * dy);
+  if (withShape) {
+    t.shape[0] = 0.5 * t.m + g * (s.q11 * dx * dx + q12 * dx * dy);
+    t.shape[1] = 0.5 * t.m + g * (s.q22 * dy * dy + q12 * dx * dy);
+    t.shape[2] = -s.rho * t.m + g * 2.0 * dx * dy * root * (1.0 - s.rho * s.rho);
+    t.shape[3] = t.m * (1.0 - (s.beta - 1.0) * std::log(base));
+  }
+  return t;
+}
+
+// Pixels whose centre lies within `inner` of the star (its FWHM) are
+// sampled finely; farther out the profile is nearly linear across a pixel.
+Terms pixelTerms(const PsfShape& s, double dx, double dy, int sub, double inner, bool withShape) {
+  if (sub <= 1 || dx * dx + dy * dy > inner * inner) return pointTerms(s, dx, dy, withShape);
+  Terms sum;
+  for (int i = 0; i < sub; ++i)
+    for (int j = 0; j < sub; ++j)
+      sum.add(pointTerms(s, dx + (i + 0.5) / sub - 0.5, dy + (j + 0.5) / sub - 0.5, withShape));
+  sum.scale(1.0 / (sub * sub));
+  return sum;
+}
+
+PsfShape shapeFrom(const double* p) {
+  PsfShape s;
+  s.q11 = std::exp(p[0]);
+  s.q22 = std::exp(p[1]);
+  s.rho = std::tanh(p[2]);
+  s.beta = 1.0 + std::exp(p[3]);
+  return s;
+}
+
+void shapeTo(const PsfShape& s, double* p) {
+  p[0] = std::log(s.q11);
+  p[1] = std::log(s.q22);
+  p[2] = std::atanh(s.rho);
+  p[3] = std::log(s.beta - 1.0);
+}
+
+// Residuals (value - sky - offset - model) / sigma over the stamps' pixels
+// and their Jacobian. Stamp k has its block of parameters after the shape's
+// (when fitted): its sky offset, then flux, x, y of each of its `perStamp`
+// stars. The offset frees the profile's wings from an error of the sky: a
+// sky too high by a count steepens every wing fitted.
+struct StampModel {
+  std::span<const Stamp> stamps;
+  int perStamp;
+  bool fitShape;
+  PsfShape held;
+  int params;
+
+  void operator()(const double* p, double* r, double* J) const {
+    const PsfShape shape = fitShape ? shapeFrom(p) : held;
+    const double inner = shape.fwhm();
+    const int first = fitShape ? kShapeParams : 0;
+    int row = 0;
+    for (std::size_t k = 0; k < stamps.size(); ++k) {
+      const Stamp& s = stamps[k];
+      const double* block = p + first + static_cast<int>(k) * (1 + perStamp * kStarParams);
+      const double* star = block + 1;
+      for (int j = 0; j < s.height; ++j)
+        for (int i = 0; i < s.width; ++i) {
+          const auto at = static_cast<std::size_t>(j * s.width + i);
+          if (std::isnan(s.value[at])) continue;
+          double* jrow = J ? J + static_cast<std::ptrdiff_t>(row) * params : nullptr;
+          if (jrow) std::fill(jrow, jrow + params, 0.0);
+          double model = block[0];
+          if (jrow) jrow[block - p] = -1.0 / s.sigma[at];
+          for (int c = 0; c < perStamp; ++c) {
+            const double* q = star + c * kStarParams;
+            const Terms t =
+                pixelTerms(shape, s.left + i - q[1], s.top + j - q[2], 3, inner, J && fitShape);
+            model += q[0] * t.m;
+            if (!jrow) continue;
+            const double w = -1.0 / s.sigma[at];
+            const int col = static_cast<int>(q - p);
+            jrow[col] = w * t.m;
+            jrow[col + 1] = -w * q[0] * t.dx;
+            jrow[col + 2] = -w * q[0] * t.dy;
+            if (fitShape)
+              for (int m = 0; m < kShapeParams; ++m) jrow[m] += w * q[0] * t.shape[m];
+          }
+          r[row++] = (s.value[at] - s.sky - model) / s.sigma[at];
+        }
+    }
+  }
+};
+
+int pixelCount(std::span<const Stamp> stamps) {
+  int n = 0;
+  for (const Stamp& s : stamps) n += s.pixels();
+  return n;
+}
+
+}  // namespace
+
+double PsfShape::q12() const { return rho * std::sqrt(q11 * q22); }
+
+double PsfShape::fwhm() const {
+  // The half-maximum contour Q = 2^(1/beta) - 1 encloses pi (2^(1/beta) - 1) / sqrt(det).
+  const double det = q11 * q22 * (1.0 - rho * rho);
+  return 2.0 * std::sqrt((std::pow(2.0, 1.0 / beta) - 1.0) / std::sqrt(det));
+}
+
+double PsfShape::at(double dx, double dy) const { return pointTerms(*this, dx, dy, false).m; }
+
+PsfShape PsfShape::round(double fwhm, double beta) {
+  const double alpha = fwhm / (2.0 * std::sqrt(std::pow(2.0, 1.0 / beta) - 1.0));
+  PsfShape s;
+  s.q11 = s.q22 = 1.0 / (alpha * alpha);
+  s.beta = beta;
+  return s;
+}
+
+double psfPixel(const PsfShape& shape, double dx, double dy, int sub) {
+  return pixelTerms(shape, dx, dy, sub, shape.fwhm(), false).m;
+}
+
+int Stamp::pixels() const {
+  int n = 0;
+  for (double v : value) n += !std::isnan(v);
+  return n;
+}
+
+PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
+  PsfStarFit out;
+  out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
+  std::vector<double> p = {0.0};
+  for (int c = 0; c < out.components; ++c)
+    p.insert(p.end(), {guesses[c].flux, guesses[c].x, guesses[c].y});
+  const int params = static_cast<int>(p.size());
+  out.pixels = stamp.pixels();
+  if (out.components == 0 || out.pixels <= params) return out;
+  const StampModel model{std::span(&stamp, 1), out.components, false, shape, params};
+  const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model);
+  out.chi2 = r.chi2;
+  out.reducedChi2 = r.chi2 / (out.pixels - params);
+  out.converged = r.converged;
+  const double widen = 1.0;
+  std::vector<double> residuals(static_cast<std::size_t>(out.pixels));
+  model(p.data(), residuals.data(), nullptr);
+  double unexplained = 0, light = 0;
+  for (std::size_t i = 0, at = 0; i < stamp.value.size(); ++i)
+    if (!std::isnan(stamp.value[i])) unexplained += std::abs(residuals[at++]) * stamp.sigma[i];
+  for (int c = 0; c < out.components; ++c)
+    light += std::abs(p[static_cast<std::size_t>(1 + c * kStarParams)]);
+  out.unexplained = light > 0 ? unexplained / light : INFINITY;
+  out.sky = p[0];
+  for (int c = 0; c < out.components; ++c) {
+    const int at = 1 + c * kStarParams;
+    out.flux[c] = p[at];
+    out.x[c] = p[at + 1];
+    out.y[c] = p[at + 2];
+    out.fluxError[c] = std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
+  }
+  return out;
+}
+
+PsfStarFit fitWithNeighbour(const PsfShape& shape, const Stamp& stamp, const PsfStarFit& single) {
+  if (single.components != 1) return PsfStarFit{};
+  // The pixel of the largest residual at least a pixel from the first star.
+  double best = 0, bx = single.x[0], by = single.y[0];
+  for (int j = 0; j < stamp.height; ++j)
+    for (int i = 0; i < stamp.width; ++i) {
+      const auto at = static_cast<std::size_t>(j * stamp.width + i);
+      const double x = stamp.left + i, y = stamp.top + j;
+      if (std::isnan(stamp.value[at]) || std::hypot(x - single.x[0], y - single.y[0]) < 1.0)
+        continue;
+      const double rest = stamp.value[at] - stamp.sky -
+                          single.flux[0] * psfPixel(shape, x - single.x[0], y - single.y[0]);
+      if (rest > best) {
+        best = rest;
+        bx = x;
+        by = y;
+      }
+    }
+  const double peakShare = psfPixel(shape, 0, 0);
+  const StarGuess guesses[2] = {{single.x[0], single.y[0], single.flux[0]},
+                                {bx, by, peakShare > 0 ? best / peakShare : 0.0}};
+  return fitStars(shape, stamp, guesses);
+}
+
+bool secondStarFound(const PsfStarFit& single, const PsfStarFit& pair, double fwhm) {
+  if (!single.converged || !pair.converged || pair.components != 2) return false;
+  const double drop = single.chi2 - pair.chi2;
+  const double excess = std::max(0.0, single.chi2 - (single.pixels - 1 - kStarParams));
+  const double second = std::min(pair.flux[0], pair.flux[1]);
+  const double error = pair.flux[0] < pair.flux[1] ? pair.fluxError[0] : pair.fluxError[1];
+  return drop > std::max(kPairChi2, kPairExcessShare * excess) &&
+         std::hypot(pair.x[0] - pair.x[1], pair.y[0] - pair.y[1]) >= kPairDistance * fwhm &&
+         second >= kPairFluxShare * std::max(pair.flux[0], pair.flux[1]) &&
+         second > kPairSigmas * error;
+}
+
+bool fitUsable(const PsfStarFit& f) {
+  const int params = 1 + f.components * kStarParams;
+  if (!f.converged || f.pixels < params + kSparePixels) return false;
+  if (f.reducedChi2 > kMaxReducedChi2 && f.unexplained > kMaxUnexplained) return false;
+  for (int c = 0; c < f.components; ++c)
+    if (!(f.flux[c] > 0) || !(f.fluxError[c] < kMaxFluxError * f.flux[c])) return false;
+  return true;
+}
+
+PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess> guesses,
+                        double fwhm) {
+  PsfShapeFit out;
+  out.stars = static_cast<int>(std::min(stamps.size(), guesses.size()));
+  stamps = stamps.first(static_cast<std::size_t>(out.stars));
+  std::vector<double> p(kShapeParams);
+  shapeTo(PsfShape::round(fwhm, 3.0), p.data());
+  for (int k = 0; k < out.stars; ++k)
+    p.insert(p.end(), {0.0, guesses[k].flux, guesses[k].x, guesses[k].y});
+  const int params = static_cast<int>(p.size());
+  const int pixels = pixelCount(stamps);
+  if (out.stars == 0 || pixels <= params) return out;
+  const StampModel model{stamps, 1, true, PsfShape{}, params};
+  const LeastSquaresResult r = solveLeastSquares(pixels, p, model, false);
+  out.shape = shapeFrom(p.data());
+  out.reducedChi2 = r.chi2 / (pixels - params);
+  out.converged = r.converged;
+  return out;
+}
+
+}  // namespace orelith
