@@ -169,6 +169,7 @@ void writeLine(JsonWriter& w, const char* name, const LineFit& f) {
   w.member("colour_error", f.slopeError);
   w.member("colour_fitted", f.slopeFitted);
   w.member("covariance", f.covariance);
+  w.member("scatter", f.scatter);
   w.member("zero", f.zero);
   w.member("zero_error", f.zeroError);
   w.endObject();
@@ -232,6 +233,20 @@ void writePhotometry(JsonWriter& w, const Workspace& ws, const ScienceResults& s
       w.member("fwhm", a.fwhm);
       w.member("radius", a.settings.radius);
     }
+    const FrameScience& f = science.frames[image];
+    if (hasBit(ws.progressFlags, kSearchedBit[image])) {
+      w.member("aperture_correction", f.growth.correction);
+      w.key("psf");
+      w.beginObject();
+      w.member("beta", f.psf.shape.beta);
+      w.member("chi2", f.psf.reducedChi2);
+      w.member("fwhm", f.psf.shape.fwhm());
+      w.member("stars", static_cast<int>(f.psfStars.size()));
+      w.member("usable", f.psfUsable);
+      w.endObject();
+      w.member("saturation", f.saturation.level);
+      w.member("saturation_found", f.saturation.estimated);
+    }
     const SkyNoise& sky = science.flags.image[image].sky;
     w.member("sky", sky.level);
     w.member("sky_sigma", sky.sigma);
@@ -244,15 +259,48 @@ void writePhotometry(JsonWriter& w, const Workspace& ws, const ScienceResults& s
   w.endObject();
 }
 
+// A flagged star's fit, in the scale of the photometry chosen.
+void writePsf(JsonWriter& w, const ScienceResults& science, int image, int k) {
+  const FrameScience& f = science.frames[image];
+  if (k >= static_cast<int>(f.stars.size()) || f.stars[k].fit.components == 0) return;
+  const StarScience& s = f.stars[k];
+  const double scale = science.apertures ? f.psfScale : f.sumScale;
+  w.key("psf");
+  w.beginObject();
+  w.member("chi2", s.fit.reducedChi2);
+  w.member("flux", s.fit.flux[0] * scale);
+  w.member("flux_error", s.fit.fluxError[0] * scale);
+  w.member("measured", measuredName(fittedMeasure(s)));
+  if (s.fit.components == 2) w.member("neighbour_flux", s.fit.flux[1] * scale);
+  w.member("unexplained", s.fit.unexplained);
+  w.member("x", s.fit.x[0]);
+  w.member("y", s.fit.y[0]);
+  w.endObject();
+}
+
 // The science keys of star `k` of `image`.
 void writeStarScience(JsonWriter& w, const Workspace& ws, const ScienceResults& science, int image,
                       int k) {
   if (science.apertures) writeAperture(w, science.apertures->of(image, k));
   const std::uint32_t f = science.flags.of(image, k);
+  w.member("bad_pixels", hasBit(f, FLAG_BAD_PIXELS));
   w.member("blended", hasBit(f, FLAG_BLENDED));
   w.member("edge", hasBit(f, FLAG_EDGE));
   w.member("extrapolated", hasBit(f, FLAG_EXTRAPOLATED));
   w.member("saturated", hasBit(f, FLAG_SATURATED));
+  const StarMeasure& inst = science.measures.of(image, k);
+  w.key("instrumental");
+  w.beginObject();
+  w.member("error", inst.error);
+  w.member("mag", inst.mag);
+  w.member("measured", measuredName(inst.how));
+  w.endObject();
+  writePsf(w, science, image, k);
+  const CurveErrorTable& e = science.curveErrors;
+  if (image == kBlue && k < static_cast<int>(e.B.size()) && star(ws, kBlue, k).partner >= 0) {
+    w.member("B_error", e.B[k]);
+    w.member("V_error", e.V[k]);
+  }
   if (image == kBlue && science.transform && star(ws, kBlue, k).partner >= 0 &&
       hasBit(ws.progressFlags, PRG_COMPARED)) {
     const StandardMagnitudes& m = science.transform->standard[k];
@@ -266,7 +314,38 @@ void writeStarScience(JsonWriter& w, const Workspace& ws, const ScienceResults& 
   }
 }
 
+void writeCalibrationUses(JsonWriter& w, const ScienceResults& science) {
+  w.key("calibration_stars");
+  w.beginArray();
+  for (const CalibrationUse& u : science.calibration) {
+    w.beginObject();
+    w.member("blue", u.blue);
+    w.member("green", u.green);
+    w.key("measured");
+    w.beginArray();
+    w.value(measuredName(u.measured[kBlue]));
+    w.value(measuredName(u.measured[kGreen]));
+    w.endArray();
+    w.member("used", u.used);
+    w.endObject();
+  }
+  w.endArray();
+}
+
+void writeWarnings(JsonWriter& w, const ScienceResults& science) {
+  w.key("warnings");
+  w.beginArray();
+  for (const Warning& warning : science.warnings) {
+    w.beginObject();
+    w.member("code", std::string_view(warning.code));
+    w.member("text", std::string_view(warning.text));
+    w.endObject();
+  }
+  w.endArray();
+}
+
 void writeTopScience(JsonWriter& w, const Workspace& ws, const ScienceResults& science) {
+  writeCalibrationUses(w, science);
   w.key("diagnostics");
   w.beginObject();
   if (science.polynomial.computed) writeDiagnostics(w, "polynomial", science.polynomial);
@@ -282,6 +361,7 @@ void writeTopScience(JsonWriter& w, const Workspace& ws, const ScienceResults& s
     w.member("stars", fit.v.count);
     w.endObject();
   }
+  writeWarnings(w, science);
 }
 
 void writeStar(JsonWriter& w, const Workspace& ws, int image, int k, const JsonInputs& in) {

@@ -130,12 +130,13 @@ struct ScienceWords {
 void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
   ScienceSettings& s = o.science;
   app.add_option("--saturation", s.saturation,
-                 "peak value flagged as saturated (default: hot-pixel value)")
+                 "peak value flagged as saturated (default: found in each frame from its "
+                 "brightest stars)")
       ->check(CLI::Range(1, 65535));
   app.add_option("--photometry", words.photometry, "sum (the search's brightness) or aperture")
       ->check(CLI::IsMember({"sum", "aperture"}));
   app.add_option("--aperture", s.radius,
-                 "aperture radius in pixels (default: from the stars' FWHM)")
+                 "aperture radius in pixels (default: where the stars' curve of growth flattens)")
       ->check(kNotNaN)
       ->check(CLI::Range(0.5, kMaxApertureRadius));
   app.add_option("--gain", s.gain, "electrons per count (default 1)")
@@ -146,6 +147,9 @@ void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
       ->check(CLI::Range(0.0, 1000.0));
   app.add_option("--model", words.model, "polynomial (the calibration curves) or transform")
       ->check(CLI::IsMember({"polynomial", "transform"}));
+  app.add_flag("--keep-flagged", s.keepFlagged,
+               "use saturated, blended and edge calibration stars as measured (default: "
+               "measure them by the point-spread function, or leave them out)");
   app.add_option("--csv", o.csv, "write every pair and star as CSV");
   app.add_option("--plot-cmd", o.plotCmd, "plot the colour-magnitude diagram as .svg or .png");
 }
@@ -195,6 +199,11 @@ void addOptions(CLI::App& app, Options& o) {
   app.add_flag("--curve-green", o.curveGreen, "green panel shows the calibration plot");
   app.add_option("--json", o.json, "write the state as JSON to FILE, or - for standard output");
   app.add_flag("--with-pixels", o.withPixels, "include each star's pixel list");
+}
+
+bool endsWith(const std::string& text, std::string_view tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 struct NamedFile {
@@ -264,6 +273,11 @@ std::string checkValues(const CLI::App& app, const Lists& lists, Options& o) {
   if (std::string problem = applyLists(lists, o); !problem.empty()) return problem;
   if (o.offset && !o.pairs.empty())
     return "--offset and --pairs choose different comparisons; give one";
+  const ScienceSettings& s = o.science;
+  if (s.radius > 0 && s.inner > 0 && s.inner < s.radius)
+    return "--annulus must start outside the aperture: R1 at least the --aperture radius";
+  if (!o.plotCmd.empty() && !endsWith(o.plotCmd, ".svg") && !endsWith(o.plotCmd, ".png"))
+    return "--plot-cmd writes SVG or PNG: give a file name ending in .svg or .png";
   return checkFiles(o);
 }
 

@@ -9,6 +9,7 @@
 #include "analysis/StarSearch.h"
 #include "app/BatchJson.h"
 #include "app/BatchPort.h"
+#include "base/AtomicFile.h"
 #include "base/StarFile.h"
 #include "display/DisplayControls.h"
 #include "display/PngWriter.h"
@@ -19,7 +20,6 @@
 #include "interaction/DisplayDialog.h"
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
-#include "base/AtomicFile.h"
 #include "interaction/StarPropertiesDialog.h"
 #include "report/CmdBitmap.h"
 #include "report/CmdPlot.h"
@@ -38,6 +38,7 @@ struct Run {
   std::ostream& err;
   bool failed = false;  // a step that is no window message went wrong
   ScienceResults science;
+  bool scienceDone = false;  // finished by the calculation
 };
 
 // A click on a button or a check box of the main window.
@@ -68,6 +69,7 @@ void applyRect(Run& run) {
 void applySettings(Run& run) {
   const Options& o = run.o;
   Workspace& ws = run.ws;
+  ws.science = o.science;  // as the window's "Photometry configuration" would
   const std::optional<int>* backgrounds[2] = {&o.backgroundBlue, &o.backgroundGreen};
   const ControlId fields[2] = {ctl::BackgroundFieldBlue, ctl::BackgroundFieldGreen};
   for (int image : {kBlue, kGreen}) {
@@ -229,7 +231,12 @@ void calculate(Run& run) {
     refuse(run, "calculating magnitudes needs calibration stars");
     return;
   }
-  click(run, ctl::CalculateMagnitudes);
+  // The button's command with the science options chosen.
+  Calculation c = calculateCommand(run.ws, run.port);
+  if (!c.refusal.empty()) refuse(run, c.refusal);
+  if (!c.science) return;
+  run.science = std::move(*c.science);
+  run.scienceDone = true;
 }
 
 // "Complex output" and "Thick stars in CMD bitmap" ticked in the display
@@ -280,10 +287,13 @@ void renderPanels(Run& run) {
   }
 }
 
+// Without a calculation the science is computed here; its warnings go to
+// standard error, a line each with its code.
 void computeScienceResults(Run& run) {
-  ScienceOutcome outcome = computeScience(run.ws, run.o.science);
-  run.science = std::move(outcome.results);
-  if (outcome.status != ScienceStatus::Done) refuse(run, scienceStatusText(outcome.status));
+  if (!run.scienceDone) run.science = computeScience(run.ws, run.ws.science).results;
+  if (run.science.status != ScienceStatus::Done) refuse(run, scienceStatusText(run.science.status));
+  for (const Warning& w : run.science.warnings)
+    run.err << "WARNING [" << w.code << "]: " << w.text << '\n';
 }
 
 // The CSV table and the plotted diagram, as chosen.

@@ -135,22 +135,6 @@ void moveCommand(Workspace& ws, WindowPort& port, MoveDirection dir) {
   port.repaint(kBlue);
 }
 
-// "Calculate magnitudes": the calculation (which refills the list when it
-// succeeds), then, whatever its outcome, the list refill and a repaint of
-// each panel showing its curve.
-void calculateCommand(Workspace& ws, WindowPort& port) {
-  if (!canCalculate(ws)) {
-    port.beep();
-    return;
-  }
-  const Outcome<CalculateStatus> outcome = calculateMagnitudes(ws);
-  showMessageOf(outcome, port);
-  if (outcome.status == CalculateStatus::Ok) refillStarList(ws, port);
-  refillStarList(ws, port);
-  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) port.repaint(kBlue);
-  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);
-}
-
 // Check boxes act on every notification.
 bool checkBox(Workspace& ws, WindowPort& port, const CommandEvent& e) {
   switch (e.id) {
@@ -256,6 +240,34 @@ void enableImageControls(WindowPort& port, int image) {
 }
 
 }  // namespace
+
+Calculation calculateCommand(Workspace& ws, WindowPort& port) {
+  Calculation out;
+  if (!canCalculate(ws)) {
+    port.beep();
+    return out;
+  }
+  ScienceResults science = measureScience(ws, ws.science);
+  const std::optional<CurveAbscissae> abscissae = curveAbscissae(ws, science);
+  const CurveAbscissae* lg = abscissae ? &*abscissae : nullptr;
+  const Outcome<CalculateStatus> outcome = calculateMagnitudes(ws, lg);
+  out.status = outcome.status;
+  showMessageOf(outcome, port);
+  if (outcome.status == CalculateStatus::Underdetermined) {
+    out.refusal =
+        underdeterminedText(fittableCalibrationStars(ws, lg), ws.algorithm.coefficientCount);
+    port.showNote(kRefusalCaption, out.refusal);
+  }
+  if (outcome.status == CalculateStatus::Ok) refillStarList(ws, port);
+  refillStarList(ws, port);
+  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) port.repaint(kBlue);
+  if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);
+  if (outcome.status != CalculateStatus::Ok) return out;
+  finishScience(ws, science);
+  if (!science.warnings.empty()) port.showNote(kWarningsCaption, warningsText(science.warnings));
+  out.science = std::move(science);
+  return out;
+}
 
 bool dispatchCommand(Workspace& ws, WindowPort& port, const CommandEvent& event) {
   if (event.id == ctl::BackgroundFieldBlue || event.id == ctl::BackgroundFieldGreen) {

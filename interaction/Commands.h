@@ -4,12 +4,14 @@
 // each toolkit event to one of these calls and does nothing else.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "image/Workspace.h"
 #include "interaction/WindowPort.h"
 #include "interaction/Workflow.h"
+#include "photometry/Science.h"
 
 namespace orelith {
 
@@ -50,6 +52,23 @@ int autoUpdatePeriod(const Workspace& ws);
 
 // "Exit" and closing the window: stops the running timer and quits.
 void shutdown(Workspace& ws, WindowPort& port);
+
+inline constexpr char kRefusalCaption[] = "Calculate magnitudes";
+inline constexpr char kWarningsCaption[] = "Photometry warnings";
+
+struct Calculation {
+  CalculateStatus status = CalculateStatus::NoCalibrationStars;
+  std::optional<ScienceResults> science;  // finished, when the calculation ran
+  std::string refusal;                    // why, when too few calibration stars were usable
+};
+
+// "Calculate magnitudes" with the workspace's science settings: the frames
+// measured first, so that flagged calibration stars enter the curves by
+// their fits or stay out; fewer usable calibration stars than coefficients
+// refused with a note; then, whatever the outcome, the list refill and a
+// repaint of each panel showing its curve; after a calculation the science
+// finished and its warnings shown in a note.
+Calculation calculateCommand(Workspace& ws, WindowPort& port);
 
 // The Open and Save menu commands around their file dialogs.
 void openCommand(Workspace& ws, WindowPort& port, int image);

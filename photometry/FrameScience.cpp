@@ -10,7 +10,7 @@ namespace orelith {
 namespace {
 
 constexpr double kFallbackFwhm = 2.5;  // when no star of the frame tells its width
-constexpr int kMaxPsfStars = 12;
+constexpr int kMaxPsfStars = 8;
 constexpr int kMinPsfStars = 3;
 // A PSF star whose own fit leaves this many times the noise is no single star.
 constexpr double kPsfStarChi2 = 3.0;

@@ -4,6 +4,7 @@
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace orelith {
@@ -28,7 +29,7 @@ int jacobianAt(const gsl_vector* x, void* data, gsl_matrix* J) {
   std::vector<double> r(J->size1), j(J->size1 * J->size2);
   (*p->f)(x->data, r.data(), j.data());
   for (std::size_t i = 0; i < J->size1; ++i)
-    for (std::size_t k = 0; k < J->size2; ++k) gsl_matrix_set(J, i, k, j[i * J->size2 + k]);
+    std::copy_n(j.data() + i * J->size2, J->size2, J->data + i * J->tda);
   return GSL_SUCCESS;
 }
 

@@ -64,12 +64,32 @@ Terms pointTerms(const PsfShape& s, double dx, double dy, bool withShape) {
 
 // Pixels whose centre lies within `inner` of the star (its FWHM) are
 // sampled finely; farther out the profile is nearly linear across a pixel.
+// The mean over a pixel of a smooth profile is its centre value plus a 24th
+// of its Laplacian: 1 + this of the centre value. Without it the single
+// samples beyond the fine ones would miss half a per cent of the light.
+double curvature(const PsfShape& s, double dx, double dy) {
+  const double q12 = s.q12();
+  const double u = 1.0 + s.q11 * dx * dx + 2.0 * q12 * dx * dy + s.q22 * dy * dy;
+  const double gx = 2.0 * (s.q11 * dx + q12 * dy), gy = 2.0 * (q12 * dx + s.q22 * dy);
+  const double b = s.beta;
+  return (b * (b + 1.0) * (gx * gx + gy * gy) / (u * u) - 2.0 * b * (s.q11 + s.q22) / u) / 24.0;
+}
+
 Terms pixelTerms(const PsfShape& s, double dx, double dy, int sub, double inner, bool withShape) {
-  if (sub <= 1 || dx * dx + dy * dy > inner * inner) return pointTerms(s, dx, dy, withShape);
+  if (sub <= 1 || dx * dx + dy * dy > inner * inner) {
+    Terms t = pointTerms(s, dx, dy, withShape);
+    t.scale(1.0 + curvature(s, dx, dy));
+    return t;
+  }
+  // The same rule on each of sub x sub parts, a sub^2-th of the area.
   Terms sum;
   for (int i = 0; i < sub; ++i)
-    for (int j = 0; j < sub; ++j)
-      sum.add(pointTerms(s, dx + (i + 0.5) / sub - 0.5, dy + (j + 0.5) / sub - 0.5, withShape));
+    for (int j = 0; j < sub; ++j) {
+      const double x = dx + (i + 0.5) / sub - 0.5, y = dy + (j + 0.5) / sub - 0.5;
+      Terms t = pointTerms(s, x, y, withShape);
+      t.scale(1.0 + curvature(s, x, y) / (sub * sub));
+      sum.add(t);
+    }
   sum.scale(1.0 / (sub * sub));
   return sum;
 }

@@ -84,15 +84,19 @@ StarMeasure plainMeasure(const Workspace& ws, const ScienceResults& r, int image
 }
 
 // Flagged stars by their fit where one was possible, into the scale of the
-// aperture or the sum; unless the flagged are kept as measured.
+// aperture or the sum; unless the flagged are kept as measured. A flagged
+// star without a fit keeps its measure, marked as such.
 StarMeasure starMeasure(const Workspace& ws, const ScienceResults& r, int image, int k) {
-  const StarMeasure plain = plainMeasure(ws, r, image, k);
+  StarMeasure plain = plainMeasure(ws, r, image, k);
   if (r.settings.keepFlagged || !needsFit(r, image, k)) return plain;
   const FrameScience& f = r.frames[image];
   const StarScience& s = f.stars[static_cast<std::size_t>(k)];
   StarMeasure m;
   m.how = fittedMeasure(s);
-  if (m.how == Measured::None) return m;
+  if (m.how == Measured::None) {
+    plain.unfitted = true;
+    return plain;
+  }
   const double flux = s.fit.flux[0] * (r.apertures ? f.psfScale : f.sumScale);
   m.lg = std::log10(flux);
   m.mag = -2.5 * m.lg;
@@ -123,10 +127,11 @@ std::vector<CalibrationUse> calibrationUses(const Workspace& ws, const ScienceRe
     u.green = entry.green;
     const StarMeasure& b = r.measures.of(kBlue, entry.blue);
     const StarMeasure& g = r.measures.of(kGreen, entry.green);
-    u.measured[kBlue] = b.how;
-    u.measured[kGreen] = g.how;
+    // A flagged calibration star that no fit measured stays out.
+    u.measured[kBlue] = b.unfitted ? Measured::None : b.how;
+    u.measured[kGreen] = g.unfitted ? Measured::None : g.how;
     u.flags = r.flags.of(kBlue, entry.blue) | r.flags.of(kGreen, entry.green);
-    u.used = std::isfinite(b.mag) && std::isfinite(g.mag);
+    u.used = std::isfinite(b.mag) && std::isfinite(g.mag) && !b.unfitted && !g.unfitted;
     uses.push_back(u);
   }
   return uses;
@@ -342,7 +347,14 @@ ScienceStatus finishScience(const Workspace& ws, ScienceResults& r) {
   extrapolationWarning(ws, r, points, n, r.warnings);
   flaggedStandardWarnings(r, r.warnings);
   transformWarnings(r, r.warnings);
+  r.status = status;
   return status;
+}
+
+std::string warningsText(const std::vector<Warning>& warnings) {
+  std::string text;
+  for (const Warning& w : warnings) text += (text.empty() ? "" : "\n\n") + w.text;
+  return text;
 }
 
 ScienceOutcome computeScience(const Workspace& ws, const ScienceSettings& settings) {

@@ -43,8 +43,15 @@ struct CurveErrorTable {
   std::vector<double> B, V;
 };
 
+enum class ScienceStatus {
+  Done,
+  TransformNeedsStars,    // fewer than 2 usable calibration stars
+  AnnulusInsideAperture,  // the given annulus starts inside the aperture
+};
+
 struct ScienceResults {
-  ScienceSettings settings;  // as given
+  ScienceStatus status = ScienceStatus::Done;  // of finishScience
+  ScienceSettings settings;                    // as given
   FlagTable flags;
   FrameScience frames[2];
   std::optional<ApertureTable> apertures;  // when chosen
@@ -54,12 +61,6 @@ struct ScienceResults {
   CurveErrorTable curveErrors;
   std::optional<TransformTable> transform;  // when chosen and possible
   std::vector<Warning> warnings;
-};
-
-enum class ScienceStatus {
-  Done,
-  TransformNeedsStars,    // fewer than 2 usable calibration stars
-  AnnulusInsideAperture,  // the given annulus starts inside the aperture
 };
 
 struct ScienceOutcome {
@@ -83,8 +84,11 @@ std::optional<CurveAbscissae> curveAbscissae(const Workspace& ws, const ScienceR
 int usableCalibrationStars(const ScienceResults& r);
 
 // The polynomial's diagnostics and errors, the transformation and the
-// warnings.
+// warnings; the status also goes into the results.
 ScienceStatus finishScience(const Workspace& ws, ScienceResults& r);
+
+// The warnings as one text, a paragraph each.
+std::string warningsText(const std::vector<Warning>& warnings);
 
 ScienceOutcome computeScience(const Workspace& ws, const ScienceSettings& settings);
 

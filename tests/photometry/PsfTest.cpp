@@ -1,0 +1,154 @@
+// The pure parts of the science on stamps and numbers made here: the Moffat
+// profile and its fits (a clipped core, a pair, the shape), the curve of
+// growth, the curves' uncertainty and turning, and the transformation's
+// scatter term. Expected values by hand where the comments say so; the rest
+// are the values the stamps were made from.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "photometry/CurveErrors.h"
+#include "photometry/CurveOfGrowth.h"
+#include "photometry/Psf.h"
+#include "photometry/StandardTransform.h"
+#include "photometry/Warnings.h"
+
+namespace orelith {
+namespace {
+
+// A noise-free stamp of side 2 half + 1 about (20, 20) on a sky of 100,
+// every pixel's noise 1; pixels above `clip` counts left out.
+Stamp makeStars(const PsfShape& shape, const std::vector<StarGuess>& stars, int half = 8,
+                double clip = INFINITY) {
+  Stamp s;
+  s.left = s.top = 20 - half;
+  s.width = s.height = 2 * half + 1;
+  s.sky = 100;
+  for (int j = 0; j < s.height; ++j)
+    for (int i = 0; i < s.width; ++i) {
+      double v = s.sky;
+      for (const StarGuess& g : stars)
+        v += g.flux * psfPixel(shape, s.left + i - g.x, s.top + j - g.y);
+      s.value.push_back(v > clip ? NAN : v);
+      s.sigma.push_back(1.0);
+    }
+  return s;
+}
+
+const PsfShape kShape = [] {
+  PsfShape s = PsfShape::round(3.0, 3.0);
+  s.q11 *= 1.2;  // elliptical, tilted
+  s.rho = 0.1;
+  return s;
+}();
+
+TEST(Psf, ProfileHoldsTheWholeLightAndItsFwhm) {
+  double sum = 0;
+  for (int y = -40; y <= 40; ++y)
+    for (int x = -40; x <= 40; ++x) sum += psfPixel(PsfShape::round(3.0, 3.0), x, y);
+  // Beyond 40 pixels (alpha 2.94) lies (1 + 40^2 / 2.94^2)^-2, 2e-5, of the light.
+  EXPECT_NEAR(sum, 1.0, 1e-4);
+  EXPECT_NEAR(PsfShape::round(3.0, 3.0).fwhm(), 3.0, 1e-12);
+  const PsfShape r = PsfShape::round(2.5, 4.0);
+  EXPECT_NEAR(r.at(1.25, 0), r.at(0, 0) / 2, 1e-12);  // half the peak at half the FWHM
+}
+
+// The flux and centre of a star whose core above 2000 counts is left out, and
+// of a pair 3 pixels apart at 25 %, found from the single fit's residual.
+TEST(Psf, FitsTheWingsAndFindsTheNeighbour) {
+  const StarGuess star{20.3, 19.6, 1e5};
+  const Stamp clipped = makeStars(kShape, {star}, 10, 2000);
+  ASSERT_LT(clipped.pixels(), 441 - 5);
+  const StarGuess start{20, 20, 5e4};
+  const PsfStarFit wings = fitStars(kShape, clipped, std::span(&start, 1));
+  ASSERT_TRUE(fitUsable(wings));
+  EXPECT_NEAR(wings.flux[0] / star.flux, 1.0, 1e-6);
+  EXPECT_NEAR(wings.x[0], star.x, 1e-5);
+  EXPECT_NEAR(wings.y[0], star.y, 1e-5);
+
+  const StarGuess second{22.4, 21.7, 2.5e4};  // 3.0 pixels away
+  const Stamp pair = makeStars(kShape, {star, second});
+  const PsfStarFit single = fitStars(kShape, pair, std::span(&start, 1));
+  const PsfStarFit both = fitWithNeighbour(kShape, pair, single);
+  ASSERT_TRUE(secondStarFound(single, both, 3.0));
+  EXPECT_NEAR(both.flux[0], star.flux, 1e-3);
+  EXPECT_NEAR(both.flux[1], second.flux, 1e-3);
+  EXPECT_NEAR(both.x[1], second.x, 1e-6);
+  // A single star leaves nothing for a second one.
+  const Stamp alone = makeStars(kShape, {star});
+  const PsfStarFit one = fitStars(kShape, alone, std::span(&start, 1));
+  EXPECT_FALSE(secondStarFound(one, fitWithNeighbour(kShape, alone, one), 3.0));
+}
+
+TEST(Psf, ShapeFromStarsAtDifferentPlaces) {
+  std::vector<Stamp> stamps;
+  std::vector<StarGuess> guesses;
+  for (int k = 0; k < 4; ++k) {
+    const StarGuess s{19.6 + 0.25 * k, 20.4 - 0.2 * k, 2e4 * (k + 1)};
+    stamps.push_back(makeStars(kShape, {s}));
+    guesses.push_back({20, 20, s.flux * 0.8});
+  }
+  const PsfShapeFit fit = fitPsfShape(stamps, guesses, 2.5);
+  ASSERT_TRUE(fit.converged);
+  for (const auto& [got, want] : {std::pair{fit.shape.q11, kShape.q11},
+                                  {fit.shape.q22, kShape.q22},
+                                  {fit.shape.rho, kShape.rho},
+                                  {fit.shape.beta, kShape.beta}})
+    EXPECT_NEAR(got, want, 1e-5 * std::max(1.0, want));
+}
+
+// Enclosed light 1 - (1 + r^2)^-2 (a Moffat of beta 3, alpha 1) at radii 1..8: by hand it
+// reaches 95 % of its value at 8 (0.99985) first at r = 2 (0.96); the correction is
+// 0.99985 / 0.96.
+TEST(CurveOfGrowth, RadiusWhereTheCurveFlattensAndItsCorrection) {
+  const std::vector<double> radii = {1, 2, 3, 4, 5, 6, 7, 8};
+  std::vector<std::vector<double>> fluxes(3);
+  for (int s = 0; s < 3; ++s)
+    for (double r : radii) fluxes[s].push_back((s + 1) * 1000 * (1 - std::pow(1 + r * r, -2)));
+  const GrowthChoice g = chooseAperture(radii, fluxes);
+  EXPECT_EQ(g.radius, 2);
+  EXPECT_NEAR(g.correction, (1 - std::pow(65.0, -2)) / 0.96, 1e-12);
+  EXPECT_EQ(g.stars, 3);
+  EXPECT_NEAR(g.scatter, 0, 1e-12);
+  EXPECT_NEAR(growthAt(radii, fluxes, 7).correction, 1.0, 1e-12);
+}
+
+// A parabola falling to lg 4 and rising after it turns over inside 3..5, not inside 2..3.9;
+// a straight fit through three exact points has no scatter, through two no known errors.
+TEST(CalibrationCurve, TurningAndUncertainty) {
+  const double parabola[] = {16.0, -8.0, 1.0};  // (lg - 4)^2
+  const auto turned = curveTurnsOver(parabola, 3, 3.0, 5.0, 1);
+  ASSERT_TRUE(turned);
+  EXPECT_EQ(turned->code, "curve-not-monotonic");
+  EXPECT_NE(turned->text.find("green"), std::string::npos);
+  EXPECT_NE(turned->text.find("4.00 and 5.00"), std::string::npos) << turned->text;
+  EXPECT_FALSE(curveTurnsOver(parabola, 3, 2.0, 3.9, 0));
+
+  const double line[] = {20.0, -2.5};
+  const BreloxPoint exact[] = {{2, 15}, {3, 12.5}, {4, 10}};
+  const CurveUncertainty u = curveUncertainty(exact, 3, line, 2);
+  ASSERT_TRUE(u.known);
+  EXPECT_NEAR(curveVariance(u, 3.5), 0, 1e-20);
+  EXPECT_TRUE(std::isnan(curveVariance(curveUncertainty(exact, 2, line, 2), 3.0)));
+  // The middle point 0.3 up: residuals -0.1, 0.2, -0.1, so scatter^2 = 0.06 for one degree of
+  // freedom, and at the centre g^T (X^T X)^-1 g = 1/3.
+  const BreloxPoint off[] = {{2, 15}, {3, 12.8}, {4, 10}};
+  const double fitted[] = {20.1, -2.5};  // the least-squares line through them
+  EXPECT_NEAR(curveVariance(curveUncertainty(off, 3, fitted, 2), 3.0), 0.06 * (1 + 1.0 / 3), 1e-12);
+  EXPECT_NEAR(curveSlope(parabola, 3, 5.0), 2.0, 1e-12);
+}
+
+// y = +-1 about a held mean with errors of 0.001: chi2 = dof = 3 asks for 4 / (1e-6 + s^2) = 3,
+// s^2 = 4/3 - 1e-6; the zero's error is then sqrt(1 / 3). By hand.
+TEST(StandardTransform, ScatterBeyondTheErrors) {
+  const double x[] = {0, 1, 2, 3}, y[] = {1, -1, 1, -1}, sigma[] = {1e-3, 1e-3, 1e-3, 1e-3};
+  LineFit f;
+  ASSERT_TRUE(fitLine(x, y, sigma, 4, false, 0.0, f));
+  EXPECT_NEAR(f.scatter, std::sqrt(4.0 / 3 - 1e-6), 1e-9);
+  EXPECT_NEAR(f.zeroError, std::sqrt(1.0 / 3), 1e-9);
+  EXPECT_NEAR(f.chi2, 3.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace orelith
