@@ -75,11 +75,13 @@ StarMeasure plainMeasure(const Workspace& ws, const ScienceResults& r, int image
   const StarRecord& s = star(ws, image, k);
   const double sigma = r.flags.image[image].sky.sigma;
   m.how = Measured::Sum;
-  if (s.brightness == 0) return m;
+  // The search's own lg, whatever else is known of the star.
+  if (!std::isfinite(s.lgBrightness)) return m;
   m.lg = s.lgBrightness;
   m.mag = -2.5 * static_cast<double>(s.lgBrightness);
   const double flux = s.brightness;
-  m.error = kMagPerLn * std::sqrt(flux / r.settings.gain + s.pixelCount * sigma * sigma) / flux;
+  if (flux > 0)
+    m.error = kMagPerLn * std::sqrt(flux / r.settings.gain + s.pixelCount * sigma * sigma) / flux;
   return m;
 }
 
