@@ -155,13 +155,13 @@ SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
       values[n++] = static_cast<Value>(light != nullptr ? v - light->others(x, y, self) : v);
       // The star's own halo, the same at every angle but for its shape,
       // leaves the quarters too.
-      if constexpr (std::is_floating_point_v<Value>)
+      if constexpr (std::is_same_v<Value, double>)
         quarters[(x >= cx ? 1 : 0) + (y >= cy ? 2 : 0)].push_back(v - light->others(x, y, -1));
     }
   }
   sortValues(values, n);
   SkyEstimate e = clippedSky(values, n);
-  if constexpr (std::is_floating_point_v<Value>) e.levelVariance = quarterVariance(quarters, e);
+  if constexpr (std::is_same_v<Value, double>) e.levelVariance = quarterVariance(quarters, e);
   if (e.kept < kMinSkyPixels) {
     // Too few clean pixels to tell the scatter: the noise the detector
     // model gives for that sky.
@@ -233,9 +233,8 @@ ApertureResult measureAperture(const Workspace& ws, int image, double cx, double
   ApertureResult out{};
   out.x = cx;
   out.y = cy;
-  const SkyEstimate sky = light != nullptr
-                              ? annulusSky<double>(ws, image, cx, cy, s, light, self)
-                              : annulusSky<float>(ws, image, cx, cy, s, light, self);
+  const SkyEstimate sky = light != nullptr ? annulusSky<double>(ws, image, cx, cy, s, light, self)
+                                           : annulusSky<float>(ws, image, cx, cy, s, light, self);
   const double r = std::min(s.radius, kMaxApertureRadius);
   double area = 0.0, sum = 0.0;
   const int reach = static_cast<int>(std::ceil(r)) + 1;

@@ -10,6 +10,8 @@ namespace orelith {
 namespace {
 
 constexpr double kFallbackFwhm = 2.5;  // when no star of the frame tells its width
+// A pixel this many sky sigmas below the sky measured nothing (a dead pixel).
+constexpr double kDeadSigmas = 10.0;
 constexpr int kMaxPsfStars = 8;
 constexpr int kMinPsfStars = 3;
 // A PSF star whose own fit leaves this many times the noise is no single star.
@@ -56,7 +58,7 @@ struct OtherStars {
   const Workspace* ws;
   int image, own;
   bool operator()(int x, int y) const {
-    if (!insideImage(x, y)) return true;
+    if (!insideImage(*ws, image, x, y)) return true;
     const int label = starAtPixel(*ws, image, x, y);
     return label >= 0 && label != own;
   }
@@ -207,12 +209,11 @@ void fitWings(const FrameView& frame, const Workspace& ws, int image, const Fram
   }
 }
 
-ApertureSettings annulusFor(const FrameOptions& o, double fwhm, double radius) {
-  ApertureSettings a{radius, o.inner,     o.outer,
-                     o.gain, o.readNoise, static_cast<int>(std::min(o.hotValue, 65536.0))};
+ApertureSettings annulusFor(const FrameOptions& o, const FrameScience& f, double radius) {
+  ApertureSettings a{radius, o.inner, o.outer, o.gain, o.readNoise, o.hotValue, f.deadBelow};
   if (o.inner <= 0 || o.outer <= 0) {
-    a.inner = std::max(radius + 1.0, 3.0 * fwhm);
-    a.outer = std::max(a.inner + 3.0, 5.0 * fwhm);
+    a.inner = std::max(radius + 1.0, 3.0 * f.fwhm);
+    a.outer = std::max(a.inner + 3.0, 5.0 * f.fwhm);
   }
   return a;
 }
@@ -244,9 +245,9 @@ void buildLight(const Workspace& ws, int image, FrameScience& f) {
   }
   const double toTotal = scale.empty() ? 1.0 : median(scale);
   f.light.shape = f.psf.shape;
-  f.light.width = kImageWidth;
-  f.light.height = kImageHeight;
-  f.light.total.assign(static_cast<std::size_t>(kImageWidth * kImageHeight), 0.0);
+  f.light.width = ws.frame[image].width;
+  f.light.height = ws.frame[image].height;
+  f.light.total.assign(ws.frame[image].pixels(), 0.0);
   for (int k = 0; k < ws.starCount[image]; ++k) {
     const StarScience& s = f.stars[static_cast<std::size_t>(k)];
     double x = 0, y = 0, flux = s.profile.flux * toTotal * (s.saturated ? kClippedLight : 1.0);
@@ -265,7 +266,7 @@ void buildLight(const Workspace& ws, int image, FrameScience& f) {
 // with a chosen radius among its points (the last when it reaches beyond:
 // no correction then).
 void chooseRadius(const Workspace& ws, int image, const FrameOptions& o, FrameScience& f) {
-  const ApertureSettings sky = annulusFor(o, f.fwhm, 1.0);
+  const ApertureSettings sky = annulusFor(o, f, 1.0);
   const double reach = std::min(kGrowthReach * f.fwhm, sky.inner);
   std::vector<double> radii;
   for (double r = 1.0; r <= reach + 1e-9; r += kGrowthStep) radii.push_back(r);
@@ -292,7 +293,7 @@ void chooseRadius(const Workspace& ws, int image, const FrameOptions& o, FrameSc
   } else {
     f.growth = chooseAperture(radii, fluxes);
   }
-  f.aperture = annulusFor(o, f.fwhm, f.growth.radius);
+  f.aperture = annulusFor(o, f, f.growth.radius);
 }
 
 // Fitted fluxes into the aperture's scale, from the PSF stars measured both
@@ -336,7 +337,7 @@ bool apertureIncomplete(const FrameView& frame, const StarRecord& s, double radi
 // Stars cut by a border or a bad pixel are fitted from the pixels they have.
 void fitIncomplete(const FrameView& frame, const Workspace& ws, int image, const FrameOptions& o,
                    FrameScience& f) {
-  const SearchRect r = clippedToImage(ws.searchRect[image]);
+  const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   for (int k = 0; k < ws.starCount[image]; ++k) {
     StarScience& s = f.stars[static_cast<std::size_t>(k)];
     if (s.saturated || s.blended) continue;
@@ -356,8 +357,10 @@ void fitIncomplete(const FrameView& frame, const Workspace& ws, int image, const
 
 FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& o) {
   FrameScience f;
-  const FrameView frame = frameView(ws, image);
+  FrameView frame = frameView(ws, image);
   f.sky = measureSkyNoise(ws, image);
+  f.deadBelow = f.sky.level - kDeadSigmas * f.sky.sigma;
+  frame.deadBelow = f.deadBelow;
   const ProfileNoise noise{f.sky.level, f.sky.sigma, o.gain, o.hotValue};
   const int count = ws.starCount[image];
   f.stars.resize(static_cast<std::size_t>(count));

@@ -56,6 +56,7 @@ struct StarScience {
 
 struct FrameScience {
   SkyNoise sky{};
+  double deadBelow = 0;  // values below it are dead pixels
   SaturationResult saturation;
   double fwhm = 0;
   PsfShapeFit psf;
