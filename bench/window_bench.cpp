@@ -9,9 +9,9 @@
 #include <cmath>
 
 #include "app/window/CmdWindow.h"
-#include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 #include "app/window/PanelFrame.h"
+#include "interaction/StartUp.h"
 #include "interaction/WindowPort.h"
 
 namespace {
@@ -46,9 +46,9 @@ BENCHMARK(BM_StartToFirstPaintedWindow)->Unit(benchmark::kMillisecond);
 void BM_RenderAndPaintPanel(benchmark::State& state) {
   MainWindow window(workspace);
   window.show();
-  orelith::gui::openCommandLineFiles(
-      workspace, window.port(),
-      {ORELITH_SAMPLES_DIR "/cluster.b", ORELITH_SAMPLES_DIR "/cluster.g"});
+  orelith::StartRequest request;
+  request.files = {ORELITH_SAMPLES_DIR "/cluster.b", ORELITH_SAMPLES_DIR "/cluster.g"};
+  orelith::startWindow(workspace, window.port(), request);
   QCoreApplication::processEvents();
   orelith::gui::PanelFrame* panel = window.panel(orelith::kBlue);
   for (auto _ : state) {

@@ -218,4 +218,21 @@ FitsOutcome readFitsFile(const std::string& path, Frame& frame, const FrameLimit
   return out;
 }
 
+std::string readFitsFilter(const std::string& path) {
+  fitsfile* raw = nullptr;
+  int status = 0;
+  if (checkContent(path).status != FitsStatus::Ok ||
+      fits_open_diskfile(&raw, path.c_str(), READONLY, &status) != 0) {
+    if (raw != nullptr) FitsCloser{}(raw);
+    return {};
+  }
+  const FitsFile f(raw);
+  ImageShape shape;
+  char filter[FLEN_VALUE] = {};
+  if (findImage(f.get(), shape).status != FitsStatus::Ok ||
+      fits_read_key(f.get(), TSTRING, "FILTER", filter, nullptr, &status) != 0)
+    return {};
+  return filter;
+}
+
 }  // namespace orelith

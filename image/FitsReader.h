@@ -28,4 +28,8 @@ struct FitsOutcome {
 // nothing allocated beyond the header; `frame` is then left empty.
 FitsOutcome readFitsFile(const std::string& path, Frame& frame, const FrameLimits& limits = {});
 
+// The FILTER keyword of the image readFitsFile would read, from its header
+// alone; empty for a file that is no readable FITS image or names no filter.
+std::string readFitsFilter(const std::string& path);
+
 }  // namespace orelith

@@ -1,6 +1,5 @@
 #include "interaction/ScienceCommands.h"
 
-#include "photometry/CalibrationImport.h"
 #include "photometry/Science.h"
 #include "report/CsvTable.h"
 
@@ -9,14 +8,19 @@ namespace orelith {
 void importCalibrationCommand(Workspace& ws, WindowPort& port) {
   const FileChoice file = port.askDataFile(DataFile::CalibrationStars);
   if (!file.chosen) return;
-  const CalibrationImport result = importCalibrationStars(ws, file.path);
+  port.showNote(kImportCaption,
+                calibrationImportReport(importCalibrationFile(ws, port, file.path)));
+}
+
+CalibrationImport importCalibrationFile(Workspace& ws, WindowPort& port, const std::string& path) {
+  CalibrationImport result = importCalibrationStars(ws, path);
   if (result.accepted > 0) {
     // As the Star-properties OK that accepts a calibration star.
     for (ControlId c : {ctl::CalculateMagnitudes, ctl::CurveViewBlue, ctl::CurveViewGreen})
       port.setEnabled(c, true);
     port.starListChanged();
   }
-  port.showNote(kImportCaption, calibrationImportReport(result));
+  return result;
 }
 
 void exportCsvCommand(Workspace& ws, WindowPort& port) {

@@ -1,26 +1,16 @@
 // orelith: the desktop program.
 #include <QApplication>
-#include <QTextStream>
 #include <cstring>
+#include <iostream>
 
+#include "app/WindowOptions.h"
 #include "app/window/Application.h"
-#include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 
 namespace {
 // The state of the measurement: one static record for the whole run, far too
 // big for the stack.
 orelith::Workspace workspace;
-
-constexpr const char* kUsage =
-    "Usage: orelith [OPTION]... [BLUE [GREEN]]\n"
-    "Opens the Orelith window for two-colour (B, V) photometry of a star field.\n"
-    "BLUE and GREEN are ST-6 frames, loaded as \"File > Open Blue Image...\" and\n"
-    "\"Open Green Image...\" load the file chosen in their dialogs.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     print this help and exit\n"
-    "      --version  print the version and exit\n";
 
 // Answered before Qt looks for a display, so that they work without one.
 bool asksOnly(int argc, char** argv, const char* option, const char* alias = nullptr) {
@@ -29,29 +19,36 @@ bool asksOnly(int argc, char** argv, const char* option, const char* alias = nul
       return true;
   return false;
 }
+
+// Help or version to a full disk or a closed pipe is no success.
+int print(const std::string& text) {
+  if (std::cout << text << std::flush) return 0;
+  std::cerr << "ERROR: cannot write to standard output\n";
+  return 2;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (asksOnly(argc, argv, "--help", "-h")) {
-    QTextStream(stdout) << kUsage;
-    return 0;
-  }
-  if (asksOnly(argc, argv, "--version")) {
-    QTextStream(stdout) << "orelith " << ORELITH_VERSION << "\n";
-    return 0;
-  }
+  if (asksOnly(argc, argv, "--help", "-h")) return print(orelith::windowUsage());
+  if (asksOnly(argc, argv, "--version")) return print("orelith " ORELITH_VERSION "\n");
   orelith::gui::ApplicationStart start;
   QApplication app(argc, argv);
   start.started();
   orelith::gui::prepareApplication();
-  // Qt has taken its own options out of the list.
-  QStringList files = app.arguments().mid(1);
-  if (files.size() > 2) {
-    QTextStream(stderr) << kUsage;
-    return 1;
+  // Qt has taken its own options (-platform, -style...) out of argv.
+  orelith::StartRequest request;
+  std::string out, err;
+  switch (orelith::parseWindowOptions(argc, argv, request, out, err)) {
+    case orelith::batch::ParseOutcome::Exit0:
+      return print(out);
+    case orelith::batch::ParseOutcome::UsageError:
+      std::cerr << err;
+      return 1;
+    case orelith::batch::ParseOutcome::Run:
+      break;
   }
   orelith::gui::MainWindow window(workspace);
   window.show();
-  orelith::gui::openCommandLineFiles(workspace, window.port(), files);
+  orelith::startWindow(workspace, window.port(), request);
   return app.exec();
 }

@@ -29,11 +29,11 @@
 
 #include "app/dialogs/DialogWindow.h"
 #include "app/window/CmdWindow.h"
-#include "app/window/CommandLine.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StarListModel.h"
 #include "interaction/DialogModel.h"
 #include "interaction/MainWindowLayout.h"
+#include "interaction/StartUp.h"
 #include "resources/ControlIds.h"
 #include "resources/StringTable.h"
 #include "tests/support/RecordingPort.h"
@@ -70,8 +70,9 @@ class Window : public testing::Test {
   // The sample frames as `orelith cluster.b cluster.g` opens them, with the
   // background the run script gives them.
   void loadSamples() {
-    openCommandLineFiles(*ws, window->port(),
-                         {q(kSamples + "/cluster.b"), q(kSamples + "/cluster.g")});
+    StartRequest request;
+    request.files = {kSamples + "/cluster.b", kSamples + "/cluster.g"};
+    startWindow(*ws, window->port(), request);
     for (ControlId field : {ctl::BackgroundFieldBlue, ctl::BackgroundFieldGreen}) {
       control<QLineEdit>(field)->selectAll();
       QTest::keyClicks(control(field), "1130");
