@@ -7,7 +7,8 @@ namespace orelith {
 namespace {
 
 constexpr char kDescription[] =
-    "orelith: the window for two-colour (B, V) photometry of a star field.\n"
+    "orelith: the window for two-colour (B, V) photometry of a star field";
+constexpr char kFiles[] =
     "Each FILE opens in the panel of its colour: *.b in the blue panel, *.g in\n"
     "the green one, a FITS file by its FILTER keyword (B blue, V or G green);\n"
     "files of no colour (*.st6, FITS without FILTER) fill the panels left, blue\n"
@@ -16,6 +17,7 @@ constexpr char kDescription[] =
     "clicks, in this order.";
 
 void addOptions(CLI::App& app, StartRequest& r) {
+  app.footer(kFiles);
   app.set_version_flag("--version", std::string(ORELITH_VERSION));
   app.add_option("--background-blue", r.background[kBlue], "type N into the blue background field")
       ->check(CLI::Range(0, 65535))
