@@ -50,12 +50,38 @@ PanelView pannedBy(PanelView v, double dx, double dy, int frameWidth, int frameH
   return clampedView(v, frameWidth, frameHeight);
 }
 
+PanelView zoomStepped(PanelView v, int steps, double x, double y, int frameWidth, int frameHeight) {
+  // The ladder's rung at or next beyond the current zoom, so that a fitted
+  // zoom between two rungs steps onto the ladder.
+  const double rung = 4.0 * std::log2(v.zoom);
+  const double near = std::round(rung);
+  const double from =
+      std::abs(rung - near) < 1e-6 ? near : (steps > 0 ? std::floor(rung) : std::ceil(rung));
+  const double target = std::exp2((from + steps) / 4.0);
+  return zoomedAbout(v, target / v.zoom, x, y, frameWidth, frameHeight);
+}
+
+PanelView& currentView(Workspace& ws, int image) {
+  PanelState& p = ws.display.panel[image];
+  const ImageFrame& f = ws.frame[image];
+  if (p.viewLoad != ws.loadCount[image] || p.viewWidth != f.width || p.viewHeight != f.height) {
+    p.view = fittedView(f.width, f.height);
+    p.viewLoad = ws.loadCount[image];
+    p.viewWidth = f.width;
+    p.viewHeight = f.height;
+  }
+  return p.view;
+}
+
+void setView(Workspace& ws, int image, PanelView v) {
+  const ImageFrame& f = ws.frame[image];
+  currentView(ws, image) = clampedView(v, f.width, f.height);
+}
+
 ViewMap::ViewMap(const PanelView& v) : identity_(v.zoom == 1.0 && v.left == 0.0 && v.top == 0.0) {
   for (int px = 0; px < kPanelWidth; ++px)
-    columns_[static_cast<std::size_t>(px)] =
-        static_cast<int>(std::floor(v.left + (px + 0.5) / v.zoom));
-  for (int py = 0; py < kPanelHeight; ++py)
-    rows_[static_cast<std::size_t>(py)] = static_cast<int>(std::floor(v.top + (py + 0.5) / v.zoom));
+    columns_[static_cast<std::size_t>(px)] = frameColumn(v, px);
+  for (int py = 0; py < kPanelHeight; ++py) rows_[static_cast<std::size_t>(py)] = frameRow(v, py);
 }
 
 namespace {

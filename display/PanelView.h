@@ -4,18 +4,15 @@
 #pragma once
 
 #include <array>
+#include <cmath>
+
+#include "image/Workspace.h"
 
 namespace orelith {
 
 inline constexpr int kPanelWidth = 375;
 inline constexpr int kPanelHeight = 242;
 inline constexpr double kMaxZoom = 32.0;
-
-struct PanelView {
-  double zoom = 1.0;             // panel pixels a frame pixel
-  double left = 0.0, top = 0.0;  // frame position at the panel's top-left corner
-  bool operator==(const PanelView&) const = default;
-};
 
 // The whole frame in the panel, as large as it fits, centred; a frame of
 // 375 x 242 pixels is shown one to one.
@@ -32,6 +29,25 @@ PanelView zoomedAbout(PanelView v, double factor, double x, double y, int frameW
 
 // Moved by (dx, dy) panel pixels, as a drag of the frame moves it.
 PanelView pannedBy(PanelView v, double dx, double dy, int frameWidth, int frameHeight);
+
+// The view one step of the wheel or a key further in (steps > 0) or out:
+// zooms run through the powers of 2^(1/4), so that 1:1 is always one of
+// them, held by clampedView.
+PanelView zoomStepped(PanelView v, int steps, double x, double y, int frameWidth, int frameHeight);
+
+// The frame column (row) shown at panel column px (row py).
+inline int frameColumn(const PanelView& v, int px) {
+  return static_cast<int>(std::floor(v.left + (px + 0.5) / v.zoom));
+}
+inline int frameRow(const PanelView& v, int py) {
+  return static_cast<int>(std::floor(v.top + (py + 0.5) / v.zoom));
+}
+
+// The view of panel `image`, fitted to the panel for a frame it was not made
+// for (another load or size).
+PanelView& currentView(Workspace& ws, int image);
+// The view made anew: replaces the panel's view, held within bounds.
+void setView(Workspace& ws, int image, PanelView v);
 
 // Frame pixel under each panel column and row (outside the frame where the
 // panel shows none of it), and the panel columns and rows showing a frame

@@ -45,4 +45,20 @@ int ReducedCopies::levelFor(double frameStep) const {
   return k;
 }
 
+const ReducedCopies& reducedCopies(Workspace& ws, int image) {
+  PanelState& p = ws.display.panel[image];
+  const ImageFrame& f = ws.frame[image];
+  if (!p.reduced || p.reducedLoad != ws.loadCount[image] || p.reducedFrom != f.values.data() ||
+      p.reducedWidth != f.width || p.reducedHeight != f.height) {
+    // A copy of the workspace shares the pointer; it gets copies of its own.
+    p.reduced = std::make_shared<ReducedCopies>();
+    p.reduced->build(f.values.data(), f.width, f.height);
+    p.reducedLoad = ws.loadCount[image];
+    p.reducedFrom = f.values.data();
+    p.reducedWidth = f.width;
+    p.reducedHeight = f.height;
+  }
+  return *p.reduced;
+}
+
 }  // namespace orelith

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "image/Workspace.h"
+
 namespace orelith {
 
 class ReducedCopies {
@@ -31,5 +33,10 @@ class ReducedCopies {
  private:
   std::vector<Level> levels_;
 };
+
+// The reduced copies of `image`'s frame, made when the panel first needs
+// them after a load. A frame's values change only by loading; whoever writes
+// them in place (a test) sets a new load count.
+const ReducedCopies& reducedCopies(Workspace& ws, int image);
 
 }  // namespace orelith

@@ -1,9 +1,12 @@
 #include "display/Render.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
+#include "display/PanelView.h"
+#include "display/ReducedCopies.h"
 #include "photometry/CalibrationCurve.h"
 
 namespace orelith {
@@ -273,19 +276,188 @@ void paintStar(Workspace& ws, int image, int number, Bgr c) {
     if (insidePanel(p.x, p.y)) put(pixelPtr(picture, p.x, p.y), c);
 }
 
-void paintHighlights(Workspace& ws, int image) {
+template <class Paint>
+void paintHighlights(Workspace& ws, int image, const Paint& paint) {
   if (!hasBit(ws.optionFlags, OPT_HIDE_CALIBRATION) &&
       hasBit(ws.progressFlags, PRG_CALIBRATION_STAR)) {
     const Bgr c = tableColor(ws, kColorCalibrate);
     const int count = std::clamp(ws.calibration.count, 0, kMaxCalibrationStars);
     for (int j = 0; j < count; ++j) {
       const CalibrationEntry& e = ws.calibration.entries[j];
-      paintStar(ws, image, image == kBlue ? e.blue : e.green, c);
+      paint(image == kBlue ? e.blue : e.green, c);
     }
   }
   // After the calibration stars, so a selected calibration star shows as selected.
   if (hasBit(ws.optionFlags, OPT_SELECTION_SHOWN) && ws.selectedStar[image] != -1)
-    paintStar(ws, image, ws.selectedStar[image], tableColor(ws, kColorSelection));
+    paint(ws.selectedStar[image], tableColor(ws, kColorSelection));
+}
+
+// Drawing through a view other than 1:1 at the frame's corner: each panel
+// pixel shows the largest value of the frame pixels it covers (one when
+// zoomed in), read from the coarsest reduced copy fine enough, so that the
+// work is one panel's worth however large the frame.
+
+// A frame, or one of its reduced copies: frame pixel x lies in pixel
+// x >> shift.
+struct Source {
+  const float* values;
+  int width;
+  int shift;
+};
+
+Source sourceOf(Workspace& ws, int image, double zoom) {
+  const ImageFrame& f = ws.frame[image];
+  if (zoom < 1.0) {
+    const ReducedCopies& copies = reducedCopies(ws, image);
+    const int k = copies.levelFor(1.0 / zoom);
+    if (k > 0) return {copies.level(k).values.data(), copies.level(k).width, k};
+  }
+  return {f.values.data(), f.width, 0};
+}
+
+// What one panel column (or row) covers: the cells [from, to) of the
+// source; empty where the frame pixel under its centre lies outside
+// [lo, hi), and then the panel pixel stays Void.
+struct Cover {
+  int from = 0, to = 0;
+  bool empty() const { return from >= to; }
+};
+
+template <std::size_t N>
+void coverAxis(std::array<Cover, N>& out, double start, double zoom, int lo, int hi, int shift) {
+  for (std::size_t p = 0; p < N; ++p) {
+    const double at = static_cast<double>(p);
+    const int centre = static_cast<int>(std::floor(start + (at + 0.5) / zoom));
+    if (centre < lo || centre >= hi) {
+      out[p] = {};
+      continue;
+    }
+    int a = centre, b = centre + 1;
+    if (zoom < 1.0) {
+      a = std::max(lo, static_cast<int>(std::floor(start + at / zoom)));
+      b = std::min(hi, std::max(a + 1, static_cast<int>(std::floor(start + (at + 1) / zoom))));
+    }
+    out[p] = {a >> shift, ((b - 1) >> shift) + 1};
+  }
+}
+
+struct Covers {
+  std::array<Cover, kImageWidth> columns;
+  std::array<Cover, kImageHeight> rows;
+};
+
+// The covers of panel pixels over rectangle r of a source, the frame moved
+// by (dx, dy) against the view.
+void coverRect(Covers& c, const PanelView& v, const SearchRect& r, int shift, int dx = 0,
+               int dy = 0) {
+  coverAxis(c.columns, v.left + dx, v.zoom, r.left, r.right, shift);
+  coverAxis(c.rows, v.top + dy, v.zoom, r.top, r.bottom, shift);
+}
+
+// The largest value of the cells; NaN where all are masked.
+float blockMax(const Source& s, Cover x, Cover y) {
+  float m = NAN;
+  for (int row = y.from; row < y.to; ++row) {
+    const float* line = s.values + static_cast<std::size_t>(row) * s.width;
+    for (int col = x.from; col < x.to; ++col) m = std::fmax(m, line[col]);
+  }
+  return m;
+}
+
+// A value as the grey table takes it; far beyond any background and range
+// every value draws the same.
+int levelInput(float v) { return static_cast<int>(std::clamp(double{v}, -1.0e9, 1.0e9)); }
+
+template <class Shade>
+void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& r,
+                const Shade& shade) {
+  const Source src = sourceOf(ws, image, v.zoom);
+  Covers c;
+  coverRect(c, v, r, src.shift);
+  std::uint8_t* picture = ws.picture[image];
+  for (int py = 0; py < kImageHeight; ++py) {
+    if (c.rows[static_cast<std::size_t>(py)].empty()) continue;
+    for (int px = 0; px < kImageWidth; ++px) {
+      const Cover cx = c.columns[static_cast<std::size_t>(px)];
+      if (cx.empty()) continue;
+      const float m = blockMax(src, cx, c.rows[static_cast<std::size_t>(py)]);
+      if (!std::isnan(m)) put(pixelPtr(picture, px, py), shade(levelInput(m)));
+    }
+  }
+}
+
+void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& r) {
+  if (hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN)) {
+    const int bg = effectiveBackground(ws, image);
+    const Bgr above = tableColor(ws, kColorWhite);
+    const Bgr other = tableColor(ws, kColorBackground);
+    drawViewed(ws, image, v, r, [&](int value) { return value > bg ? above : other; });
+  } else {
+    const GreyMap map(effectiveBackground(ws, image), clampedRange(ws, image));
+    drawViewed(ws, image, v, r, [&](int value) {
+      const std::uint8_t g = map(value);
+      return Bgr{g, g, g};
+    });
+  }
+}
+
+// The overlay through the blue panel's view: the green frame is read where
+// the offset puts it, each image from its own reduced copy.
+template <class Shade>
+void drawOverlayViewed(Workspace& ws, const PanelView& v, const Shade& shade) {
+  const Source blue = sourceOf(ws, kBlue, v.zoom);
+  const Source green = sourceOf(ws, kGreen, v.zoom);
+  Covers b, g;
+  coverRect(b, v, clippedToImage(ws, kBlue, ws.searchRect[kBlue]), blue.shift);
+  coverRect(g, v, clippedToImage(ws, kGreen, ws.searchRect[kGreen]), green.shift, ws.offsetX,
+            ws.offsetY);
+  for (int py = 0; py < kImageHeight; ++py) {
+    const auto y = static_cast<std::size_t>(py);
+    if (b.rows[y].empty()) continue;
+    for (int px = 0; px < kImageWidth; ++px) {
+      const auto x = static_cast<std::size_t>(px);
+      if (b.columns[x].empty()) continue;
+      const float bv = blockMax(blue, b.columns[x], b.rows[y]);
+      if (std::isnan(bv)) continue;
+      const bool inside = !g.columns[x].empty() && !g.rows[y].empty();
+      const float gv = inside ? blockMax(green, g.columns[x], g.rows[y]) : NAN;
+      const bool counts = !std::isnan(gv);
+      put(pixelPtr(ws.picture[kBlue], px, py),
+          shade(levelInput(bv), counts ? levelInput(gv) : 0, counts));
+    }
+  }
+}
+
+void drawOverlayViewed(Workspace& ws, const PanelView& v) {
+  const int bg0 = effectiveBackground(ws, kBlue);
+  const int bg1 = effectiveBackground(ws, kGreen);
+  if (hasBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE)) {
+    drawOverlayViewed(ws, v, TwoColourOverlay(ws, bg0, bg1));
+  } else {
+    const GreyMap blueMap(bg0, clampedRange(ws, kBlue));
+    const GreyMap greenMap(bg1, clampedRange(ws, kGreen));
+    drawOverlayViewed(ws, v, GreyOverlay(blueMap, greenMap));
+  }
+}
+
+// The panel pixels showing frame pixel (x, y) of a viewed star: those the
+// map sends there, or, zoomed out where the map passes it by, the one its
+// block falls in, so that no star vanishes from its highlight.
+void paintViewedStar(Workspace& ws, int image, int number, const PanelView& v, const ViewMap& map,
+                     Bgr c) {
+  if (!validStar(ws, image, number)) return;
+  const auto nearest = [&](ViewMap::Span s, int f, double start, int size) {
+    if (s.from < s.to || v.zoom >= 1.0) return s;
+    const int p = static_cast<int>(std::floor((f - start) * v.zoom));
+    return p >= 0 && p < size ? ViewMap::Span{p, p + 1} : s;
+  };
+  std::uint8_t* picture = ws.picture[image];
+  for (const PixelPos p : starPixels(ws, image, number)) {
+    const ViewMap::Span xs = nearest(map.panelColumns(p.x), p.x, v.left, kImageWidth);
+    const ViewMap::Span ys = nearest(map.panelRows(p.y), p.y, v.top, kImageHeight);
+    for (int y = ys.from; y < ys.to; ++y)
+      for (int x = xs.from; x < xs.to; ++x) put(pixelPtr(picture, x, y), c);
+  }
 }
 
 bool showsPlot(const Workspace& ws, int image) {
@@ -319,17 +491,30 @@ void renderImage(Workspace& ws, int image) {
     return;
   }
   fillPicture(ws.picture[image], tableColor(ws, kColorVoid));
+  // The overlay is drawn through the blue panel's view.
+  const PanelView v = currentView(ws, moveMode ? kBlue : image);
+  const ViewMap map(v);
   if (moveMode) {
     // Nothing is painted over the overlay; the green panel stays Void.
-    if (image == kBlue) drawOverlay(ws);
+    if (image == kBlue && map.identity())
+      drawOverlay(ws);
+    else if (image == kBlue)
+      drawOverlayViewed(ws, v);
     return;
   }
+  if (!map.identity()) {
+    drawViewed(ws, image, v, clippedToImage(ws, image, ws.searchRect[image]));
+    paintHighlights(ws, image,
+                    [&](int number, Bgr c) { paintViewedStar(ws, image, number, v, map, c); });
+    return;
+  }
+  // One to one from the frame's corner, as an ST-6 frame is always shown.
   const SearchRect r = onPanel(clippedToImage(ws, image, ws.searchRect[image]));
   if (hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN))
     drawTwoColour(ws, image, r);
   else
     drawGrey(ws, image, r);
-  paintHighlights(ws, image);
+  paintHighlights(ws, image, [&](int number, Bgr c) { paintStar(ws, image, number, c); });
 }
 
 int calibrationMarkerAt(const Workspace& ws, int panel, int x, int y) {

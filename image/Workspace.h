@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -73,6 +74,35 @@ enum ColorIndex {
   kColorVoid
 };
 
+class ReducedCopies;  // display/ReducedCopies.h
+
+// Which part of its frame a panel shows: the zoom, in panel pixels a frame
+// pixel, and the frame position at the panel's top-left corner
+// (display/PanelView.h keeps it within bounds).
+struct PanelView {
+  double zoom = 1.0;
+  double left = 0.0, top = 0.0;
+  bool operator==(const PanelView&) const = default;
+};
+
+// How a panel looks at its frame, and what it keeps to draw it quickly.
+struct PanelState {
+  PanelView view;
+  // The load and size of frame the view was made for: another frame is
+  // shown fitted to the panel.
+  int viewLoad = -1;
+  int viewWidth = 0, viewHeight = 0;
+  // Copies of the frame reduced for drawing far zoomed out, made on the
+  // first such drawing, and the frame they were made from.
+  std::shared_ptr<ReducedCopies> reduced;
+  int reducedLoad = -1;
+  const float* reducedFrom = nullptr;
+  int reducedWidth = 0, reducedHeight = 0;
+  // A drag with the middle button: where the pointer last was.
+  bool panning = false;
+  int panX = 0, panY = 0;
+};
+
 struct DisplayState {
   int range[2] = {1, 1};             // range slider positions, 1..1024
   int backgroundOffset[2] = {0, 0};  // background slider positions, -128..128
@@ -80,6 +110,7 @@ struct DisplayState {
   std::uint8_t colorTable[21] = {255, 255, 255, 0, 0, 255, 0,   255, 0,   0,  0,
                                  0,   0,   255, 0, 0, 0,   255, 192, 192, 192};
   int autoUpdateFrequency = 1;
+  PanelState panel[2];
 };
 
 // Working storage of the search, the automatic background, the match and the

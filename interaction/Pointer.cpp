@@ -1,10 +1,12 @@
 #include "interaction/Pointer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "display/PanelView.h"
 #include "image/StarLabels.h"
 #include "interaction/MainWindowLayout.h"
 #include "interaction/Selection.h"
@@ -33,6 +35,18 @@ bool searched(const Workspace& ws, int image) {
   return hasBit(ws.progressFlags, kSearchedBit[image]);
 }
 
+// A panel pixel, clamped into the panel.
+void clampToPanel(int& px, int& py) {
+  px = std::clamp(px, 0, kImageWidth - 1);
+  py = std::clamp(py, 0, kImageHeight - 1);
+}
+
+// A frame pixel, clamped into the frame of `image`.
+void clampToFrame(const Workspace& ws, int image, int& fx, int& fy) {
+  fx = std::clamp(fx, 0, ws.frame[image].width - 1);
+  fy = std::clamp(fy, 0, ws.frame[image].height - 1);
+}
+
 void showReadouts(const Workspace& ws, WindowPort& port, int image, int px, int py) {
   port.setPointerShape(PointerShape::CrossHair);
   char text[32];
@@ -49,9 +63,11 @@ void showReadouts(const Workspace& ws, WindowPort& port, int image, int px, int 
 // A press and release in the blue panel less than 2 pixels apart is a click,
 // not a drag: a one-pixel rectangle would find nothing, and only reloading
 // the frame would bring the whole one back.
-bool isClick(const Workspace& ws, int px, int py) {
-  return hasBit(ws.optionFlags, OPT_DRAGGING) && std::abs(px - ws.searchRect[kBlue].left) < 2 &&
-         std::abs(py - ws.searchRect[kBlue].top) < 2;
+// Measured in panel pixels, which are frame pixels at 1:1.
+bool isClick(Workspace& ws, int px, int py) {
+  const double near = std::max(2.0, 2.0 / currentView(ws, kBlue).zoom);
+  return hasBit(ws.optionFlags, OPT_DRAGGING) && std::abs(px - ws.searchRect[kBlue].left) < near &&
+         std::abs(py - ws.searchRect[kBlue].top) < near;
 }
 
 void cancelSelectionDrag(Workspace& ws, WindowPort& port) {
@@ -73,6 +89,37 @@ bool panelHit(int image, int x, int y, int& px, int& py) {
   return true;
 }
 
+void framePixelAt(Workspace& ws, int image, int px, int py, int& fx, int& fy) {
+  const PanelView& v = currentView(ws, image);
+  fx = frameColumn(v, px);
+  fy = frameRow(v, py);
+}
+
+void starPixelAt(Workspace& ws, int image, int px, int py, int& fx, int& fy) {
+  framePixelAt(ws, image, px, py, fx, fy);
+  const PanelView& v = currentView(ws, image);
+  if (v.zoom >= 1.0 || starAtPixel(ws, image, fx, fy) >= 0) return;
+  // Zoomed out, a panel pixel covers a block of frame pixels; the brightest
+  // star pixel of the block stands for it, as the picture shows the block's
+  // largest value.
+  const int x0 = std::max(0, static_cast<int>(std::floor(v.left + px / v.zoom)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(v.top + py / v.zoom)));
+  const int x1 =
+      std::min(ws.frame[image].width, static_cast<int>(std::floor(v.left + (px + 1) / v.zoom)));
+  const int y1 =
+      std::min(ws.frame[image].height, static_cast<int>(std::floor(v.top + (py + 1) / v.zoom)));
+  float best = 0;
+  bool found = false;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
+      if (starAtPixel(ws, image, x, y) >= 0 && (!found || pixelAt(ws, image, x, y) > best)) {
+        best = pixelAt(ws, image, x, y);
+        found = true;
+        fx = x;
+        fy = y;
+      }
+}
+
 bool pointerMoved(Workspace& ws, WindowPort& port, int x, int y, ControlId controlUnderPointer) {
   showPointerInfo(ws, port, x, y, controlUnderPointer);
   return true;
@@ -84,7 +131,11 @@ bool leftButtonPressed(Workspace& ws, WindowPort& port, int x, int y) {
   if (!hasBit(ws.progressFlags, PRG_BLUE_LOADED) || searched(ws, kBlue) ||
       !panelHit(kBlue, x, y, px, py))
     return false;
-  beginSelectionDrag(ws, port, px, py);
+  int fx = 0;
+  int fy = 0;
+  framePixelAt(ws, kBlue, px, py, fx, fy);
+  clampToFrame(ws, kBlue, fx, fy);
+  beginSelectionDrag(ws, port, fx, fy);
   return true;
 }
 
@@ -98,17 +149,24 @@ bool leftButtonReleased(Workspace& ws, WindowPort& port, int x, int y) {
   }
   int px = 0;
   int py = 0;
+  int fx = 0;
+  int fy = 0;
   const std::uint32_t p = ws.progressFlags;
+  // The calibration plot fills its panel whatever the frame's view; it is
+  // read in panel pixels.
   if (hasBit(p, PRG_BLUE_LOADED) && panelHit(kBlue, x, y, px, py)) {
     if (!searched(ws, kBlue)) {
-      if (isClick(ws, px, py))
+      framePixelAt(ws, kBlue, px, py, fx, fy);
+      clampToFrame(ws, kBlue, fx, fy);
+      if (isClick(ws, fx, fy))
         cancelSelectionDrag(ws, port);
       else
-        endSelectionDrag(ws, port, px, py);
+        endSelectionDrag(ws, port, fx, fy);
     } else if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) {
       selectCalibrationMarker(ws, port, kBlue, px, py);
     } else {
-      selectStarAtPixel(ws, port, kBlue, px, py);
+      starPixelAt(ws, kBlue, px, py, fx, fy);
+      selectStarAtPixel(ws, port, kBlue, fx, fy);
     }
     return true;
   }
@@ -116,7 +174,8 @@ bool leftButtonReleased(Workspace& ws, WindowPort& port, int x, int y) {
     if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) {
       selectCalibrationMarker(ws, port, kGreen, px, py);
     } else {
-      selectStarAtPixel(ws, port, kGreen, px, py);
+      starPixelAt(ws, kGreen, px, py, fx, fy);
+      selectStarAtPixel(ws, port, kGreen, fx, fy);
     }
     return true;
   }
@@ -129,7 +188,10 @@ bool leftButtonDoubleClicked(Workspace& ws, WindowPort& port, int x, int y) {
   int py = 0;
   for (int image : {kBlue, kGreen}) {
     if (panelHit(image, x, y, px, py)) {
-      openPropertiesAtPixel(ws, port, image, px, py);
+      int fx = 0;
+      int fy = 0;
+      starPixelAt(ws, image, px, py, fx, fy);
+      openPropertiesAtPixel(ws, port, image, fx, fy);
       return true;
     }
   }
@@ -143,13 +205,24 @@ void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, ControlId co
   for (int image : {kBlue, kGreen}) {
     const ControlId frame = image == kBlue ? ctl::BlueFrame : ctl::GreenFrame;
     if (controlUnderPointer == frame && panelHit(image, x, y, px, py)) {
-      showReadouts(ws, port, image, px, py);
+      int fx = 0;
+      int fy = 0;
+      framePixelAt(ws, image, px, py, fx, fy);
+      showReadouts(ws, port, image, fx, fy);
       overPanel = true;
     }
   }
   if (!overPanel) port.setPointerShape(PointerShape::Arrow);
   port.setStatusText(0, std::string(stringText(helpString(ws, controlUnderPointer))));
-  if (hasBit(ws.optionFlags, OPT_DRAGGING)) trackSelectionDrag(ws, port, x - 6, y - 33);
+  if (hasBit(ws.optionFlags, OPT_DRAGGING)) {
+    px = x - kPanelLeft[kBlue];
+    py = y - kPanelTop;
+    clampToPanel(px, py);
+    int fx = 0;
+    int fy = 0;
+    framePixelAt(ws, kBlue, px, py, fx, fy);
+    trackSelectionDrag(ws, port, fx, fy);
+  }
 }
 
 StringId helpString(const Workspace& ws, ControlId control) {
@@ -174,13 +247,24 @@ void beginSelectionDrag(Workspace& ws, WindowPort& port, int px, int py) {
 }
 
 void trackSelectionDrag(Workspace& ws, WindowPort& port, int px, int py) {
-  px = std::clamp(px, 0, kImageWidth - 1);
-  py = std::clamp(py, 0, kImageHeight - 1);
+  clampToFrame(ws, kBlue, px, py);
   const int sx = ws.searchRect[kBlue].left;
   const int sy = ws.searchRect[kBlue].top;
-  // An outline one pixel outside the covered image pixels.
-  port.showRubberBand(true, std::min(px, sx) + 5, std::min(py, sy) + 32, std::max(px, sx) + 8,
-                      std::max(py, sy) + 35);
+  // An outline one pixel outside the panel pixels that show the covered
+  // frame pixels, held to the panel and its border.
+  const PanelView& v = currentView(ws, kBlue);
+  const auto edge = [&](int f, double start, bool after) {
+    const double at = (f - start) * v.zoom;
+    return static_cast<int>(after ? std::ceil(at - 1e-9) : std::floor(at + 1e-9));
+  };
+  const Rect& panel = kPanelRect[kBlue];
+  const int left = std::max(panel.left - 1, panel.left - 1 + edge(std::min(px, sx), v.left, false));
+  const int top = std::max(panel.top - 1, panel.top - 1 + edge(std::min(py, sy), v.top, false));
+  const int right =
+      std::min(panel.right + 1, panel.left + 1 + edge(std::max(px, sx) + 1, v.left, true));
+  const int bottom =
+      std::min(panel.bottom + 1, panel.top + 1 + edge(std::max(py, sy) + 1, v.top, true));
+  port.showRubberBand(true, left, top, right, bottom);
 }
 
 void endSelectionDrag(Workspace& ws, WindowPort& port, int px, int py) {

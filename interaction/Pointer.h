@@ -8,8 +8,14 @@
 
 namespace orelith {
 
-// The image pixel under client point (x, y) in panel `image`, or false.
+// The panel pixel under client point (x, y) in panel `image`, or false.
 bool panelHit(int image, int x, int y, int& px, int& py);
+// The frame pixel that panel pixel (px, py) of panel `image` shows (outside
+// the frame where the panel shows none of it).
+void framePixelAt(Workspace& ws, int image, int px, int py, int& fx, int& fy);
+// The frame pixel a click on panel pixel (px, py) means: the one shown, or,
+// zoomed out, the brightest star pixel of the block the panel pixel covers.
+void starPixelAt(Workspace& ws, int image, int px, int py, int& fx, int& fy);
 
 // The four events. `controlUnderPointer` is the visible child control under
 // the point (disabled ones included), kNoControl for none. Each
@@ -25,7 +31,7 @@ void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, ControlId co
 // The help string of a control in the current state.
 StringId helpString(const Workspace& ws, ControlId control);
 
-// The selection drag, in image pixels of the blue panel.
+// The selection drag, in frame pixels of the blue image.
 void beginSelectionDrag(Workspace& ws, WindowPort& port, int px, int py);
 void trackSelectionDrag(Workspace& ws, WindowPort& port, int px, int py);
 void endSelectionDrag(Workspace& ws, WindowPort& port, int px, int py);
