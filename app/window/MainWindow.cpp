@@ -134,7 +134,9 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::wire(ControlId id, QWidget* w) {
-  if (auto* check = qobject_cast<QCheckBox*>(w)) {
+  if (auto* panel = qobject_cast<PanelFrame*>(w)) {
+    panel->attach(*port_);
+  } else if (auto* check = qobject_cast<QCheckBox*>(w)) {
     connect(check, &QCheckBox::clicked, this, [this, id](bool on) { command(clicked(id, on)); });
   } else if (auto* button = qobject_cast<QPushButton*>(w)) {
     connect(button, &QPushButton::clicked, this, [this, id] { command(clicked(id)); });

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWidget>
 #include <algorithm>
 
@@ -41,6 +42,8 @@ bool PointerFilter::eventFilter(QObject* watched, QEvent* event) {
   if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress &&
       type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
     return false;
+  // A panel's scroll bar takes its own pointer input.
+  if (qobject_cast<QScrollBar*>(watched)) return false;
   auto* me = static_cast<QMouseEvent*>(event);
   // A copy passed on to a parent keeps the type, time and screen position.
   const Seen seen{static_cast<int>(type), me->timestamp(), me->globalPosition().toPoint()};

@@ -16,13 +16,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <clocale>
+#include <cmath>
 #include <functional>
 #include <set>
 #include <tuple>
@@ -30,7 +33,9 @@
 #include "app/dialogs/DialogWindow.h"
 #include "app/window/CmdWindow.h"
 #include "app/window/MainWindow.h"
+#include "app/window/PanelFrame.h"
 #include "app/window/StarListModel.h"
+#include "display/PanelView.h"
 #include "interaction/DialogModel.h"
 #include "interaction/MainWindowLayout.h"
 #include "interaction/StartUp.h"
@@ -299,6 +304,47 @@ TEST_F(Window, ShortcutsAndTheHelpMenu) {
   EXPECT_EQ(q(messages[0]), q(stringText(str::HelpText)));
   EXPECT_NE(messages[1].find("Orelith 0."), std::string::npos) << messages[1];
   EXPECT_NE(messages[1].find("GNU General Public License"), std::string::npos);
+}
+
+// A 2048 x 2048 frame, fitted at first (zoom 242 / 2048, no scroll bars): a wheel notch zooms
+// to the next step 1/8, "1" to 1:1 with both bars over the panel's edges (ranges 2048 - 375
+// and 2048 - 242), a middle drag of (-20, -10) moves the frame's corner by (20, 10), the bar
+// sets the left column, "0" fits again.
+TEST_F(Window, PanelsZoomAndPanALargeFrame) {
+  resizeFrame(*ws, kBlue, 2048, 2048);
+  ws->progressFlags |= PRG_BLUE_LOADED;
+  ws->searchRect[kBlue] = wholeImage(*ws, kBlue);
+  window->port().repaint(kBlue);
+  PanelFrame* panel = window->panel(kBlue);
+  QScrollBar* across = panel->scrollBar(Qt::Horizontal);
+  QScrollBar* down = panel->scrollBar(Qt::Vertical);
+  EXPECT_EQ(across->objectName(), "ctl1_hscroll");
+  EXPECT_FALSE(down->accessibleName().isEmpty());
+  EXPECT_FALSE(across->isVisible());
+  const QPointF at(100, 100);
+  QWheelEvent wheel(at, panel->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(panel, &wheel);
+  EXPECT_EQ(currentView(*ws, kBlue).zoom, 0.125);
+  QTest::keyClick(panel, Qt::Key_1);
+  const PanelView one = currentView(*ws, kBlue);
+  EXPECT_EQ(one.zoom, 1.0);
+  ASSERT_TRUE(across->isVisible() && down->isVisible());
+  EXPECT_EQ(std::pair(across->maximum(), down->maximum()), std::pair(1673, 1806));
+  const auto mouse = [&](QEvent::Type type, QPointF p, Qt::MouseButton b, Qt::MouseButtons held) {
+    QMouseEvent e(type, p, panel->mapToGlobal(p), b, held, Qt::NoModifier);
+    QApplication::sendEvent(panel, &e);
+  };
+  mouse(QEvent::MouseButtonPress, {100, 100}, Qt::MiddleButton, Qt::MiddleButton);
+  mouse(QEvent::MouseMove, {80, 90}, Qt::NoButton, Qt::MiddleButton);
+  mouse(QEvent::MouseButtonRelease, {80, 90}, Qt::MiddleButton, Qt::NoButton);
+  EXPECT_EQ(currentView(*ws, kBlue), (PanelView{1, one.left + 20, one.top + 10}));
+  EXPECT_EQ(across->value(), std::lround(one.left + 20));  // the thumb at the nearest column
+  across->setValue(500);
+  EXPECT_EQ(currentView(*ws, kBlue).left, 500);
+  QTest::keyClick(panel, Qt::Key_0);
+  EXPECT_EQ(currentView(*ws, kBlue), fittedView(2048, 2048));
+  EXPECT_FALSE(across->isVisible() || down->isVisible());
 }
 
 TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
