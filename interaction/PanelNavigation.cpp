@@ -95,6 +95,20 @@ void middleButtonReleased(Workspace& ws) {
   for (PanelState& p : ws.display.panel) p.panning = false;
 }
 
+void bringStarIntoView(Workspace& ws, int image, int number) {
+  if ((image != kBlue && image != kGreen) || number < 0 || number >= ws.starCount[image] ||
+      number >= starCapacity(ws, image) || !viewMovable(ws, image))
+    return;
+  const StarRecord& s = star(ws, image, number);
+  PanelView v = currentView(ws, image);
+  const double across = kPanelWidth / v.zoom, down = kPanelHeight / v.zoom;
+  if (s.x >= v.left && s.x + 1 <= v.left + across && s.y >= v.top && s.y + 1 <= v.top + down)
+    return;
+  v.left = s.x + 0.5 - across / 2;
+  v.top = s.y + 0.5 - down / 2;
+  setView(ws, image, v);
+}
+
 ScrollRange scrollRange(Workspace& ws, int image, ScrollAxis axis) {
   if ((image != kBlue && image != kGreen) || !viewMovable(ws, image)) return {};
   const PanelView& v = currentView(ws, image);

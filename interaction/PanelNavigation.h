@@ -37,6 +37,12 @@ bool middleButtonPressed(Workspace& ws, int x, int y);
 bool middleButtonMoved(Workspace& ws, WindowPort& port, int x, int y);
 void middleButtonReleased(Workspace& ws);
 
+// Moves the view of panel `image` so that it centres star `number` when the
+// panel does not show the star's position; a star selected in the list or
+// the diagram, or the partner of one clicked, is then seen. The caller
+// repaints.
+void bringStarIntoView(Workspace& ws, int image, int number);
+
 // A scroll bar of panel `image`, in frame pixels: what it shows and where
 // its thumb is, and the user moving it to `value`.
 struct ScrollRange {

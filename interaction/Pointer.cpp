@@ -63,7 +63,8 @@ void showReadouts(const Workspace& ws, WindowPort& port, int image, int px, int 
 // A press and release in the blue panel less than 2 pixels apart is a click,
 // not a drag: a one-pixel rectangle would find nothing, and only reloading
 // the frame would bring the whole one back.
-// Measured in panel pixels, which are frame pixels at 1:1.
+// Zoomed out, "2 pixels" are two panel pixels, however many frame pixels
+// they cover.
 bool isClick(Workspace& ws, int px, int py) {
   const double near = std::max(2.0, 2.0 / currentView(ws, kBlue).zoom);
   return hasBit(ws.optionFlags, OPT_DRAGGING) && std::abs(px - ws.searchRect[kBlue].left) < near &&

@@ -3,6 +3,7 @@
 #include "analysis/Correspondence.h"
 #include "display/Render.h"
 #include "image/StarLabels.h"
+#include "interaction/PanelNavigation.h"
 #include "photometry/StarProperties.h"
 #include "resources/ControlIds.h"
 
@@ -28,6 +29,7 @@ StarRowKey selectAlone(Workspace& ws, int image, int s) {
 void revealAndShow(Workspace& ws, WindowPort& port, StarRowKey key) {
   port.revealListRow(key);
   ws.optionFlags |= OPT_SELECTION_SHOWN;
+  for (int image : {kBlue, kGreen}) bringStarIntoView(ws, image, ws.selectedStar[image]);
   port.repaint(kBlue);
   port.repaint(kGreen);
 }
@@ -44,10 +46,12 @@ void selectStarFromList(Workspace& ws, WindowPort& port, std::optional<StarRowKe
   ws.optionFlags |= OPT_SELECTION_SHOWN;
   if (row->blue != ws.selectedStar[kBlue]) {
     ws.selectedStar[kBlue] = row->blue;
+    bringStarIntoView(ws, kBlue, row->blue);
     port.repaint(kBlue);
   }
   if (row->green != ws.selectedStar[kGreen]) {
     ws.selectedStar[kGreen] = row->green;
+    bringStarIntoView(ws, kGreen, row->green);
     port.repaint(kGreen);
   }
 }

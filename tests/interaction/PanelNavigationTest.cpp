@@ -9,6 +9,7 @@
 #include "display/PanelView.h"
 #include "interaction/PanelNavigation.h"
 #include "interaction/Pointer.h"
+#include "interaction/Selection.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -173,6 +174,24 @@ TEST(PanelNavigation, AClickZoomedOutFindsTheStarInItsBlock) {
     RecordingPort port;
     leftButtonReleased(*ws, port, cx(0, px), cy(59));
     EXPECT_EQ(ws->selectedStar[kBlue], selected) << px;
+  }
+}
+
+// At 1:1 from the corner, a star at (1500, 1200) chosen in the list is centred: its pixel's
+// centre (1500.5, 1200.5) goes to the panel's centre (187.5, 121); one already shown, at
+// (100, 100), leaves the view alone.
+TEST(PanelNavigation, AStarChosenInTheListIsBroughtIntoView) {
+  for (const auto& [x, y, left, top] :
+       {std::array{1500.0, 1200.0, 1313.0, 1079.5}, {100.0, 100.0, 0.0, 0.0}}) {
+    auto ws = largeFrames();
+    ws->starCount[kBlue] = 1;
+    star(*ws, kBlue, 0).x = static_cast<std::uint16_t>(x);
+    star(*ws, kBlue, 0).y = static_cast<std::uint16_t>(y);
+    setView(*ws, kBlue, {1, 0, 0});
+    RecordingPort port;
+    selectStarFromList(*ws, port, StarRowKey{0, kNoStar});
+    EXPECT_EQ(currentView(*ws, kBlue), (PanelView{1, left, top})) << x;
+    EXPECT_EQ(port.repaints(), std::vector{kBlue});
   }
 }
 
