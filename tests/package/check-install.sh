@@ -20,6 +20,7 @@ files=(
   share/icons/hicolor/scalable/apps/orelith.svg
   share/man/man1/orelith-batch.1.gz
   share/doc/orelith/copyright share/doc/orelith/changelog.gz share/doc/orelith/README.md
+  share/doc/orelith/docs/json.md
   share/doc/orelith/examples/cluster.b share/doc/orelith/examples/cluster.g
   share/doc/orelith/examples/calibration.csv
 )
