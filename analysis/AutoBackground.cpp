@@ -3,16 +3,19 @@
 // order of value to a union-find, which gives at each level the number of
 // stars and the largest one. A level fails the search when it has more than
 // 1024 stars, a star of more than 512 pixels, or a star of exactly 512
-// pixels whose fill reaches depth 512; only that last case needs a real fill,
-// once per such star, since a star of 512 pixels cannot change without
-// growing past the limit.
+// pixels whose fill reaches depth 512 (other frames: their search limits);
+// only that last case needs a real fill, once per such star, since a star
+// at the pixel limit cannot change without growing past it. Masked pixels
+// (NaN) count as the lowest value, which no level tried lies below.
 //
 // The sweep needs two words a pixel: the sorted pixels and the union-find.
 // Pixels are numbered column by column, as the image lies in memory, so that
 // the sort reads it in order; the sets' sizes at the end of a level do not
 // depend on the order its pixels came in.
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <optional>
 
 #include "analysis/FillTraversal.h"
 #include "analysis/StarSearch.h"
@@ -29,20 +32,27 @@ struct Range {
 // Highest and lowest value as the column-wise scan sees them: the maximum
 // stops rising once it has reached the hot-pixel value. The sort needs the
 // true highest value besides.
-Range valueRange(const Workspace& ws, int image, const SearchRect& r) {
+// Values beyond +-2^30 (float frames) give no range: the counting sort
+// could not hold them anyway.
+constexpr double kLargestCounted = 1 << 30;
+
+std::optional<Range> valueRange(const Workspace& ws, int image, const SearchRect& r) {
   int maxValue = 0;
   int minValue = 65535;
   int highest = 0;
   const int hot = ws.algorithm.hotPixelValue;
   for (int x = r.left; x < r.right; ++x) {
     for (int y = r.top; y < r.bottom; ++y) {
-      const int v = static_cast<int>(pixelAt(ws, image, x, y));
+      const float f = pixelAt(ws, image, x, y);
+      if (std::isnan(f)) continue;
+      if (!(std::abs(f) < kLargestCounted)) return std::nullopt;
+      const int v = static_cast<int>(f);
       if (v > maxValue && maxValue < hot) maxValue = v;
       minValue = std::min(minValue, v);
       highest = std::max(highest, v);
     }
   }
-  return {maxValue, minValue, highest};
+  return Range{maxValue, minValue, highest};
 }
 
 // A union-find root holds minus its set's size; a pixel not yet added holds
@@ -67,6 +77,7 @@ class LevelSweep {
         parent_(sized(s_.parent, std::max<std::size_t>(pixels_, 65538))),
         order_(sized(s_.order, pixels_)),
         pending512_(sized(s_.pending512, pixels_)),
+        limits_(searchLimits(ws, image)),
         depthLabels_(sized(s_.depthLabels, ws.frame[image].pixels())) {}
 
   // The level with the most stars among top..bottom+1, or -1. The levels
@@ -79,9 +90,9 @@ class LevelSweep {
     int bestCount = 0;
     for (int t = levels.top; t > levels.bottom; t = valueOf(nextPixel()) - 1) {
       addPixelsAbove(t);
-      if (largest_ > kMaxStarPixels) break;  // every lower level fails too
+      if (largest_ > limits_.maxStarPixels) break;  // every lower level fails too
       checkStarsAtLimit(t);
-      const bool ok = sets_ <= kMaxStars && failedAtLimit_ == 0;
+      const bool ok = sets_ <= limits_.maxStars && failedAtLimit_ == 0;
       if (ok && sets_ > bestCount) {
         bestCount = sets_;
         best = t;
@@ -107,7 +118,8 @@ class LevelSweep {
   int nextPixel() const { return static_cast<int>(entry(added_) & kPixelBits); }
   bool added(int p) const { return parent_[p] != kNotAdded; }
   int value(int column, int row) const {
-    return static_cast<int>(pixelAt(ws_, image_, r_.left + column, r_.top + row));
+    const float v = pixelAt(ws_, image_, r_.left + column, r_.top + row);
+    return std::isnan(v) ? lowest_ : static_cast<int>(v);
   }
 
   // Counting sort of the rectangle's pixels, brightest first. The counts of
@@ -183,7 +195,7 @@ class LevelSweep {
     if (p < pixels_ - height_) join(p + height_);
     const int size = -parent_[root];
     largest_ = std::max(largest_, size);
-    if (size == kMaxStarPixels) pending512_[pending_++] = root;
+    if (size == limits_.maxStarPixels) pending512_[pending_++] = root;
   }
 
   // Stars that reached exactly 512 pixels at this level get their one fill:
@@ -208,11 +220,16 @@ class LevelSweep {
       for (int x = r_.left; x < r_.right; ++x) depthLabel(x, y) = kLabelUnvisited;
     auto labelOf = [this](int x, int y) -> std::uint16_t& { return depthLabel(x, y); };
     // A pixel taken at depth 512 fails the scan at its first neighbour.
-    auto accept = [](int, int, float, int depth) {
-      return depth == kMaxFillDepth ? SearchStatus::TooManyPixels : SearchStatus::Ok;
+    const int maxDepth = limits_.maxFillDepth;
+    auto accept = [maxDepth](int, int, float, int depth) {
+      return depth == maxDepth ? SearchStatus::TooManyPixels : SearchStatus::Ok;
     };
-    return fillTraversal(ws_, image_, r_, level, r_.left + columnOf(first), r_.top + rowOf(first),
-                         1, labelOf, accept) != SearchStatus::Ok;
+    const int x = r_.left + columnOf(first), y = r_.top + rowOf(first);
+    if (maxDepth <= kMaxFillDepth)
+      return fillTraversal(ws_, image_, r_, level, x, y, 1, labelOf, accept) != SearchStatus::Ok;
+    thread_local std::vector<FillVisit> stack;
+    return deepFillTraversal(ws_, image_, r_, level, x, y, 1, maxDepth, labelOf, accept, stack) !=
+           SearchStatus::Ok;
   }
 
   std::uint16_t& depthLabel(int x, int y) { return depthLabels_[ws_.frame[image_].index(x, y)]; }
@@ -229,6 +246,7 @@ class LevelSweep {
   std::int32_t* parent_;
   std::int32_t* order_;
   std::int32_t* pending512_;
+  SearchLimits limits_;
   std::uint16_t* depthLabels_;
   int added_ = 0;
   int sets_ = 0;
@@ -242,7 +260,9 @@ class LevelSweep {
 void chooseAutoBackground(Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   if (r.right <= r.left || r.bottom <= r.top) return;
-  const Range levels = valueRange(ws, image, r);
+  const std::optional<Range> range = valueRange(ws, image, r);
+  if (!range) return;
+  const Range levels = *range;
   if (levels.top <= levels.bottom) return;
   // The values' counts borrow the union-find's array.
   if (static_cast<long long>(levels.highest) - levels.bottom > kMaxCountedSpan) return;

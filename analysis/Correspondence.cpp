@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/PairResolution.h"
+#include "analysis/PatternOffset.h"
 #include "image/StarLabels.h"
 
 namespace orelith {
@@ -223,6 +224,33 @@ void searchOffset(Workspace& ws) {
   ws.offsetY = bestDy;
 }
 
+bool isSt6Frame(const ImageFrame& f) { return f.width == kImageWidth && f.height == kImageHeight; }
+
+std::vector<ListedStar> listedStars(const Workspace& ws, int image) {
+  std::vector<ListedStar> list;
+  for (int k = 0; k < validCount(ws, image); ++k) {
+    const StarRecord& s = star(ws, image, k);
+    list.push_back({double{s.x}, double{s.y}, double{s.brightness}});
+  }
+  return list;
+}
+
+// Frames other than a pair of ST-6 frames may differ in size and lie further
+// apart than the pixel search reaches: their offset comes from the patterns
+// of their brightest stars, up to a quarter of the wider frame, and from the
+// pixel search only where the patterns agree on none.
+bool searchOffsetByPatterns(Workspace& ws) {
+  if (isSt6Frame(ws.frame[kBlue]) && isSt6Frame(ws.frame[kGreen])) return false;
+  const int reachX = std::max(ws.frame[kBlue].width, ws.frame[kGreen].width) / 4;
+  const int reachY = std::max(ws.frame[kBlue].height, ws.frame[kGreen].height) / 4;
+  const PatternMatch m =
+      matchStarPatterns(listedStars(ws, kBlue), listedStars(ws, kGreen), reachX, reachY);
+  if (!m.found) return false;
+  ws.offsetX = m.dx;
+  ws.offsetY = m.dy;
+  return true;
+}
+
 // ---- three reference pairs ----
 
 struct Vec {
@@ -338,7 +366,7 @@ CompareStatus compareImages(Workspace& ws) {
     return startPairEntry(ws) ? CompareStatus::PairEntryEndedAPairing
                               : CompareStatus::PairEntryStarted;
   }
-  if (!hasBit(ws.optionFlags, OPT_MOVE_MANUALLY)) searchOffset(ws);
+  if (!hasBit(ws.optionFlags, OPT_MOVE_MANUALLY) && !searchOffsetByPatterns(ws)) searchOffset(ws);
   ws.overlapCount = matchAtOffset(ws);
   completePairing(ws);
   return CompareStatus::Paired;

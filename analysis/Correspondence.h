@@ -29,7 +29,9 @@ enum class CompareStatus {
 // clicks fill the pending pair); otherwise it pairs at the best offset found
 // in -5..+5 (automatic) or at the offset set with the arrows ("Manually").
 // When no offset gives any overlap the automatic search leaves the offset at
-// (0, 0). A pairing sets PRG_COMPARED and clears PRG_CALIBRATION_STAR.
+// (0, 0). Unless both frames are ST-6 frames, the automatic offset comes first
+// from the star patterns, up to a quarter of the frames' width and height. A pairing sets
+// PRG_COMPARED and clears PRG_CALIBRATION_STAR.
 CompareStatus compareImages(Workspace& ws);
 
 enum class PairSetStatus {

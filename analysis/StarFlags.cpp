@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace orelith {
 namespace {
@@ -93,20 +94,21 @@ bool saturated(const Workspace& ws, int image, std::span<const PixelPos> pixels,
 constexpr int kGridCells = 2048;
 
 // Star pixels by value, highest first, and a lookup from position to pixel.
+// The per-pixel arrays grow to the largest star met and are kept.
 struct PeakSearch {
   int count = 0;
-  int order[kMaxStarPixels];
-  int parent[kMaxStarPixels];
-  int top[kMaxStarPixels];  // highest pixel of each component root
-  int value[kMaxStarPixels];
-  bool done[kMaxStarPixels];
+  std::vector<int> order;
+  std::vector<int> parent;
+  std::vector<int> top;  // highest pixel of each component root
+  std::vector<int> value;
+  std::vector<char> done;
   // Grid cell (x - gridLeft) + (y - gridTop) * gridWidth holds the pixel at
   // (x, y) or -1; gridWidth 0 when the keys are used instead.
   int gridLeft = 0, gridTop = 0, gridWidth = 0;
   int frameWidth = kImageWidth;  // row length of the keys
-  std::int16_t grid[kGridCells];
-  int key[kMaxStarPixels];  // sorted ascending, with the matching pixel index
-  int keyIndex[kMaxStarPixels];
+  std::int32_t grid[kGridCells];
+  std::vector<int> key;  // sorted ascending, with the matching pixel index
+  std::vector<int> keyIndex;
 
   int find(int i) {
     while (parent[i] != i) i = parent[i] = parent[parent[i]];
@@ -116,8 +118,9 @@ struct PeakSearch {
     if (gridWidth > 0) return grid[(y - gridTop) * gridWidth + (x - gridLeft)];
     if (x < 0 || x >= frameWidth) return -1;  // the key would wrap into another row
     const int k = y * frameWidth + x;
-    const int* at = std::lower_bound(key, key + count, k);
-    return at != key + count && *at == k ? keyIndex[at - key] : -1;
+    const int* begin = key.data();
+    const int* at = std::lower_bound(begin, begin + count, k);
+    return at != begin + count && *at == k ? keyIndex[static_cast<std::size_t>(at - begin)] : -1;
   }
 };
 
@@ -139,7 +142,7 @@ bool buildGrid(std::span<const PixelPos> pixels, PeakSearch& ps) {
   std::fill(ps.grid, ps.grid + cells, std::int16_t{-1});
   for (int i = 0; i < ps.count; ++i)
     ps.grid[(pixels[i].y - ps.gridTop) * width + (pixels[i].x - ps.gridLeft)] =
-        static_cast<std::int16_t>(i);
+        static_cast<std::int32_t>(i);
   return true;
 }
 
@@ -147,7 +150,8 @@ void sortKeys(std::span<const PixelPos> pixels, PeakSearch& ps) {
   ps.gridWidth = 0;
   auto keyOf = [&](int i) { return pixels[i].y * ps.frameWidth + pixels[i].x; };
   for (int i = 0; i < ps.count; ++i) ps.key[i] = i;
-  std::sort(ps.key, ps.key + ps.count, [&](int a, int b) { return keyOf(a) < keyOf(b); });
+  std::sort(ps.key.begin(), ps.key.begin() + ps.count,
+            [&](int a, int b) { return keyOf(a) < keyOf(b); });
   for (int i = 0; i < ps.count; ++i) {
     ps.keyIndex[i] = ps.key[i];
     ps.key[i] = keyOf(ps.keyIndex[i]);
@@ -156,6 +160,11 @@ void sortKeys(std::span<const PixelPos> pixels, PeakSearch& ps) {
 
 void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, PeakSearch& ps) {
   ps.count = static_cast<int>(pixels.size());
+  if (ps.order.size() < pixels.size()) {
+    for (auto* v : {&ps.order, &ps.parent, &ps.top, &ps.value, &ps.key, &ps.keyIndex})
+      v->resize(pixels.size());
+    ps.done.resize(pixels.size());
+  }
   ps.frameWidth = ws.frame[image].width;
   for (int i = 0; i < ps.count; ++i) {
     ps.order[i] = i;
@@ -164,7 +173,8 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
     ps.done[i] = false;
     ps.value[i] = static_cast<int>(pixelAt(ws, image, pixels[i].x, pixels[i].y));
   }
-  std::sort(ps.order, ps.order + ps.count, [&](int a, int b) { return ps.value[a] > ps.value[b]; });
+  std::sort(ps.order.begin(), ps.order.begin() + ps.count,
+            [&](int a, int b) { return ps.value[a] > ps.value[b]; });
   if (!buildGrid(pixels, ps)) sortKeys(pixels, ps);
 }
 
@@ -200,7 +210,7 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
     highest = std::max(highest, v);
   }
   if (limits.gain > 0 && highest - lowest <= kBlendSigmas * std::sqrt(2.0 * skyVar)) return false;
-  PeakSearch ps;
+  thread_local PeakSearch ps;
   prepare(ws, image, pixels, ps);
   for (int n = 0; n < ps.count; ++n) {
     const int i = ps.order[n];

@@ -70,8 +70,13 @@ SearchStatus fillStar(Workspace& ws, int image, int x, int y, int depth) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   const int level = ws.backgroundLevel[image];
   ImageLabels labels{ws, image};
-  StarCollector collect{ws, image, level, searchLimits(ws, image)};
-  return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
+  const SearchLimits limits = searchLimits(ws, image);
+  StarCollector collect{ws, image, level, limits};
+  if (limits.maxFillDepth <= kMaxFillDepth)
+    return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
+  thread_local std::vector<FillVisit> stack;
+  return deepFillTraversal(ws, image, r, level, x, y, depth, limits.maxFillDepth, labels, collect,
+                           stack);
 }
 
 SearchStatus scanImage(Workspace& ws, int image) {
@@ -86,7 +91,7 @@ SearchStatus scanImage(Workspace& ws, int image) {
       // Most pixels are sky or already taken: skip the call for them.
       std::uint16_t& label = labelAt(ws, image, x, y);
       if (label != kLabelUnvisited) continue;
-      if (double{pixelAt(ws, image, x, y)} <= level) {
+      if (!aboveLevel(pixelAt(ws, image, x, y), level)) {
         label = kLabelNoStar;
         continue;
       }

@@ -385,7 +385,51 @@ void writeStar(JsonWriter& w, const Workspace& ws, int image, int k, const JsonI
   w.member("pixels", static_cast<long long>(s.pixelCount));
   w.member("x", static_cast<long long>(s.x));
   w.member("y", static_cast<long long>(s.y));
+  if (const auto sky = skyPosition(ws, image, s.x, s.y)) {
+    w.member("ra", sky->ra);
+    w.member("dec", sky->dec);
+  }
   if (in.science) writeStarScience(w, ws, *in.science, image, k);
+  w.endObject();
+}
+
+// What a FITS frame adds: its size, filter and world coordinates. ST-6
+// frames keep the keys they always had.
+void writeFitsFrame(JsonWriter& w, const Workspace& ws, int image) {
+  w.key("size");
+  w.ints({ws.frame[image].width, ws.frame[image].height});
+  w.member("filter", std::string_view(ws.frameFilter[image]));
+  if (!ws.worldCoords[image].valid()) return;
+  const WcsSummary s = ws.worldCoords[image].summary();
+  w.key("wcs");
+  w.beginObject();
+  w.key("ctype");
+  w.beginArray();
+  for (const std::string& t : s.ctype) w.value(std::string_view(t));
+  w.endArray();
+  const auto pair = [&](std::string_view name, double a, double b) {
+    w.key(name);
+    w.beginArray();
+    w.value(a);
+    w.value(b);
+    w.endArray();
+  };
+  pair("crpix", s.crpix[0], s.crpix[1]);
+  pair("crval", s.crval[0], s.crval[1]);
+  w.key("cd");
+  w.beginArray();
+  for (const auto& rowOfCd : s.cd) {
+    w.beginArray();
+    w.value(rowOfCd[0]);
+    w.value(rowOfCd[1]);
+    w.endArray();
+  }
+  w.endArray();
+  w.member("radesys", std::string_view(s.radesys));
+  // The sky at the frame's centre, as RA and Dec in degrees.
+  if (const auto centre = skyPosition(ws, image, (ws.frame[image].width - 1) / 2.0,
+                                      (ws.frame[image].height - 1) / 2.0))
+    pair("centre", centre->ra, centre->dec);
   w.endObject();
 }
 
@@ -403,6 +447,7 @@ void writeImage(JsonWriter& w, const Workspace& ws, int image, const JsonInputs&
   for (int k = 0; k < ws.starCount[image]; ++k) writeStar(w, ws, image, k, in);
   w.endArray();
   w.member("title", std::string_view(ws.fileTitle[image]));
+  if (ws.fitsFrame[image]) writeFitsFrame(w, ws, image);
   w.endObject();
 }
 

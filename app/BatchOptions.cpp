@@ -45,7 +45,7 @@ const CLI::Validator kNotNaN(
 bool starNumber(std::string_view text, int& value) {
   const std::optional<int> number = parseInt(text);
   value = number.value_or(-1);
-  return value >= 0 && value < kMaxStars;
+  return value >= 0 && value < kMaxFrameStars;
 }
 
 // "B:G", a blue and a green star number.
@@ -236,7 +236,8 @@ bool namesFolder(const std::string& name) {
   // A name the kernel will not let us look at (a link it protects) is no
   // folder here; the writer's own open then refuses it with its message.
   std::error_code unreadable;
-  return last.empty() || last == "." || last == ".." || std::filesystem::is_directory(name, unreadable);
+  return last.empty() || last == "." || last == ".." ||
+         std::filesystem::is_directory(name, unreadable);
 }
 
 // Empty, or why an output would destroy an input or another output.

@@ -14,12 +14,19 @@ void BatchPort::showMessage(StringId message, MessageOwner) {
     case str::NoSt6Image:
     case str::UnableToCreateFile:
     case str::UnableToSaveFile:
+    case str::FitsUnreadable:
       err_ << ' ' << filePath_;
       break;
     default:
       break;
   }
   err_ << '\n';
+}
+
+void BatchPort::showMessageWithDetail(StringId message, const std::string& detail,
+                                      MessageOwner owner) {
+  showMessage(message, owner);
+  err_ << "  " << detail << '\n';
 }
 
 }  // namespace orelith::batch

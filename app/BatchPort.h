@@ -18,6 +18,8 @@ class BatchPort : public NullWindowPort {
   // open or save.
   BatchPort(std::ostream& err, const std::string& filePath) : err_(err), filePath_(filePath) {}
   void showMessage(StringId message, MessageOwner owner) override;
+  void showMessageWithDetail(StringId message, const std::string& detail,
+                             MessageOwner owner) override;
   FileChoice askOpenFile(StringId, int) override { return nextFile_; }
   FileChoice askSaveFile(StringId, int) override { return nextFile_; }
   const std::vector<StringId>& messages() const { return messages_; }

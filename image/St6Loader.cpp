@@ -31,6 +31,8 @@ StringId st6MessageFor(St6Status status) {
       return str::CompressedSt6;
     case St6Status::NotSt6:
       return str::NoSt6Image;
+    case St6Status::FitsRefused:
+      return str::FitsUnreadable;
     case St6Status::Ok:
     case St6Status::CannotOpen:
       break;

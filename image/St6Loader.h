@@ -14,7 +14,8 @@ inline constexpr int kSt6PixelOffset = 2048;
 inline constexpr long kSt6MinimumSize = kSt6PixelOffset + 2L * kPixelCount;
 
 // Why a file was refused; each failure has one message.
-enum class St6Status { Ok, CannotOpen, CannotRead, Compressed, NotSt6 };
+// FitsRefused: a FITS file this program cannot read (the reader says why).
+enum class St6Status { Ok, CannotOpen, CannotRead, Compressed, NotSt6, FitsRefused };
 
 // The message shown for a failed read.
 StringId st6MessageFor(St6Status status);

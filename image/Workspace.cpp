@@ -10,7 +10,10 @@ SearchRect clippedToImage(const Workspace& ws, int image, const SearchRect& r) {
           std::min(r.bottom, f.height)};
 }
 
-SearchLimits searchLimits(const Workspace&, int) { return kSt6Limits; }
+SearchLimits searchLimits(const Workspace& ws, int image) {
+  const ImageFrame& f = ws.frame[image];
+  return f.width == kImageWidth && f.height == kImageHeight ? kSt6Limits : kFrameLimits;
+}
 
 void resizeFrame(Workspace& ws, int image, int width, int height) {
   ImageFrame& f = ws.frame[image];
@@ -18,6 +21,20 @@ void resizeFrame(Workspace& ws, int image, int width, int height) {
     f.width = width;
     f.height = height;
     f.values.assign(f.pixels(), 0.0f);
+    f.labels.assign(f.pixels(), 0);
+  }
+  ws.starTable[image].resize(static_cast<std::size_t>(searchLimits(ws, image).maxStars));
+}
+
+void adoptFrame(Workspace& ws, int image, int width, int height, std::vector<float>&& values) {
+  ImageFrame& f = ws.frame[image];
+  const bool resized = f.width != width || f.height != height;
+  f.width = width;
+  f.height = height;
+  f.values = std::move(values);
+  if (resized) {
+    // Released first, so that a large frame's labels are never held twice.
+    f.labels = {};
     f.labels.assign(f.pixels(), 0);
   }
   ws.starTable[image].resize(static_cast<std::size_t>(searchLimits(ws, image).maxStars));

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "image/Flags.h"
 #include "image/ScienceSettings.h"
 #include "image/StarRecord.h"
+#include "image/WorldCoords.h"
 
 namespace orelith {
 
@@ -152,12 +154,24 @@ struct SearchLimits {
   int maxFillDepth;
 };
 inline constexpr SearchLimits kSt6Limits{kMaxStars, kMaxStarPixels, 512};
+// Frames of any other size: as many stars as the labels can number (below
+// kLabelNoStar) and as many pixels a star as its count can hold; a fill is
+// then never too deep before its star is too large.
+inline constexpr int kMaxFrameStars = kLabelNoStar;
+inline constexpr int kMaxFrameStarPixels = 65535;
+inline constexpr SearchLimits kFrameLimits{kMaxFrameStars, kMaxFrameStarPixels,
+                                           kMaxFrameStarPixels + 1};
 
 struct Workspace {
   ImageFrame frame[2];
 
-  std::string filePath;       // last path chosen in a file dialog
-  std::string framePath[2];   // the file each image was loaded from
+  std::string filePath;      // last path chosen in a file dialog
+  std::string framePath[2];  // the file each image was loaded from
+  // What a FITS header said of each frame: its FILTER keyword (empty without
+  // one, and for ST-6 frames) and its celestial coordinates (none without).
+  bool fitsFrame[2] = {false, false};
+  std::string frameFilter[2];
+  WorldCoords worldCoords[2];
   int loadCount[2] = {0, 0};  // frames loaded into each image so far
   char fileTitle[2][kFileTitleSize];
   SearchRect searchRect[2];
@@ -244,6 +258,12 @@ inline bool insideImage(const Workspace& ws, int image, int x, int y) {
   return x >= 0 && x < f.width && y >= 0 && y < f.height;
 }
 
+// Right ascension and declination of frame pixel (x, y) of `image`; none
+// without celestial coordinates.
+inline std::optional<SkyPosition> skyPosition(const Workspace& ws, int image, double x, double y) {
+  return ws.worldCoords[image].skyAt(x, y);
+}
+
 inline bool hasBit(std::uint32_t word, std::uint32_t bit) { return (word & bit) != 0; }
 
 // The part of a rectangle that lies inside the frame of `image`.
@@ -256,12 +276,17 @@ inline SearchRect wholeImage(const Workspace& ws, int image) {
 }
 
 // The limits of a search of `image`: those of an ST-6 frame for frames of
-// its size.
+// its size, kFrameLimits for every other.
 SearchLimits searchLimits(const Workspace& ws, int image);
 
 // Gives `image` a frame of the size (values and labels undefined when the
 // size changes) and a star table as large as its search may fill.
 void resizeFrame(Workspace& ws, int image, int width, int height);
+
+// Gives `image` the frame `values` (row by row, width x height, as moved
+// in), labels of that size (undefined when the size changes) and a star
+// table as large as its search may fill.
+void adoptFrame(Workspace& ws, int image, int width, int height, std::vector<float>&& values);
 
 // Ends pairing and calibration: every listed calibration star loses its mark,
 // the list empties, the compared, calibration and magnitude bits clear, and

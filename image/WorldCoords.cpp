@@ -5,6 +5,7 @@
 #include <wcslib/wcshdr.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -43,9 +44,33 @@ WorldCoords::WorldCoords(const std::string& cards, int frameHeight) : frameHeigh
   for (int i = 0; i < count; ++i) {
     if (isEquatorial(all[i])) {
       wcs_ = &all[i];
+      cards_ = cards;
       return;
     }
   }
+}
+
+WorldCoords::WorldCoords(const WorldCoords& other) {
+  if (other.valid()) *this = WorldCoords(other.cards_, other.frameHeight_);
+}
+
+WorldCoords& WorldCoords::operator=(const WorldCoords& other) {
+  if (this != &other) *this = WorldCoords(other);
+  return *this;
+}
+
+WorldCoords::WorldCoords(WorldCoords&& other) noexcept
+    : all_(std::move(other.all_)),
+      wcs_(std::exchange(other.wcs_, nullptr)),
+      frameHeight_(other.frameHeight_),
+      cards_(std::move(other.cards_)) {}
+
+WorldCoords& WorldCoords::operator=(WorldCoords&& other) noexcept {
+  all_ = std::move(other.all_);
+  wcs_ = std::exchange(other.wcs_, nullptr);
+  frameHeight_ = other.frameHeight_;
+  cards_ = std::move(other.cards_);
+  return *this;
 }
 
 std::optional<SkyPosition> WorldCoords::skyAt(double x, double y) const {
@@ -65,6 +90,18 @@ std::optional<SkyPosition> WorldCoords::skyAt(double x, double y) const {
   const double dec = world[static_cast<std::size_t>(wcs_->lat)];
   if (!std::isfinite(ra) || !std::isfinite(dec)) return std::nullopt;
   return SkyPosition{std::fmod(ra + 360.0, 360.0), dec};
+}
+
+std::string skyText(const SkyPosition& p) {
+  // Rounded once in the smallest unit shown, so that 59.999 s carries.
+  constexpr long long kDayCs = 24LL * 3600 * 100;
+  const long long cs = (std::llround(p.ra / 15.0 * 360000.0) % kDayCs + kDayCs) % kDayCs;
+  const long long tenths = std::llround(std::abs(p.dec) * 36000.0);
+  char text[64];
+  std::snprintf(text, sizeof text, "RA %02lld:%02lld:%02lld.%02lld Dec %c%02lld:%02lld:%02lld.%lld",
+                cs / 360000, cs / 6000 % 60, cs / 100 % 60, cs % 100, p.dec < 0 ? '-' : '+',
+                tenths / 36000, tenths / 600 % 60, tenths / 10 % 60, tenths % 10);
+  return text;
 }
 
 WcsSummary WorldCoords::summary() const {

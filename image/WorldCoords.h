@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 struct wcsprm;
 
@@ -33,6 +34,12 @@ class WorldCoords {
   // cannot set it up. `cards` are 80-character cards; `frameHeight` turns
   // FITS rows into frame rows.
   WorldCoords(const std::string& cards, int frameHeight);
+  // A copy sets the system up again from the same cards.
+  WorldCoords(const WorldCoords& other);
+  WorldCoords& operator=(const WorldCoords& other);
+  WorldCoords(WorldCoords&& other) noexcept;
+  WorldCoords& operator=(WorldCoords&& other) noexcept;
+  ~WorldCoords() = default;
 
   bool valid() const { return wcs_ != nullptr; }
   // RA and Dec of frame pixel (x, y), row 0 at the top; none without a
@@ -48,6 +55,11 @@ class WorldCoords {
   std::unique_ptr<wcsprm, Release> all_;
   wcsprm* wcs_ = nullptr;  // the chosen system, one of all_
   int frameHeight_ = 0;
+  std::string cards_;  // kept while valid, for copies
 };
+
+// "RA 10:00:00.00 Dec +02:00:00.0": hours of right ascension to a
+// hundredth of a second, degrees of declination to a tenth of an arcsecond.
+std::string skyText(const SkyPosition& p);
 
 }  // namespace orelith

@@ -400,9 +400,12 @@ void openCommand(Workspace& ws, WindowPort& port, int image) {
 }
 
 bool openImageFile(Workspace& ws, WindowPort& port, int image, const std::string& path) {
-  const Outcome<St6Status> outcome = openImage(ws, image, path);
+  const LoadOutcome outcome = openImage(ws, image, path);
   if (outcome.status != St6Status::Ok) {
-    showMessageOf(outcome, port);
+    if (outcome.detail.empty())
+      port.showMessage(*outcome.message, MessageOwner::MainWindow);
+    else
+      port.showMessageWithDetail(*outcome.message, outcome.detail, MessageOwner::MainWindow);
     return false;
   }
   enableImageControls(port, image);

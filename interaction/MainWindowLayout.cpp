@@ -86,7 +86,9 @@ const ControlSpec* findControl(ControlId id) {
 
 std::span<const MenuItemSpec> mainMenu() { return kMenu; }
 
-std::vector<FileFilter> fileFilters(StringId list) {
+namespace {
+
+void appendFilters(StringId list, std::vector<FileFilter>& filters) {
   // The table marks each end of a label or pattern with this character.
   constexpr std::string_view kSeparator = "\xC3\xA4";
   std::vector<std::string> parts;
@@ -96,8 +98,17 @@ std::vector<FileFilter> fileFilters(StringId list) {
     parts.emplace_back(text.substr(0, at));
     text.remove_prefix(at + kSeparator.size());
   }
-  std::vector<FileFilter> filters;
   for (std::size_t i = 0; i + 1 < parts.size(); i += 2) filters.push_back({parts[i], parts[i + 1]});
+}
+
+}  // namespace
+
+std::vector<FileFilter> fileFilters(StringId list) {
+  std::vector<FileFilter> filters;
+  appendFilters(list, filters);
+  // FITS frames come after the five filters of ST-6 files, so that the
+  // remembered indices of the blue and green filters keep their meaning.
+  if (list == str::OpenFilters) appendFilters(str::FitsFilters, filters);
   return filters;
 }
 

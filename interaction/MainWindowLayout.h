@@ -77,8 +77,9 @@ struct FileFilter {
   std::string label;
   std::string pattern;
 };
-// The filter list of the open (five filters) or the save dialog (three): the
-// text split at each separator character into label/pattern pairs.
+// The filter list of the open (the five filters of ST-6 files, then FITS
+// files) or the save dialog (three): the text split at each separator
+// character into label/pattern pairs.
 std::vector<FileFilter> fileFilters(StringId list);
 
 // The absolute path of the working directory, ending in a separator.

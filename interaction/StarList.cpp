@@ -72,6 +72,9 @@ void pairedRows(const Workspace& ws, StarListRows& out) {
 
 void starListRows(const Workspace& ws, StarListRows& out) {
   out.count = 0;
+  const auto needed = static_cast<std::size_t>(std::max(ws.starCount[kBlue], 0)) +
+                      static_cast<std::size_t>(std::max(ws.starCount[kGreen], 0));
+  if (out.rows.size() < needed) out.rows.resize(needed);
   if (hasBit(ws.progressFlags, PRG_COMPARED)) {
     pairedRows(ws, out);
     return;

@@ -2,6 +2,8 @@
 // and formats the list shows them. The window's list model only copies them.
 #pragma once
 
+#include <vector>
+
 #include "image/StarRowKey.h"
 #include "image/Workspace.h"
 
@@ -9,6 +11,8 @@ namespace orelith {
 
 inline constexpr int kListCells = 8;
 inline constexpr int kCellChars = 15;  // at most this many characters a cell
+// Rows of two ST-6 frames; the list of larger frames holds every star of
+// both, as many as their search limits allow.
 inline constexpr int kMaxListRows = 2 * kMaxStars;
 
 struct StarListRow {
@@ -16,10 +20,11 @@ struct StarListRow {
   char cells[kListCells][kCellChars + 1];  // empty cells are ""
 };
 
-// Filled by starListRows; big enough for every star of both images.
+// Filled by starListRows; grown to every star of both images, and kept
+// grown so that a refill does not allocate.
 struct StarListRows {
   int count = 0;
-  StarListRow rows[kMaxListRows];
+  std::vector<StarListRow> rows = std::vector<StarListRow>(kMaxListRows);
 };
 
 // All rows for the current state: pairs, then unpaired blue, then unpaired

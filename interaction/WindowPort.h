@@ -75,6 +75,12 @@ class WindowPort {
   virtual FileChoice askDataFile(DataFile) { return {}; }
   virtual void showNote(const std::string& /*title*/, const std::string& /*text*/) {}
   virtual void showDiagram() {}
+  // Error box "ERROR" with string `message` and below it `detail`, the
+  // reason the message alone cannot give.
+  virtual void showMessageWithDetail(StringId message, const std::string& /*detail*/,
+                                     MessageOwner owner) {
+    showMessage(message, owner);
+  }
 };
 
 // A port that drops everything; for callers that want only the data effects.

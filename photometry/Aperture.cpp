@@ -281,8 +281,8 @@ ApertureResult measureAperture(const Workspace& ws, int image, double cx, double
 
 double estimateFwhm(const Workspace& ws, int image, double fallback) {
   const ApertureSettings probe{kProbeRadius, kProbeInner, kProbeOuter, 1.0, 0.0};
-  double widths[kMaxStars];
-  int n = 0;
+  std::vector<double> widths(static_cast<std::size_t>(std::max(ws.starCount[image], 0)));
+  std::size_t n = 0;
   for (int k = 0; k < ws.starCount[image]; ++k) {
     const StarRecord& s = star(ws, image, k);
     if (s.marks & (MARK_HOT | MARK_LARGE)) continue;
@@ -295,7 +295,7 @@ double estimateFwhm(const Workspace& ws, int image, double fallback) {
     widths[n++] = 2.3548200450309493 * std::sqrt(a.flux / (2.0 * std::numbers::pi * peak));
   }
   if (n == 0) return fallback;
-  std::nth_element(widths, widths + n / 2, widths + n);
+  std::nth_element(widths.begin(), widths.begin() + n / 2, widths.begin() + n);
   return widths[n / 2];
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "fitlib/Brelox.h"
 #include "photometry/CalibrationCurve.h"
@@ -45,8 +46,8 @@ bool takesMagnitude(const StarRecord& blue) {
 // The magnitudes `curve` gives, into `out` by blue star number; false when
 // some star gets no finite float (a fit through absurd calibration values),
 // so that neither the curve nor a magnitude is stored.
-bool curveMagnitudes(const Workspace& ws, const CurveAbscissae* a, int filter,
-                     const double* curve, float* out) {
+bool curveMagnitudes(const Workspace& ws, const CurveAbscissae* a, int filter, const double* curve,
+                     float* out) {
   const int n = std::min(ws.algorithm.coefficientCount, kMaxCoefficients);
   for (int k = 0; k < ws.starCount[kBlue]; ++k) {
     const StarRecord& blue = star(ws, kBlue, k);
@@ -70,7 +71,8 @@ void storeMagnitudes(Workspace& ws, int filter, const float* values) {
 
 int fittableCalibrationStars(const Workspace& ws, const CurveAbscissae* a) {
   int count = 0;
-  for (int e = 0; e < ws.calibration.count; ++e) count += fittable(ws, a, ws.calibration.entries[e]);
+  for (int e = 0; e < ws.calibration.count; ++e)
+    count += fittable(ws, a, ws.calibration.entries[e]);
   return count;
 }
 
@@ -84,15 +86,15 @@ Outcome<CalculateStatus> calculateMagnitudes(Workspace& ws, const CurveAbscissae
   const int n = ws.algorithm.coefficientCount;
   if (n <= kMaxCoefficients && fittableCalibrationStars(ws, a) < n)
     return {CalculateStatus::Underdetermined, std::nullopt};
-  float values[kMaxStars];
+  std::vector<float> values(static_cast<std::size_t>(std::max(ws.starCount[kBlue], 0)));
   for (int filter : {kBlue, kGreen}) {
     double curve[kMaxCoefficients];
     std::copy_n(ws.curves[filter], kMaxCoefficients, curve);
     if (fitCurve(ws, a, filter, curve) != BRELOX_OK ||
-        !curveMagnitudes(ws, a, filter, curve, values))
+        !curveMagnitudes(ws, a, filter, curve, values.data()))
       return {CalculateStatus::Failed, str::MinimisationFailed};
     std::copy_n(curve, kMaxCoefficients, ws.curves[filter]);
-    storeMagnitudes(ws, filter, values);
+    storeMagnitudes(ws, filter, values.data());
   }
   ws.progressFlags |= PRG_MAGNITUDES;
   return {CalculateStatus::Ok, std::nullopt};

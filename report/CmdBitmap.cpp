@@ -152,7 +152,7 @@ std::uint8_t cmdColourIndex(const Workspace& ws, int k) {
   const StarRecord& blue = star(ws, kBlue, k);
   if (hasBit(blue.marks, MARK_IGNORE)) return kIgnoredColour;
   bool hot = hasBit(blue.marks, MARK_HOT);
-  if (blue.partner >= 0 && blue.partner < kMaxStars)
+  if (blue.partner >= 0 && blue.partner < starCapacity(ws, kGreen))
     hot = hot || hasBit(star(ws, kGreen, blue.partner).marks, MARK_HOT);
   if (hot) return kHotColour;
   if (hasBit(blue.marks, MARK_CALIBRATION)) return kCalibrationColour;
@@ -161,10 +161,10 @@ std::uint8_t cmdColourIndex(const Workspace& ws, int k) {
 
 DrawStatus drawCmdStars(const Workspace& ws, int variant, std::span<unsigned char> picture) {
   bool thick = hasBit(ws.optionFlags, OPT_THICK_CMD_STARS);
-  int count = std::clamp(ws.starCount[kBlue], 0, kMaxStars);
+  int count = std::clamp(ws.starCount[kBlue], 0, starCapacity(ws, kBlue));
   for (int k = 0; k < count; ++k) {
     const StarRecord& blue = star(ws, kBlue, k);
-    if (blue.partner < 0 || blue.partner >= kMaxStars) continue;
+    if (blue.partner < 0 || blue.partner >= starCapacity(ws, kGreen)) continue;
     if (!isColour(variant) && hasBit(blue.marks, MARK_IGNORE)) continue;
     CmdPixel p{};
     if (!cmdStarPixel(blue.magnitudeB, blue.magnitudeV, variant, p)) continue;

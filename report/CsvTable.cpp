@@ -1,6 +1,8 @@
 #include "report/CsvTable.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "base/AtomicFile.h"
 #include "resources/NumberText.h"
@@ -109,19 +111,40 @@ void flags(std::string& out, const Workspace& ws, const ScienceResults& science,
   out.back() = '\n';
 }
 
+// Frames with celestial coordinates add RA and Dec (degrees) of each row's
+// star at its position: the blue star's where the blue frame has them.
+bool hasSky(const Workspace& ws) {
+  return ws.worldCoords[kBlue].valid() || ws.worldCoords[kGreen].valid();
+}
+
+void sky(std::string& out, const Workspace& ws, int blue, int green) {
+  out.back() = ',';
+  std::optional<SkyPosition> p;
+  if (blue >= 0) p = skyPosition(ws, kBlue, star(ws, kBlue, blue).x, star(ws, kBlue, blue).y);
+  if (!p && green >= 0)
+    p = skyPosition(ws, kGreen, star(ws, kGreen, green).x, star(ws, kGreen, green).y);
+  if (p)
+    out += fixedText(p->ra, 6) + ',' + fixedText(p->dec, 6);
+  else
+    out += ',';
+  out += '\n';
+}
+
 void row(std::string& out, const Workspace& ws, const ScienceResults& science, int blue,
          int green) {
   sides(out, ws, blue, green);
   magnitudes(out, ws, science, blue, green);
   flags(out, ws, science, blue, green);
+  if (hasSky(ws)) sky(out, ws, blue, green);
 }
 
 }  // namespace
 
 std::string csvTable(const Workspace& ws, const ScienceResults& science) {
   std::string out = kHeader;
+  if (hasSky(ws)) out.replace(out.size() - 1, 1, ",ra,dec\n");
   const bool compared = hasBit(ws.progressFlags, PRG_COMPARED);
-  bool pairedGreen[kMaxStars] = {};
+  std::vector<bool> pairedGreen(static_cast<std::size_t>(std::max(ws.starCount[kGreen], 0)));
   for (int k = 0; k < ws.starCount[kBlue]; ++k) {
     const int p = compared ? star(ws, kBlue, k).partner : -1;
     if (p < 0 || p >= ws.starCount[kGreen]) continue;

@@ -113,11 +113,13 @@ void appendNewRow(std::string& out) {
   out += kRowStart;
 }
 
-int validCount(int count) { return std::clamp(count, 0, kMaxStars); }
+int validCount(const Workspace& ws, int image) {
+  return std::clamp(ws.starCount[image], 0, starCapacity(ws, image));
+}
 
 // The partner's star number, or -1; a number outside the table counts as none.
-int partnerOf(const StarRecord& s) {
-  return s.partner >= 0 && s.partner < kMaxStars ? s.partner : -1;
+int partnerOf(const Workspace& ws, const StarRecord& s) {
+  return s.partner >= 0 && s.partner < starCapacity(ws, kGreen) ? s.partner : -1;
 }
 
 std::string escapedTitle(const Workspace& ws, int image) {
@@ -221,23 +223,24 @@ struct ReportOut {
 
 void appendComplexBody(ReportOut& report, const Workspace& ws) {
   std::string& out = report.text;
-  int blueCount = validCount(ws.starCount[kBlue]);
-  int greenCount = validCount(ws.starCount[kGreen]);
+  int blueCount = validCount(ws, kBlue);
+  int greenCount = validCount(ws, kGreen);
   appendText(out, str::ReportComplexHeader);
   for (int k = 0; k < blueCount; ++k) {
-    int p = partnerOf(star(ws, kBlue, k));
+    int p = partnerOf(ws, star(ws, kBlue, k));
     if (p != -1) appendPairedRow(out, ws, k, p);
     report.rowDone();
   }
   for (int k = 0; k < blueCount; ++k) {
-    if (partnerOf(star(ws, kBlue, k)) == -1) appendUnpairedBlueRow(out, star(ws, kBlue, k), k + 1);
+    if (partnerOf(ws, star(ws, kBlue, k)) == -1)
+      appendUnpairedBlueRow(out, star(ws, kBlue, k), k + 1);
     report.rowDone();
   }
   // The running number is raised before each row, so the first unpaired
   // green star is numbered blue count + 2.
   int number = ws.starCount[kBlue] + 1;
   for (int k = 0; k < greenCount; ++k) {
-    if (partnerOf(star(ws, kGreen, k)) == -1)
+    if (partnerOf(ws, star(ws, kGreen, k)) == -1)
       appendUnpairedGreenRow(out, star(ws, kGreen, k), ++number);
     report.rowDone();
   }
@@ -258,10 +261,10 @@ void appendComplexBody(ReportOut& report, const Workspace& ws) {
 void appendSimpleBody(ReportOut& report, const Workspace& ws) {
   std::string& out = report.text;
   appendText(out, str::ReportSimpleHeader);
-  int blueCount = validCount(ws.starCount[kBlue]);
+  int blueCount = validCount(ws, kBlue);
   for (int k = 0; k < blueCount; ++k) {
     const StarRecord& blue = star(ws, kBlue, k);
-    int p = partnerOf(blue);
+    int p = partnerOf(ws, blue);
     if (p == -1 || hasBit(blue.marks, MARK_IGNORE)) continue;
     appendNewRow(out);
     appendPairNumber(out, blue, star(ws, kGreen, p), k + 1);
@@ -316,7 +319,7 @@ void appendReport(ReportOut& report, const Workspace& ws) {
 }  // namespace
 
 std::string reportText(const Workspace& ws) {
-  int stars = validCount(ws.starCount[kBlue]) + validCount(ws.starCount[kGreen]);
+  int stars = validCount(ws, kBlue) + validCount(ws, kGreen);
   ReportOut report;
   report.text.reserve(2048 + 512 * static_cast<std::size_t>(stars));
   appendReport(report, ws);

@@ -149,6 +149,9 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
      "Two-colour (B, V) photometry of a star field from two CCD frames.\n\n"
      "Free software under the GNU General Public License, version 3 or later; it comes "
      "with no warranty."},
+    // Ours: FITS frames; the reason a file is refused follows the message.
+    {130, "Unable to read FITS image."},
+    {131, "FITS Files (*.fits, *.fit, *.fts, *.fits.fz)ä*.fits;*.fit;*.fts;*.fits.fzä"},
 };
 
 }  // namespace

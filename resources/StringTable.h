@@ -54,6 +54,9 @@ enum class StringId : int {
   AboutItem = 122,
   HelpText = 123,
   AboutText = 124,
+  // Ours: FITS frames.
+  FitsUnreadable = 130,
+  FitsFilters = 131,
 };
 namespace str {
 using enum StringId;

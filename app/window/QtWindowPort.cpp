@@ -31,11 +31,17 @@ QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizet
 }  // namespace
 
 void QtWindowPort::showMessage(StringId message, MessageOwner owner) {
+  showMessageWithDetail(message, {}, owner);
+}
+
+void QtWindowPort::showMessageWithDetail(StringId message, const std::string& detail,
+                                         MessageOwner owner) {
   QWidget* parent = &window_;
   if (owner == MessageOwner::Dialog && QApplication::activeModalWidget())
     parent = QApplication::activeModalWidget();
-  QMessageBox box(QMessageBox::Warning, fromView(kErrorCaption), fromView(stringText(message)),
-                  QMessageBox::Ok, parent);
+  QString text = fromView(stringText(message));
+  if (!detail.empty()) text += "\n\n" + QString::fromStdString(detail);
+  QMessageBox box(QMessageBox::Warning, fromView(kErrorCaption), text, QMessageBox::Ok, parent);
   box.exec();
 }
 

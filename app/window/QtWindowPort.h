@@ -13,6 +13,8 @@ class QtWindowPort : public WindowPort {
   explicit QtWindowPort(MainWindow& window) : window_(window) {}
 
   void showMessage(StringId message, MessageOwner owner) override;
+  void showMessageWithDetail(StringId message, const std::string& detail,
+                             MessageOwner owner) override;
   void beep() override;
   void setEnabled(ControlId control, bool on) override;
   void setVisible(ControlId control, bool on) override;

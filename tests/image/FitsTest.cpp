@@ -126,10 +126,15 @@ struct BadCase {
 };
 
 std::vector<unsigned char> tableOnly() {
-  const std::vector<std::string> table = {
-      card("XTENSION", "'BINTABLE'"), card("BITPIX", "8"), card("NAXIS", "2"),
-      card("NAXIS1", "4"), card("NAXIS2", "1"), card("PCOUNT", "0"), card("GCOUNT", "1"),
-      card("TFIELDS", "1"), card("TFORM1", "'J       '")};
+  const std::vector<std::string> table = {card("XTENSION", "'BINTABLE'"),
+                                          card("BITPIX", "8"),
+                                          card("NAXIS", "2"),
+                                          card("NAXIS1", "4"),
+                                          card("NAXIS2", "1"),
+                                          card("PCOUNT", "0"),
+                                          card("GCOUNT", "1"),
+                                          card("TFIELDS", "1"),
+                                          card("TFORM1", "'J       '")};
   return hdu(imageCards({})) + hdu(table, std::vector<unsigned char>(4, 0));
 }
 
@@ -300,10 +305,20 @@ TEST(WorldCoordsTest, PixelsMapAsTheGnomonicProjection) {
     EXPECT_NEAR(got->ra, want.ra, 1e-9) << x << "," << y;
     EXPECT_NEAR(got->dec, want.dec, 1e-9) << x << "," << y;
   }
+  WorldCoords copy = wcs;  // set up again from the cards; a moved-from one has none
+  EXPECT_EQ(copy.skyAt(0, 0)->dec, wcs.skyAt(0, 0)->dec);
+  const WorldCoords moved = std::move(copy);
+  EXPECT_TRUE(moved.valid() && !copy.valid());  // NOLINT(bugprone-use-after-move)
   const WcsSummary sum = wcs.summary();
   EXPECT_EQ(sum.ctype[1], "DEC--TAN");
   EXPECT_EQ((std::array{sum.crpix[0], sum.crval[1], sum.cd[0][1]}),
             (std::array{100.5, -5.4, cd[0][1]}));
+}
+
+// By hand: 150.5 degrees = 10.0333... h = 10:02:00.00; 359.99999999 degrees carries to 00:00:00.00.
+TEST(WorldCoordsTest, SkyTextInHoursAndDegrees) {
+  EXPECT_EQ(skyText({150.5, 2.25}), "RA 10:02:00.00 Dec +02:15:00.0");
+  EXPECT_EQ(skyText({359.99999999, -0.5 / 3600}), "RA 00:00:00.00 Dec -00:00:00.5");
 }
 
 TEST(WorldCoordsTest, OnlyEquatorialSystemsCount) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cstring>
 
 #include "image/FileTitle.h"
@@ -12,6 +13,7 @@
 #include "tests/support/ParamName.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/FitsWriter.h"
 #include "tools/St6Writer.h"
 
 namespace orelith {
@@ -59,7 +61,7 @@ TEST_P(Files, AcceptedOrRefusedWithItsMessage) {
   if (c.kind == Kind::File) test::writeBytes(path, bytes);
   if (c.kind == Kind::Folder) fs::create_directory(path);
   if (c.kind == Kind::Fifo && ::mkfifo(path.c_str(), 0600) != 0) FAIL() << "no FIFO";
-  const Outcome<St6Status> outcome = openImage(*ws, kBlue, path.string());
+  const LoadOutcome outcome = openImage(*ws, kBlue, path.string());
   EXPECT_EQ(outcome.message, c.message);
   EXPECT_EQ(outcome.status == St6Status::Ok, !c.message);
   EXPECT_EQ(pixelAt(*ws, kBlue, 374, 241), c.message ? ramp(374, 241) : 9);
@@ -100,6 +102,33 @@ TEST_F(St6Files, LoadResetsTheWork) {
   EXPECT_EQ(ws->progressFlags, PRG_GREEN_LOADED | PRG_BLUE_SEARCHED);
   EXPECT_EQ(ws->optionFlags, OPT_MOVE_MODE);
   EXPECT_EQ(ws->selectedStar[kBlue], 7);
+}
+
+// A FITS frame is known by its content under any name; it brings its size, filter and world
+// coordinates, a refused one its reason; an ST-6 frame after it drops them again.
+TEST_F(St6Files, FitsFramesOpenByTheirContent) {
+  std::vector<std::uint16_t> counts(40 * 30);
+  for (std::size_t i = 0; i < counts.size(); ++i) counts[i] = static_cast<std::uint16_t>(i * 3);
+  const std::string fits = (dir / "frame.b").string();
+  ASSERT_EQ(
+      gen::writeFits(fits, counts.data(), 40, 30, {}, {-32, false, 0, 1, "V", {5, 5, 150, 2, 1}}),
+      "");
+  auto ws = test::makeWorkspace();
+  ASSERT_EQ(openImage(*ws, kGreen, fits), LoadOutcome{});
+  EXPECT_EQ((std::array{ws->frame[kGreen].width, ws->frame[kGreen].height}), (std::array{40, 30}));
+  EXPECT_EQ(pixelAt(*ws, kGreen, 39, 29), 3 * (40 * 30 - 1));  // counts row by row, top first
+  EXPECT_EQ((std::array{ws->searchRect[kBlue].right, ws->searchRect[kGreen].bottom}),
+            (std::array{kImageWidth, 30}));
+  EXPECT_EQ(ws->frameFilter[kGreen], "V");
+  EXPECT_TRUE(ws->worldCoords[kGreen].valid());
+  fs::resize_file(fits, 5000);
+  const LoadOutcome refused = openImage(*ws, kGreen, fits);
+  EXPECT_EQ(refused, (LoadOutcome{St6Status::FitsRefused, str::FitsUnreadable,
+                                  "The FITS file ends before its last pixel."}));
+  EXPECT_EQ(ws->frame[kGreen].width, 40);
+  ASSERT_EQ(openImage(*ws, kGreen, file("frame.g", test::st6Bytes(ramp))).status, St6Status::Ok);
+  EXPECT_EQ(ws->frame[kGreen].width, kImageWidth);
+  EXPECT_TRUE(ws->frameFilter[kGreen].empty() && !ws->worldCoords[kGreen].valid());
 }
 
 TEST_F(St6Files, GeneratorWritesTheFrameAndTheTruthCsv) {

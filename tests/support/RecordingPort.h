@@ -54,6 +54,7 @@ class RecordingPort : public WindowPort {
   FileChoice askDataFile(DataFile f) override { add(PortEvent::DataFile, int(f)); return nextDataFile; }
   void showNote(const std::string& title, const std::string& t) override { add(PortEvent::Note, 0, false, title + "\n" + t); }
   void showDiagram() override { add(PortEvent::Diagram); }
+  void showMessageWithDetail(StringId id, const std::string& d, MessageOwner who) override { add(PortEvent::Message, id, false, d).owner = who; }
   // clang-format on
 
   FileChoice nextOpenFile;  // what the next open dialog answers

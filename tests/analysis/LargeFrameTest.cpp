@@ -1,0 +1,80 @@
+// Frames other than ST-6 frames: the limits a real frame needs (more than 1024 stars, stars of
+// thousands of pixels found by the deep fill in the same order), masked pixels, and pairs of
+// different sizes lying further apart than the pixel search reaches.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "analysis/Correspondence.h"
+#include "analysis/StarSearch.h"
+#include "tests/support/TestWorkspace.h"
+#include "tools/FieldGenerator.h"
+
+namespace orelith {
+namespace {
+
+void loadPlane(Workspace& ws, int image, const std::vector<std::uint16_t>& counts, int w, int h) {
+  adoptFrame(ws, image, w, h, std::vector<float>(counts.begin(), counts.end()));
+  ws.searchRect[image] = wholeImage(ws, image);
+  ws.progressFlags |= kLoadedBit[image];
+}
+
+// 1600 one-pixel stars on a 400 x 400 grid of every tenth pixel (more than an ST-6 frame's 1024),
+// a 40 x 40 block (1600 pixels, deeper than 512), a NaN pixel and a NaN-filled corner.
+TEST(LargeFrame, FindsManyStarsLargeStarsAndNeverMaskedPixels) {
+  auto ws = test::makeWorkspace();
+  std::vector<float> v(400 * 400, 100.0f);
+  for (int y = 5; y < 400; y += 10)
+    for (int x = 5; x < 400; x += 10) v[y * 400 + x] = 200.0f;
+  for (int y = 100; y < 140; ++y)
+    for (int x = 100; x < 140; ++x) v[y * 400 + x] = 300.0f;
+  for (int k = 0; k < 30; ++k) v[k] = std::numeric_limits<float>::quiet_NaN();
+  adoptFrame(*ws, kBlue, 400, 400, std::move(v));
+  ws->searchRect[kBlue] = wholeImage(*ws, kBlue);
+  ws->backgroundLevel[kBlue] = 150;
+  ASSERT_EQ(searchStars(*ws, kBlue).status, SearchStatus::Ok);
+  // 40 x 40 grid points, less the 4 x 4 inside the block, plus the block.
+  EXPECT_EQ(ws->starCount[kBlue], 1600 - 16 + 1);
+  // Grid rows 5 .. 95 give 10 rows of 40 stars before row 100, where the block begins.
+  const StarRecord& block = star(*ws, kBlue, 400);
+  EXPECT_EQ((std::array{int{block.pixelCount}, int{block.x}, int{block.y}}),
+            (std::array{1600, 100, 100}));
+  EXPECT_EQ(labelAt(*ws, kBlue, 0, 0), kLabelNoStar);
+}
+
+struct ShiftCase {
+  int greenW, greenH, dx, dy;
+};
+
+class Shifted : public testing::TestWithParam<ShiftCase> {};
+
+// Generated fields: the green frame of another size, shifted beyond -5..+5 up to a quarter of
+// the width; compare finds the generator's shift and pairs the stars both frames show.
+TEST_P(Shifted, PairsThroughTheStarPatterns) {
+  const ShiftCase& c = GetParam();
+  gen::FieldParams p;
+  p.width = 512, p.height = 384, p.greenWidth = c.greenW, p.greenHeight = c.greenH;
+  p.shiftX = c.dx, p.shiftY = c.dy, p.starCount = 120, p.hotPixels = 0, p.seed = 7;
+  const gen::FieldPair field = gen::generateField(p);
+  ASSERT_FALSE(field.truth.empty());
+  auto ws = test::makeWorkspace();
+  loadPlane(*ws, kBlue, field.blue, p.width, p.height);
+  loadPlane(*ws, kGreen, field.green, gen::greenWidth(p), gen::greenHeight(p));
+  for (int image : {kBlue, kGreen}) {
+    ws->backgroundLevel[image] = 1100;  // ten read-noise sigmas above the sky of 1000
+    ASSERT_EQ(searchStars(*ws, image).status, SearchStatus::Ok);
+  }
+  ASSERT_EQ(compareImages(*ws), CompareStatus::Paired);
+  EXPECT_EQ((std::array{ws->offsetX, ws->offsetY}), (std::array{c.dx, c.dy}));
+  int paired = 0;
+  for (int k = 0; k < ws->starCount[kBlue]; ++k) paired += star(*ws, kBlue, k).partner >= 0;
+  EXPECT_GE(paired, 100);  // of 120 stars, faint ones may stay below the level
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Shifted,
+                         testing::Values(ShiftCase{512, 384, 100, -60}, ShiftCase{448, 352, -9, 7},
+                                         ShiftCase{600, 300, 3, -2}));
+
+}  // namespace
+}  // namespace orelith
