@@ -230,7 +230,8 @@ std::vector<ListedStar> listedStars(const Workspace& ws, int image) {
   std::vector<ListedStar> list;
   for (int k = 0; k < validCount(ws, image); ++k) {
     const StarRecord& s = star(ws, image, k);
-    list.push_back({double{s.x}, double{s.y}, double{s.brightness}});
+    list.push_back({static_cast<double>(s.x), static_cast<double>(s.y),
+                    static_cast<double>(s.brightness)});
   }
   return list;
 }
