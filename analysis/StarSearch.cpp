@@ -1,5 +1,6 @@
 #include "analysis/StarSearch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/FillTraversal.h"
@@ -21,6 +22,9 @@ struct StarCollector {
   SearchLimits limits;
   bool started = false;
   float brightest = 0;
+  // ST-6 frames add each pixel's whole counts; other frames, whose values
+  // may be fractions of a count (float frames), sum exactly and round once.
+  double sum = 0;
 
   SearchStatus operator()(int x, int y, float value, int depth) {
     const int n = ws.starCount[image];
@@ -29,6 +33,7 @@ struct StarCollector {
     if (!started) {
       started = true;
       s.brightness = 0;
+      sum = 0;
       s.pixelCount = 0;
       s.pixelStart = n == 0 ? 0 : poolEnd(star(ws, image, n - 1));
       s.marks &= ~(MARK_HOT | MARK_LARGE);
@@ -37,7 +42,12 @@ struct StarCollector {
     labelAt(ws, image, x, y) = static_cast<std::uint16_t>(n);
     const bool subtract = !hasBit(ws.optionFlags, OPT_NO_BG_SUBTRACT);
     const double v = value;
-    s.brightness += static_cast<std::uint32_t>(subtract ? v - level : v);
+    if (limits.maxStars == kMaxStars) {
+      s.brightness += static_cast<std::uint32_t>(subtract ? v - level : v);
+    } else {
+      sum += subtract ? v - level : v;
+      s.brightness = static_cast<std::uint32_t>(std::clamp(std::round(sum), 0.0, 4294967295.0));
+    }
     if (v >= ws.algorithm.hotPixelValue) s.marks |= MARK_HOT;
     if (s.pixelCount == limits.maxStarPixels) return SearchStatus::TooManyPixels;
     // Stars 0..n-1 of this scan hold distinct pixels, so the pool cannot

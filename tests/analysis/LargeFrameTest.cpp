@@ -8,8 +8,11 @@
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
+#include "image/OpenImage.h"
+#include "photometry/Aperture.h"
 #include "tests/support/TestWorkspace.h"
 #include "tools/FieldGenerator.h"
+#include "tools/FitsWriter.h"
 
 namespace orelith {
 namespace {
@@ -41,6 +44,50 @@ TEST(LargeFrame, FindsManyStarsLargeStarsAndNeverMaskedPixels) {
   EXPECT_EQ((std::array{int{block.pixelCount}, int{block.x}, int{block.y}}),
             (std::array{1600, 100, 100}));
   EXPECT_EQ(labelAt(*ws, kBlue, 0, 0), kLabelNoStar);
+}
+
+// One generated field written as 16-bit integers and as 32-bit floats reads to the same values:
+// the same stars with the same sums and aperture magnitudes. Fractions of a count are summed
+// exactly: nine pixels 0.4 above the level give 4 (3.6 rounded), where whole counts gave 0.
+TEST(LargeFrame, FloatFramesMeasureAsTheirIntegerTwin) {
+  gen::FieldParams p;
+  p.width = 300, p.height = 200, p.starCount = 60, p.seed = 5;
+  const gen::FieldPair field = gen::generateField(p);
+  const auto dir = test::makeTempDir();
+  std::unique_ptr<Workspace> ws[2];
+  for (int k : {0, 1}) {
+    const std::string path = (dir / ("f" + std::to_string(k) + ".fits")).string();
+    gen::FitsLayout layout;
+    layout.bitpix = k ? -32 : 16;
+    ASSERT_EQ(gen::writeFits(path, field.blue.data(), 300, 200, {}, layout), "");
+    ws[k] = test::makeWorkspace();
+    ASSERT_EQ(openImage(*ws[k], kBlue, path).status, St6Status::Ok);
+    ws[k]->backgroundLevel[kBlue] = 1100;
+    ASSERT_EQ(searchStars(*ws[k], kBlue).status, SearchStatus::Ok);
+  }
+  std::filesystem::remove_all(dir);
+  ASSERT_GT(ws[0]->starCount[kBlue], 30);
+  ASSERT_EQ(ws[1]->starCount[kBlue], ws[0]->starCount[kBlue]);
+  const ApertureSettings aperture{4.0, 6.0, 9.0, 1.0, 0.0};
+  for (int n = 0; n < ws[0]->starCount[kBlue]; ++n) {
+    double x[2], y[2], mag[2];
+    for (int k : {0, 1}) {
+      starCentroid(*ws[k], kBlue, n, x[k], y[k]);
+      mag[k] = measureAperture(*ws[k], kBlue, x[k], y[k], aperture).mag;
+    }
+    ASSERT_EQ(star(*ws[1], kBlue, n).brightness, star(*ws[0], kBlue, n).brightness) << n;
+    // A faint star without positive flux has no magnitude in either.
+    EXPECT_TRUE(std::isnan(mag[0]) ? std::isnan(mag[1]) : std::abs(mag[1] - mag[0]) <= 0.001) << n;
+  }
+  auto small = test::makeWorkspace();
+  std::vector<float> v(20 * 20, 100.0f);
+  for (int y = 5; y < 8; ++y)
+    for (int x = 5; x < 8; ++x) v[y * 20 + x] = 100.4f;
+  adoptFrame(*small, kBlue, 20, 20, std::move(v));
+  small->searchRect[kBlue] = wholeImage(*small, kBlue);
+  small->backgroundLevel[kBlue] = 100;
+  ASSERT_EQ(searchStars(*small, kBlue).status, SearchStatus::Ok);
+  EXPECT_EQ(star(*small, kBlue, 0).brightness, 4u);
 }
 
 struct ShiftCase {
