@@ -14,6 +14,7 @@
 #include "analysis/StarSearch.h"
 #include "interaction/Commands.h"
 #include "interaction/DialogModel.h"
+#include "interaction/MainWindowLayout.h"
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
 #include "interaction/StarList.h"
@@ -296,6 +297,27 @@ TEST(Commands, OpenKeepsTheFilterAndEnablesTheImageControls) {
                              ev(Enable, ctl::CalculateMagnitudes, false)});
     EXPECT_EQ(port.events, want) << blueStars;
   }
+  std::filesystem::remove_all(dir);
+}
+
+// A FITS file the reader refuses shows one error box with the reader's reason below the message;
+// the open dialog offers FITS files after the five ST-6 filters, whose indices stay.
+TEST(Commands, RefusedFitsFileShowsItsReason) {
+  const auto dir = test::makeTempDir();
+  const std::string path = (dir / "cut.fits").string();
+  test::writeBytes(path, std::vector<unsigned char>(
+                             {'S', 'I', 'M', 'P', 'L', 'E', ' ', ' ', '=', ' ', ' ', 'T'}));
+  auto ws = test::makeWorkspace();
+  RecordingPort port;
+  EXPECT_FALSE(openImageFile(*ws, port, kBlue, path));
+  ASSERT_EQ(port.events.size(), 1u);
+  EXPECT_EQ(port.events[0].id, int(str::FitsUnreadable));
+  EXPECT_TRUE(port.events[0].text.starts_with("The FITS file cannot be read"))
+      << port.events[0].text;
+  const std::vector<FileFilter> filters = fileFilters(str::OpenFilters);
+  ASSERT_EQ(filters.size(), 6u);
+  EXPECT_EQ(filters[3].pattern, "*.b");
+  EXPECT_EQ(filters[5].pattern, "*.fits;*.fit;*.fts;*.fits.fz");
   std::filesystem::remove_all(dir);
 }
 
