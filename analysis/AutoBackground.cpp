@@ -9,8 +9,8 @@
 // (NaN) count as the lowest value, which no level tried lies below.
 //
 // The sweep needs two words a pixel: the sorted pixels and the union-find.
-// Pixels are numbered column by column, as the image lies in memory, so that
-// the sort reads it in order; the sets' sizes at the end of a level do not
+// Pixels are numbered row by row, as the frame lies in memory, so that the
+// sort reads it in order; the sets' sizes at the end of a level do not
 // depend on the order its pixels came in.
 #include <algorithm>
 #include <cmath>
@@ -30,28 +30,35 @@ struct Range {
 };
 
 // Highest and lowest value as the column-wise scan sees them: the maximum
-// stops rising once it has reached the hot-pixel value. The sort needs the
-// true highest value besides.
-// Values beyond +-2^30 (float frames) give no range: the counting sort
-// could not hold them anyway.
+// stops rising once it has reached the hot-pixel value, so it is the first
+// value at or above that value in column order (x, then y), or else the
+// highest (from 0 up; never anything with a hot-pixel value of 0 or less).
+// Read row by row, as the frame lies in memory. The sort needs the true
+// highest value besides. Values beyond +-2^30 (float frames) give no range:
+// the counting sort could not hold them anyway.
 constexpr double kLargestCounted = 1 << 30;
 
 std::optional<Range> valueRange(const Workspace& ws, int image, const SearchRect& r) {
-  int maxValue = 0;
   int minValue = 65535;
   int highest = 0;
   const int hot = ws.algorithm.hotPixelValue;
-  for (int x = r.left; x < r.right; ++x) {
-    for (int y = r.top; y < r.bottom; ++y) {
+  int firstHot = 0, hotX = r.right, hotY = r.bottom;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
       const float f = pixelAt(ws, image, x, y);
       if (std::isnan(f)) continue;
       if (!(std::abs(f) < kLargestCounted)) return std::nullopt;
       const int v = static_cast<int>(f);
-      if (v > maxValue && maxValue < hot) maxValue = v;
+      if (v >= hot && (x < hotX || (x == hotX && y < hotY))) {
+        firstHot = v;
+        hotX = x;
+        hotY = y;
+      }
       minValue = std::min(minValue, v);
       highest = std::max(highest, v);
     }
   }
+  const int maxValue = hot <= 0 ? 0 : hotX < r.right ? firstHot : highest;
   return Range{maxValue, minValue, highest};
 }
 
@@ -69,11 +76,12 @@ class LevelSweep {
         s_(ws.scratch),
         image_(image),
         r_(r),
+        width_(r.right - r.left),
         height_(r.bottom - r.top),
-        pixels_((r.right - r.left) * height_),
+        pixels_(width_ * height_),
         highest_(values.highest),
         lowest_(values.bottom),
-        reciprocal_(~std::uint64_t{0} / static_cast<std::uint64_t>(height_) + 1),
+        reciprocal_(~std::uint64_t{0} / static_cast<std::uint64_t>(width_) + 1),
         parent_(sized(s_.parent, std::max<std::size_t>(pixels_, 65538))),
         order_(sized(s_.order, pixels_)),
         pending512_(sized(s_.pending512, pixels_)),
@@ -103,16 +111,16 @@ class LevelSweep {
   }
 
  private:
-  // Column of pixel p without a division: the high word of p times 2^64 /
-  // height, rounded up, is exact for every p below 2^32 (a rectangle of one
-  // row has no such reciprocal).
-  int columnOf(int p) const {
-    if (height_ == 1) return p;
+  // Row of pixel p without a division: the high word of p times 2^64 /
+  // width, rounded up, is exact for every p below 2^32 (a rectangle of one
+  // column has no such reciprocal).
+  int rowOf(int p) const {
+    if (width_ == 1) return p;
     __extension__ using Wide = unsigned __int128;
     const Wide product = static_cast<Wide>(static_cast<std::uint64_t>(p)) * reciprocal_;
     return static_cast<int>(product >> 64);
   }
-  int rowOf(int p) const { return p - columnOf(p) * height_; }
+  int columnOf(int p) const { return p - rowOf(p) * width_; }
   int valueOf(int p) const { return value(columnOf(p), rowOf(p)); }
   std::uint32_t entry(int k) const { return static_cast<std::uint32_t>(order_[k]); }
   int nextPixel() const { return static_cast<int>(entry(added_) & kPixelBits); }
@@ -129,12 +137,11 @@ class LevelSweep {
     std::int32_t* start = parent_;
     const int span = highest_ - lowest_;
     std::fill(start, start + span + 2, 0);
-    const int width = pixels_ / height_;
-    for (int column = 0; column < width; ++column)
-      for (int row = 0; row < height_; ++row) ++start[highest_ - value(column, row) + 1];
+    for (int row = 0; row < height_; ++row)
+      for (int column = 0; column < width_; ++column) ++start[highest_ - value(column, row) + 1];
     for (int k = 1; k <= span; ++k) start[k] += start[k - 1];
-    for (int column = 0, p = 0; column < width; ++column)
-      for (int row = 0; row < height_; ++row, ++p)
+    for (int row = 0, p = 0; row < height_; ++row)
+      for (int column = 0; column < width_; ++column, ++p)
         order_[start[highest_ - value(column, row)]++] = p;
     // start[k] now ends the pixels of value highest - k.
     for (int k = 0; k <= span; ++k)
@@ -188,11 +195,11 @@ class LevelSweep {
       const int other = find(q);
       if (other != root) root = merge(root, other);
     };
-    const int row = rowOf(p);
-    if (row > 0) join(p - 1);
-    if (row < height_ - 1) join(p + 1);
-    if (p >= height_) join(p - height_);
-    if (p < pixels_ - height_) join(p + height_);
+    const int column = columnOf(p);
+    if (column > 0) join(p - 1);
+    if (column < width_ - 1) join(p + 1);
+    if (p >= width_) join(p - width_);
+    if (p < pixels_ - width_) join(p + width_);
     const int size = -parent_[root];
     largest_ = std::max(largest_, size);
     if (size == limits_.maxStarPixels) pending512_[pending_++] = root;
@@ -209,9 +216,8 @@ class LevelSweep {
   // The set's first pixel in the order the search scans, row by row: where
   // its fill starts.
   int firstPixelOf(int root) {
-    for (int row = 0; row < height_; ++row)
-      for (int p = row; p < pixels_; p += height_)
-        if (added(p) && find(p) == root) return p;
+    for (int p = 0; p < pixels_; ++p)
+      if (added(p) && find(p) == root) return p;
     return root;
   }
 
@@ -238,6 +244,7 @@ class LevelSweep {
   Scratch& s_;
   int image_;
   SearchRect r_;
+  int width_;
   int height_;
   int pixels_;
   int highest_;
