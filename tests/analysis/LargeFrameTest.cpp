@@ -90,6 +90,41 @@ TEST(LargeFrame, FloatFramesMeasureAsTheirIntegerTwin) {
   EXPECT_EQ(star(*small, kBlue, 0).brightness, 4u);
 }
 
+// The heap-stack fill walks as the recursive one: a generated ST-6 field searched as it is
+// (recursion) and with one more column of sky (the deep fill) gives the same stars, pixel lists
+// in the same order and the same depth marks (pixel-per-star 6 marks many).
+TEST(LargeFrame, DeepFillWalksAsTheRecursion) {
+  gen::FieldParams p;
+  p.starCount = 80, p.seed = 11;
+  const gen::FieldPair field = gen::generateField(p);
+  std::unique_ptr<Workspace> ws[2];
+  for (int extra : {0, 1}) {
+    const int w = kImageWidth + extra;
+    std::vector<float> v(static_cast<std::size_t>(w) * kImageHeight, 1000.0f);
+    for (int y = 0; y < kImageHeight; ++y)
+      for (int x = 0; x < kImageWidth; ++x) v[y * w + x] = field.blue[y * kImageWidth + x];
+    ws[extra] = test::makeWorkspace();
+    adoptFrame(*ws[extra], kBlue, w, kImageHeight, std::move(v));
+    ws[extra]->searchRect[kBlue] = wholeImage(*ws[extra], kBlue);
+    ws[extra]->backgroundLevel[kBlue] = 1150;
+    ws[extra]->algorithm.pixelPerStar = 6;
+    ASSERT_EQ(searchStars(*ws[extra], kBlue).status, SearchStatus::Ok);
+  }
+  ASSERT_EQ(ws[1]->starCount[kBlue], ws[0]->starCount[kBlue]);
+  int large = 0;
+  for (int n = 0; n < ws[0]->starCount[kBlue]; ++n) {
+    const StarRecord &a = star(*ws[0], kBlue, n), &b = star(*ws[1], kBlue, n);
+    using Key = std::array<std::uint32_t, 4>;
+    EXPECT_EQ((Key{a.brightness, a.marks, a.pixelCount, a.x}),
+              (Key{b.brightness, b.marks, b.pixelCount, b.x}));
+    const auto pa = starPixels(*ws[0], kBlue, n), pb = starPixels(*ws[1], kBlue, n);
+    for (std::size_t i = 0; i < pa.size() && i < pb.size(); ++i)
+      ASSERT_TRUE(pa[i].x == pb[i].x && pa[i].y == pb[i].y) << n << " " << i;
+    large += (a.marks & MARK_LARGE) != 0;
+  }
+  EXPECT_GT(large, 5);
+}
+
 struct ShiftCase {
   int greenW, greenH, dx, dy;
 };
