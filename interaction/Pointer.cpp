@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "display/PanelView.h"
@@ -203,6 +204,7 @@ void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, ControlId co
   int px = 0;
   int py = 0;
   bool overPanel = false;
+  std::optional<SkyPosition> sky;
   for (int image : {kBlue, kGreen}) {
     const ControlId frame = image == kBlue ? ctl::BlueFrame : ctl::GreenFrame;
     if (controlUnderPointer == frame && panelHit(image, x, y, px, py)) {
@@ -211,10 +213,14 @@ void showPointerInfo(Workspace& ws, WindowPort& port, int x, int y, ControlId co
       framePixelAt(ws, image, px, py, fx, fy);
       showReadouts(ws, port, image, fx, fy);
       overPanel = true;
+      if (insideImage(ws, image, fx, fy)) sky = skyPosition(ws, image, fx, fy);
     }
   }
   if (!overPanel) port.setPointerShape(PointerShape::Arrow);
-  port.setStatusText(0, std::string(stringText(helpString(ws, controlUnderPointer))));
+  std::string help(stringText(helpString(ws, controlUnderPointer)));
+  // A frame with celestial coordinates adds the sky under the pointer.
+  if (sky) help += "   " + skyText(*sky);
+  port.setStatusText(0, help);
   if (hasBit(ws.optionFlags, OPT_DRAGGING)) {
     px = x - kPanelLeft[kBlue];
     py = y - kPanelTop;

@@ -5,11 +5,13 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "display/PanelView.h"
 #include "interaction/PanelNavigation.h"
 #include "interaction/Pointer.h"
 #include "interaction/Selection.h"
+#include "resources/StringTable.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -193,6 +195,32 @@ TEST(PanelNavigation, AStarChosenInTheListIsBroughtIntoView) {
     EXPECT_EQ(currentView(*ws, kBlue), (PanelView{1, left, top})) << x;
     EXPECT_EQ(port.repaints(), std::vector{kBlue});
   }
+}
+
+// Over a frame with celestial coordinates the help gains the sky under the pointer: at the
+// reference pixel the reference values, 83.63308 / 15 h = 5 h 34 min 31.94 s and 22.0145 deg
+// = 22 deg 0' 52.2".
+TEST(PanelNavigation, TheSkyUnderThePointer) {
+  // The reference pixel, FITS pixel (1, 2048), is frame pixel (0, 0) of a 2048-row frame.
+  const auto card = [](std::string key, const std::string& value) {
+    key.resize(8, ' ');
+    std::string c = key + "= " + value;
+    c.resize(80, ' ');
+    return c;
+  };
+  auto ws = largeFrames();
+  ws->worldCoords[kBlue] =
+      WorldCoords(card("NAXIS", "2") + card("CTYPE1", "'RA---TAN'") + card("CTYPE2", "'DEC--TAN'") +
+                      card("CRPIX1", "1") + card("CRPIX2", "2048") + card("CRVAL1", "83.63308") +
+                      card("CRVAL2", "22.0145") + card("CD1_1", "-1E-4") + card("CD2_2", "1E-4"),
+                  2048);
+  setView(*ws, kBlue, {1, 0, 0});
+  RecordingPort port;
+  pointerMoved(*ws, port, cx(0, 0), cy(0), ctl::BlueFrame);
+  const std::string help = port.find(PortEvent::Status, 0)->text;
+  EXPECT_TRUE(help.ends_with("   RA 05:34:31.94 Dec +22:00:52.2")) << help;
+  pointerMoved(*ws, port, cx(1, 0), cy(0), ctl::GreenFrame);  // no coordinates: help alone
+  EXPECT_EQ(port.find(PortEvent::Status, 0)->text, stringText(StringId{70}));
 }
 
 }  // namespace
