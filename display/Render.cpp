@@ -71,6 +71,13 @@ void fillPicture(std::uint8_t* picture, Bgr c) {
   for (int y = 1; y < kImageHeight; ++y) std::memcpy(pixelPtr(picture, 0, y), picture, kRowBytes);
 }
 
+// A value as the grey table takes it; far beyond any background and range
+// every value draws the same. A masked (NaN) pixel of a FITS frame draws as
+// the lowest value: converting NaN to an int is undefined.
+int levelInput(float v) {
+  return std::isnan(v) ? -1000000000 : static_cast<int>(std::clamp(double{v}, -1.0e9, 1.0e9));
+}
+
 // The sliders bound themselves to 1..1024; the clamp only keeps a bad state
 // from indexing past the grey table.
 int clampedRange(const Workspace& ws, int image) {
@@ -96,16 +103,16 @@ class GreyMap {
   std::uint8_t levels_[kMaxRange + 1];
 };
 
-// The render loops run down the columns: the image store keeps a column's
-// pixels together, and reading it in that order is about a third faster than
-// row by row, although the picture is then written with the row stride.
+// The render loops run down the columns, an order kept from when the image
+// store held a column's pixels together; a 375 x 242 frame and its picture
+// stay in the cache either way.
 void drawGrey(Workspace& ws, int image, const SearchRect& r) {
   const GreyMap map(effectiveBackground(ws, image), clampedRange(ws, image));
   std::uint8_t* picture = ws.picture[image];
   for (int x = r.left; x < r.right; ++x) {
     std::uint8_t* p = pixelPtr(picture, x, r.top);
     for (int y = r.top; y < r.bottom; ++y, p += kPictureStride) {
-      const std::uint8_t g = map(static_cast<int>(pixelAt(ws, image, x, y)));
+      const std::uint8_t g = map(levelInput(pixelAt(ws, image, x, y)));
       p[0] = g;
       p[1] = g;
       p[2] = g;
@@ -168,8 +175,8 @@ void overlaySpan(Workspace& ws, const Shade& shade, int x, int from, int to) {
   std::uint8_t* p = pixelPtr(ws.picture[kBlue], x, from);
   for (int y = from; y < to; ++y, p += kPictureStride) {
     const auto green =
-        kCounts ? static_cast<int>(pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY)) : 0;
-    put(p, shade(static_cast<int>(pixelAt(ws, kBlue, x, y)), green, kCounts));
+        kCounts ? levelInput(pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY)) : 0;
+    put(p, shade(levelInput(pixelAt(ws, kBlue, x, y)), green, kCounts));
   }
 }
 
@@ -363,10 +370,6 @@ float blockMax(const Source& s, Cover x, Cover y) {
   }
   return m;
 }
-
-// A value as the grey table takes it; far beyond any background and range
-// every value draws the same.
-int levelInput(float v) { return static_cast<int>(std::clamp(double{v}, -1.0e9, 1.0e9)); }
 
 template <class Shade>
 void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& r,

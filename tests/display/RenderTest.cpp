@@ -217,6 +217,16 @@ TEST(Render, ModesByProbes) {
   }
 }
 
+TEST(Render, MaskedPixelsDrawAsTheLowestValue) {
+  // A FITS frame's blank pixels are NaN; at 1:1 they draw as a value below
+  // the background (black) instead of an undefined conversion to int.
+  auto ws = scene();
+  pixelAt(*ws, kBlue, 30, 30) = std::nanf("");
+  renderImage(*ws, kBlue);
+  EXPECT_EQ(pictureAt(*ws, kBlue, 30, 30), kBlack);
+  EXPECT_EQ(pictureAt(*ws, kBlue, 31, 30), kGrey);
+}
+
 bool onAxis(int x, int y) { return (x == 10 && y <= 232) || (y == 232 && x >= 10); }
 
 class Plot : public ::testing::Test {
