@@ -89,7 +89,7 @@ void addListOptions(CLI::App& app, Lists& l) {
       ->delimiter(',')
       ->expected(2)
       ->check(kNotNaN)
-      ->check(CLI::Range(0.0, kMaxAnnulusRadius));
+      ->check(CLI::Range(kAnnulusBound.low, kAnnulusBound.high));
 }
 
 // What CLI11 cannot check: the order of the bounds, and stars named twice.
@@ -114,7 +114,12 @@ std::string applyLists(const Lists& l, Options& o) {
   }
   if (!l.annulus.empty()) {
     const double inner = l.annulus[0], outer = l.annulus[1];
-    if (inner <= 0 || outer <= inner) return "--annulus takes R1,R2 with 0 < R1 < R2 <= 30";
+    ScienceSettings sky;
+    sky.inner = inner;
+    sky.outer = outer;
+    // 0,0 would be the automatic sky, which leaving the option out gives.
+    if (inner <= 0 || checkScienceSettings(sky) == ScienceProblem::AnnulusOrder)
+      return "--annulus takes R1,R2 with 0 < R1 < R2 <= 30";
     o.science.inner = inner;
     o.science.outer = outer;
   }
@@ -132,19 +137,20 @@ void addScienceOptions(CLI::App& app, Options& o, ScienceWords& words) {
   app.add_option("--saturation", s.saturation,
                  "peak value flagged as saturated (default: found in each frame from its "
                  "brightest stars)")
-      ->check(CLI::Range(1, 65535));
+      ->check(CLI::Range(static_cast<int>(kSaturationBound.low),
+                         static_cast<int>(kSaturationBound.high)));
   app.add_option("--photometry", words.photometry, "sum (the search's brightness) or aperture")
       ->check(CLI::IsMember({"sum", "aperture"}));
   app.add_option("--aperture", s.radius,
                  "aperture radius in pixels (default: where the stars' curve of growth flattens)")
       ->check(kNotNaN)
-      ->check(CLI::Range(0.5, kMaxApertureRadius));
+      ->check(CLI::Range(kApertureRadiusBound.low, kApertureRadiusBound.high));
   app.add_option("--gain", s.gain, "electrons per count (default 1)")
       ->check(kNotNaN)
-      ->check(CLI::Range(0.01, 1000.0));
+      ->check(CLI::Range(kGainBound.low, kGainBound.high));
   app.add_option("--read-noise", s.readNoise, "read noise in electrons (default 0)")
       ->check(kNotNaN)
-      ->check(CLI::Range(0.0, 1000.0));
+      ->check(CLI::Range(kReadNoiseBound.low, kReadNoiseBound.high));
   app.add_option("--model", words.model, "polynomial (the calibration curves) or transform")
       ->check(CLI::IsMember({"polynomial", "transform"}));
   app.add_flag("--keep-flagged", s.keepFlagged,
@@ -275,7 +281,7 @@ std::string checkValues(const CLI::App& app, const Lists& lists, Options& o) {
   if (o.offset && !o.pairs.empty())
     return "--offset and --pairs choose different comparisons; give one";
   const ScienceSettings& s = o.science;
-  if (s.radius > 0 && s.inner > 0 && s.inner < s.radius)
+  if (checkScienceSettings(s) == ScienceProblem::AnnulusInsideAperture)
     return "--annulus must start outside the aperture: R1 at least the --aperture radius";
   if (!o.plotCmd.empty() && !endsWith(o.plotCmd, ".svg") && !endsWith(o.plotCmd, ".png"))
     return "--plot-cmd writes SVG or PNG: give a file name ending in .svg or .png";

@@ -8,6 +8,7 @@
 #include "display/PanelView.h"
 #include "display/ReducedCopies.h"
 #include "photometry/CalibrationCurve.h"
+#include "photometry/FlagText.h"
 
 namespace orelith {
 namespace {
@@ -463,6 +464,36 @@ void paintViewedStar(Workspace& ws, int image, int number, const PanelView& v, c
   }
 }
 
+// Pixels whose centres lie within half a pixel of the circle of `radius`
+// round (cx, cy).
+void drawRing(std::uint8_t* picture, int cx, int cy, int radius, Bgr c) {
+  for (int dy = -radius - 1; dy <= radius + 1; ++dy)
+    for (int dx = -radius - 1; dx <= radius + 1; ++dx) {
+      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+      if (std::abs(d - radius) < 0.5 && insidePanel(cx + dx, cy + dy))
+        put(pixelPtr(picture, cx + dx, cy + dy), c);
+    }
+}
+
+// A ring's centre and radius in panel pixels.
+struct Ring {
+  int x, y, radius;
+};
+
+// `onPanel` places the ring of a star at frame pixel (x, y) with the radius
+// it has at 1:1.
+template <class OnPanel>
+void ringFlagged(Workspace& ws, int image, const FlagTable& flags, const OnPanel& onPanel) {
+  const Bgr c{kFlaggedRingRgb[2], kFlaggedRingRgb[1], kFlaggedRingRgb[0]};
+  for (int k = 0; k < ws.starCount[image]; ++k) {
+    if (!isFlagged(pairFlags(ws, flags, image == kBlue ? k : -1, image == kGreen ? k : -1)))
+      continue;
+    const StarRecord& s = star(ws, image, k);
+    const Ring ring = onPanel(s.x, s.y, flaggedRingRadius(s.pixelCount));
+    drawRing(ws.picture[image], ring.x, ring.y, ring.radius, c);
+  }
+}
+
 bool showsPlot(const Workspace& ws, int image) {
   return hasBit(ws.optionFlags, image == kBlue ? OPT_CURVE_VIEW_BLUE : OPT_CURVE_VIEW_GREEN);
 }
@@ -485,7 +516,11 @@ int panelForGreenDisplay(const Workspace& ws) {
   return hasBit(ws.optionFlags, OPT_MOVE_MODE) ? kBlue : kGreen;
 }
 
-void renderImage(Workspace& ws, int image) {
+int flaggedRingRadius(int pixelCount) {
+  return 2 + static_cast<int>(std::ceil(std::sqrt(pixelCount / 3.141592653589793)));
+}
+
+void renderImage(Workspace& ws, int image, const FlagTable* flags) {
   if (image != kBlue && image != kGreen) return;
   const bool moveMode = hasBit(ws.optionFlags, OPT_MOVE_MODE);
   if (!moveMode && showsPlot(ws, image)) {
@@ -507,6 +542,14 @@ void renderImage(Workspace& ws, int image) {
   }
   if (!map.identity()) {
     drawViewed(ws, image, v, clippedToImage(ws, image, ws.searchRect[image]));
+    if (flags != nullptr && hasBit(ws.optionFlags, OPT_SHOW_FLAGGED)) {
+      // Round the star's place at the zoom, never smaller than at 1:1 zoomed out.
+      ringFlagged(ws, image, *flags, [&](int x, int y, int r) {
+        return Ring{static_cast<int>(std::floor((x + 0.5 - v.left) * v.zoom)),
+                    static_cast<int>(std::floor((y + 0.5 - v.top) * v.zoom)),
+                    std::max(r, static_cast<int>(std::lround(r * v.zoom)))};
+      });
+    }
     paintHighlights(ws, image,
                     [&](int number, Bgr c) { paintViewedStar(ws, image, number, v, map, c); });
     return;
@@ -517,6 +560,8 @@ void renderImage(Workspace& ws, int image) {
     drawTwoColour(ws, image, r);
   else
     drawGrey(ws, image, r);
+  if (flags != nullptr && hasBit(ws.optionFlags, OPT_SHOW_FLAGGED))
+    ringFlagged(ws, image, *flags, [](int x, int y, int radius) { return Ring{x, y, radius}; });
   paintHighlights(ws, image, [&](int number, Bgr c) { paintStar(ws, image, number, c); });
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "image/Workspace.h"
+#include "photometry/FlagTable.h"
 
 namespace orelith {
 
@@ -26,7 +27,17 @@ int panelForGreenDisplay(const Workspace& ws);
 // Rebuilds picture buffer `image` (panel 0 or 1) from the current state. Only
 // the 375 pixels of each row are written; the three padding bytes at the end
 // of a row keep whatever they held. Showing the buffer is the window's job.
-void renderImage(Workspace& ws, int image);
+// With "Show flagged stars" on and a table of the stars' flags, each flagged
+// star of the image (hot, large, saturated, at an edge, blended) gets a ring
+// before the highlights; without either the picture is as it ever was.
+void renderImage(Workspace& ws, int image, const FlagTable* flags = nullptr);
+
+// The colour of the flagged stars' rings: none of the colour table's seven,
+// which all mean something else, and bright on grey and on both colour maps.
+inline constexpr std::uint8_t kFlaggedRingRgb[3] = {255, 140, 0};
+// The radius of the ring round a star of `pixelCount` pixels: two pixels
+// beyond the disc of that area.
+int flaggedRingRadius(int pixelCount);
 
 // The number of the calibration entry whose marker a curve view in picture
 // `panel` shows at pixel (x, y), or -1 where it shows none.

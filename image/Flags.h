@@ -26,6 +26,7 @@ enum OptionBits : std::uint32_t {
   OPT_CURVE_VIEW_GREEN = 0x40000,
   OPT_ROTATE_IMAGES = 0x80000,
   OPT_PAIR_ENTRY = 0x100000,
+  OPT_SHOW_FLAGGED = 0x200000,  // ours: flagged stars ringed in the panels
 };
 
 enum ProgressBits : std::uint32_t {

@@ -207,6 +207,7 @@ struct Workspace {
 
   DisplayState display;
   ScienceSettings science;  // what the window's next results are computed with
+  int scienceWarnings = 0;  // how many the last "Calculate magnitudes" gave, for the status bar
   std::uint8_t picture[2][kPictureBytes];
 
   Scratch scratch;

@@ -247,6 +247,7 @@ Calculation calculateCommand(Workspace& ws, WindowPort& port) {
     port.beep();
     return out;
   }
+  ws.scienceWarnings = 0;
   ScienceResults science = measureScience(ws, ws.science);
   const std::optional<CurveAbscissae> abscissae = curveAbscissae(ws, science);
   const CurveAbscissae* lg = abscissae ? &*abscissae : nullptr;
@@ -264,6 +265,7 @@ Calculation calculateCommand(Workspace& ws, WindowPort& port) {
   if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);
   if (outcome.status != CalculateStatus::Ok) return out;
   finishScience(ws, science);
+  ws.scienceWarnings = static_cast<int>(science.warnings.size());
   if (!science.warnings.empty()) port.showNote(kWarningsCaption, warningsText(science.warnings));
   out.science = std::move(science);
   return out;
@@ -310,7 +312,8 @@ void menuCommand(Workspace& ws, WindowPort& port, MenuId item) {
       exportCsvCommand(ws, port);
       break;
     case menu::Photometry:
-      break;  // the dialog's model comes with its own change
+      port.runDialog(dlg::Photometry);
+      break;
     case menu::ColourMagnitudeDiagram:
       port.showDiagram();
       break;

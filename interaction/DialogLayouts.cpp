@@ -68,6 +68,9 @@ DialogLayout displayLayout() {
                "Draw calibration stars", 102, 85, 83, 10},
               {K::CheckBox, idNumber(d::ThickStars), "Thick stars in CMD bitmap",
                "Thick stars in CMD bitmap", 15, 100, 100, 10},
+              // Ours, in the free place beside it.
+              {K::CheckBox, idNumber(d::ShowFlagged), "Show flagged stars", "Show flagged stars",
+               117, 100, 74, 10},
               // Both are default buttons in the original template; Enter
               // presses OK, as a user expects of a settings dialog.
               {K::Button, idNumber(d::Deselect), "Deselect", "Deselect", 10, 115, 50, 14},
@@ -81,7 +84,8 @@ DialogLayout starPropertiesLayout() {
       dlg::StarProperties,
       "Star properties",
       186,
-      110,
+      // Ours below the buttons: the flags and errors of the pair, read only.
+      168,
       {
           {K::TextBlock, idNumber(props::Information), "", "Star information", 5, 5, 175, 45},
           {K::Label, 0, "V-Mag.:", "V-Mag.:", 5, 55, 25, 15},
@@ -93,6 +97,7 @@ DialogLayout starPropertiesLayout() {
           {K::CheckBox, idNumber(props::IgnoreStar), "Ignore star", "Ignore star", 100, 75, 75, 10},
           {K::DefaultButton, idNumber(props::Ok), "OK", "OK", 75, 90, 50, 14},
           {K::Button, idNumber(props::Cancel), "Cancel", "Cancel", 130, 90, 50, 14},
+          {K::TextBlock, idNumber(props::ScienceNotes), "", "Flags and errors", 5, 110, 175, 56},
       }};
 }
 
@@ -135,11 +140,54 @@ DialogLayout colourLayout() {
   return l;
 }
 
+// Ours: three groups, top to bottom, each choice's controls in the order a
+// user settles them; every "Automatic" box stands left of the fields it greys.
+DialogLayout photometryLayout() {
+  namespace p = photodlg;
+  return {dlg::Photometry,
+          "Photometry configuration",
+          200,
+          218,
+          {
+              {K::GroupBox, 0, "Method", "Method", 5, 5, 190, 62},
+              {K::RadioButton, idNumber(p::Sum), "Summed brightness", "Summed brightness", 15, 18,
+               85, 10},
+              {K::RadioButton, idNumber(p::Aperture), "Aperture", "Aperture", 105, 18, 80, 10},
+              {K::Label, 0, "Radius:", "Radius:", 15, 34, 46, 10},
+              {K::CheckBox, idNumber(p::RadiusAutomatic), "Automatic", "Automatic radius", 63, 34,
+               50, 10},
+              {K::TextEdit, idNumber(p::Radius), "", "Aperture radius", 115, 33, 35, 12},
+              {K::Label, 0, "Annulus:", "Annulus:", 15, 50, 46, 10},
+              {K::CheckBox, idNumber(p::AnnulusAutomatic), "Automatic", "Automatic annulus", 63, 50,
+               50, 10},
+              {K::TextEdit, idNumber(p::AnnulusInner), "", "Annulus inner radius", 115, 49, 35, 12},
+              {K::TextEdit, idNumber(p::AnnulusOuter), "", "Annulus outer radius", 153, 49, 35, 12},
+              {K::GroupBox, 0, "Detector", "Detector", 5, 72, 190, 62},
+              {K::Label, 0, "Gain (e-/count):", "Gain (e-/count):", 15, 86, 95, 10},
+              {K::TextEdit, idNumber(p::Gain), "", "Gain", 115, 85, 35, 12},
+              {K::Label, 0, "Read noise (e-):", "Read noise (e-):", 15, 101, 95, 10},
+              {K::TextEdit, idNumber(p::ReadNoise), "", "Read noise", 115, 100, 35, 12},
+              {K::Label, 0, "Saturation:", "Saturation:", 15, 117, 46, 10},
+              {K::CheckBox, idNumber(p::SaturationAutomatic), "Automatic", "Automatic saturation",
+               63, 117, 50, 10},
+              {K::DigitsEdit, idNumber(p::Saturation), "", "Saturation level", 115, 116, 35, 12},
+              {K::GroupBox, 0, "Model", "Model", 5, 139, 190, 54},
+              {K::RadioButton, idNumber(p::Curves), "Calibration curves", "Calibration curves", 15,
+               152, 170, 10},
+              {K::RadioButton, idNumber(p::Transform), "Standard transformation",
+               "Standard transformation", 15, 164, 170, 10},
+              {K::CheckBox, idNumber(p::KeepFlagged), "Keep flagged calibration stars",
+               "Keep flagged calibration stars", 15, 177, 170, 10},
+              {K::DefaultButton, idNumber(p::Ok), "OK", "OK", 90, 199, 50, 14},
+              {K::Button, idNumber(p::Cancel), "Cancel", "Cancel", 145, 199, 50, 14},
+          }};
+}
+
 }  // namespace
 
 const DialogLayout* dialogLayout(DialogId dialog) {
   static const DialogLayout layouts[] = {algorithmLayout(), displayLayout(), starPropertiesLayout(),
-                                         colourLayout()};
+                                         colourLayout(), photometryLayout()};
   for (const DialogLayout& l : layouts)
     if (l.id == dialog) return &l;
   return nullptr;

@@ -1,4 +1,4 @@
-// The four dialogs as data: title, size and every control with its kind,
+// The dialogs as data: title, size and every control with its kind,
 // identifier, caption and place in dialog units, in creation order (which is
 // also the tab order). The window converts the units to pixels and creates
 // the widgets from these tables and nothing else.

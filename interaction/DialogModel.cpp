@@ -5,6 +5,7 @@
 #include "interaction/AlgorithmDialog.h"
 #include "interaction/ColorDialog.h"
 #include "interaction/DisplayDialog.h"
+#include "interaction/PhotometryDialog.h"
 #include "interaction/StarPropertiesDialog.h"
 
 namespace orelith {
@@ -70,8 +71,9 @@ class DisplayModel final : public ModelOf<DisplayDialog> {
 
 class StarPropertiesModel final : public ModelOf<StarPropertiesDialog> {
  public:
-  StarPropertiesModel(Workspace& ws, WindowPort& port)
-      : ModelOf(ws, port, openStarProperties(ws)) {}
+  StarPropertiesModel(Workspace& ws, WindowPort& port) : ModelOf(ws, port, openStarProperties(ws)) {
+    d_.controls[props::ScienceNotes].text = port.scienceNotes(d_.blueStar, d_.greenStar);
+  }
   void textChanged(int id, std::string_view text) override {
     starPropertiesTextChanged(d_, StarPropertiesControl{id}, text);
   }
@@ -110,6 +112,23 @@ class ColorModel final : public ModelOf<ColorDialog> {
   }
 };
 
+class PhotometryModel final : public ModelOf<PhotometryDialog> {
+ public:
+  PhotometryModel(Workspace& ws, WindowPort& port) : ModelOf(ws, port, openPhotometryDialog(ws)) {}
+  void textChanged(int id, std::string_view text) override {
+    photometryFieldChanged(d_, port_, PhotometryControl{id}, text);
+  }
+  void boxClicked(int id, bool checked) override {
+    photometryBoxClicked(d_, PhotometryControl{id}, checked);
+  }
+  DialogVerdict buttonPressed(int id) override {
+    if (PhotometryControl{id} == photodlg::Cancel) return DialogVerdict::Reject;
+    if (PhotometryControl{id} != photodlg::Ok) return DialogVerdict::Stay;
+    // A value out of its bounds keeps the dialog open for a correction.
+    return photometryOk(ws_, port_, d_) ? DialogVerdict::Accept : DialogVerdict::Stay;
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<DialogModel> openDialogModel(DialogId dialog, Workspace& ws, WindowPort& port) {
@@ -122,6 +141,8 @@ std::unique_ptr<DialogModel> openDialogModel(DialogId dialog, Workspace& ws, Win
       return std::make_unique<StarPropertiesModel>(ws, port);
     case dlg::Colors:
       return std::make_unique<ColorModel>(ws, port);
+    case dlg::Photometry:
+      return std::make_unique<PhotometryModel>(ws, port);
   }
   return nullptr;
 }

@@ -29,6 +29,7 @@ constexpr Box kBoxes[] = {
     {D::ComplexOutput, OPT_COMPLEX_OUTPUT, kNoControl},
     {D::DrawCalibration, OPT_HIDE_CALIBRATION, kNoControl},
     {D::ThickStars, OPT_THICK_CMD_STARS, kNoControl},
+    {D::ShowFlagged, OPT_SHOW_FLAGGED, kNoControl},
 };
 
 bool boxOn(std::uint32_t options, const Box& b) {
@@ -86,6 +87,12 @@ void displayOk(Workspace& ws, WindowPort& port, const DisplayDialog& d) {
     // time, as the main window's own boxes keep it.
     if (b.id == D::AutoUpdateBlue) setAutoUpdate(ws, port, kBlue);
     if (b.id == D::AutoUpdateGreen) setAutoUpdate(ws, port, kGreen);
+  }
+  // Ours, unlike the others, shows at once: the user asked to see the
+  // flagged stars now.
+  if (d.touched & OPT_SHOW_FLAGGED) {
+    port.repaint(kBlue);
+    port.repaint(kGreen);
   }
 }
 

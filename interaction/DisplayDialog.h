@@ -21,7 +21,8 @@ void displayFrequencyChanged(DisplayDialog& d, Workspace& ws, WindowPort& port,
                              std::string_view text);
 // "Deselect": clears the star selection at once.
 void displayDeselect(Workspace& ws, WindowPort& port);
-// OK writes the touched boxes; "Auto update" follows the main window's rule.
+// OK writes the touched boxes; "Auto update" follows the main window's rule;
+// a touched "Show flagged stars" redraws both panels.
 // Cancel, Escape and the close box write nothing and need no call.
 void displayOk(Workspace& ws, WindowPort& port, const DisplayDialog& d);
 

@@ -71,6 +71,7 @@ constexpr MenuItemSpec kMenu[] = {
     {1, menu::Display, "Display...", true},
     {1, menu::Algorithm, "Algorithm...", true},
     {1, menu::Colors, "Colors...", true},
+    {1, menu::Photometry, "Photometry...", true},
     {2, menu::ColourMagnitudeDiagram, "Colour-magnitude diagram", true, "Ctrl+D"},
 };
 

@@ -33,6 +33,7 @@ StarPropertiesDialog openStarProperties(const Workspace& ws) {
   d.controls.add(P::BMinusV, "", false, false);
   d.controls.add(P::CalibrationStar);
   d.controls.add(P::IgnoreStar);
+  d.controls.add(P::ScienceNotes);
   const StarRecord& blue = star(ws, kBlue, d.blueStar);
   if (hasBit(blue.marks, MARK_IGNORE)) {
     d.controls[P::IgnoreStar].checked = true;

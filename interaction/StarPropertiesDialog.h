@@ -23,7 +23,8 @@ struct StarPropertiesDialog {
   DialogControls<StarPropertiesControl> controls;
 };
 
-// The dialog on the selected pair, as it opens.
+// The dialog on the selected pair, as it opens; its flags and errors are
+// the window's to fill in (WindowPort::scienceNotes).
 StarPropertiesDialog openStarProperties(const Workspace& ws);
 
 // The text of the V edit or the B-V edit changed.

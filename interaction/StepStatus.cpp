@@ -44,8 +44,10 @@ std::string compareStatus(const Workspace& ws) {
 std::string calculateStatus(const Workspace& ws) {
   if (!hasBit(ws.progressFlags, PRG_MAGNITUDES)) return {};
   const ModelDiagnostics fit = diagnosePolynomial(ws);
-  return format(str::StatusCalculated, pairCount(ws), ws.calibration.count,
-                fixedText(fit.rmsV, 3).c_str(), fixedText(fit.rmsBV, 3).c_str());
+  std::string line = format(str::StatusCalculated, pairCount(ws), ws.calibration.count,
+                            fixedText(fit.rmsV, 3).c_str(), fixedText(fit.rmsBV, 3).c_str());
+  if (ws.scienceWarnings > 0) line += format(str::StatusWarnings, ws.scienceWarnings);
+  return line;
 }
 
 }  // namespace

@@ -81,6 +81,9 @@ class WindowPort {
                                      MessageOwner owner) {
     showMessage(message, owner);
   }
+  // The science results of a pair (-1 = no star) in words: its flags and its
+  // magnitudes' errors as last computed; empty where nothing is computed.
+  virtual std::string scienceNotes(int /*blue*/, int /*green*/) { return {}; }
 };
 
 // A port that drops everything; for callers that want only the data effects.

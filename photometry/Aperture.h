@@ -10,10 +10,8 @@
 
 namespace orelith {
 
-inline constexpr double kMaxApertureRadius = 20.0;
 // A magnitude's error per relative error of its flux: 2.5 / ln 10.
 inline constexpr double kMagPerLn = 1.0857362047581294;
-inline constexpr double kMaxAnnulusRadius = 30.0;
 
 struct ApertureSettings {
   double radius;  // of the aperture, pixels
@@ -35,8 +33,8 @@ struct ApertureResult {
   double skySigma;  // scatter of one sky pixel
   double mag;       // -2.5 lg(flux); NaN unless flux > 0
   double magError;
-  int skyPixels;  // annulus pixels kept after clipping
-  bool clipped;   // the aperture reaches beyond the image
+  int skyPixels;      // annulus pixels kept after clipping
+  bool clipped;       // the aperture reaches beyond the image
   int badPixels = 0;  // aperture pixels without a measurement, left out of flux and area
 };
 

@@ -61,6 +61,17 @@ std::string pairNotes(const Workspace& ws, const ScienceResults& science, int bl
     const ApertureResult& a = science.apertures->of(image, numbers[image]);
     text += names[image] + valueWithError(a.mag, a.magError);
   }
+  // The curves' magnitudes of a pair they were calculated for; a calibration
+  // star's are the values entered.
+  const CurveErrorTable& e = science.curveErrors;
+  const auto k = static_cast<std::size_t>(blue);
+  if (blue >= 0 && green >= 0 && k < e.B.size() && k < e.V.size() &&
+      hasBit(ws.progressFlags, PRG_MAGNITUDES) &&
+      !hasBit(star(ws, kBlue, blue).marks, MARK_CALIBRATION)) {
+    const StarRecord& b = star(ws, kBlue, blue);
+    text += "\nB: " + valueWithError(b.magnitudeB, e.B[k]);
+    text += "\nV: " + valueWithError(b.magnitudeV, e.V[k]);
+  }
   if (science.transform && blue >= 0 && green >= 0) {
     const StandardMagnitudes& m = science.transform->standard[static_cast<std::size_t>(blue)];
     text += "\nStandard V: " + valueWithError(m.V, m.VError);

@@ -29,7 +29,8 @@ std::string flagWords(const PairFlags& f);
 
 // The science results of a row's stars (-1 = no star), one line each: the
 // flags ("Flags: none" without), the aperture magnitudes with their errors,
-// the standard V and B-V with theirs, where computed.
+// B and V of the curves with the curves' errors, the standard V and B-V with
+// theirs, where computed.
 std::string pairNotes(const Workspace& ws, const ScienceResults& science, int blue, int green);
 
 }  // namespace orelith

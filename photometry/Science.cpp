@@ -355,7 +355,8 @@ ScienceStatus finishScience(const Workspace& ws, ScienceResults& r) {
 
 std::string warningsText(const std::vector<Warning>& warnings) {
   std::string text;
-  for (const Warning& w : warnings) text += (text.empty() ? "" : "\n\n") + w.text;
+  for (const Warning& w : warnings)
+    text += (text.empty() ? "" : "\n\n") + ("[" + w.code + "] ") + w.text;
   return text;
 }
 

@@ -87,7 +87,8 @@ int usableCalibrationStars(const ScienceResults& r);
 // warnings; the status also goes into the results.
 ScienceStatus finishScience(const Workspace& ws, ScienceResults& r);
 
-// The warnings as one text, a paragraph each.
+// The warnings as one text, a paragraph each, led by its code in brackets
+// as the batch tool writes it.
 std::string warningsText(const std::vector<Warning>& warnings);
 
 ScienceOutcome computeScience(const Workspace& ws, const ScienceSettings& settings);

@@ -68,7 +68,13 @@ enum class MenuId : int {
   ColourMagnitudeDiagram = 40104,
 };
 
-enum class DialogId : int { Display = 107, Algorithm = 108, StarProperties = 115, Colors = 116 };
+enum class DialogId : int {
+  Display = 107,
+  Algorithm = 108,
+  StarProperties = 115,
+  Colors = 116,
+  Photometry = 117,  // ours: how the science results are computed
+};
 
 // Controls of the "Star properties" dialog.
 enum class StarPropertiesControl : int {
@@ -79,6 +85,7 @@ enum class StarPropertiesControl : int {
   IgnoreStar = 1026,
   Ok = 1021,
   Cancel = 1022,
+  ScienceNotes = 1027,  // ours: the pair's flags and errors, below the others
 };
 
 // Controls of the "Algorithm configuration" dialog.
@@ -113,6 +120,27 @@ enum class DisplayControl : int {
   Deselect = 1010,
   Ok = 1009,
   Cancel = 1008,
+  ShowFlagged = 1017,  // ours
+};
+
+// Controls of the "Photometry configuration" dialog.
+enum class PhotometryControl : int {
+  Ok = 1,
+  Cancel = 2,
+  Sum = 1101,       // the method: the search's summed brightness
+  Aperture = 1102,  // or aperture photometry
+  RadiusAutomatic = 1103,
+  Radius = 1104,
+  AnnulusAutomatic = 1105,
+  AnnulusInner = 1106,
+  AnnulusOuter = 1107,
+  Gain = 1108,
+  ReadNoise = 1109,
+  SaturationAutomatic = 1110,
+  Saturation = 1111,
+  Curves = 1112,     // the model: the calibration curves
+  Transform = 1113,  // or the standard transformation
+  KeepFlagged = 1114,
 };
 
 // Controls of the "Color configuration" dialog: field FirstField + n edits
@@ -124,8 +152,8 @@ constexpr ColorControl colorField(int n) {
   return ColorControl{idNumber(ColorControl::FirstField) + n};
 }
 
-// Short names: the namespaces ctl, timer, menu, dlg, props, algodlg, displaydlg and colordlg
-// hold the enumerators of the type of their kind.
+// Short names: the namespaces ctl, timer, menu, dlg, props, algodlg, displaydlg, colordlg and
+// photodlg hold the enumerators of the type of their kind.
 namespace ctl {
 using enum ControlId;
 }
@@ -149,6 +177,9 @@ using enum DisplayControl;
 }
 namespace colordlg {
 using enum ColorControl;
+}
+namespace photodlg {
+using enum PhotometryControl;
 }
 
 }  // namespace orelith

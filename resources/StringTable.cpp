@@ -128,6 +128,7 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
      "3\"."},
     {115,
      "Magnitudes of %d pairs calculated through %d calibration stars: RMS %s mag in V, %s in B-V."},
+    {116, " Warnings: %d, as listed in \"Photometry warnings\"."},
     // Ours: the Help menu.
     {120, "Help"},
     {121, "Orelith Help"},
@@ -152,6 +153,17 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
     // Ours: FITS frames; the reason a file is refused follows the message.
     {130, "Unable to read FITS image."},
     {131, "FITS Files (*.fits, *.fit, *.fts, *.fits.fz)ä*.fits;*.fit;*.fts;*.fits.fzä"},
+    // Ours: the "Photometry configuration" dialog's refusals.
+    {140, "The saturation level must lie between 1 and 65535, or be found automatically."},
+    {141, "The aperture radius must lie between 0.5 and 20 pixels, or be found automatically."},
+    {142,
+     "The sky annulus needs an inner radius above 0 and an outer radius above it, at most "
+     "30 pixels."},
+    {143,
+     "The sky annulus must start outside the aperture: its inner radius at least the "
+     "aperture radius."},
+    {144, "The gain must lie between 0.01 and 1000 electrons per count."},
+    {145, "The read noise must lie between 0 and 1000 electrons."},
 };
 
 }  // namespace

@@ -48,6 +48,7 @@ enum class StringId : int {
   StatusCompared = 113,
   StatusEnterPairs = 114,
   StatusCalculated = 115,
+  StatusWarnings = 116,
   // Ours: the Help menu.
   HelpMenu = 120,
   HelpItem = 121,
@@ -57,6 +58,13 @@ enum class StringId : int {
   // Ours: FITS frames.
   FitsUnreadable = 130,
   FitsFilters = 131,
+  // Ours: the "Photometry configuration" dialog's refusals.
+  BadSaturation = 140,
+  BadApertureRadius = 141,
+  BadAnnulus = 142,
+  AnnulusInsideAperture = 143,
+  BadGain = 144,
+  BadReadNoise = 145,
 };
 namespace str {
 using enum StringId;

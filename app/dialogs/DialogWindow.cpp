@@ -1,5 +1,6 @@
 #include "app/dialogs/DialogWindow.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -40,6 +41,8 @@ QWidget* newWidget(const DialogItem& item, QWidget* parent) {
       l->setTextFormat(Qt::PlainText);
       const Qt::Alignment vertical = item.kind == K::TextBlock ? Qt::AlignTop : Qt::AlignVCenter;
       l->setAlignment((item.kind == K::RightLabel ? Qt::AlignRight : Qt::AlignLeft) | vertical);
+      // A long line of flags goes on below rather than out of the dialog.
+      l->setWordWrap(item.kind == K::TextBlock);
       return l;
     }
     case K::DigitsEdit: {
@@ -112,6 +115,15 @@ DialogWindow::DialogWindow(const DialogLayout& layout, std::unique_ptr<DialogMod
 
 QWidget* DialogWindow::createItem(const DialogItem& item) {
   QWidget* w = newWidget(item, this);
+  // Radio buttons next to each other in the table are one choice; all are
+  // children of the dialog, so without a group of their own every radio
+  // button of the dialog would exclude every other.
+  if (item.kind == K::RadioButton) {
+    if (radioGroup_ == nullptr) radioGroup_ = new QButtonGroup(this);
+    radioGroup_->addButton(static_cast<QRadioButton*>(w));
+  } else {
+    radioGroup_ = nullptr;
+  }
   if (item.kind == K::Swatch) swatches_[item.colour] = static_cast<QFrame*>(w);
   if (item.id != 0) {
     controls_[item.id] = w;

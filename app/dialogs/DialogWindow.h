@@ -12,6 +12,7 @@
 #include "interaction/DialogLayouts.h"
 #include "interaction/DialogModel.h"
 
+class QButtonGroup;
 class QFrame;
 
 namespace orelith::gui {
@@ -37,6 +38,7 @@ class DialogWindow final : public QDialog {
   std::unique_ptr<DialogModel> model_;
   std::map<int, QWidget*> controls_;
   std::map<int, QFrame*> swatches_;
+  QButtonGroup* radioGroup_ = nullptr;  // of the radio buttons being created
 };
 
 // `dialog` over `ws`, opened as its model opens it.

@@ -21,6 +21,7 @@
 #include "app/window/StarListModel.h"
 #include "display/Render.h"
 #include "interaction/StarList.h"
+#include "photometry/FlagText.h"
 #include "resources/StringTable.h"
 
 namespace orelith::gui {
@@ -78,7 +79,10 @@ void QtWindowPort::setMenuEnabled(MenuId item, bool on) {
 }
 
 void QtWindowPort::repaint(int panel) {
-  renderImage(window_.workspace(), panel);
+  Workspace& ws = window_.workspace();
+  // The flags come from the science, computed only while they are shown.
+  renderImage(ws, panel,
+              hasBit(ws.optionFlags, OPT_SHOW_FLAGGED) ? &window_.science().flags : nullptr);
   window_.panel(panel)->pictureRendered();
   window_.panel(panel)->update();
   window_.diagramSelectionChanged();
@@ -87,6 +91,10 @@ void QtWindowPort::repaint(int panel) {
 void QtWindowPort::starListChanged() {
   window_.listModel()->refill(window_.workspace());
   window_.resultsStale();
+  // Every step that changes the stars or their magnitudes refills the list,
+  // often after its panels were drawn: the rings follow the new flags.
+  if (hasBit(window_.workspace().optionFlags, OPT_SHOW_FLAGGED))
+    for (int panel : {kBlue, kGreen}) repaint(panel);
 }
 
 void QtWindowPort::setSliderPosition(ControlId control, int position) {
@@ -188,5 +196,9 @@ void QtWindowPort::showNote(const std::string& title, const std::string& text) {
 }
 
 void QtWindowPort::showDiagram() { window_.showDiagram(); }
+
+std::string QtWindowPort::scienceNotes(int blue, int green) {
+  return pairNotes(window_.workspace(), window_.science(), blue, green);
+}
 
 }  // namespace orelith::gui

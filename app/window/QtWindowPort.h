@@ -39,6 +39,7 @@ class QtWindowPort : public WindowPort {
   FileChoice askDataFile(DataFile file) override;
   void showNote(const std::string& title, const std::string& text) override;
   void showDiagram() override;
+  std::string scienceNotes(int blue, int green) override;
 
  private:
   MainWindow& window_;

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "display/PanelView.h"
 #include "display/PngWriter.h"
 #include "display/Render.h"
 #include "tests/support/TestWorkspace.h"
@@ -225,6 +226,38 @@ TEST(Render, MaskedPixelsDrawAsTheLowestValue) {
   renderImage(*ws, kBlue);
   EXPECT_EQ(pictureAt(*ws, kBlue, 30, 30), kBlack);
   EXPECT_EQ(pictureAt(*ws, kBlue, 31, 30), kGrey);
+}
+
+// "Show flagged stars": a ring round each flagged star, the star itself as it was (hot blue star
+// 5, one pixel at (40, 40): radius 2 + ceil(sqrt(1 / pi)) = 3 by hand; saturated star 2, two
+// pixels at (20, 20): also 3). Off, or without the flags, the picture is byte for byte the same.
+TEST(Render, FlaggedStarsRingedOnlyWhenAsked) {
+  auto ws = scene();
+  star(*ws, kBlue, 5).marks |= MARK_HOT;
+  star(*ws, kBlue, 5).x = star(*ws, kBlue, 5).y = 40;
+  star(*ws, kBlue, 2).x = star(*ws, kBlue, 2).y = 20;
+  FlagTable flags;
+  flags.image[kBlue].star = {0, 0, FLAG_SATURATED};
+  renderImage(*ws, kBlue);
+  const std::vector<std::uint8_t> plain(ws->picture[kBlue], ws->picture[kBlue] + kPictureBytes);
+  const auto same = [&] { return std::equal(plain.begin(), plain.end(), ws->picture[kBlue]); };
+  renderImage(*ws, kBlue, &flags);
+  EXPECT_TRUE(same()) << "option off";
+  ws->optionFlags = OPT_SHOW_FLAGGED;
+  renderImage(*ws, kBlue);
+  EXPECT_TRUE(same()) << "no flags";
+  renderImage(*ws, kBlue, &flags);
+  const Rgb ring{kFlaggedRingRgb[0], kFlaggedRingRgb[1], kFlaggedRingRgb[2]};
+  for (auto [x, y] : {std::pair{43, 40}, {37, 40}, {40, 43}, {20, 17}, {23, 20}})
+    EXPECT_EQ(pictureAt(*ws, kBlue, x, y), ring) << x << "," << y;
+  for (auto [x, y] : {std::pair{40, 40}, {42, 40}, {20, 20}, {46, 40}})
+    EXPECT_EQ(pictureAt(*ws, kBlue, x, y), kGrey) << x << "," << y;
+  // Zoomed in twice from frame pixel (30, 30): star 5's centre on panel pixel
+  // floor((40.5 - 30) * 2) = 21 each way, the ring twice as wide.
+  setView(*ws, kBlue, {2, 30, 30});
+  renderImage(*ws, kBlue, &flags);
+  EXPECT_EQ(pictureAt(*ws, kBlue, 27, 21), ring);
+  EXPECT_NE(pictureAt(*ws, kBlue, 24, 21), ring);
 }
 
 bool onAxis(int x, int y) { return (x == 10 && y <= 232) || (y == 232 && x >= 10); }

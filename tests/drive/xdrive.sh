@@ -184,7 +184,7 @@ xd_dialog_click() {
 }
 
 # xd_calibrate X Y V BV: double click on blue pixel (X, Y), then in "Star
-# properties" (186 x 110 units) tick "Calibration star", type V and B-V, OK.
+# properties" (186 x 168 units) tick "Calibration star", type V and B-V, OK.
 # On a busy machine the two clicks may reach the program too far apart to
 # count as a double click: a person whose dialog does not open clicks again.
 xd_calibrate() {
@@ -196,10 +196,10 @@ xd_calibrate() {
   done
   [ -n "$p" ] || { echo "no \"Star properties\" for pixel ($1, $2)"; return 1; }
   xd_ready "$p"
-  xd_dialog_click "$p" 12 80 186 110                                  # "Calibration star"
-  xd_dialog_click "$p" 57 62 186 110 && xdotool type --delay 5 "$3"  # V-Mag.
-  xd_dialog_click "$p" 152 62 186 110 && xdotool type --delay 5 "$4" # B-V.
-  xd_dialog_click "$p" 100 97 186 110                                 # OK
+  xd_dialog_click "$p" 12 80 186 168                                  # "Calibration star"
+  xd_dialog_click "$p" 57 62 186 168 && xdotool type --delay 5 "$3"  # V-Mag.
+  xd_dialog_click "$p" 152 62 186 168 && xdotool type --delay 5 "$4" # B-V.
+  xd_dialog_click "$p" 100 97 186 168                                 # OK
   xd_wait_gone "Star properties"
 }
 

@@ -428,10 +428,12 @@ TEST(StepStatus, SaysWhatEachStepDid) {
         applyStarProperties(*ws, {k, k + 100, false, true, 10.0f + static_cast<float>(k), 0.5f})
             .status,
         CalibrationEdit::Accepted);
-  // Three stars and three coefficients: the curves pass through them.
+  // Three stars and three coefficients: the curves pass through them. The count of the warning
+  // box's paragraphs follows: each curve turns over beyond the stars, and the stars beyond them
+  // are extrapolated.
   EXPECT_EQ(step(ctl::CalculateMagnitudes),
             "Magnitudes of 20 pairs calculated through 3 calibration stars: RMS 0.000 mag in V, "
-            "0.000 in B-V.");
+            "0.000 in B-V. Warnings: 3, as listed in \"Photometry warnings\".");
 }
 
 TEST(Pointer, DragCoversPressedAndReleasedPixels) {
@@ -581,7 +583,8 @@ TEST(Commands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
   EXPECT_EQ(port.events.size(), 1u);
   port.clear();
   menuCommand(*ws, port, menu::ColourMagnitudeDiagram);
-  EXPECT_EQ(port.events, (Events{ev(PortEvent::Diagram)}));
+  menuCommand(*ws, port, menu::Photometry);
+  EXPECT_EQ(port.events, (Events{ev(PortEvent::Diagram), ev(PortEvent::Dialog, dlg::Photometry)}));
 }
 
 TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
@@ -597,7 +600,11 @@ TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
     // A calculation ends with its warnings: here the stars beyond the one calibration star.
     if (coefficients == 0) {
       ASSERT_EQ(port.events.size(), 4u);
-      EXPECT_EQ(port.events.back().text.rfind(std::string(kWarningsCaption) + "\n", 0), 0u);
+      // Each led by its code, as the batch tool writes them.
+      EXPECT_EQ(port.events.back().text.rfind(std::string(kWarningsCaption) + "\n[", 0), 0u);
+      EXPECT_EQ(ws->scienceWarnings, 1 + int(std::count(port.events.back().text.begin(),
+                                                        port.events.back().text.end(), '\n')) /
+                                             2);
       port.events.pop_back();
     }
     EXPECT_EQ(port.events, want) << coefficients;
@@ -638,7 +645,9 @@ TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
   EXPECT_FALSE(shown(*algorithm, algodlg::RotateImages).enabled);
   EXPECT_FALSE(shown(*algorithm, algodlg::Manually).enabled);
   EXPECT_TRUE(shown(*open(dlg::Display), displaydlg::DrawCalibration).checked);
+  port.notes = "Flags: hot";  // the window's words of the pair's science, below the rest
   const auto d = open(dlg::StarProperties);
+  EXPECT_EQ(shown(*d, props::ScienceNotes).text, port.notes);
   EXPECT_EQ(shown(*d, props::Information).text,
             "Star #  4\nBlue brightness:  1004/ 9\nGreen brightnesst:  2000/ 7\n@( 14| 30)");
   EXPECT_EQ(std::pair(shown(*d, props::VMagnitude).text, shown(*d, props::BMinusV).text),
@@ -659,6 +668,9 @@ TEST_F(Dialogs, TypingBeyondABoundPutsTheBoundBack) {
       {dlg::Algorithm, idNumber(algodlg::Coefficients), "11", "10", 1},
       {dlg::Display, idNumber(displaydlg::Frequency), "30", "24", 1},
       {dlg::Colors, idNumber(colorField(18)), "300", "255", 1},
+      {dlg::Photometry, idNumber(photodlg::Saturation), "70000", "65535", 1},
+      {dlg::Photometry, idNumber(photodlg::Gain), "1000.5", "1000", 1},
+      {dlg::Photometry, idNumber(photodlg::Radius), "0.", "0.", 0},  // on its way to 0.5
   };
   for (const auto& r : rows) {
     port.clear();
@@ -689,7 +701,8 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
   // clang-format off
   for (auto [box, on] : {std::pair{displaydlg::ThickStars, true}, {displaydlg::ComplexOutput, false},
                          {displaydlg::ComplexOutput, true}, {displaydlg::AutoUpdateBlue, true},
-                         {displaydlg::AutoUpdateGreen, true}, {displaydlg::DrawCalibration, false}})
+                         {displaydlg::AutoUpdateGreen, true}, {displaydlg::DrawCalibration, false},
+                         {displaydlg::ShowFlagged, true}})
     // clang-format on
     display->boxClicked(idNumber(box), on);
   EXPECT_EQ(display->buttonPressed(idNumber(displaydlg::Deselect)), DialogVerdict::Stay);
@@ -697,8 +710,10 @@ TEST_F(Dialogs, OkWritesExactlyTheTouchedSettings) {
   EXPECT_EQ(display->buttonPressed(idNumber(displaydlg::Ok)), DialogVerdict::Accept);
   EXPECT_EQ(ws->optionFlags, OPT_ROTATE_IMAGES | OPT_AUTO_BACKGROUND | OPT_COMPLEX_OUTPUT |
                                  OPT_THICK_CMD_STARS | OPT_AUTO_UPDATE_GREEN |
-                                 OPT_HIDE_CALIBRATION);
+                                 OPT_HIDE_CALIBRATION | OPT_SHOW_FLAGGED);
   EXPECT_EQ(port.count(PortEvent::TimerStart), 2);
+  // "Deselect" draws both panels, and so does OK for the flagged stars' rings.
+  EXPECT_EQ(port.repaints(), (std::vector<int>{0, 1, 0, 1}));
 
   port.clear();
   auto colours = open(dlg::Colors);
@@ -737,6 +752,85 @@ TEST_F(Dialogs, StarPropertiesGreysAndRefuses) {
   d->boxClicked(idNumber(props::CalibrationStar), false);
   EXPECT_EQ(d->buttonPressed(ok), DialogVerdict::Accept);
   for (ControlId id : calibrationControls) EXPECT_EQ(port.state(Enable, id), false);
+}
+
+// "Photometry configuration" opens on the workspace's science settings (the batch tool's
+// defaults: the summed brightness, everything automatic, gain 1, read noise 0, the curves),
+// and OK writes what it shows, which the next calculation then uses.
+TEST_F(Dialogs, PhotometryShowsAndWritesTheScienceSettings) {
+  auto d = open(dlg::Photometry);
+  for (auto [id, on] : {std::pair{photodlg::Sum, true},
+                        {photodlg::RadiusAutomatic, true},
+                        {photodlg::SaturationAutomatic, true},
+                        {photodlg::Curves, true}})
+    EXPECT_TRUE(shown(*d, id).checked == on && shown(*d, id).enabled) << idNumber(id);
+  EXPECT_FALSE(shown(*d, photodlg::Radius).enabled || shown(*d, photodlg::AnnulusOuter).enabled);
+  EXPECT_EQ(shown(*d, photodlg::Gain).text + "/" + shown(*d, photodlg::ReadNoise).text, "1/0");
+  for (auto box : {photodlg::Aperture, photodlg::Transform, photodlg::KeepFlagged})
+    d->boxClicked(idNumber(box), true);
+  for (auto box : {photodlg::RadiusAutomatic, photodlg::AnnulusAutomatic})
+    d->boxClicked(idNumber(box), false);
+  EXPECT_TRUE(shown(*d, photodlg::AnnulusInner).enabled && !shown(*d, photodlg::Sum).checked);
+  for (auto [field, text] : {std::pair{photodlg::Radius, "3.5"},
+                             {photodlg::AnnulusInner, "6"},
+                             {photodlg::AnnulusOuter, "10.25"},
+                             {photodlg::Gain, "2.5"}})
+    d->textChanged(idNumber(field), text);
+  EXPECT_EQ(d->buttonPressed(idNumber(photodlg::Ok)), DialogVerdict::Accept);
+  const ScienceSettings& s = ws->science;
+  EXPECT_EQ(std::tuple(s.aperture, s.radius, s.inner, s.outer, s.gain, s.readNoise, s.saturation,
+                       s.transform, s.keepFlagged),
+            std::tuple(true, 3.5, 6.0, 10.25, 2.5, 0.0, 0, true, true));
+  d = open(dlg::Photometry);  // reopened on what OK wrote
+  EXPECT_EQ(shown(*d, photodlg::AnnulusOuter).text, "10.25");
+  EXPECT_TRUE(shown(*d, photodlg::Transform).checked && shown(*d, photodlg::Radius).enabled);
+}
+
+// A value out of the batch tool's bounds for its option is refused at OK with its message over
+// the dialog, which stays open and writes nothing; an "Automatic" box ticked again passes
+// whatever its fields hold. A field left to the user but empty or 0 counts as out of bounds.
+TEST_F(Dialogs, PhotometryRefusesWhatTheBatchToolRefuses) {
+  using F = std::pair<PhotometryControl, const char*>;
+  const struct {
+    std::vector<PhotometryControl> unticked;
+    std::vector<F> typed;
+    StringId refusal;  // kNoString: accepted
+  } rows[] = {
+      {{photodlg::RadiusAutomatic}, {{photodlg::Radius, "0.4"}}, str::BadApertureRadius},
+      {{photodlg::RadiusAutomatic}, {{photodlg::Radius, ""}}, str::BadApertureRadius},
+      {{photodlg::RadiusAutomatic}, {{photodlg::Radius, "0.5"}}, kNoString},
+      {{photodlg::AnnulusAutomatic}, {{photodlg::AnnulusInner, "8"}}, str::BadAnnulus},
+      {{photodlg::AnnulusAutomatic},
+       {{photodlg::AnnulusInner, "8"}, {photodlg::AnnulusOuter, "8"}},
+       str::BadAnnulus},
+      {{photodlg::AnnulusAutomatic, photodlg::RadiusAutomatic},
+       {{photodlg::Radius, "6"}, {photodlg::AnnulusInner, "5"}, {photodlg::AnnulusOuter, "9"}},
+       str::AnnulusInsideAperture},
+      {{photodlg::AnnulusAutomatic},
+       {{photodlg::AnnulusInner, "5"}, {photodlg::AnnulusOuter, "30"}},
+       kNoString},
+      {{}, {{photodlg::Gain, "0.001"}}, str::BadGain},
+      {{}, {{photodlg::ReadNoise, "-1"}}, str::BadReadNoise},
+      {{photodlg::SaturationAutomatic}, {{photodlg::Saturation, "0"}}, str::BadSaturation},
+      {{photodlg::SaturationAutomatic}, {{photodlg::Saturation, "40000"}}, kNoString},
+      {{}, {{photodlg::Radius, "0.1"}, {photodlg::Saturation, "0"}}, kNoString},  // automatic
+  };
+  for (const auto& r : rows) {
+    ws->science = ScienceSettings{};
+    port.clear();
+    auto d = open(dlg::Photometry);
+    for (PhotometryControl box : r.unticked) d->boxClicked(idNumber(box), false);
+    for (const auto& [field, text] : r.typed) d->textChanged(idNumber(field), text);
+    d->boxClicked(idNumber(photodlg::KeepFlagged), true);  // shows whether OK wrote
+    const bool refused = r.refusal != kNoString;
+    const std::string name = r.typed.front().second;
+    EXPECT_EQ(d->buttonPressed(idNumber(photodlg::Ok)),
+              refused ? DialogVerdict::Stay : DialogVerdict::Accept)
+        << name;
+    EXPECT_EQ(port.messages(), refused ? std::vector{r.refusal} : std::vector<StringId>{}) << name;
+    EXPECT_TRUE(!refused || port.events.at(0).owner == MessageOwner::Dialog) << name;
+    EXPECT_EQ(ws->science.keepFlagged, !refused) << name;
+  }
 }
 
 // Each row as "blue,green:cell|cell|...".

@@ -110,6 +110,14 @@ TEST(CmdView, RowNotesGiveFlagsAndErrorsOfWhatWasComputed) {
             "Flags: hot\nAperture b: none\nAperture v: -7.250 \u00b1 0.013\n"
             "Standard V: 12.500 \u00b1 0.040\nStandard B-V: 0.750");
   EXPECT_EQ(pairNotes(*ws, science, -1, 103), "Flags: hot\nAperture v: -7.250 \u00b1 0.013");
+  // Once calculated, the curves' B and V with their errors (V's unknown here); not of the
+  // calibration star, whose magnitudes were entered.
+  ws->progressFlags |= PRG_MAGNITUDES;
+  science = {};
+  science.curveErrors = {std::vector<double>(4, 0.021), std::vector<double>(4, nan)};
+  star(*ws, kBlue, 3).magnitudeB = 13.25f, star(*ws, kBlue, 3).magnitudeV = 12.5f;
+  EXPECT_EQ(pairNotes(*ws, science, 3, 103), "Flags: hot\nB: 13.250 \u00b1 0.021\nV: 12.500");
+  EXPECT_EQ(pairNotes(*ws, science, 1, 101), "Flags: none");
 }
 
 TEST(CmdView, TicksAndLegendStayInsideTheirMargins) {

@@ -55,12 +55,14 @@ class RecordingPort : public WindowPort {
   void showNote(const std::string& title, const std::string& t) override { add(PortEvent::Note, 0, false, title + "\n" + t); }
   void showDiagram() override { add(PortEvent::Diagram); }
   void showMessageWithDetail(StringId id, const std::string& d, MessageOwner who) override { add(PortEvent::Message, id, false, d).owner = who; }
+  std::string scienceNotes(int, int) override { return notes; }
   // clang-format on
 
   FileChoice nextOpenFile;  // what the next open dialog answers
   FileChoice nextSaveFile;  // and the next save dialog: cancelled unless set
   bool yes = false;         // the answer to a question
   FileChoice nextDataFile;  // and the next data-file dialog
+  std::string notes;        // every pair's science notes
 
   std::vector<PortEvent> events;
 

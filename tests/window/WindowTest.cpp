@@ -126,10 +126,11 @@ TEST_F(Window, ShowsEveryControlOfTheTableAtItsPlaceWithCaptionAndState) {
   for (QAction* m : window->menuBar()->actions())
     for (QAction* a : m->menu()->actions())
       menu << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " (greyed)"));
-  EXPECT_EQ(menu.join('|'),
-            "Open Blue Image...|Open Green Image...|Import calibration stars...|-|"
-            "Save... (greyed)|Export CSV table...|-|Exit|Display...|Algorithm...|Colors...|"
-            "Colour-magnitude diagram|Orelith Help|About Orelith");
+  EXPECT_EQ(
+      menu.join('|'),
+      "Open Blue Image...|Open Green Image...|Import calibration stars...|-|"
+      "Save... (greyed)|Export CSV table...|-|Exit|Display...|Algorithm...|Colors...|Photometry...|"
+      "Colour-magnitude diagram|Orelith Help|About Orelith");
   QHeaderView* header = window->starList()->horizontalHeader();
   for (int c = 0; c < kListColumns; ++c) {
     EXPECT_EQ(header->model()->headerData(c, Qt::Horizontal),
@@ -200,7 +201,8 @@ class Dialogs : public ::testing::Test {
 TEST_F(Dialogs, DrawTheirLayoutAndTheirModel) {
   ws->optionFlags = OPT_PAIR_ENTRY;
   star(*ws, kBlue, 4).marks = MARK_CALIBRATION;
-  for (DialogId id : {dlg::Algorithm, dlg::Display, dlg::StarProperties, dlg::Colors}) {
+  for (DialogId id :
+       {dlg::Algorithm, dlg::Display, dlg::StarProperties, dlg::Colors, dlg::Photometry}) {
     auto d = open(id);
     const DialogLayout& layout = *dialogLayout(id);
     EXPECT_EQ(d->windowTitle().toStdString(), layout.title);
@@ -245,6 +247,21 @@ TEST_F(Dialogs, CancelEscapeAndTheCloseBoxClose) {
   EXPECT_EQ(ws->display.autoUpdateFrequency, 5) << "the frequency is not undone";
 }
 
+// The photometry dialog's two choices are radio buttons of one dialog, each pair a choice of
+// its own: the method's click leaves the model's choice alone.
+TEST_F(Dialogs, EachRadioPairIsAChoiceOfItsOwn) {
+  auto d = open(dlg::Photometry);
+  click(*d, photodlg::Transform);
+  click(*d, photodlg::Aperture);
+  for (auto [id, on] : {std::pair{photodlg::Sum, false},
+                        {photodlg::Aperture, true},
+                        {photodlg::Curves, false},
+                        {photodlg::Transform, true}})
+    EXPECT_EQ(std::get<2>(shown(*d, id)), on) << idNumber(id);
+  click(*d, photodlg::Ok);
+  EXPECT_TRUE(ws->science.aperture && ws->science.transform && !d->isVisible());
+}
+
 // The room a control gives its caption, by the style's own measure.
 int captionRoom(QWidget* w) {
   QStyleOptionButton o;
@@ -262,7 +279,8 @@ TEST_F(Dialogs, EveryCaptionShowsWhole) {
   MainWindow main(*ws);
   QList<QWidget*> widgets = main.client()->findChildren<QWidget*>();
   std::vector<std::unique_ptr<DialogWindow>> dialogs;
-  for (DialogId id : {dlg::Algorithm, dlg::Display, dlg::StarProperties, dlg::Colors}) {
+  for (DialogId id :
+       {dlg::Algorithm, dlg::Display, dlg::StarProperties, dlg::Colors, dlg::Photometry}) {
     dialogs.push_back(open(id));
     widgets += dialogs.back()->findChildren<QWidget*>();
   }
