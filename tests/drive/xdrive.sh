@@ -234,6 +234,130 @@ xd_save() {
   return 1
 }
 
+# xd_wait_file PATH: waits until PATH exists (a file is written once its
+# dialog has closed, under another name first).
+xd_wait_file() {
+  local i
+  for ((i = 0; i < XD_WAIT * 20; ++i)); do
+    [ -e "$1" ] && return 0
+    sleep 0.05
+  done
+  echo "no file $1 was written"
+  return 1
+}
+
+# xd_close_box TITLE [SECONDS]: waits for the message box TITLE (at most
+# SECONDS, default XD_WAIT) and closes it with Return as a person who has
+# read it; fails when no such box came.
+xd_close_box() {
+  local b
+  b=$(XD_WAIT=${2:-$XD_WAIT} xd_wait_title "$1")
+  [ -n "$b" ] || return 1
+  xd_ready "$b"
+  xdotool key Return
+  xd_wait_gone "$1"
+}
+
+# xd_science STARS CSV WARNED: after xd_measure, the science of the
+# window: "Configuration" > "Photometry..." with aperture photometry and the
+# standard transformation, "File" > "Import calibration stars..." of the
+# star file STARS, "Calculate magnitudes" (with its warning box
+# when WARNED is 1, none when 0), "View" > "Colour-magnitude diagram" by
+# Ctrl+D and a click on a calibration star of it, which must select that
+# star in the blue panel, and "File" > "Export CSV table..." to CSV.
+xd_science() {
+  local d b i
+  echo "step: Photometry configuration"
+  # "Configuration" opens with "Display..." active; "Photometry..." is the
+  # fourth item. The dialog is 200 x 218 units.
+  xd_menu 1 Down Down Down Return
+  d=$(xd_wait_title "Photometry configuration")
+  [ -n "$d" ] || { echo "no photometry dialog"; return 1; }
+  xd_ready "$d"
+  xd_dialog_click "$d" 120 23 200 218 # "Aperture"
+  xd_dialog_click "$d" 30 169 200 218 # "Standard transformation"
+  xd_dialog_click "$d" 115 206 200 218 # OK
+  xd_wait_gone "Photometry configuration" || return 1
+  echo "step: import the calibration stars"
+  xd_menu 0 Down Down Down Return
+  d=$(xd_wait_title "Import calibration stars")
+  [ -n "$d" ] || { echo "no import dialog"; return 1; }
+  xd_ready "$d"
+  xdotool type --delay 2 "$1"
+  xdotool key Return
+  # The import's report carries the dialog's title: the next window of that
+  # name that is not the dialog.
+  for ((i = 0; i < XD_WAIT * 20; ++i)); do
+    b=$(xd_visible "Import calibration stars")
+    [ -n "$b" ] && [ "$b" != "$d" ] && break
+    sleep 0.05
+  done
+  if [ -z "$b" ] || [ "$b" = "$d" ]; then
+    echo "no report of the import"
+    return 1
+  fi
+  xd_ready "$b"
+  xdotool key Return
+  xd_wait_gone "Import calibration stars" || return 1
+  echo "step: calculate"
+  xd_click 442 400 # "Calculate magnitudes"
+  if [ "$3" = 1 ]; then
+    xd_close_box "Photometry warnings" || { echo "no warning box"; return 1; }
+  elif xd_close_box "Photometry warnings" 3; then
+    echo "a warning box where orelith-batch warned of nothing"
+    return 1
+  fi
+  xd_diagram_click || return 1
+  echo "step: export the CSV table"
+  xd_menu 0 Up Up Return
+  xd_file_dialog "Export CSV table" "$2" || return 1
+  xd_wait_file "$2"
+}
+
+# xd_diagram_click: Ctrl+D opens the diagram, which is moved off the main
+# window's menu bar and buttons; a calibration star's red mark (204, 0, 0) is
+# found in a picture of it and clicked, and the blue panel must change (the
+# star drawn as selected). The legend's red mark selects nothing, so a few
+# marks are tried.
+xd_diagram_click() {
+  local c before after xy x y i shot=${TMPDIR:-/tmp}/xd-diagram.$$.png
+  echo "step: the colour-magnitude diagram"
+  xd_click 333 600 # the status bar: the main window has the keyboard
+  xdotool key ctrl+d
+  c=$(xd_wait_title "Colour-magnitude diagram")
+  [ -n "$c" ] || { echo "no diagram window"; return 1; }
+  xdotool windowmove "$c" 560 420
+  # The picture shows the diagram once the window has moved and painted
+  # itself there; until then it may show what lay below.
+  for ((i = 0; i < XD_WAIT * 2; ++i)); do
+    # grep -c reads to the end: an early exit would fail the pipe (pipefail).
+    import -window "$c" "$shot" && [ "$(convert "$shot" txt:- | grep -ci '#CC0000')" -gt 0 ] && break
+    sleep 0.5
+  done
+  before=$(xd_panel_sum)
+  # The middle pixel of each run of red in the picture, a few marks apart.
+  for xy in $(convert "$shot" txt:- | grep -i '#CC0000' | sed 's/:.*//' | awk -F, '
+        { if ($2 != row || $1 != last + 1) { if (n) print mid; row = $2; n = 0 }
+          last = $1; n++; if (n == 3) mid = $1 "," $2 }
+        END { if (n) print mid }' | sort -t, -k2n -u | awk 'NR % 3 == 1' | head -n 6); do
+    x=${xy%,*} y=${xy#*,}
+    xdotool mousemove --window "$c" "$x" "$y" click 1
+    for ((i = 0; i < 20; ++i)); do
+      after=$(xd_panel_sum)
+      [ "$after" != "$before" ] && { rm -f "$shot"; echo "star at ($x, $y) selected"; return 0; }
+      sleep 0.1
+    done
+  done
+  rm -f "$shot"
+  echo "no calibration star of the diagram could be clicked"
+  return 1
+}
+
+# xd_panel_sum: a checksum of the blue panel as it is on screen.
+xd_panel_sum() {
+  import -window "$XD_WIN" -crop "375x242+6+$((33 + XD_TOP))" +repage -strip rgb:- | md5sum
+}
+
 # xd_exit: "File" > "Exit"; waits for the program to end and returns its
 # status (1 when it does not end).
 xd_exit() {
