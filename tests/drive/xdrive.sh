@@ -322,7 +322,7 @@ xd_science() {
 xd_diagram_click() {
   local c before after xy x y i shot=${TMPDIR:-/tmp}/xd-diagram.$$.png
   echo "step: the colour-magnitude diagram"
-  xd_click 333 600 # the status bar: the main window has the keyboard
+  xd_click 333 616 # the status bar: the main window has the keyboard
   xdotool key ctrl+d
   c=$(xd_wait_title "Colour-magnitude diagram")
   [ -n "$c" ] || { echo "no diagram window"; return 1; }
