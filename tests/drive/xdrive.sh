@@ -151,14 +151,23 @@ xd_menu() {
 }
 
 # xd_file_dialog TITLE PATH: types PATH into the file dialog titled TITLE
-# (its file name field has the focus) and accepts it with Return.
+# (its file name field has the focus) and accepts it with Return. The field's
+# completion list can take the Return, and a busy machine can lose the first
+# keys typed into a dialog that has only just taken the keyboard: a person
+# whose dialog stays open clears the field and types the name again.
 xd_file_dialog() {
-  local d
+  local d attempt
   d=$(xd_wait_title "$1")
   [ -n "$d" ] || { echo "no file dialog \"$1\""; return 1; }
   xd_ready "$d"
-  xdotool type --delay 2 "$2"
-  xdotool key Return
+  for attempt in 1 2 3; do
+    [ -n "$(xd_visible "$1")" ] || return 0
+    ((attempt == 1)) || xdotool key ctrl+a BackSpace
+    xdotool type --delay 2 "$2"
+    xd_popup_settle
+    xdotool key Return
+    XD_WAIT=$((XD_WAIT / 3)) xd_wait_gone "$1" >/dev/null && return 0
+  done
   xd_wait_gone "$1"
 }
 
