@@ -8,6 +8,8 @@ set -uo pipefail
 screen=$1
 shift
 dir=$(mktemp -d)
+# Made here: the background job opens it only when it gets to run.
+: >"$dir/display"
 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$dir/display" 2>"$dir/log" &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
