@@ -32,8 +32,10 @@ void countSky(const Workspace& ws, int image, const SearchRect& r, int base, Sky
   w.base = base;
   std::fill(std::begin(w.count), std::end(w.count), 0u);
   std::uint64_t below = 0, total = 0;
-  for (int x = r.left; x < r.right; ++x) {
-    for (int y = r.top; y < r.bottom; ++y) {
+  // Row by row, as the frame lies in memory: a column walk misses the cache
+  // on every pixel of a wide frame. The counts do not depend on the order.
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
       if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
       const int v = static_cast<int>(pixelAt(ws, image, x, y));
       ++total;

@@ -195,12 +195,34 @@ int Stamp::pixels() const {
   return n;
 }
 
+namespace {
+
+// fitStars's parameters: the sky offset, then flux, x and y of at most two stars.
+std::vector<double> startOf(std::span<const StarGuess> guesses) {
+  std::vector<double> p = {0.0};
+  for (std::size_t c = 0; c < std::min<std::size_t>(guesses.size(), 2); ++c)
+    p.insert(p.end(), {guesses[c].flux, guesses[c].x, guesses[c].y});
+  return p;
+}
+
+}  // namespace
+
+double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
+  const std::vector<double> p = startOf(guesses);
+  const int components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
+  const StampModel model{std::span(&stamp, 1), components, false, shape,
+                         static_cast<int>(p.size())};
+  std::vector<double> r(static_cast<std::size_t>(stamp.pixels()));
+  model(p.data(), r.data(), nullptr);
+  double chi2 = 0;
+  for (double v : r) chi2 += v * v;
+  return chi2;
+}
+
 PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
   PsfStarFit out;
   out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
-  std::vector<double> p = {0.0};
-  for (int c = 0; c < out.components; ++c)
-    p.insert(p.end(), {guesses[c].flux, guesses[c].x, guesses[c].y});
+  std::vector<double> p = startOf(guesses);
   const int params = static_cast<int>(p.size());
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;

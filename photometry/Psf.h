@@ -67,6 +67,11 @@ struct PsfStarFit {
 // Flux and centre of one or two stars in a stamp, the shape held.
 PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses);
 
+// The chi-square of fitStars at its start: the guesses and no sky offset.
+// Its solver takes only steps that lower the chi-square, so the fit's never
+// exceeds this (but for rounding).
+double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses);
+
 // The single fit's stars and a second one started at the pixel where the
 // single fit leaves the most light, all fitted together.
 PsfStarFit fitWithNeighbour(const PsfShape& shape, const Stamp& stamp, const PsfStarFit& single);
