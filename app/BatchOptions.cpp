@@ -290,6 +290,20 @@ std::string checkValues(const CLI::App& app, const Lists& lists, Options& o) {
 
 }  // namespace
 
+ParseOutcome parseApp(CLI::App& app, int argc, const char* const* argv, std::string& out,
+                      std::string& err) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::ostringstream o, e2;
+    const int rc = app.exit(e, o, e2);
+    out = o.str();
+    err = e2.str();
+    return rc == 0 ? ParseOutcome::Exit0 : ParseOutcome::UsageError;
+  }
+  return ParseOutcome::Run;
+}
+
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& out,
                           std::string& err) {
   CLI::App app{"orelith-batch: two-colour photometry of a star field without a window"};
@@ -303,15 +317,7 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     err = problem + "\n";
     return ParseOutcome::UsageError;
   }
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    std::ostringstream o, e2;
-    const int rc = app.exit(e, o, e2);
-    out = o.str();
-    err = e2.str();
-    return rc == 0 ? ParseOutcome::Exit0 : ParseOutcome::UsageError;
-  }
+  if (const ParseOutcome o = parseApp(app, argc, argv, out, err); o != ParseOutcome::Run) return o;
   applyScienceWords(words, options.science);
   if (std::string problem = checkValues(app, lists, options); !problem.empty()) {
     err = problem + "\n";

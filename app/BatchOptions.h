@@ -8,6 +8,10 @@
 #include "image/Workspace.h"
 #include "photometry/Science.h"
 
+namespace CLI {
+class App;
+}
+
 namespace orelith::batch {
 
 struct StarPairArg {
@@ -42,6 +46,11 @@ struct Options {
 };
 
 enum class ParseOutcome { Run, Exit0, UsageError };
+
+// Runs `app`'s parser over argv; help and version texts go to `out`, usage
+// errors to `err`. Shared by the batch tool and the window's command line.
+ParseOutcome parseApp(CLI::App& app, int argc, const char* const* argv, std::string& out,
+                      std::string& err);
 
 // Parses argv into `options`; help and version texts go to `out`, usage
 // errors to `err`.

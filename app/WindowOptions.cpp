@@ -1,7 +1,6 @@
 #include "app/WindowOptions.h"
 
 #include <CLI/CLI.hpp>
-#include <sstream>
 
 namespace orelith {
 namespace {
@@ -49,15 +48,9 @@ batch::ParseOutcome parseWindowOptions(int argc, const char* const* argv, StartR
                                        std::string& out, std::string& err) {
   CLI::App app{kDescription, "orelith"};
   addOptions(app, request);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    std::ostringstream o, e2;
-    const int rc = app.exit(e, o, e2);
-    out = o.str();
-    err = e2.str();
-    return rc == 0 ? batch::ParseOutcome::Exit0 : batch::ParseOutcome::UsageError;
-  }
+  if (const batch::ParseOutcome o = batch::parseApp(app, argc, argv, out, err);
+      o != batch::ParseOutcome::Run)
+    return o;
   if (app.count("--calibration") > 0 && request.calibrationFile.empty()) {
     err = "--calibration needs a file name\n";
     return batch::ParseOutcome::UsageError;
