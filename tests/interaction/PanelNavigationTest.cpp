@@ -51,57 +51,28 @@ TEST(PanelNavigation, EventsChangeTheViewOfThePanelTheyActOn) {
     int panel;
     PanelView to;
   };
+  const auto key = [](ZoomKey k) {
+    return [k](Workspace& w, RecordingPort& p) { return zoomKeyPressed(w, p, kBlue, k), true; };
+  };
+  // clang-format off
   const Row rows[] = {
-      {"WheelIn",
-       0,
-       kFit,
-       [](auto& w, auto& p) { return wheelTurned(w, p, cx(0, 187), cy(121), 1); },
-       kBlue,
+      {"WheelIn", 0, kFit,
+       [](auto& w, auto& p) { return wheelTurned(w, p, cx(0, 187), cy(121), 1); }, kBlue,
        {0.125, fitLeft + 187.5 / fitZoom - 187.5 / 0.125, 121.5 / fitZoom - 121.5 / 0.125}},
-      {"WheelFourSteps",
-       0,
-       {1, 1000, 1000},
-       [](auto& w, auto& p) { return wheelTurned(w, p, cx(1, 0), cy(0), 4); },
-       kGreen,
+      {"WheelFourSteps", 0, {1, 1000, 1000},
+       [](auto& w, auto& p) { return wheelTurned(w, p, cx(1, 0), cy(0), 4); }, kGreen,
        {2, 1000.25, 1000.25}},
-      {"OneToOne",
-       0,
-       kFit,
-       [](auto& w, auto& p) {
-         zoomKeyPressed(w, p, kBlue, ZoomKey::OneToOne);
-         return true;
-       },
-       kBlue,
-       {1, 1024 - 187.5, 1024 - 121}},
-      {"Fit",
-       0,
-       {2, 100, 100},
-       [](auto& w, auto& p) {
-         zoomKeyPressed(w, p, kBlue, ZoomKey::Fit);
-         return true;
-       },
-       kBlue,
-       {fitZoom, fitLeft, 0}},
-      {"MiddleDrag",
-       0,
-       {1, 500, 500},
-       [](auto& w, auto& p) {
+      {"OneToOne", 0, kFit, key(ZoomKey::OneToOne), kBlue, {1, 1024 - 187.5, 1024 - 121}},
+      {"Fit", 0, {2, 100, 100}, key(ZoomKey::Fit), kBlue, {fitZoom, fitLeft, 0}},
+      {"MiddleDrag", 0, {1, 500, 500}, [](auto& w, auto& p) {
          middleButtonPressed(w, cx(0, 50), cy(50));
          const bool moved = middleButtonMoved(w, p, cx(0, 60), cy(55));
          middleButtonReleased(w);
          return moved && !middleButtonMoved(w, p, cx(0, 90), cy(90));
-       },
-       kBlue,
-       {1, 490, 495}},
-      {"ScrollBar",
-       0,
-       {1, 500, 500},
-       [](auto& w, auto& p) {
-         scrolledTo(w, p, kGreen, ScrollAxis::Vertical, 1000);
-         return true;
-       },
-       kGreen,
-       {1, 500, 1000}},
+       }, kBlue, {1, 490, 495}},
+      {"ScrollBar", 0, {1, 500, 500},
+       [](auto& w, auto& p) { return scrolledTo(w, p, kGreen, ScrollAxis::Vertical, 1000), true; },
+       kGreen, {1, 500, 1000}},
       {"CurveViewHoldsTheView", OPT_CURVE_VIEW_BLUE, kFit,
        [](auto& w, auto& p) { return !wheelTurned(w, p, cx(0, 10), cy(10), 1); }, kBlue, kSame},
       {"MoveModeHoldsTheGreenView", OPT_MOVE_MODE, kFit,
@@ -109,6 +80,7 @@ TEST(PanelNavigation, EventsChangeTheViewOfThePanelTheyActOn) {
       {"OffThePanels", 0, kFit, [](auto& w, auto& p) { return !wheelTurned(w, p, 385, cy(10), 1); },
        kBlue, kSame},
   };
+  // clang-format on
   for (const Row& row : rows) {
     auto ws = largeFrames();
     ws->optionFlags = row.options;
