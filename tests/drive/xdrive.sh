@@ -232,15 +232,7 @@ xd_save() {
   xdotool type --delay 2 "$1"
   xdotool key Return
   xd_wait_gone "Save output" || return 1
-  # The report is written once the dialog has closed, under another name
-  # first.
-  local i
-  for ((i = 0; i < XD_WAIT * 20; ++i)); do
-    [ -e "$1" ] && return 0
-    sleep 0.05
-  done
-  echo "no file $1 was saved"
-  return 1
+  xd_wait_file "$1"
 }
 
 # xd_wait_file PATH: waits until PATH exists (a file is written once its
