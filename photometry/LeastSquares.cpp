@@ -33,11 +33,37 @@ int jacobianAt(const gsl_vector* x, void* data, gsl_matrix* J) {
   return GSL_SUCCESS;
 }
 
+double chi2Of(const gsl_multifit_nlinear_workspace* w) {
+  double chi2 = 0;
+  gsl_blas_ddot(gsl_multifit_nlinear_residual(w), gsl_multifit_nlinear_residual(w), &chi2);
+  return chi2;
+}
+
+// GSL's own driver loop, which cannot stop early: iterate until the steps,
+// the gradient or the iterations run out. A first iteration without progress
+// means no step lowers the chi-square.
+int iterate(gsl_multifit_nlinear_workspace* w, int maxIterations, double stopBelow, bool& stopped) {
+  constexpr double kTolerance = 1e-8;
+  int status = GSL_CONTINUE, info = 0, done = 0;
+  do {
+    status = gsl_multifit_nlinear_iterate(w);
+    if (status == GSL_ENOPROG && done == 0) return GSL_EMAXITER;
+    ++done;
+    if (chi2Of(w) < stopBelow) {
+      stopped = true;
+      return GSL_CONTINUE;
+    }
+    status = gsl_multifit_nlinear_test(kTolerance, kTolerance, 0.0, &info, w);
+  } while (status == GSL_CONTINUE && done < maxIterations);
+  if (status == GSL_ETOLF || status == GSL_ETOLX || status == GSL_ETOLG) return GSL_SUCCESS;
+  return done >= maxIterations && status != GSL_SUCCESS ? GSL_EMAXITER : status;
+}
+
 }  // namespace
 
 LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
-                                     const ResidualFunction& f, bool covariance,
-                                     int maxIterations) {
+                                     const ResidualFunction& f, bool covariance, int maxIterations,
+                                     double stopBelow) {
   LeastSquaresResult out;
   const std::size_t n = static_cast<std::size_t>(residuals), p = params.size();
   if (p == 0 || n < p) return out;
@@ -57,18 +83,14 @@ LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
   gsl_multifit_nlinear_workspace* w =
       gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, p);
   gsl_vector_view start = gsl_vector_view_array(params.data(), p);
-  int info = 0;
   int status = gsl_multifit_nlinear_init(&start.vector, &fdf, w);
-  if (status == GSL_SUCCESS)
-    status = gsl_multifit_nlinear_driver(static_cast<std::size_t>(maxIterations), 1e-8, 1e-8, 0.0,
-                                         nullptr, nullptr, &info, w);
+  if (status == GSL_SUCCESS) status = iterate(w, maxIterations, stopBelow, out.stopped);
   const gsl_vector* x = gsl_multifit_nlinear_position(w);
-  const gsl_vector* r = gsl_multifit_nlinear_residual(w);
   for (std::size_t k = 0; k < p; ++k) params[k] = gsl_vector_get(x, k);
-  gsl_blas_ddot(r, r, &out.chi2);
+  out.chi2 = chi2Of(w);
   out.iterations = static_cast<int>(gsl_multifit_nlinear_niter(w));
   int covStatus = GSL_SUCCESS;
-  if (covariance) {
+  if (covariance && !out.stopped) {
     gsl_matrix* covar = gsl_matrix_alloc(p, p);
     covStatus = gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w), 0.0, covar);
     out.covariance.assign(covar->data, covar->data + p * p);

@@ -3,6 +3,7 @@
 // point-spread function.
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -17,11 +18,14 @@ struct LeastSquaresResult {
   double chi2 = 0;                 // sum of the squared residuals at the solution
   std::vector<double> covariance;  // params x params, (J^T J)^-1 at the solution, when asked
   int iterations = 0;
+  bool stopped = false;  // below `stopBelow` before converging: neither converged nor a covariance
 };
 
-// Starts at `params` and leaves the solution there.
+// Starts at `params` and leaves the solution there. Every step taken lowers
+// the chi-square, so a caller that only asks whether the fit ends below a
+// value can stop it once it is there (`stopBelow`).
 LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
                                      const ResidualFunction& f, bool covariance = true,
-                                     int maxIterations = 200);
+                                     int maxIterations = 200, double stopBelow = -INFINITY);
 
 }  // namespace orelith

@@ -219,7 +219,8 @@ double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const Star
   return chi2;
 }
 
-PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
+PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
+                    double stopBelow) {
   PsfStarFit out;
   out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
   std::vector<double> p = startOf(guesses);
@@ -227,8 +228,9 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;
   const StampModel model{std::span(&stamp, 1), out.components, false, shape, params};
-  const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model);
+  const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model, true, 200, stopBelow);
   out.chi2 = r.chi2;
+  out.stopped = r.stopped;
   out.reducedChi2 = r.chi2 / (out.pixels - params);
   out.converged = r.converged;
   const double widen = 1.0;
@@ -246,7 +248,9 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
     out.flux[c] = p[at];
     out.x[c] = p[at + 1];
     out.y[c] = p[at + 2];
-    out.fluxError[c] = std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
+    if (!r.stopped)
+      out.fluxError[c] =
+          std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
   }
   return out;
 }

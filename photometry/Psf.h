@@ -62,10 +62,14 @@ struct PsfStarFit {
   double sky = 0;  // the fitted offset of the stamp's sky
   int pixels = 0;
   bool converged = false;
+  bool stopped = false;  // its chi-square fell below the caller's `stopBelow`: not converged
 };
 
-// Flux and centre of one or two stars in a stamp, the shape held.
-PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses);
+// Flux and centre of one or two stars in a stamp, the shape held. A caller
+// that only asks whether the chi-square ends below a value passes it as
+// `stopBelow`, and the fit stops once it is there.
+PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
+                    double stopBelow = -INFINITY);
 
 // The chi-square of fitStars at its start: the guesses and no sky offset.
 // Its solver takes only steps that lower the chi-square, so the fit's never

@@ -102,15 +102,16 @@ TEST(Psf, ShapeFromStarsAtDifferentPlaces) {
 // Enclosed light 1 - (1 + r^2)^-2 (a Moffat of beta 3, alpha 1) at radii 1..8: by hand it
 // reaches 95 % of its value at 8 (0.99985) first at r = 2 (0.96); the correction is
 // 0.99985 / 0.96.
-// The blend search skips the fit of a star whose start is below its gate:
-// on 300 noisy stars and pairs (faint to bright, guesses off by up to half a
-// pixel and 30 % in flux) the fit's chi-square never exceeds its start's,
-// so the skip and the literal fit decide alike.
+// The blend search skips the fit of a star whose start is below its gate,
+// and stops a fit once it is below: on 300 noisy stars and pairs (faint to
+// bright, guesses off by up to half a pixel and 30 % in flux) the fit's
+// chi-square never exceeds its start's, and the fit stopped at the gate
+// decides as the literal fit does, which it equals where it does not stop.
 TEST(Psf, FitNeverRisesAboveItsStart) {
   std::mt19937 random(7);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::normal_distribution<double> noise(0.0, 1.0);
-  int skipped = 0;
+  int skipped = 0, stopped = 0;
   for (int n = 0; n < 300; ++n) {
     const StarGuess truth{19.5 + unit(random), 19.5 + unit(random),
                           std::pow(10.0, 2 + 3 * unit(random))};
@@ -128,8 +129,19 @@ TEST(Psf, FitNeverRisesAboveItsStart) {
       EXPECT_LT(fit.chi2, gate) << n;
     }
     skipped += start < gate;
+    const PsfStarFit stopping = fitStars(kShape, stamp, std::span(&guess, 1), gate);
+    ASSERT_EQ(stopping.stopped, fit.chi2 < gate) << n;
+    if (stopping.stopped) {
+      EXPECT_LT(stopping.chi2, gate) << n;
+      ++stopped;
+    } else {
+      EXPECT_EQ(stopping.chi2, fit.chi2) << n;
+      EXPECT_EQ(stopping.flux[0], fit.flux[0]) << n;
+    }
   }
-  EXPECT_GT(skipped, 0);  // the skip is met
+  EXPECT_GT(skipped, 0);    // the skip is met
+  EXPECT_GT(stopped, 0);    // and so is the stop
+  EXPECT_LT(stopped, 300);  // some fits end above the gate
 }
 
 TEST(CurveOfGrowth, RadiusWhereTheCurveFlattensAndItsCorrection) {
