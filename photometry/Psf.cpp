@@ -44,51 +44,59 @@ struct Terms {
   }
 };
 
-Terms pointTerms(const PsfShape& s, double dx, double dy, bool withShape) {
-  const double root = std::sqrt(s.q11 * s.q22), q12 = s.rho * root;
+// The profile's constants, worked out once per shape rather than once per
+// sample (the fits evaluate the profile a few thousand times a star).
+struct Moffat {
+  PsfShape s;
+  double root, q12, norm;
+
+  explicit Moffat(const PsfShape& shape)
+      : s(shape),
+        root(std::sqrt(s.q11 * s.q22)),
+        q12(s.rho * root),
+        norm((s.beta - 1.0) * root * std::sqrt(1.0 - s.rho * s.rho) / std::numbers::pi) {}
+};
+
+// The profile at (dx, dy) and its derivatives, times 1 + its curvature
+// term over `share` (below).
+Terms sampleTerms(const Moffat& p, double dx, double dy, bool withShape, double share) {
+  const PsfShape& s = p.s;
+  const double q12 = p.q12, root = p.root;
   const double base = 1.0 + s.q11 * dx * dx + 2.0 * q12 * dx * dy + s.q22 * dy * dy;
-  const double norm = (s.beta - 1.0) * root * std::sqrt(1.0 - s.rho * s.rho) / std::numbers::pi;
+  const double ax = s.q11 * dx + q12 * dy, ay = q12 * dx + s.q22 * dy;
   Terms t;
-  t.m = norm * std::pow(base, -s.beta);
+  t.m = p.norm * std::pow(base, -s.beta);
   const double g = -s.beta * t.m / base;
-  t.dx = g * 2.0 * (s.q11 * dx + q12 * dy);
-  t.dy = g * 2.0 * (q12 * dx + s.q22 * dy);
+  t.dx = g * 2.0 * ax;
+  t.dy = g * 2.0 * ay;
   if (withShape) {
     t.shape[0] = 0.5 * t.m + g * (s.q11 * dx * dx + q12 * dx * dy);
     t.shape[1] = 0.5 * t.m + g * (s.q22 * dy * dy + q12 * dx * dy);
     t.shape[2] = -s.rho * t.m + g * 2.0 * dx * dy * root * (1.0 - s.rho * s.rho);
     t.shape[3] = t.m * (1.0 - (s.beta - 1.0) * std::log(base));
   }
+  // Pixels whose centre lies within `inner` of the star (its FWHM) are
+  // sampled finely; farther out the profile is nearly linear across a pixel.
+  // The mean over a pixel of a smooth profile is its centre value plus a
+  // 24th of its Laplacian: 1 + this of the centre value. Without it the
+  // single samples beyond the fine ones would miss half a per cent of the
+  // light.
+  const double gx = 2.0 * ax, gy = 2.0 * ay, b = s.beta;
+  const double curvature =
+      (b * (b + 1.0) * (gx * gx + gy * gy) / (base * base) - 2.0 * b * (s.q11 + s.q22) / base) /
+      24.0;
+  t.scale(1.0 + curvature / share);
   return t;
 }
 
-// Pixels whose centre lies within `inner` of the star (its FWHM) are
-// sampled finely; farther out the profile is nearly linear across a pixel.
-// The mean over a pixel of a smooth profile is its centre value plus a 24th
-// of its Laplacian: 1 + this of the centre value. Without it the single
-// samples beyond the fine ones would miss half a per cent of the light.
-double curvature(const PsfShape& s, double dx, double dy) {
-  const double q12 = s.q12();
-  const double u = 1.0 + s.q11 * dx * dx + 2.0 * q12 * dx * dy + s.q22 * dy * dy;
-  const double gx = 2.0 * (s.q11 * dx + q12 * dy), gy = 2.0 * (q12 * dx + s.q22 * dy);
-  const double b = s.beta;
-  return (b * (b + 1.0) * (gx * gx + gy * gy) / (u * u) - 2.0 * b * (s.q11 + s.q22) / u) / 24.0;
-}
-
-Terms pixelTerms(const PsfShape& s, double dx, double dy, int sub, double inner, bool withShape) {
-  if (sub <= 1 || dx * dx + dy * dy > inner * inner) {
-    Terms t = pointTerms(s, dx, dy, withShape);
-    t.scale(1.0 + curvature(s, dx, dy));
-    return t;
-  }
+Terms pixelTerms(const Moffat& p, double dx, double dy, int sub, double inner, bool withShape) {
+  if (sub <= 1 || dx * dx + dy * dy > inner * inner) return sampleTerms(p, dx, dy, withShape, 1.0);
   // The same rule on each of sub x sub parts, a sub^2-th of the area.
   Terms sum;
   for (int i = 0; i < sub; ++i)
     for (int j = 0; j < sub; ++j) {
       const double x = dx + (i + 0.5) / sub - 0.5, y = dy + (j + 0.5) / sub - 0.5;
-      Terms t = pointTerms(s, x, y, withShape);
-      t.scale(1.0 + curvature(s, x, y) / (sub * sub));
-      sum.add(t);
+      sum.add(sampleTerms(p, x, y, withShape, sub * sub));
     }
   sum.scale(1.0 / (sub * sub));
   return sum;
@@ -124,6 +132,7 @@ struct StampModel {
 
   void operator()(const double* p, double* r, double* J) const {
     const PsfShape shape = fitShape ? shapeFrom(p) : held;
+    const Moffat moffat(shape);
     const double inner = shape.fwhm();
     const int first = fitShape ? kShapeParams : 0;
     int row = 0;
@@ -142,7 +151,7 @@ struct StampModel {
           for (int c = 0; c < perStamp; ++c) {
             const double* q = star + c * kStarParams;
             const Terms t =
-                pixelTerms(shape, s.left + i - q[1], s.top + j - q[2], 3, inner, J && fitShape);
+                pixelTerms(moffat, s.left + i - q[1], s.top + j - q[2], 3, inner, J && fitShape);
             model += q[0] * t.m;
             if (!jrow) continue;
             const double w = -1.0 / s.sigma[at];
@@ -175,7 +184,10 @@ double PsfShape::fwhm() const {
   return 2.0 * std::sqrt((std::pow(2.0, 1.0 / beta) - 1.0) / std::sqrt(det));
 }
 
-double PsfShape::at(double dx, double dy) const { return pointTerms(*this, dx, dy, false).m; }
+double PsfShape::at(double dx, double dy) const {
+  const Moffat p(*this);
+  return p.norm * std::pow(1.0 + q11 * dx * dx + 2.0 * p.q12 * dx * dy + q22 * dy * dy, -beta);
+}
 
 PsfShape PsfShape::round(double fwhm, double beta) {
   const double alpha = fwhm / (2.0 * std::sqrt(std::pow(2.0, 1.0 / beta) - 1.0));
@@ -186,7 +198,7 @@ PsfShape PsfShape::round(double fwhm, double beta) {
 }
 
 double psfPixel(const PsfShape& shape, double dx, double dy, int sub) {
-  return pixelTerms(shape, dx, dy, sub, shape.fwhm(), false).m;
+  return pixelTerms(Moffat(shape), dx, dy, sub, shape.fwhm(), false).m;
 }
 
 int Stamp::pixels() const {
