@@ -17,7 +17,8 @@ SearchStatus scanImage(Workspace& ws, int image);
 
 // Sets BackgroundLevel to the level that yields the most stars (the highest
 // of equal ones), as trying every level from the top down with scanImage
-// would. Leaves it unchanged when no level yields a star.
+// would; frames other than ST-6 frames try only levels five sky sigmas or
+// more above the sky. Leaves it unchanged when no level yields a star.
 void chooseAutoBackground(Workspace& ws, int image);
 
 // Search stars: the automatic background if chosen, the scan, lg brightness,

@@ -10,6 +10,7 @@
 #include "tests/support/LiteralAutoBackground.h"
 #include "tests/support/ParamName.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/FieldGenerator.h"
 
 namespace orelith {
 namespace {
@@ -149,6 +150,46 @@ INSTANTIATE_TEST_SUITE_P(
                     FieldCase{"OnePixel", {5, 5, 6, 6}, 65530, noiseEverywhere},
                     FieldCase{"EmptyRectangle", {30, 30, 30, 60}, 65530, noiseEverywhere}),
     test::ParamName());
+
+// Other frames: generated fields of 40 to 80 stars peaking 8 to 60 sky sigmas high. The level
+// lies five sky sigmas or more above the sky (median, and median less the 15.87th percentile, of
+// all values sorted), finds the generated stars and no noise peaks, and is the literal choice
+// among the levels from the top down to that floor.
+struct FrameCase {
+  const char* name;
+  int width, height, stars;
+  double sky, readNoise;
+};
+
+class AutoBackgroundFrame : public testing::TestWithParam<FrameCase> {};
+
+TEST_P(AutoBackgroundFrame, ChoosesAboveTheSkyNoise) {
+  const FrameCase& c = GetParam();
+  gen::FieldParams p;
+  p.width = c.width, p.height = c.height, p.starCount = c.stars, p.sky = c.sky;
+  p.readNoise = c.readNoise, p.hotPixels = 0, p.vBright = 13.5, p.vFaint = 14.5;
+  const gen::FieldPair field = gen::generateField(p);
+  std::vector<float> v(field.blue.begin(), field.blue.end());
+  std::unique_ptr<Workspace> ws[2] = {test::makeWorkspace(), test::makeWorkspace()};
+  for (auto& w : ws) {
+    adoptFrame(*w, kBlue, c.width, c.height, std::vector<float>(v));
+    w->searchRect[kBlue] = wholeImage(*w, kBlue);
+  }
+  std::sort(v.begin(), v.end());
+  auto at = [&](double share) { return int(v[std::size_t(share * double(v.size()))]); };
+  const int floor = at(0.5) + 5 * std::max(1, at(0.5) - at(0.15866));
+  chooseAutoBackground(*ws[0], kBlue);
+  EXPECT_GE(ws[0]->backgroundLevel[kBlue], floor);
+  EXPECT_EQ(ws[0]->backgroundLevel[kBlue], test::literalAutoBackground(*ws[1], kBlue, floor));
+  ASSERT_EQ(scanImage(*ws[0], kBlue), SearchStatus::Ok);
+  EXPECT_NEAR(ws[0]->starCount[kBlue], c.stars, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, AutoBackgroundFrame,
+                         testing::Values(FrameCase{"Square", 512, 512, 80, 1000, 10},
+                                         FrameCase{"LowSky", 400, 300, 50, 200, 5},
+                                         FrameCase{"Tall", 200, 500, 40, 500, 20}),
+                         test::ParamName());
 
 }  // namespace
 }  // namespace orelith

@@ -4,7 +4,7 @@
 
 namespace orelith::test {
 
-int literalAutoBackground(Workspace& ws, int image) {
+int literalAutoBackground(Workspace& ws, int image, int lowestLevel) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   const int before = ws.backgroundLevel[image];
   int maxValue = 0, minValue = 65535, best = -1, bestCount = 0;
@@ -14,7 +14,7 @@ int literalAutoBackground(Workspace& ws, int image) {
       if (v > maxValue && maxValue < ws.algorithm.hotPixelValue) maxValue = v;
       if (v < minValue) minValue = v;
     }
-  for (int t = maxValue; t > minValue; --t) {
+  for (int t = maxValue; t > minValue && t >= lowestLevel; --t) {
     ws.backgroundLevel[image] = t;
     if (scanImage(ws, image) == SearchStatus::Ok && ws.starCount[image] > bestCount) {
       bestCount = ws.starCount[image];
