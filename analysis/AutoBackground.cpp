@@ -339,11 +339,13 @@ class LevelSweep {
 void chooseAutoBackground(Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   if (r.right <= r.left || r.bottom <= r.top) return;
-  // The values' counts borrow the array of stars at the pixel limit, which is
-  // not in use until the sweep.
+  // The values' counts borrow the list of stars at the pixel limit, which is
+  // not in use until the sweep. That list holds the stars that reach the
+  // limit within one level, disjoint sets of that many pixels each.
   const std::size_t pixels = static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top);
+  const std::size_t atLimit = pixels / searchLimits(ws, image).maxStarPixels + 1;
   std::int32_t* counts =
-      sized(ws.scratch.pending512, std::max<std::size_t>(pixels, kCountedValues));
+      sized(ws.scratch.pending512, std::max<std::size_t>(atLimit, kCountedValues));
   const std::optional<Range> range = valueRange(ws, image, r, counts);
   if (!range || range->top <= range->bottom) return;
   const int floor = lowestLevelTried(ws, image, *range, counts);
