@@ -28,25 +28,20 @@ FrameOptions frameOptions(const Workspace& ws, const ScienceSettings& s) {
   return o;
 }
 
-ApertureTable measureFrameApertures(const Workspace& ws, const ScienceResults& r) {
-  ApertureTable table;
-  for (int image : {kBlue, kGreen}) {
-    ImageApertures& info = table.image[image];
-    info.star.resize(static_cast<std::size_t>(ws.starCount[image]));
-    if (!searched(ws, image)) continue;
-    const FrameScience& f = r.frames[image];
-    info.fwhm = f.fwhm;
-    info.settings = f.aperture;
-    info.settings.hotValue = ws.algorithm.hotPixelValue;
-    info.correction = f.growth.correction;
-    for (int k = 0; k < ws.starCount[image]; ++k) {
-      double x, y;
-      starCentroid(ws, image, k, x, y);
-      info.star[k] = measureAperture(ws, image, x, y, info.settings,
-                                     f.light.total.empty() ? nullptr : &f.light, k);
-    }
+ImageApertures measureFrameApertures(const Workspace& ws, int image, const FrameScience& f) {
+  ImageApertures info;
+  info.star.resize(static_cast<std::size_t>(ws.starCount[image]));
+  info.fwhm = f.fwhm;
+  info.settings = f.aperture;
+  info.settings.hotValue = ws.algorithm.hotPixelValue;
+  info.correction = f.growth.correction;
+  for (int k = 0; k < ws.starCount[image]; ++k) {
+    double x, y;
+    starCentroid(ws, image, k, x, y);
+    info.star[k] = measureAperture(ws, image, x, y, info.settings,
+                                   f.light.total.empty() ? nullptr : &f.light, k);
   }
-  return table;
+  return info;
 }
 
 // A flagged star needs its fit: saturated, blended, cut by a border (with
@@ -283,11 +278,22 @@ ScienceResults measureScience(const Workspace& ws, const ScienceSettings& settin
   ScienceResults r;
   r.settings = settings;
   const FrameOptions o = frameOptions(ws, settings);
-  for (int image : {kBlue, kGreen})
-    if (searched(ws, image)) r.frames[image] = analyseFrame(ws, image, o);
+  if (settings.aperture) r.apertures.emplace();
+  for (int image : {kBlue, kGreen}) {
+    if (!searched(ws, image)) {
+      if (r.apertures)
+        r.apertures->image[image].star.resize(static_cast<std::size_t>(ws.starCount[image]));
+      continue;
+    }
+    FrameScience& f = r.frames[image];
+    f = analyseFrame(ws, image, o);
+    if (r.apertures) r.apertures->image[image] = measureFrameApertures(ws, image, f);
+    // The neighbours' light, a frame's worth of numbers, has served the
+    // apertures: a large pair would otherwise hold two until the window closes.
+    std::vector<double>().swap(f.light.total);
+  }
   r.flags = flagStars(ws, r.frames, settings.gain);
-  if (settings.aperture) {
-    r.apertures = measureFrameApertures(ws, r);
+  if (r.apertures) {
     // An aperture that reaches beyond the image is cut by its border too.
     for (int image : {kBlue, kGreen})
       for (int k = 0; k < ws.starCount[image]; ++k) {
