@@ -15,14 +15,14 @@ enum class SearchStatus { Ok, TooManyStars, TooManyPixels };
 
 // Whether a pixel's value lies above the level: a masked pixel (NaN) never
 // does.
-inline bool aboveLevel(float value, int level) { return double{value} > level; }
+inline bool aboveLevel(float value, double level) { return double{value} > level; }
 
 // Visits (x, y) at `depth` and, once `accept` took it, its neighbours left,
 // right, up, down inside `r`. `labelOf(x, y)` gives the visit label to test
 // and mark; `accept(x, y, value, depth)` returns 0 to go on. A visit deeper
 // than 512 fails whatever the pixel holds.
 template <class LabelOf, class Accept>
-SearchStatus fillTraversal(const Workspace& ws, int image, const SearchRect& r, int level, int x,
+SearchStatus fillTraversal(const Workspace& ws, int image, const SearchRect& r, double level, int x,
                            int y, int depth, LabelOf& labelOf, Accept& accept) {
   constexpr SearchStatus kOk = SearchStatus::Ok;
   if (depth > kMaxFillDepth) return SearchStatus::TooManyPixels;
@@ -56,7 +56,7 @@ struct FillVisit {
 };
 
 template <class LabelOf, class Accept>
-SearchStatus deepFillTraversal(const Workspace& ws, int image, const SearchRect& r, int level,
+SearchStatus deepFillTraversal(const Workspace& ws, int image, const SearchRect& r, double level,
                                int x, int y, int depth, int maxDepth, LabelOf& labelOf,
                                Accept& accept, std::vector<FillVisit>& stack) {
   constexpr SearchStatus kOk = SearchStatus::Ok;

@@ -185,8 +185,13 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
 SkyNoise measureSkyNoise(const Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   SkyWindow w;
-  countSky(ws, image, r, ws.backgroundLevel[image] - (kSkyWindow - 1), w);
-  if (w.total == 0) return {static_cast<double>(ws.backgroundLevel[image]), 1.0};
+  // The sky counts in whole values (a floating-point frame's truncated); the
+  // window ends at the whole value at or below the level, which may be
+  // negative or a fraction there, and far off any frame's values.
+  const double level = ws.backgroundLevel[image];
+  const int top = static_cast<int>(std::clamp(std::floor(level), -1.0e9, 1.0e9));
+  countSky(ws, image, r, top - (kSkyWindow - 1), w);
+  if (w.total == 0) return {level, 1.0};
   // The value below which share * total of the sky values lie.
   auto percentile = [&](double share) {
     const auto target = static_cast<std::uint64_t>(share * static_cast<double>(w.total));

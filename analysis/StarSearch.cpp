@@ -18,7 +18,7 @@ std::uint32_t poolEnd(const StarRecord& s) { return s.pixelStart + s.pixelCount;
 struct StarCollector {
   Workspace& ws;
   int image;
-  int level;
+  double level;
   SearchLimits limits;
   bool started = false;
   float brightest = 0;
@@ -78,7 +78,7 @@ struct ImageLabels {
 
 SearchStatus fillStar(Workspace& ws, int image, int x, int y, int depth) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
-  const int level = ws.backgroundLevel[image];
+  const double level = ws.backgroundLevel[image];
   ImageLabels labels{ws, image};
   const SearchLimits limits = searchLimits(ws, image);
   StarCollector collect{ws, image, level, limits};
@@ -95,7 +95,7 @@ SearchStatus scanImage(Workspace& ws, int image) {
   for (int y = r.top; y < r.bottom; ++y)
     for (int x = r.left; x < r.right; ++x) labelAt(ws, image, x, y) = kLabelUnvisited;
   ws.starCount[image] = 0;
-  const int level = ws.backgroundLevel[image];
+  const double level = ws.backgroundLevel[image];
   for (int y = r.top; y < r.bottom; ++y) {
     for (int x = r.left; x < r.right; ++x) {
       // Most pixels are sky or already taken: skip the call for them.

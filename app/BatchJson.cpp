@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
@@ -436,7 +437,13 @@ void writeFitsFrame(JsonWriter& w, const Workspace& ws, int image) {
 void writeImage(JsonWriter& w, const Workspace& ws, int image, const JsonInputs& in) {
   const SearchRect& r = ws.searchRect[image];
   w.beginObject();
-  w.member("background", static_cast<long long>(ws.backgroundLevel[image]));
+  // A whole level (every integer frame's) as an integer, as it always was; a
+  // floating-point frame's fraction as a number with a point.
+  const double level = ws.backgroundLevel[image];
+  if (level == std::floor(level) && std::fabs(level) < 1e15)
+    w.member("background", static_cast<long long>(level));
+  else
+    w.member("background", level);
   w.member("file", std::string_view(in.files[image]));
   w.member("loaded", hasBit(ws.progressFlags, kLoadedBit[image]));
   w.key("search_rect");

@@ -2,13 +2,17 @@
 
 #include <CLI/CLI.hpp>
 #include <array>
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string_view>
 #include <system_error>
 
 #include "base/File.h"
 #include "base/Number.h"
+#include "display/DisplayControls.h"
+#include "image/FitsReader.h"
 #include "report/SaveCommand.h"
 
 namespace orelith::batch {
@@ -41,6 +45,25 @@ std::string emptyListItem(int argc, char** argv) {
 const CLI::Validator kNotNaN(
     [](std::string& text) { return parseDecimal(text) ? std::string() : "not a number: " + text; },
     "");
+
+}  // namespace
+
+CLI::Validator backgroundCheck(std::function<std::string()> frameFile) {
+  return CLI::Validator(
+      [frameFile](std::string& text) {
+        // Checked once every argument is read, so the frame is known
+        // wherever its option stands.
+        if (!holdsFloatFrame(frameFile())) return CLI::Range(0, kMaxBackground)(text);
+        const std::optional<double> level = parseDecimal(text);
+        return level && std::fabs(*level) <= kMaxFloatBackground
+                   ? std::string()
+                   : "a floating-point frame's background is a number from -1e38 to 1e38, not " +
+                         text;
+      },
+      "");
+}
+
+namespace {
 
 bool starNumber(std::string_view text, int& value) {
   const std::optional<int> number = parseInt(text);
@@ -166,12 +189,17 @@ void applyScienceWords(const ScienceWords& words, ScienceSettings& s) {
 }
 
 void addOptions(CLI::App& app, Options& o) {
-  app.add_option("--blue", o.blue, "ST-6 file of the blue (B) frame");
-  app.add_option("--green", o.green, "ST-6 file of the green (V) frame");
-  app.add_option("--background-blue", o.backgroundBlue, "background of the blue image")
-      ->check(CLI::Range(0, 65535));
-  app.add_option("--background-green", o.backgroundGreen, "background of the green image")
-      ->check(CLI::Range(0, 65535));
+  const CLI::Option* blue = app.add_option("--blue", o.blue, "ST-6 file of the blue (B) frame");
+  const CLI::Option* green = app.add_option("--green", o.green, "ST-6 file of the green (V) frame");
+  const auto frameOf = [](const CLI::Option* file) {
+    return [file] { return file->results().empty() ? std::string() : file->results().back(); };
+  };
+  app.add_option("--background-blue", o.backgroundBlue,
+                 "background of the blue image (a decimal for a floating-point FITS frame)")
+      ->check(backgroundCheck(frameOf(blue)));
+  app.add_option("--background-green", o.backgroundGreen,
+                 "background of the green image (a decimal for a floating-point FITS frame)")
+      ->check(backgroundCheck(frameOf(green)));
   app.add_flag("--auto-background", o.autoBackground,
                "choose the background that yields the most stars");
   app.add_flag("--no-subtract", o.noSubtract,

@@ -1,6 +1,7 @@
 // Command line of orelith-batch.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +11,8 @@
 
 namespace CLI {
 class App;
-}
+class Validator;
+}  // namespace CLI
 
 namespace orelith::batch {
 
@@ -22,7 +24,8 @@ struct StarPairArg {
 struct Options {
   std::string blue, green;
   std::optional<SearchRect> rect;
-  std::optional<int> backgroundBlue, backgroundGreen;
+  // Whole numbers 0..65535, or any decimal for a floating-point frame.
+  std::optional<double> backgroundBlue, backgroundGreen;
   bool autoBackground = false;
   bool noSubtract = false;
   std::optional<int> hotPixel, pixelPerStar, coefficients;
@@ -51,6 +54,12 @@ enum class ParseOutcome { Run, Exit0, UsageError };
 // errors to `err`. Shared by the batch tool and the window's command line.
 ParseOutcome parseApp(CLI::App& app, int argc, const char* const* argv, std::string& out,
                       std::string& err);
+
+// The check of a background option: for a floating-point FITS frame (the
+// file `frameFile` gives once the arguments are read) any number within
+// -1e38..1e38, for every other frame a whole number 0..65535, refused as
+// CLI::Range refuses it.
+CLI::Validator backgroundCheck(std::function<std::string()> frameFile);
 
 // Parses argv into `options`; help and version texts go to `out`, usage
 // errors to `err`.

@@ -26,6 +26,7 @@
 #include "report/CsvTable.h"
 #include "report/SaveCommand.h"
 #include "resources/ControlIds.h"
+#include "resources/NumberText.h"
 #include "resources/StringTable.h"
 
 namespace orelith::batch {
@@ -70,11 +71,11 @@ void applySettings(Run& run) {
   const Options& o = run.o;
   Workspace& ws = run.ws;
   ws.science = o.science;  // as the window's "Photometry configuration" would
-  const std::optional<int>* backgrounds[2] = {&o.backgroundBlue, &o.backgroundGreen};
+  const std::optional<double>* backgrounds[2] = {&o.backgroundBlue, &o.backgroundGreen};
   const ControlId fields[2] = {ctl::BackgroundFieldBlue, ctl::BackgroundFieldGreen};
   for (int image : {kBlue, kGreen}) {
     if (!*backgrounds[image]) continue;
-    const std::string text = std::to_string(**backgrounds[image]);
+    const std::string text = shortestText(**backgrounds[image]);
     dispatchCommand(ws, run.port, {fields[image], CommandCode::TextChanged, false, text});
   }
   AlgorithmDialog d = openAlgorithmDialog(ws);

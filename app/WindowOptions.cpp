@@ -1,6 +1,7 @@
 #include "app/WindowOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <memory>
 
 namespace orelith {
 namespace {
@@ -18,12 +19,25 @@ constexpr char kFiles[] =
 void addOptions(CLI::App& app, StartRequest& r) {
   app.footer(kFiles);
   app.set_version_flag("--version", std::string(ORELITH_VERSION));
-  app.add_option("--background-blue", r.background[kBlue], "type N into the blue background field")
-      ->check(CLI::Range(0, 65535))
+  // The file each panel gets, as startWindow places the FILEs (added last,
+  // read when the checks run, once every argument is read).
+  const auto files = std::make_shared<CLI::Option*>(nullptr);
+  const auto panelFile = [files](int image) {
+    return [files, image] {
+      std::vector<FrameFile> frames;
+      for (const std::string& path : (*files)->results()) frames.push_back(classifyFrame(path));
+      return placeFrames(frames).panel[image];
+    };
+  };
+  app.add_option("--background-blue", r.background[kBlue],
+                 "type N into the blue background field (a decimal for a floating-point FITS "
+                 "frame)")
+      ->check(batch::backgroundCheck(panelFile(kBlue)))
       ->type_name("N");
   app.add_option("--background-green", r.background[kGreen],
-                 "type N into the green background field")
-      ->check(CLI::Range(0, 65535))
+                 "type N into the green background field (a decimal for a floating-point "
+                 "FITS frame)")
+      ->check(batch::backgroundCheck(panelFile(kGreen)))
       ->type_name("N");
   app.add_flag("--search", r.search, "\"Search stars\" in each loaded image");
   app.add_flag("--compare", r.compare, "\"Compare images\"");
@@ -32,7 +46,7 @@ void addOptions(CLI::App& app, StartRequest& r) {
                  "calibration stars...\" does")
       ->type_name("FILE");
   app.add_flag("--calculate", r.calculate, "\"Calculate magnitudes\"");
-  app.add_option("FILE", r.files, "ST-6 or FITS frames to open");
+  *files = app.add_option("FILE", r.files, "ST-6 or FITS frames to open");
 }
 
 }  // namespace

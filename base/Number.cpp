@@ -47,4 +47,22 @@ std::optional<double> leadingDecimal(std::string_view text) {
   return value;
 }
 
+BoundedNumber boundedLeadingDecimal(std::string_view text, double bound) {
+  const std::size_t sign = !text.empty() && text.front() == '-' ? 1 : 0;
+  if (sign == text.size() || !(isDigit(text[sign]) || text[sign] == '.')) return {};
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::invalid_argument) return {};
+  const double edge = sign == 1 ? -bound : bound;
+  if (error == std::errc::result_out_of_range) {
+    // Too small for a double (a negative exponent) is 0; too large is beyond.
+    const std::string_view number(text.data(), static_cast<std::size_t>(end - text.data()));
+    const std::size_t e = number.find_first_of("eE");
+    if (e != std::string_view::npos && number.substr(e + 1, 1) == "-") return {};
+    return {edge, true};
+  }
+  if (std::fabs(value) > bound) return {edge, true};
+  return {value, false};
+}
+
 }  // namespace orelith

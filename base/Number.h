@@ -19,4 +19,14 @@ std::optional<double> parseDecimal(std::string_view text);
 // space, the rest ignored; empty when none stands there.
 std::optional<double> leadingDecimal(std::string_view text);
 
+// The number at the start of a field's text as one types it: an optional
+// '-', then digits with an optional point and exponent; 0 while none stands
+// there ("", "-", "." as typing begins). A number beyond -bound..bound gives
+// that bound and `beyond`.
+struct BoundedNumber {
+  double value = 0;
+  bool beyond = false;
+};
+BoundedNumber boundedLeadingDecimal(std::string_view text, double bound);
+
 }  // namespace orelith

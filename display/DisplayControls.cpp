@@ -1,7 +1,9 @@
 #include "display/DisplayControls.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "base/Number.h"
 #include "display/Render.h"
 
 namespace orelith {
@@ -18,7 +20,7 @@ int leadingNumber(std::string_view text, int bound) {
   return value;
 }
 
-void setBackground(Workspace& ws, int image, int value) {
+void setBackground(Workspace& ws, int image, double value) {
   ws.display.backgroundField[image] = value;
   ws.backgroundLevel[image] = value;
 }
@@ -30,17 +32,36 @@ int panelForDisplayOf(const Workspace& ws, int image) {
 }
 
 FieldStatus takeBackgroundText(Workspace& ws, int image, std::string_view text) {
+  if (ws.floatFrame[image]) {
+    const BoundedNumber n = boundedLeadingDecimal(text, kMaxFloatBackground);
+    setBackground(ws, image, n.value);
+    return n.beyond ? FieldStatus::Bounded : FieldStatus::Taken;
+  }
   const int value = leadingNumber(text, kMaxBackground);
   setBackground(ws, image, std::min(value, kMaxBackground));
   return value > kMaxBackground ? FieldStatus::Bounded : FieldStatus::Taken;
 }
 
-int foldBackgroundOffset(Workspace& ws, int image) {
-  const int folded = std::clamp(
-      ws.display.backgroundField[image] + ws.display.backgroundOffset[image], 0, kMaxBackground);
+double foldBackgroundOffset(Workspace& ws, int image) {
+  const double bound = ws.floatFrame[image] ? kMaxFloatBackground : kMaxBackground;
+  const double low = ws.floatFrame[image] ? -bound : 0.0;
+  const double folded = std::clamp(
+      ws.display.backgroundField[image] + ws.display.backgroundOffset[image], low, bound);
   ws.display.backgroundOffset[image] = 0;
   setBackground(ws, image, folded);
   return folded;
+}
+
+bool fitLevelToFrame(Workspace& ws, int image) {
+  if (ws.floatFrame[image]) return false;
+  const auto whole = [](double v) {
+    return std::clamp(std::floor(v), 0.0, double{kMaxBackground});
+  };
+  // Each on its own: the automatic background sets the level alone.
+  ws.backgroundLevel[image] = whole(ws.backgroundLevel[image]);
+  const double field = ws.display.backgroundField[image];
+  ws.display.backgroundField[image] = whole(field);
+  return ws.display.backgroundField[image] != field;
 }
 
 void takeRangePosition(Workspace& ws, int image, int position) {

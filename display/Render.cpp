@@ -87,21 +87,25 @@ int clampedRange(const Workspace& ws, int image) {
 
 // The grey levels of one render. Every value at or below the background gives
 // 0 and every value at or above background + range gives 255, so only the
-// range + 1 levels from the background up need a table; they are computed by
-// greyLevel itself, which keeps the map identical to the rule. Lives on the
-// stack of the render (about 1 KB), so nothing is allocated.
+// levels from the whole value at or below the background up to one past it
+// plus the range need a table (range + 1 of them for a whole background, as
+// every integer frame has); they are computed by greyLevel itself, which
+// keeps the map identical to the rule. Lives on the stack of the render
+// (about 1 KB), so nothing is allocated.
 class GreyMap {
  public:
-  GreyMap(int background, int range) : low_(background), range_(range) {
-    const double bg = background;
-    for (int k = 0; k <= range; ++k) levels_[k] = greyLevel(background + k, bg, range);
+  GreyMap(double background, int range)
+      // Beyond the values levelInput gives, every value draws alike.
+      : low_(static_cast<int>(std::clamp(std::floor(background), -1.1e9, 1.1e9))),
+        range_(range + 1) {
+    for (int k = 0; k <= range_; ++k) levels_[k] = greyLevel(low_ + k, background, range);
   }
   std::uint8_t operator()(int value) const { return levels_[std::clamp(value - low_, 0, range_)]; }
 
  private:
   int low_;
   int range_;
-  std::uint8_t levels_[kMaxRange + 1];
+  std::uint8_t levels_[kMaxRange + 2];
 };
 
 // The render loops run down the columns, an order kept from when the image
@@ -123,7 +127,7 @@ void drawGrey(Workspace& ws, int image, const SearchRect& r) {
 
 // The preview of what the star search counts as a star pixel.
 void drawTwoColour(Workspace& ws, int image, const SearchRect& r) {
-  const int bg = effectiveBackground(ws, image);
+  const double bg = effectiveBackground(ws, image);
   const Bgr above = tableColor(ws, kColorWhite);
   const Bgr other = tableColor(ws, kColorBackground);
   std::uint8_t* picture = ws.picture[image];
@@ -152,7 +156,7 @@ class GreyOverlay {
 // blue above its background, green counting and above its background.
 class TwoColourOverlay {
  public:
-  TwoColourOverlay(const Workspace& ws, int bg0, int bg1) : bg0_(bg0), bg1_(bg1) {
+  TwoColourOverlay(const Workspace& ws, double bg0, double bg1) : bg0_(bg0), bg1_(bg1) {
     const Bgr background = tableColor(ws, kColorBackground);
     const Bgr blue = tableColor(ws, kColorBlue);
     const Bgr green = tableColor(ws, kColorGreen);
@@ -166,8 +170,8 @@ class TwoColourOverlay {
   }
 
  private:
-  int bg0_;
-  int bg1_;
+  double bg0_;
+  double bg1_;
   Bgr colours_[4];
 };
 
@@ -203,8 +207,8 @@ void drawOverlay(Workspace& ws, const Shade& shade) {
 }
 
 void drawOverlay(Workspace& ws) {
-  const int bg0 = effectiveBackground(ws, kBlue);
-  const int bg1 = effectiveBackground(ws, kGreen);
+  const double bg0 = effectiveBackground(ws, kBlue);
+  const double bg1 = effectiveBackground(ws, kGreen);
   if (hasBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE)) {
     drawOverlay(ws, TwoColourOverlay(ws, bg0, bg1));
   } else {
@@ -392,7 +396,7 @@ void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& 
 
 void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& r) {
   if (hasBit(ws.optionFlags, image == kBlue ? OPT_CUSTOM_COLORS_BLUE : OPT_CUSTOM_COLORS_GREEN)) {
-    const int bg = effectiveBackground(ws, image);
+    const double bg = effectiveBackground(ws, image);
     const Bgr above = tableColor(ws, kColorWhite);
     const Bgr other = tableColor(ws, kColorBackground);
     drawViewed(ws, image, v, r, [&](int value) { return value > bg ? above : other; });
@@ -433,8 +437,8 @@ void drawOverlayViewed(Workspace& ws, const PanelView& v, const Shade& shade) {
 }
 
 void drawOverlayViewed(Workspace& ws, const PanelView& v) {
-  const int bg0 = effectiveBackground(ws, kBlue);
-  const int bg1 = effectiveBackground(ws, kGreen);
+  const double bg0 = effectiveBackground(ws, kBlue);
+  const double bg1 = effectiveBackground(ws, kGreen);
   if (hasBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE)) {
     drawOverlayViewed(ws, v, TwoColourOverlay(ws, bg0, bg1));
   } else {
@@ -508,7 +512,7 @@ std::uint8_t greyLevel(int value, double background, int range) {
   return static_cast<std::uint8_t>(f * 255 + 0.5);
 }
 
-int effectiveBackground(const Workspace& ws, int image) {
+double effectiveBackground(const Workspace& ws, int image) {
   return ws.backgroundLevel[image] + ws.display.backgroundOffset[image];
 }
 

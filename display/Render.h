@@ -18,7 +18,7 @@ std::uint8_t greyLevel(int value, double background, int range);
 
 // BackgroundLevel plus the background slider's offset: the background every
 // render of `image` subtracts.
-int effectiveBackground(const Workspace& ws, int image);
+double effectiveBackground(const Workspace& ws, int image);
 
 // The panel that shows the green display parameters: in move mode the green
 // image is part of the overlay in the blue panel.

@@ -218,21 +218,38 @@ FitsOutcome readFitsFile(const std::string& path, Frame& frame, const FrameLimit
   return out;
 }
 
-std::string readFitsFilter(const std::string& path) {
+namespace {
+
+// The header of the image readFitsFile would read: its shape and, when asked,
+// its FILTER keyword. False for a file that is no readable FITS image.
+bool readImageHeader(const std::string& path, ImageShape& shape, std::string* filter) {
   fitsfile* raw = nullptr;
   int status = 0;
   if (checkContent(path).status != FitsStatus::Ok ||
       fits_open_diskfile(&raw, path.c_str(), READONLY, &status) != 0) {
     if (raw != nullptr) FitsCloser{}(raw);
-    return {};
+    return false;
   }
   const FitsFile f(raw);
+  if (findImage(f.get(), shape).status != FitsStatus::Ok) return false;
+  if (filter == nullptr) return true;
+  char value[FLEN_VALUE] = {};
+  if (fits_read_key(f.get(), TSTRING, "FILTER", value, nullptr, &status) != 0) return false;
+  *filter = value;
+  return true;
+}
+
+}  // namespace
+
+std::string readFitsFilter(const std::string& path) {
   ImageShape shape;
-  char filter[FLEN_VALUE] = {};
-  if (findImage(f.get(), shape).status != FitsStatus::Ok ||
-      fits_read_key(f.get(), TSTRING, "FILTER", filter, nullptr, &status) != 0)
-    return {};
-  return filter;
+  std::string filter;
+  return readImageHeader(path, shape, &filter) ? filter : std::string();
+}
+
+bool holdsFloatFrame(const std::string& path) {
+  ImageShape shape;
+  return readImageHeader(path, shape, nullptr) && shape.bitpix < 0;
 }
 
 }  // namespace orelith

@@ -32,4 +32,8 @@ FitsOutcome readFitsFile(const std::string& path, Frame& frame, const FrameLimit
 // alone; empty for a file that is no readable FITS image or names no filter.
 std::string readFitsFilter(const std::string& path);
 
+// Whether the image readFitsFile would read stores floating-point values
+// (BITPIX -32 or -64), from its header alone; false for any other file.
+bool holdsFloatFrame(const std::string& path);
+
 }  // namespace orelith

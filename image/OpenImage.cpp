@@ -31,6 +31,7 @@ LoadOutcome loadFits(Workspace& ws, int image, const std::string& path) {
   // takes them into a star.
   adoptFrame(ws, image, frame.width, frame.height, std::move(frame.values));
   ws.fitsFrame[image] = true;
+  ws.floatFrame[image] = frame.bitpix < 0;
   ws.frameFilter[image] = frame.filter;
   ws.worldCoords[image] = WorldCoords(frame.header, frame.height);
   return {};
@@ -47,6 +48,7 @@ LoadOutcome openImage(Workspace& ws, int image, const std::string& path) {
     if (const St6Status status = loadImage(ws, image); status != St6Status::Ok)
       return {status, st6MessageFor(status), {}};
     ws.fitsFrame[image] = false;
+    ws.floatFrame[image] = false;
     ws.frameFilter[image].clear();
     ws.worldCoords[image] = WorldCoords();
   }

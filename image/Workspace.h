@@ -106,9 +106,12 @@ struct PanelState {
 };
 
 struct DisplayState {
-  int range[2] = {1, 1};             // range slider positions, 1..1024
-  int backgroundOffset[2] = {0, 0};  // background slider positions, -128..128
-  int backgroundField[2] = {0, 0};   // value shown in the background text field
+  int range[2] = {1, 1};               // range slider positions, 1..1024
+  int backgroundOffset[2] = {0, 0};    // background slider positions, -128..128
+  double backgroundField[2] = {0, 0};  // value shown in the background text field
+  // Whether each background field was last told to take a sign and a point
+  // (a floating-point frame's) or digits only.
+  bool decimalField[2] = {false, false};
   std::uint8_t colorTable[21] = {255, 255, 255, 0, 0, 255, 0,   255, 0,   0,  0,
                                  0,   0,   255, 0, 0, 0,   255, 192, 192, 192};
   int autoUpdateFrequency = 1;
@@ -170,6 +173,9 @@ struct Workspace {
   // What a FITS header said of each frame: its FILTER keyword (empty without
   // one, and for ST-6 frames) and its celestial coordinates (none without).
   bool fitsFrame[2] = {false, false};
+  // A FITS frame stored as floating point (BITPIX -32 or -64), whose sky may
+  // be negative or a fraction of a count.
+  bool floatFrame[2] = {false, false};
   std::string frameFilter[2];
   WorldCoords worldCoords[2];
   int loadCount[2] = {0, 0};  // frames loaded into each image so far
@@ -181,7 +187,11 @@ struct Workspace {
   // Clipped rectangle whose labels the last search of each image wrote;
   // empty before the first search and after a load (image/StarLabels.h).
   SearchRect labelledRect[2] = {};
-  int backgroundLevel[2];
+  // The search takes the pixels above it. Integer frames (ST-6, integer FITS)
+  // keep a whole level in 0..65535, so that pixel > level compares exactly
+  // as whole numbers; a floating-point frame's level may be any finite
+  // number, negative or fractional.
+  double backgroundLevel[2];
   int starCount[2];
   // Records of each image's stars, as many as its search may find.
   std::vector<StarRecord> starTable[2] = {std::vector<StarRecord>(kMaxStars),

@@ -14,6 +14,7 @@
 #include "photometry/Calibration.h"
 #include "report/CmdBitmap.h"
 #include "report/SaveCommand.h"
+#include "resources/NumberText.h"
 
 namespace orelith {
 namespace {
@@ -239,6 +240,18 @@ void enableImageControls(WindowPort& port, int image) {
   port.setEnabled(ctl::CompareImages, false);
 }
 
+// The background field as the loaded frame takes it: digits only for an
+// integer frame, a sign and a point too for a floating-point one; told to
+// the window only when that changes, so loading ST-6 frames does as before.
+void fitBackgroundField(Workspace& ws, WindowPort& port, int image) {
+  if (ws.display.decimalField[image] != ws.floatFrame[image]) {
+    ws.display.decimalField[image] = ws.floatFrame[image];
+    port.setDecimalInput(backgroundField(image), ws.floatFrame[image]);
+  }
+  if (fitLevelToFrame(ws, image))
+    port.setText(backgroundField(image), shortestText(ws.display.backgroundField[image]));
+}
+
 }  // namespace
 
 Calculation calculateCommand(Workspace& ws, WindowPort& port) {
@@ -339,7 +352,7 @@ void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int posit
     sliderMoved(ws, slider, position);
     // The field written by the program shows what the fold took; the window
     // does not report it back as typed.
-    port.setText(backgroundField(image), std::to_string(foldBackgroundOffset(ws, image)));
+    port.setText(backgroundField(image), shortestText(foldBackgroundOffset(ws, image)));
     port.repaint(panelForDisplayOf(ws, image));
     // After the fold: a window that reports this move back finds the offset
     // already folded.
@@ -350,7 +363,7 @@ void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int posit
 void backgroundFieldChanged(Workspace& ws, WindowPort& port, int image, std::string_view text) {
   if (takeBackgroundText(ws, image, text) == FieldStatus::Bounded) {
     port.beep();
-    port.setText(backgroundField(image), std::to_string(kMaxBackground));
+    port.setText(backgroundField(image), shortestText(ws.display.backgroundField[image]));
   }
   port.repaint(panelForDisplayOf(ws, image));
 }
@@ -412,6 +425,7 @@ bool openImageFile(Workspace& ws, WindowPort& port, int image, const std::string
     return false;
   }
   enableImageControls(port, image);
+  fitBackgroundField(ws, port, image);
   if (ws.starCount[1 - image] == 0) port.setMenuEnabled(menu::Save, false);
   // Drawn and listed once the state is final, so the panel shows no
   // highlights of the stars the load discarded.

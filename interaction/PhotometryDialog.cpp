@@ -1,23 +1,15 @@
 #include "interaction/PhotometryDialog.h"
 
-#include <charconv>
 #include <string>
 
 #include "base/Number.h"
 #include "interaction/NumberField.h"
+#include "resources/NumberText.h"
 
 namespace orelith {
 namespace {
 
 using P = PhotometryControl;
-
-// The shortest text that reads back as `value`, with a point whatever the
-// locale.
-std::string numberText(double value) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  return std::string(text, end);
-}
 
 // The fields that take decimals, with the bound above which typing puts the
 // bound back.
@@ -66,7 +58,7 @@ StringId messageOf(ScienceProblem problem) {
 PhotometryDialog openPhotometryDialog(const Workspace& ws) {
   const ScienceSettings& s = ws.science;
   PhotometryDialog d;
-  const auto optional = [](double v) { return v == 0 ? std::string() : numberText(v); };
+  const auto optional = [](double v) { return v == 0 ? std::string() : shortestText(v); };
   const bool autoRadius = s.radius == 0, autoSky = s.inner == 0 && s.outer == 0;
   const bool autoSaturation = s.saturation == 0;
   d.controls.add(P::Ok);
@@ -76,10 +68,10 @@ PhotometryDialog openPhotometryDialog(const Workspace& ws) {
   d.controls.add(P::RadiusAutomatic, "", autoRadius);
   d.controls.add(P::Radius, optional(s.radius), false, !autoRadius);
   d.controls.add(P::AnnulusAutomatic, "", autoSky);
-  d.controls.add(P::AnnulusInner, autoSky ? "" : numberText(s.inner), false, !autoSky);
-  d.controls.add(P::AnnulusOuter, autoSky ? "" : numberText(s.outer), false, !autoSky);
-  d.controls.add(P::Gain, numberText(s.gain));
-  d.controls.add(P::ReadNoise, numberText(s.readNoise));
+  d.controls.add(P::AnnulusInner, autoSky ? "" : shortestText(s.inner), false, !autoSky);
+  d.controls.add(P::AnnulusOuter, autoSky ? "" : shortestText(s.outer), false, !autoSky);
+  d.controls.add(P::Gain, shortestText(s.gain));
+  d.controls.add(P::ReadNoise, shortestText(s.readNoise));
   d.controls.add(P::SaturationAutomatic, "", autoSaturation);
   d.controls.add(P::Saturation, optional(s.saturation), false, !autoSaturation);
   d.controls.add(P::Curves, "", !s.transform);
@@ -105,7 +97,7 @@ void photometryFieldChanged(PhotometryDialog& d, WindowPort& port, PhotometryCon
     field.text = text;
     if (leadingDecimal(text).value_or(0.0) > f.high) {
       port.beep();
-      field.text = numberText(f.high);
+      field.text = shortestText(f.high);
     }
   }
 }

@@ -11,6 +11,7 @@
 #include "interaction/StepStatus.h"
 #include "interaction/Workflow.h"
 #include "resources/ControlIds.h"
+#include "resources/NumberText.h"
 
 namespace orelith {
 namespace {
@@ -153,7 +154,7 @@ void typeBackgrounds(Workspace& ws, WindowPort& port, const StartRequest& reques
                          ": no " + (image == kBlue ? "blue" : "green") + " frame is loaded");
       continue;
     }
-    const std::string text = std::to_string(*request.background[image]);
+    const std::string text = shortestText(*request.background[image]);
     port.setText(fields[image], text);
     command(ws, port, {fields[image], CommandCode::TextChanged, false, text});
   }

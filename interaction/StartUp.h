@@ -48,7 +48,7 @@ FramePlacement placeFrames(const std::vector<FrameFile>& files);
 // The window's command line, with the batch tool's names for the same steps.
 struct StartRequest {
   std::vector<std::string> files;
-  std::optional<int> background[2];  // typed into the background fields
+  std::optional<double> background[2];  // typed into the background fields
   bool search = false;
   bool compare = false;
   std::string calibrationFile;  // entered as "Import calibration stars..." does

@@ -11,11 +11,15 @@ namespace orelith {
 namespace {
 
 template <class... Args>
-std::string format(StringId stringId, Args... args) {
-  const std::string pattern(stringText(stringId));
+std::string formatPattern(const std::string& pattern, Args... args) {
   char text[300];
   std::snprintf(text, sizeof text, pattern.c_str(), args...);
   return text;
+}
+
+template <class... Args>
+std::string format(StringId stringId, Args... args) {
+  return formatPattern(std::string(stringText(stringId)), args...);
 }
 
 // The panels' captions "Blue" and "Green".
@@ -23,8 +27,10 @@ const char* imageName(int image) { return stringText(StringId{image == kBlue ? 3
 
 std::string searchStatus(const Workspace& ws, int image) {
   if (!hasBit(ws.progressFlags, kSearchedBit[image])) return {};
-  return format(str::StatusSearched, imageName(image), ws.starCount[image],
-                ws.backgroundLevel[image]);
+  // The level as the field shows it: a floating-point frame's may be a fraction.
+  return formatPattern(levelPattern(std::string(stringText(str::StatusSearched)), 1),
+                       imageName(image), ws.starCount[image],
+                       shortestText(ws.backgroundLevel[image]).c_str());
 }
 
 int pairCount(const Workspace& ws) {

@@ -81,6 +81,9 @@ class WindowPort {
                                      MessageOwner owner) {
     showMessage(message, owner);
   }
+  // A background field takes a sign and a decimal point besides digits (a
+  // floating-point frame's level), or digits only.
+  virtual void setDecimalInput(ControlId /*field*/, bool /*decimals*/) {}
   // The science results of a pair (-1 = no star) in words: its flags and its
   // magnitudes' errors as last computed; empty where nothing is computed.
   virtual std::string scienceNotes(int /*blue*/, int /*green*/) { return {}; }

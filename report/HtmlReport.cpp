@@ -8,6 +8,7 @@
 #include <span>
 
 #include "base/AtomicFile.h"
+#include "resources/NumberText.h"
 #include "resources/StringTable.h"
 
 namespace orelith {
@@ -244,11 +245,14 @@ void appendComplexBody(ReportOut& report, const Workspace& ws) {
       appendUnpairedGreenRow(out, star(ws, kGreen, k), ++number);
     report.rowDone();
   }
-  const std::string format(stringText(str::ReportSummary));
+  // Each level as its field shows it; a whole one reads as "%d" printed it.
+  const std::string format =
+      levelPattern(levelPattern(std::string(stringText(str::ReportSummary)), 3), 1);
   std::string summary;
   appendf(summary, format.c_str(), ws.starCount[kBlue], escapedTitle(ws, kBlue).c_str(),
-          ws.backgroundLevel[kBlue], ws.starCount[kGreen], escapedTitle(ws, kGreen).c_str(),
-          ws.backgroundLevel[kGreen], ws.overlapCount);
+          shortestText(ws.backgroundLevel[kBlue]).c_str(), ws.starCount[kGreen],
+          escapedTitle(ws, kGreen).c_str(), shortestText(ws.backgroundLevel[kGreen]).c_str(),
+          ws.overlapCount);
   appendWithCrLf(out, summary);
   int n = std::clamp(ws.algorithm.coefficientCount, 0, kMaxCoefficients);
   appendText(out, str::ReportBlueCurve);

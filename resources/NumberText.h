@@ -22,4 +22,27 @@ inline std::string fixedText(double value, int decimals, int width = 0) {
   return out;
 }
 
+// The shortest text that reads back as `value`: a whole number as its digits
+// alone ("1130", "-3"), a fraction with a point ("0.25"), very large or
+// small values with an exponent.
+inline std::string shortestText(double value) {
+  char text[32];
+  // + 0.0 turns -0 into 0, which a field or a file should not show as "-0".
+  const auto end = std::to_chars(text, text + sizeof text, value + 0.0).ptr;
+  return std::string(text, end);
+}
+
+// `pattern` with its n-th "%d" (from 0) made "%s", for a background level
+// given as shortestText: a whole level then prints as "%d" printed it.
+inline std::string levelPattern(std::string pattern, int n) {
+  for (std::size_t at = pattern.find("%d"); at != std::string::npos;
+       at = pattern.find("%d", at + 2)) {
+    if (n-- == 0) {
+      pattern[at + 1] = 's';
+      break;
+    }
+  }
+  return pattern;
+}
+
 }  // namespace orelith

@@ -27,6 +27,13 @@ struct FitsLayout {
   TanWcs wcs;
 };
 
+// A 32-bit floating-point file of the physical values bzero + bscale * counts.
+inline FitsLayout floatLayout(double bzero = 0.0, double bscale = 1.0) {
+  FitsLayout l;
+  l.bitpix = -32, l.bzero = bzero, l.bscale = bscale;
+  return l;
+}
+
 // Writes `counts` (row-major, top row first) as a FITS image whose first row
 // is the frame's bottom row; the pixels listed in `blank` hold no value
 // (integer files: BLANK, counts of 0 then raised to 1; floating point: NaN).

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTableView>
@@ -71,6 +73,17 @@ void QtWindowPort::setText(ControlId control, const std::string& text) {
     edit->setText(QString::fromStdString(text));
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(QString::fromStdString(text));
+  }
+}
+
+void QtWindowPort::setDecimalInput(ControlId field, bool decimals) {
+  if (auto* edit = qobject_cast<QLineEdit*>(window_.control(field))) {
+    // The point is always '.', whatever the user's locale: the core reads
+    // the text with a point.
+    const QRegularExpression pattern(decimals ? "-?[0-9]*\\.?[0-9]*" : "[0-9]*");
+    const QValidator* before = edit->validator();
+    edit->setValidator(new QRegularExpressionValidator(pattern, edit));
+    delete before;
   }
 }
 

@@ -20,6 +20,7 @@ class QtWindowPort : public WindowPort {
   void setVisible(ControlId control, bool on) override;
   void setChecked(ControlId control, bool on) override;
   void setText(ControlId control, const std::string& text) override;
+  void setDecimalInput(ControlId field, bool decimals) override;
   void setMenuEnabled(MenuId item, bool on) override;
   void repaint(int panel) override;
   void starListChanged() override;

@@ -90,6 +90,37 @@ TEST(LargeFrame, FloatFramesMeasureAsTheirIntegerTwin) {
   EXPECT_EQ(star(*small, kBlue, 0).brightness, 4u);
 }
 
+// A floating-point frame holding (counts - zero) * scale, its sky below 0, searched at the
+// fractional level (1130 - zero) * scale finds the stars of the counts at 1130: the same labels,
+// sums scaled (exact in binary: the scales are powers of two).
+TEST(LargeFrame, FloatFramesTakeFractionalAndNegativeLevels) {
+  gen::FieldParams p;
+  p.width = 200, p.height = 150, p.starCount = 40, p.seed = 9;
+  const gen::FieldPair field = gen::generateField(p);
+  auto whole = test::makeWorkspace();
+  loadPlane(*whole, kBlue, field.blue, 200, 150);
+  whole->backgroundLevel[kBlue] = 1130;
+  ASSERT_EQ(searchStars(*whole, kBlue).status, SearchStatus::Ok);
+  ASSERT_GT(whole->starCount[kBlue], 20);
+  const auto dir = test::makeTempDir();
+  const std::string path = (dir / "f.fits").string();
+  for (const auto& [zero, scale] : {std::pair{1100.0, 0.25}, {1130.5, 0.5}}) {
+    const gen::FitsLayout layout = gen::floatLayout(-zero * scale, scale);
+    ASSERT_EQ(gen::writeFits(path, field.blue.data(), 200, 150, {}, layout), "");
+    auto ws = test::makeWorkspace();
+    ASSERT_EQ(openImage(*ws, kBlue, path).status, St6Status::Ok);
+    ws->backgroundLevel[kBlue] = (1130 - zero) * scale;  // 7.5 over a sky of -25; -0.25
+    ASSERT_EQ(searchStars(*ws, kBlue).status, SearchStatus::Ok);
+    EXPECT_TRUE(ws->floatFrame[kBlue]);
+    EXPECT_EQ(ws->frame[kBlue].labels, whole->frame[kBlue].labels) << zero;
+    ASSERT_EQ(ws->starCount[kBlue], whole->starCount[kBlue]) << zero;
+    for (int n = 0; n < ws->starCount[kBlue]; ++n)
+      EXPECT_EQ(star(*ws, kBlue, n).brightness,
+                std::round(static_cast<double>(star(*whole, kBlue, n).brightness) * scale));
+  }
+  std::filesystem::remove_all(dir);
+}
+
 // The heap-stack fill walks as the recursive one: a generated ST-6 field searched as it is
 // (recursion) and with one more column of sky (the deep fill) gives the same stars, pixel lists
 // in the same order and the same depth marks (pixel-per-star 6 marks many).

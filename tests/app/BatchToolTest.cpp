@@ -13,6 +13,7 @@
 #include "tests/support/ParamName.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/FitsWriter.h"
 
 namespace orelith {
 namespace {
@@ -40,6 +41,11 @@ class Batch : public testing::Test {
   void SetUp() override {
     dir = test::makeTempDir();
     test::writeBytes(dir / "m67.b", test::st6Bytes(threeStars));
+    std::vector<std::uint16_t> counts;  // the same stars as floats over a sky of 0
+    for (int k = 0; k < kPixelCount; ++k)
+      counts.push_back(threeStars(k % kImageWidth, k / kImageWidth));
+    const gen::FitsLayout sky0 = gen::floatLayout(-1000);
+    ASSERT_EQ(gen::writeFits((dir / "m67.fits").string(), counts.data(), 375, 242, {}, sky0), "");
     fs::create_symlink("m67.b", dir / "link.b");
     // A FIFO no template reading may wait on: the installed template is taken instead.
     for (const char* fifo : {"fifo.csv", "DIB02.DAT"})
@@ -121,6 +127,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::Values(
            {{"/images/0/stars/2", kAbsent}, {"/images/1/search_rect", {150, 50, 375, 242}}}},
     RunRow{"AutomaticBackground", "", "--blue m67.b --auto-background --search", 0, "",
            {{"/images/0/background", 1199}, {"/images/0/stars/2/pixels", 4}}},
+    // 199.5 over the float frame's sky of 0 cuts as 1199 over the counts' 1000; an integer
+    // frame's level stays whole, refused as CLI11 always refused it.
+    RunRow{"FloatFrameFractionalBackground", "", "--background-blue 199.5 --blue m67.fits --search",
+           0, "", {{"/images/0/background", 199.5}, {"/images/0/stars/2/pixels", 4}}},
+    RunRow{"FloatFrameBackgroundWithin1e38", "", "--blue m67.fits --background-blue -2e38", 1,
+           "--background-blue: a floating-point frame's background is a number from -1e38 to "
+           "1e38, not -2e38\n", {}},
+    RunRow{"St6BackgroundWhole", "", "--blue m67.b --background-blue -2.5", 1,
+           "--background-blue: Value -2.5 not in range 0 to 65535\n", {}},
     RunRow{"MissingFileIsMessage1", "", "--blue missing.b", 2, "ERROR: Unable to open file. missing.b\n",
            {{"/messages", {1}}, {"/images/0/loaded", false}}},
     RunRow{"UsageError", "", "--rect 1,2,3", 1, "--rect", {}},

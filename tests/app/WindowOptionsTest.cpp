@@ -2,6 +2,7 @@
 // start they ask for reaching the batch tool's measurement of the samples.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "app/BatchJson.h"
@@ -10,6 +11,7 @@
 #include "interaction/Commands.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/FitsWriter.h"
 
 namespace orelith {
 namespace {
@@ -44,6 +46,17 @@ TEST(WindowOptions, TakeTheBatchToolsNamesAndRefuseWhatItRefuses) {
     EXPECT_EQ(parse(bad, unused, err), ParseOutcome::UsageError) << bad[0];
     EXPECT_NE(err.find('-'), std::string::npos) << bad[0];  // the message names the option
   }
+  // A decimal background only for a floating-point FITS frame placed in that panel.
+  const auto dir = test::makeTempDir();
+  const std::string floats = (dir / "f.fits").string();
+  ASSERT_EQ(gen::writeFits(floats, std::vector<std::uint16_t>(256).data(), 16, 16, {},
+                           gen::floatLayout()),
+            "");
+  StartRequest decimal;
+  EXPECT_EQ(parse({"--background-blue", "-2.5", floats.c_str()}, decimal, err), ParseOutcome::Run);
+  EXPECT_EQ(decimal.background[kBlue], -2.5);
+  EXPECT_EQ(parse({"--background-green", "-2", floats.c_str()}, r, err), ParseOutcome::UsageError);
+  std::filesystem::remove_all(dir);
   EXPECT_NE(windowUsage().find("\nUsage: orelith [OPTIONS] [FILE...]\n"), std::string::npos);
 }
 

@@ -55,7 +55,7 @@ bool inside(const SearchRect& r, int x, int y) {
 }
 
 int background(const Workspace& ws, int image) {
-  return ws.backgroundLevel[image] + ws.display.backgroundOffset[image];
+  return static_cast<int>(ws.backgroundLevel[image]) + ws.display.backgroundOffset[image];
 }
 
 // The picture rules of grey, two-colour and overlay panels, pixel by pixel.

@@ -28,6 +28,7 @@
 #include "tests/support/Process.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/FitsWriter.h"
 
 namespace orelith {
 namespace {
@@ -321,6 +322,39 @@ TEST(Commands, RefusedFitsFileShowsItsReason) {
   std::filesystem::remove_all(dir);
 }
 
+// A floating-point frame's background field takes decimals; an integer frame loaded after it
+// takes digits again, and its level becomes the whole one below (0 for -2.5). Each change is told
+// to the window once.
+TEST(Commands, TheBackgroundFieldFollowsTheFramesType) {
+  const auto dir = test::makeTempDir();
+  const std::string floats = (dir / "f.fits").string(), st6 = (dir / "i.b").string();
+  ASSERT_EQ(gen::writeFits(floats, std::vector<std::uint16_t>(256).data(), 16, 16, {},
+                           gen::floatLayout()),
+            "");
+  test::writeBytes(st6, test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
+  auto ws = test::makeWorkspace();
+  RecordingPort port;
+  // Frame, typed after the load, the field's events of the load, the level then.
+  constexpr ControlId kField = ctl::BackgroundFieldBlue;
+  // clang-format off
+  const std::tuple<std::string, const char*, Events, double> rows[] = {
+      {floats, "-2.5", {ev(PortEvent::Decimals, kField, true)}, -2.5},
+      {st6, nullptr, {ev(PortEvent::Decimals, kField, false), text(kField, "0")}, 0},
+      {st6, nullptr, {}, 0}};
+  // clang-format on
+  for (const auto& [frame, typed, fieldEvents, level] : rows) {
+    port.clear();
+    ASSERT_TRUE(openImageFile(*ws, port, kBlue, frame));
+    Events seen;
+    for (const PortEvent& e : port.events)
+      if (e.id == idNumber(kField) && e.kind != Enable) seen.push_back(e);
+    EXPECT_EQ(seen, fieldEvents) << frame;
+    if (typed) backgroundFieldChanged(*ws, port, kBlue, typed);
+    EXPECT_EQ(ws->backgroundLevel[kBlue], level) << frame;
+  }
+  std::filesystem::remove_all(dir);
+}
+
 // Saving over a loaded frame, here under another name of it, asks first: No keeps the frame,
 // Yes writes the report; any other file is written without a question.
 TEST(Commands, SavingOverALoadedFrameAsksFirst) {
@@ -346,23 +380,30 @@ TEST(Commands, SavingOverALoadedFrameAsksFirst) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(DisplayControls, BackgroundFieldTakesTheLeadingDigitsUpTo65535) {
-  // Typed text, value taken, refused (a beep and "65535" put back).
+// An integer frame's field reads its leading digits up to 65535; a floating-point frame's reads
+// the number the text begins with, a sign and a point too, up to 1e38 either way.
+TEST(DisplayControls, BackgroundFieldTakesWholeNumbersOrAFloatFramesDecimals) {
+  // Float frame, typed text, value taken, text put back after a beep (none: no beep).
   // clang-format off
-  const std::tuple<const char*, int, bool> rows[] = {
-      {"", 0, false}, {"12ab", 12, false}, {"65535", 65535, false}, {"65536", 65535, true},
-      {"99999999999999999999", 65535, true}};
+  const std::tuple<bool, const char*, double, const char*> rows[] = {
+      {false, "", 0, nullptr}, {false, "12ab", 12, nullptr}, {false, "65535", 65535, nullptr},
+      {false, "65536", 65535, "65535"}, {false, "99999999999999999999", 65535, "65535"},
+      {false, "-2.5", 0, nullptr}, {false, "12.5", 12, nullptr},
+      {true, "-2.5", -2.5, nullptr}, {true, "0.25", 0.25, nullptr}, {true, "-", 0, nullptr},
+      {true, "-.", 0, nullptr}, {true, "70000.5x", 70000.5, nullptr}, {true, "1e-400", 0, nullptr},
+      {true, "-2e38", -1e38, "-1e+38"}, {true, "1e999", 1e38, "1e+38"}};
   // clang-format on
-  for (const auto& [typed, value, refused] : rows) {
+  for (const auto& [floats, typed, value, putBack] : rows) {
     auto ws = test::makeWorkspace();
+    ws->floatFrame[kBlue] = floats;
     ws->backgroundLevel[kBlue] = 777;
     test::RecordingPort port;
     backgroundFieldChanged(*ws, port, kBlue, typed);
     EXPECT_EQ(ws->backgroundLevel[kBlue], value) << typed;
     EXPECT_EQ(ws->display.backgroundField[kBlue], value) << typed;
     Events want = {ev(Repaint, 0)};
-    if (refused)
-      want = {ev(PortEvent::Beep), text(ctl::BackgroundFieldBlue, "65535"), ev(Repaint, 0)};
+    if (putBack)
+      want = {ev(PortEvent::Beep), text(ctl::BackgroundFieldBlue, putBack), ev(Repaint, 0)};
     EXPECT_EQ(port.events, want) << typed;
   }
 }

@@ -6,7 +6,7 @@ namespace orelith::test {
 
 int literalAutoBackground(Workspace& ws, int image, int lowestLevel) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
-  const int before = ws.backgroundLevel[image];
+  const double before = ws.backgroundLevel[image];
   int maxValue = 0, minValue = 65535, best = -1, bestCount = 0;
   for (int x = r.left; x < r.right; ++x)
     for (int y = r.top; y < r.bottom; ++y) {
@@ -22,7 +22,7 @@ int literalAutoBackground(Workspace& ws, int image, int lowestLevel) {
     }
   }
   ws.backgroundLevel[image] = best >= 0 ? best : before;
-  return ws.backgroundLevel[image];
+  return static_cast<int>(ws.backgroundLevel[image]);
 }
 
 }  // namespace orelith::test

@@ -15,7 +15,7 @@ namespace orelith::test {
 struct PortEvent {
   enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill, Slider,
               TimerStart, TimerStop, Status, Pointer, Reveal, RubberBand, Confine, Dialog,
-              OpenFile, SaveFile, Question, Quit, DataFile, Note, Diagram } kind;
+              OpenFile, SaveFile, Question, Quit, DataFile, Note, Diagram, Decimals } kind;
   // clang-format on
   int id = 0;  // the number of the control, menu item, timer, dialog or string; the panel
   bool on = false;
@@ -54,6 +54,7 @@ class RecordingPort : public WindowPort {
   FileChoice askDataFile(DataFile f) override { add(PortEvent::DataFile, int(f)); return nextDataFile; }
   void showNote(const std::string& title, const std::string& t) override { add(PortEvent::Note, 0, false, title + "\n" + t); }
   void showDiagram() override { add(PortEvent::Diagram); }
+  void setDecimalInput(ControlId id, bool on) override { add(PortEvent::Decimals, id, on); }
   void showMessageWithDetail(StringId id, const std::string& d, MessageOwner who) override { add(PortEvent::Message, id, false, d).owner = who; }
   std::string scienceNotes(int, int) override { return notes; }
   // clang-format on
