@@ -94,11 +94,40 @@ struct Lists {
   std::vector<double> annulus;
 };
 
+// The last value given to option `name`, read before its callback has run.
+std::string lastValue(const CLI::App& app, const char* name) {
+  const std::vector<std::string>& given = app.get_option(name)->results();
+  return given.empty() ? std::string() : given.back();
+}
+
+// The size --rect must lie in: the largest of the frames given, each FITS
+// file by its header and any other file, or none, as an ST-6 frame of
+// 375 x 242. The search clips the rectangle to each image.
+std::pair<int, int> rectBound(const std::string& blue, const std::string& green) {
+  std::pair<int, int> bound{kImageWidth, kImageHeight};
+  for (const std::string& file : {blue, green}) {
+    if (const auto size = readFitsSize(file)) {
+      bound.first = std::max(bound.first, size->first);
+      bound.second = std::max(bound.second, size->second);
+    }
+  }
+  return bound;
+}
+
 void addListOptions(CLI::App& app, Lists& l) {
   app.add_option("--rect", l.rect,
-                 "search rectangle L,T,R,B of both images (right, bottom exclusive)")
+                 "search rectangle L,T,R,B of both images (right, bottom exclusive), within the "
+                 "largest frame")
       ->delimiter(',')
-      ->check(CLI::Range(0, kImageWidth));
+      // Checked once every argument is read: each number lies within the
+      // longer side of the frames (375 for ST-6 frames).
+      ->check(CLI::Validator(
+          [&app](std::string& text) {
+            const auto [width, height] =
+                rectBound(lastValue(app, "--blue"), lastValue(app, "--green"));
+            return CLI::Range(0, std::max(width, height))(text);
+          },
+          ""));
   app.add_option("--offset", l.offset, "compare at this green offset DX,DY (manual mode)")
       ->delimiter(',')
       ->expected(2)
@@ -119,8 +148,10 @@ void addListOptions(CLI::App& app, Lists& l) {
 std::string applyLists(const Lists& l, Options& o) {
   if (l.rect) {
     const auto [left, top, right, bottom] = *l.rect;
-    if (right > kImageWidth || bottom > kImageHeight || left >= right || top >= bottom)
-      return "--rect must lie in 0,0,375,242 and cover at least one pixel";
+    const auto [width, height] = rectBound(o.blue, o.green);
+    if (right > width || bottom > height || left >= right || top >= bottom)
+      return "--rect must lie in 0,0," + std::to_string(width) + "," + std::to_string(height) +
+             " and cover at least one pixel";
     o.rect = SearchRect{left, top, right, bottom};
   }
   if (!l.offset.empty()) o.offset = std::pair{l.offset[0], l.offset[1]};

@@ -252,4 +252,12 @@ bool holdsFloatFrame(const std::string& path) {
   return readImageHeader(path, shape, nullptr) && shape.bitpix < 0;
 }
 
+std::optional<std::pair<int, int>> readFitsSize(const std::string& path) {
+  ImageShape shape;
+  if (!readImageHeader(path, shape, nullptr)) return std::nullopt;
+  const LONGLONG most = FrameLimits{}.maxSide;
+  return std::pair{static_cast<int>(std::min(shape.axes[0], most)),
+                   static_cast<int>(std::min(shape.axes[1], most))};
+}
+
 }  // namespace orelith

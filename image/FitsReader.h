@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "image/Frame.h"
 
@@ -35,5 +37,9 @@ std::string readFitsFilter(const std::string& path);
 // Whether the image readFitsFile would read stores floating-point values
 // (BITPIX -32 or -64), from its header alone; false for any other file.
 bool holdsFloatFrame(const std::string& path);
+
+// The width and height of that image, from its header alone (each at most
+// the largest side read); none for any other file.
+std::optional<std::pair<int, int>> readFitsSize(const std::string& path);
 
 }  // namespace orelith
