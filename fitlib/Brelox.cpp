@@ -1,4 +1,4 @@
-// Brelox: least-squares polynomial fit of up to 20 points behind the one export DoMinuit.
+// Brelox: least-squares polynomial fit of up to 1024 points behind the one export DoMinuit.
 //
 // The fit solves the linear least-squares problem directly: x is centred and scaled onto
 // [-1, 1] (the powers of x itself on a narrow band away from 0 are hopelessly ill-conditioned),
@@ -25,7 +25,8 @@
 
 namespace {
 
-constexpr int kMaxPoints = 20;
+// A calibration list of a large frame holds up to 1000 stars (an ST-6 frame's 16).
+constexpr int kMaxPoints = 1024;
 constexpr int kMaxCoefficients = 10;
 constexpr double kStartValue = 1.0;  // what a minimiser with nothing to fit stays at
 constexpr int kRefinements = 3;
@@ -78,7 +79,8 @@ void mapBack(double* c, int n, const FitData& d) {
 // fail. The decomposition is a finite sequence of Householder steps (no iteration that could
 // miss a tolerance), every size below is consistent by construction, the solve needs M >= N
 // (zero rows are added where there are fewer points than coefficients) and a rank of at least
-// 1 (the column of ones), and everything lives on the stack (no allocation to fail).
+// 1 (the column of ones), and everything lives on the stack (no allocation to fail; some 120 KB
+// at 1024 points).
 struct Factorisation {
   int rows;
   int n;

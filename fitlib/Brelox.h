@@ -1,4 +1,4 @@
-/* Brelox: least-squares polynomial fit of up to 20 points. */
+/* Brelox: least-squares polynomial fit of up to 1024 points. */
 #ifndef BRELOX_H
 #define BRELOX_H
 
@@ -15,7 +15,7 @@ typedef struct BreloxPoint {
 /* What DoMinuit returns. */
 typedef enum BreloxResult {
   BRELOX_OK = 0,
-  BRELOX_TOO_MANY = 1,  /* count > 20 or n > 10 */
+  BRELOX_TOO_MANY = 1,  /* count > 1024 or n > 10 */
   BRELOX_NOT_FINITE = 2 /* a point is not finite, or no fit of it is */
 } BreloxResult;
 

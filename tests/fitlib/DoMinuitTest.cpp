@@ -64,9 +64,11 @@ TEST_P(DoMinuitFits, ReturnsAndWrites) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Fits, DoMinuitFits, testing::Values(
-    FitRow{"Points21", linePoints(21), 21, 3, BRELOX_TOO_MANY, 0, {}},
+    FitRow{"Points21", linePoints(21), 21, 3, BRELOX_OK, 3, {}},
+    FitRow{"Points1024", linePoints(1024), 1024, 10, BRELOX_OK, 10, {}},
+    FitRow{"Points1025", linePoints(1025), 1025, 3, BRELOX_TOO_MANY, 0, {}},
     FitRow{"Coefficients11", linePoints(3), 3, 11, BRELOX_TOO_MANY, 0, {}},
-    FitRow{"AtBothLimits", linePoints(20), 20, 10, BRELOX_OK, 10, {}},
+    FitRow{"TwentyPointsTenCoefficients", linePoints(20), 20, 10, BRELOX_OK, 10, {}},
     FitRow{"OnePointTenCoefficients", linePoints(1), 1, 10, BRELOX_OK, 10, {}},
     FitRow{"NoCoefficients", linePoints(5), 5, 0, BRELOX_OK, 0, {}},
     FitRow{"NegativeCoefficients", linePoints(5), 5, -1, BRELOX_OK, 0, {}},
@@ -246,6 +248,35 @@ TEST(DoMinuit, IsReentrant) {
   run(b, aloneB, 3, sameB);
   first.join();
   EXPECT_TRUE(sameA && sameB);
+}
+
+// Beyond 20 points against the normal equations (X^T X) a = X^T y in powers of x - 5, solved by
+// Gauss-Jordan elimination in long double: for up to a cubic over x in [2, 8] they are
+// conditioned about 1e4, so both curves agree to 1e-10 mag at every point.
+TEST(FitAccuracy, ManyPointsMatchTheNormalEquations) {
+  for (const auto& [count, n] : {std::pair{21, 2}, {200, 3}, {1024, 4}}) {
+    std::vector<BreloxPoint> p(static_cast<std::size_t>(count));
+    long double m[4][5] = {};  // [X^T X | X^T y]
+    for (int j = 0; j < count; ++j) {
+      const double x = 2 + 6.0 * j / (count - 1);
+      p[j] = {x, 20 - 2.5 * x + 0.01 * std::pow(x - 5, 3) + 0.03 * (j % 3 - 1)};
+      for (int i = 0; i < n; ++i)
+        for (int k = 0; k <= n; ++k)
+          m[i][k] += std::pow(x - 5.0L, i + (k < n ? k : 0)) * (k < n ? 1 : p[j].y);
+    }
+    for (int i = 0; i < n; ++i)
+      for (int r = 0; r < n; ++r)
+        for (int k = n; k >= i && r != i; --k) m[r][k] -= m[r][i] / m[i][i] * m[i][k];
+    double c[4];
+    ASSERT_EQ(DoMinuit(p.data(), c, count, n), BRELOX_OK);
+    for (const BreloxPoint& q : p) {
+      long double got = 0, want = 0;
+      for (int i = n - 1; i >= 0; --i)
+        got = got * q.x + c[i], want = want * (q.x - 5.0L) + m[i][n] / m[i][i];
+      ASSERT_NEAR(static_cast<double>(got), static_cast<double>(want), 1e-10)
+          << count << " " << q.x;
+    }
+  }
 }
 
 TEST(FitAccuracy, MatchesLeastSquaresReferenceForEveryCountAndCoefficientNumber) {
