@@ -483,8 +483,7 @@ std::string workspaceJsonText(const Workspace& ws, const JsonInputs& in) {
   w.beginObject();
   w.key("calibration_list");
   w.beginArray();
-  for (int e = 0; e < ws.calibration.count; ++e)
-    w.ints({ws.calibration.entries[e].blue, ws.calibration.entries[e].green});
+  for (const CalibrationEntry& entry : calibrationEntries(ws)) w.ints({entry.blue, entry.green});
   w.endArray();
   w.member("coefficients", static_cast<long long>(ws.algorithm.coefficientCount));
   w.member("compared", hasBit(ws.progressFlags, PRG_COMPARED));

@@ -22,8 +22,16 @@ constexpr int kRowBytes = kImageWidth * kPixelBytes;
 constexpr int kAxisColumn = 10;
 constexpr int kAxisRow = 232;
 // Marker j carries 254 - j in its green byte; the plot itself uses only 0 and
-// 255 there, so a click can tell a marker from the plot.
+// 255 there, so a click can tell a marker from the plot. The entries after the
+// first kMaxCalibrationStars (lists of frames other than ST-6 frames) carry a
+// green of 175..238, k = j - 16 counting down from 238 in blocks of 64, and
+// the block number in their red byte: a thousand markers stay bright green
+// and each tells its entry.
 constexpr int kFirstMarkerValue = 254;
+constexpr int kLastFixedMarkerValue = kFirstMarkerValue - kMaxCalibrationStars + 1;
+constexpr int kMarkerBlock = 64;
+constexpr int kFirstBlockValue = kLastFixedMarkerValue - 1;
+static_assert(kMaxFrameCalibrationStars - kMaxCalibrationStars <= kMarkerBlock * 256);
 
 struct Bgr {
   std::uint8_t b;
@@ -241,21 +249,29 @@ bool validStar(const Workspace& ws, int image, int number) {
   return number >= 0 && number < starCapacity(ws, image);
 }
 
-void drawMarker(std::uint8_t* picture, int col, int row, std::uint8_t value) {
+void drawMarker(std::uint8_t* picture, int col, int row, int j) {
   static constexpr int kShape[5][2] = {{0, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}};
+  const int k = j - kMaxCalibrationStars;
   for (const auto& d : kShape) {
     const int x = col + d[0];
     const int y = row + d[1];
     // Clipped pixel by pixel: a marker at the edge keeps its visible part.
-    if (insidePanel(x, y)) pixelPtr(picture, x, y)[1] = value;
+    if (!insidePanel(x, y)) continue;
+    std::uint8_t* p = pixelPtr(picture, x, y);
+    if (k < 0) {
+      p[1] = static_cast<std::uint8_t>(kFirstMarkerValue - j);
+    } else {
+      p[1] = static_cast<std::uint8_t>(kFirstBlockValue - k % kMarkerBlock);
+      p[2] = static_cast<std::uint8_t>(k / kMarkerBlock);
+    }
   }
 }
 
 void drawMarkers(Workspace& ws, int filter) {
   std::uint8_t* picture = ws.picture[filter];
-  const int count = std::clamp(ws.calibration.count, 0, kMaxCalibrationStars);
-  for (int j = 0; j < count; ++j) {
-    const CalibrationEntry& e = ws.calibration.entries[j];
+  const std::span<const CalibrationEntry> list = calibrationEntries(ws);
+  for (int j = 0; j < static_cast<int>(list.size()); ++j) {
+    const CalibrationEntry& e = list[static_cast<std::size_t>(j)];
     if (!validStar(ws, kBlue, e.blue) || (filter == kGreen && !validStar(ws, kGreen, e.green)))
       continue;
     // Both entered magnitudes live in the blue record.
@@ -267,8 +283,7 @@ void drawMarkers(Workspace& ws, int filter) {
     // Far outside the picture no pixel of the marker can show; the test also
     // keeps the conversion to int defined (and drops NaN).
     if (!(std::fabs(row) < 1.0e6f && std::fabs(col) < 1.0e6f)) continue;
-    drawMarker(picture, static_cast<int>(col), static_cast<int>(row),
-               static_cast<std::uint8_t>(kFirstMarkerValue - j));
+    drawMarker(picture, static_cast<int>(col), static_cast<int>(row), j);
   }
 }
 
@@ -293,11 +308,8 @@ void paintHighlights(Workspace& ws, int image, const Paint& paint) {
   if (!hasBit(ws.optionFlags, OPT_HIDE_CALIBRATION) &&
       hasBit(ws.progressFlags, PRG_CALIBRATION_STAR)) {
     const Bgr c = tableColor(ws, kColorCalibrate);
-    const int count = std::clamp(ws.calibration.count, 0, kMaxCalibrationStars);
-    for (int j = 0; j < count; ++j) {
-      const CalibrationEntry& e = ws.calibration.entries[j];
+    for (const CalibrationEntry& e : calibrationEntries(ws))
       paint(image == kBlue ? e.blue : e.green, c);
-    }
   }
   // After the calibration stars, so a selected calibration star shows as selected.
   if (hasBit(ws.optionFlags, OPT_SELECTION_SHOWN) && ws.selectedStar[image] != -1)
@@ -571,9 +583,15 @@ void renderImage(Workspace& ws, int image, const FlagTable* flags) {
 
 int calibrationMarkerAt(const Workspace& ws, int panel, int x, int y) {
   if ((panel != kBlue && panel != kGreen) || !insidePanel(x, y)) return -1;
-  const int green = ws.picture[panel][y * kPictureStride + x * 3 + 1];
+  const std::uint8_t* p = ws.picture[panel] + y * kPictureStride + x * 3;
+  const int green = p[1];
   if (green == 0 || green == 255) return -1;
-  const int j = kFirstMarkerValue - green;
+  int j = kFirstMarkerValue - green;
+  const int blockOffset = kFirstBlockValue - green;
+  if (blockOffset >= 0 && blockOffset < kMarkerBlock)
+    j = kMaxCalibrationStars + p[2] * kMarkerBlock + blockOffset;
+  else if (j >= kMaxCalibrationStars)
+    return -1;
   return j < ws.calibration.count ? j : -1;
 }
 

@@ -10,9 +10,42 @@ SearchRect clippedToImage(const Workspace& ws, int image, const SearchRect& r) {
           std::min(r.bottom, f.height)};
 }
 
+namespace {
+
+bool st6Sized(const ImageFrame& f) { return f.width == kImageWidth && f.height == kImageHeight; }
+
+}  // namespace
+
 SearchLimits searchLimits(const Workspace& ws, int image) {
-  const ImageFrame& f = ws.frame[image];
-  return f.width == kImageWidth && f.height == kImageHeight ? kSt6Limits : kFrameLimits;
+  return st6Sized(ws.frame[image]) ? kSt6Limits : kFrameLimits;
+}
+
+int calibrationCapacity(const Workspace& ws) {
+  return st6Sized(ws.frame[kBlue]) || st6Sized(ws.frame[kGreen]) ? kMaxCalibrationStars
+                                                                 : kMaxFrameCalibrationStars;
+}
+
+void appendCalibrationEntry(Workspace& ws, CalibrationEntry entry) {
+  CalibrationList& list = ws.calibration;
+  if (list.count < kMaxCalibrationStars && list.grown.empty()) {
+    list.entries[list.count++] = entry;
+    return;
+  }
+  // The seventeenth entry moves the list into the grown store for good.
+  if (list.grown.empty()) list.grown.assign(list.entries, list.entries + list.count);
+  list.grown.push_back(entry);
+  ++list.count;
+}
+
+void removeCalibrationEntry(Workspace& ws, int e) {
+  CalibrationList& list = ws.calibration;
+  if (e < 0 || e >= list.count) return;
+  if (list.grown.empty()) {
+    for (int k = e; k + 1 < list.count; ++k) list.entries[k] = list.entries[k + 1];
+  } else {
+    list.grown.erase(list.grown.begin() + e);
+  }
+  --list.count;
 }
 
 void resizeFrame(Workspace& ws, int image, int width, int height) {
@@ -41,12 +74,12 @@ void adoptFrame(Workspace& ws, int image, int width, int height, std::vector<flo
 }
 
 void endCalibrationStage(Workspace& ws) {
-  for (int e = 0; e < ws.calibration.count; ++e) {
-    const CalibrationEntry& entry = ws.calibration.entries[e];
+  for (const CalibrationEntry& entry : calibrationEntries(ws)) {
     star(ws, kBlue, entry.blue).marks &= ~MARK_CALIBRATION;
     star(ws, kGreen, entry.green).marks &= ~MARK_CALIBRATION;
   }
   ws.calibration.count = 0;
+  ws.calibration.grown = {};  // a large list's memory goes with it
   ws.progressFlags &= ~(PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES);
   // The stars these numbers named are gone; the report, the diagram and the
   // calculation read partners without asking whether a pairing is current.

@@ -3,6 +3,7 @@
 // instance; tests make their own.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -35,6 +36,9 @@ inline constexpr int kPictureStride = 1128;
 inline constexpr int kPictureBytes = kPictureStride * kImageHeight;
 
 inline constexpr int kMaxCalibrationStars = 16;
+// Frames other than ST-6 frames: a cluster's field holds hundreds of
+// standards, and the fit library takes up to 1024 points.
+inline constexpr int kMaxFrameCalibrationStars = 1000;
 inline constexpr int kMaxCoefficients = 10;
 inline constexpr int kFileTitleSize = 16;  // 15 bytes and the terminator
 
@@ -54,9 +58,14 @@ struct CalibrationEntry {
   int green;  // star number of its partner when it was accepted
 };
 
+// The calibration stars in the order they were accepted. Up to
+// kMaxCalibrationStars they live in `entries`; a longer list (frames other
+// than ST-6 frames only) lives whole in `grown`, which is empty otherwise.
+// calibrationEntries() gives the list either way.
 struct CalibrationList {
   CalibrationEntry entries[kMaxCalibrationStars];
   int count;
+  std::vector<CalibrationEntry> grown = {};
 };
 
 // Reference pair slot of the three-pair entry; -1 = half not set.
@@ -298,6 +307,26 @@ void resizeFrame(Workspace& ws, int image, int width, int height);
 // in), labels of that size (undefined when the size changes) and a star
 // table as large as its search may fill.
 void adoptFrame(Workspace& ws, int image, int width, int height, std::vector<float>&& values);
+
+// How many calibration stars the list may hold: kMaxCalibrationStars while
+// either frame has the size of an ST-6 frame, kMaxFrameCalibrationStars
+// when neither has.
+int calibrationCapacity(const Workspace& ws);
+
+// The calibration list, entry e for the e-th star accepted.
+inline std::span<const CalibrationEntry> calibrationEntries(const Workspace& ws) {
+  const CalibrationList& list = ws.calibration;
+  const std::size_t count = list.count > 0 ? static_cast<std::size_t>(list.count) : 0;
+  if (!list.grown.empty()) return {list.grown.data(), std::min(count, list.grown.size())};
+  return {list.entries, std::min(count, std::size(list.entries))};
+}
+
+// Appends an entry; the caller has checked the count against
+// calibrationCapacity().
+void appendCalibrationEntry(Workspace& ws, CalibrationEntry entry);
+
+// Removes entry e, the later ones moving up.
+void removeCalibrationEntry(Workspace& ws, int e);
 
 // Ends pairing and calibration: every listed calibration star loses its mark,
 // the list empties, the compared, calibration and magnitude bits clear, and

@@ -75,7 +75,7 @@ void selectStarAtPixel(Workspace& ws, WindowPort& port, int image, int x, int y)
 void selectCalibrationMarker(Workspace& ws, WindowPort& port, int image, int x, int y) {
   const int j = calibrationMarkerAt(ws, image, x, y);
   if (j < 0) return;
-  const CalibrationEntry& entry = ws.calibration.entries[j];
+  const CalibrationEntry& entry = calibrationEntries(ws)[static_cast<std::size_t>(j)];
   const int s = image == kBlue ? entry.blue : entry.green;
   if (s < 0 || s >= ws.starCount[image]) return;
   const StarRowKey key = hasBit(ws.progressFlags, PRG_COMPARED) ? selectWithPartner(ws, image, s)

@@ -26,17 +26,17 @@ bool fittable(const Workspace& ws, const CurveAbscissae* a, const CalibrationEnt
 
 // Fits the curve of `filter` into `curve` (which holds the current one).
 int fitCurve(const Workspace& ws, const CurveAbscissae* a, int filter, double* curve) {
-  BreloxPoint points[kMaxCalibrationStars];
-  int count = 0;
-  for (int e = 0; e < ws.calibration.count; ++e) {
-    const CalibrationEntry& entry = ws.calibration.entries[e];
+  std::vector<BreloxPoint> points;
+  points.reserve(calibrationEntries(ws).size());
+  for (const CalibrationEntry& entry : calibrationEntries(ws)) {
     if (!fittable(ws, a, entry)) continue;
     const StarRecord& blue = star(ws, kBlue, entry.blue);
     const int ownStar = filter == kBlue ? entry.blue : entry.green;
-    points[count].x = abscissa(ws, a, filter, ownStar);
-    points[count++].y = static_cast<double>(filter == kBlue ? blue.magnitudeB : blue.magnitudeV);
+    points.push_back({abscissa(ws, a, filter, ownStar),
+                      static_cast<double>(filter == kBlue ? blue.magnitudeB : blue.magnitudeV)});
   }
-  return DoMinuit(points, curve, count, ws.algorithm.coefficientCount);
+  return DoMinuit(points.data(), curve, static_cast<int>(points.size()),
+                  ws.algorithm.coefficientCount);
 }
 
 bool takesMagnitude(const StarRecord& blue) {
@@ -71,8 +71,7 @@ void storeMagnitudes(Workspace& ws, int filter, const float* values) {
 
 int fittableCalibrationStars(const Workspace& ws, const CurveAbscissae* a) {
   int count = 0;
-  for (int e = 0; e < ws.calibration.count; ++e)
-    count += fittable(ws, a, ws.calibration.entries[e]);
+  for (const CalibrationEntry& entry : calibrationEntries(ws)) count += fittable(ws, a, entry);
   return count;
 }
 

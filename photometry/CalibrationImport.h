@@ -22,7 +22,7 @@ enum class RowRefusal {
   Ignored,       // the star is marked ignored, where "Calibration star" is greyed
   Repeated,      // an earlier row of the file named the same star
   NoVMagnitude,  // V 0, which the dialog takes as missing
-  ListFull,      // 16 calibration stars are listed already
+  ListFull,      // the list holds as many calibration stars as it may
 };
 
 struct RefusedRow {

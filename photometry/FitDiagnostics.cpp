@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "fitlib/Brelox.h"
 #include "photometry/CalibrationCurve.h"
@@ -27,16 +28,18 @@ double rms(const double* values, int n) {
 
 bool predictPolynomial(const DiagnosticPoint* points, int n, int left, int coefficients, double* V,
                        double* BV) {
-  BreloxPoint blue[kMaxCalibrationStars], green[kMaxCalibrationStars];
-  int used = 0;
+  std::vector<BreloxPoint> blue, green;
+  blue.reserve(static_cast<std::size_t>(n));
+  green.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     if (i == left) continue;
-    blue[used] = {points[i].lgBlue, points[i].V + points[i].BV};
-    green[used++] = {points[i].lgGreen, points[i].V};
+    blue.push_back({points[i].lgBlue, points[i].V + points[i].BV});
+    green.push_back({points[i].lgGreen, points[i].V});
   }
+  const int used = static_cast<int>(blue.size());
   double cb[kMaxCoefficients] = {}, cg[kMaxCoefficients] = {};
-  if (DoMinuit(blue, cb, used, coefficients) != BRELOX_OK ||
-      DoMinuit(green, cg, used, coefficients) != BRELOX_OK)
+  if (DoMinuit(blue.data(), cb, used, coefficients) != BRELOX_OK ||
+      DoMinuit(green.data(), cg, used, coefficients) != BRELOX_OK)
     return false;
   for (int i = 0; i < n; ++i) {
     V[i] = evaluatePolynomial(cg, coefficients, points[i].lgGreen);
@@ -46,13 +49,13 @@ bool predictPolynomial(const DiagnosticPoint* points, int n, int left, int coeff
 }
 
 bool predictTransform(const DiagnosticPoint* points, int n, int left, int, double* V, double* BV) {
-  CalibrationPoint fitPoints[kMaxCalibrationStars] = {};
-  int used = 0;
+  std::vector<CalibrationPoint> fitPoints;
+  fitPoints.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    if (i != left) fitPoints[used++] = {points[i].inst, points[i].V, points[i].BV};
+    if (i != left) fitPoints.push_back({points[i].inst, points[i].V, points[i].BV});
   }
   TransformFit fit;
-  if (!fitTransform(fitPoints, used, fit)) return false;
+  if (!fitTransform(fitPoints.data(), static_cast<int>(fitPoints.size()), fit)) return false;
   for (int i = 0; i < n; ++i) {
     const StandardMagnitudes m = applyTransform(fit, points[i].inst);
     V[i] = m.V;
@@ -62,46 +65,50 @@ bool predictTransform(const DiagnosticPoint* points, int n, int left, int, doubl
 }
 
 ModelDiagnostics diagnoseModel(const DiagnosticPoint* points, int n, int coefficients,
-                               Predictor predict) {
+                               Predictor predict, bool leaveOneOut) {
   ModelDiagnostics d;
-  double V[kMaxCalibrationStars], BV[kMaxCalibrationStars];
-  if (n < 1 || n > kMaxCalibrationStars || !predict(points, n, -1, coefficients, V, BV)) return d;
+  if (n < 1) return d;
+  // Predictions, residuals and left-out residuals, n of each.
+  const auto size = static_cast<std::size_t>(n);
+  std::vector<double> V(size), BV(size), rv(size), rbv(size), lv(size), lbv(size);
+  std::vector<double> looV(size), looBV(size);
+  if (!predict(points, n, -1, coefficients, V.data(), BV.data())) return d;
   d.computed = true;
   d.count = n;
-  double rv[kMaxCalibrationStars], rbv[kMaxCalibrationStars];
-  double lv[kMaxCalibrationStars], lbv[kMaxCalibrationStars];
+  d.stars.resize(size);
   for (int i = 0; i < n; ++i) {
     rv[i] = points[i].V - V[i];
     rbv[i] = points[i].BV - BV[i];
-    double looV[kMaxCalibrationStars], looBV[kMaxCalibrationStars];
-    const bool ok = n > 1 && predict(points, n, i, coefficients, looV, looBV);
+    const bool ok =
+        leaveOneOut && n > 1 && predict(points, n, i, coefficients, looV.data(), looBV.data());
     lv[i] = ok ? points[i].V - looV[i] : kNaN;
     lbv[i] = ok ? points[i].BV - looBV[i] : kNaN;
     d.stars[i] = {points[i].blueStar, rv[i], rbv[i], lv[i], lbv[i]};
   }
-  d.rmsV = rms(rv, n);
-  d.rmsBV = rms(rbv, n);
-  d.looRmsV = rms(lv, n);
-  d.looRmsBV = rms(lbv, n);
+  d.rmsV = rms(rv.data(), n);
+  d.rmsBV = rms(rbv.data(), n);
+  d.looRmsV = rms(lv.data(), n);
+  d.looRmsBV = rms(lbv.data(), n);
   return d;
 }
 
-int calibrationPoints(const Workspace& ws, DiagnosticPoint* points) {
-  for (int e = 0; e < ws.calibration.count; ++e) {
-    const CalibrationEntry& entry = ws.calibration.entries[e];
+std::vector<DiagnosticPoint> calibrationPoints(const Workspace& ws) {
+  std::vector<DiagnosticPoint> points;
+  points.reserve(calibrationEntries(ws).size());
+  for (const CalibrationEntry& entry : calibrationEntries(ws)) {
     const StarRecord& blue = star(ws, kBlue, entry.blue);
     const double lgGreen = star(ws, kGreen, entry.green).lgBrightness;
     const double bv = static_cast<double>(blue.magnitudeB) - blue.magnitudeV;
-    points[e] = {entry.blue, blue.lgBrightness, lgGreen, {}, blue.magnitudeV, bv};
+    points.push_back({entry.blue, blue.lgBrightness, lgGreen, {}, blue.magnitudeV, bv});
   }
-  return ws.calibration.count;
+  return points;
 }
 
 ModelDiagnostics diagnosePolynomial(const Workspace& ws) {
-  DiagnosticPoint points[kMaxCalibrationStars];
-  const int n = calibrationPoints(ws, points);
-  return diagnoseModel(points, n, std::min(ws.algorithm.coefficientCount, kMaxCoefficients),
-                       predictPolynomial);
+  const std::vector<DiagnosticPoint> points = calibrationPoints(ws);
+  return diagnoseModel(points.data(), static_cast<int>(points.size()),
+                       std::min(ws.algorithm.coefficientCount, kMaxCoefficients), predictPolynomial,
+                       false);
 }
 
 }  // namespace orelith

@@ -3,6 +3,8 @@
 // fitted without it (leave one out).
 #pragma once
 
+#include <vector>
+
 #include "image/Workspace.h"
 #include "photometry/StandardTransform.h"
 
@@ -24,7 +26,7 @@ struct CalibrationResidual {
 struct ModelDiagnostics {
   bool computed = false;
   int count = 0;
-  CalibrationResidual stars[kMaxCalibrationStars];
+  std::vector<CalibrationResidual> stars;  // count of them
   double rmsV = 0, rmsBV = 0;
   double looRmsV = 0, looRmsBV = 0;  // NaN when no star could be left out
 };
@@ -39,14 +41,17 @@ bool predictPolynomial(const DiagnosticPoint* points, int n, int left, int coeff
 bool predictTransform(const DiagnosticPoint* points, int n, int left, int coefficients, double* V,
                       double* BV);
 
+// Without `leaveOneOut` the left-out residuals and their RMS are NaN: the fits
+// without each star cost n fits, seconds for a thousand calibration stars.
 ModelDiagnostics diagnoseModel(const DiagnosticPoint* points, int n, int coefficients,
-                               Predictor predict);
+                               Predictor predict, bool leaveOneOut = true);
 
 // One point per entry of the calibration list, in its order, with the lg and
 // catalogue values; the instrumental magnitudes are left zero.
-int calibrationPoints(const Workspace& ws, DiagnosticPoint* points);
+std::vector<DiagnosticPoint> calibrationPoints(const Workspace& ws);
 
-// Diagnostics of the calibration curves with the workspace's coefficient count.
+// The residuals and RMS of the calibration curves with the workspace's
+// coefficient count, without the leave-one-out fits.
 ModelDiagnostics diagnosePolynomial(const Workspace& ws);
 
 }  // namespace orelith

@@ -7,12 +7,12 @@ namespace orelith {
 namespace {
 
 void flagExtrapolated(const Workspace& ws, FlagTable& table) {
-  const CalibrationList& list = ws.calibration;
-  if (list.count == 0) return;
+  const std::span<const CalibrationEntry> list = calibrationEntries(ws);
+  if (list.empty()) return;
   for (int image : {kBlue, kGreen}) {
     float lo = INFINITY, hi = -INFINITY;
-    for (int e = 0; e < list.count; ++e) {
-      const int k = image == kBlue ? list.entries[e].blue : list.entries[e].green;
+    for (const CalibrationEntry& entry : list) {
+      const int k = image == kBlue ? entry.blue : entry.green;
       lo = std::min(lo, star(ws, image, k).lgBrightness);
       hi = std::max(hi, star(ws, image, k).lgBrightness);
     }

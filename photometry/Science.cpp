@@ -117,8 +117,7 @@ MeasureTable measureStars(const Workspace& ws, const ScienceResults& r) {
 
 std::vector<CalibrationUse> calibrationUses(const Workspace& ws, const ScienceResults& r) {
   std::vector<CalibrationUse> uses;
-  for (int e = 0; e < ws.calibration.count; ++e) {
-    const CalibrationEntry& entry = ws.calibration.entries[e];
+  for (const CalibrationEntry& entry : calibrationEntries(ws)) {
     CalibrationUse u;
     u.blue = entry.blue;
     u.green = entry.green;
@@ -135,19 +134,18 @@ std::vector<CalibrationUse> calibrationUses(const Workspace& ws, const ScienceRe
 }
 
 // The points of the used calibration stars for both models.
-int modelPoints(const Workspace& ws, const ScienceResults& r, DiagnosticPoint* points) {
-  DiagnosticPoint all[kMaxCalibrationStars];
-  const int count = calibrationPoints(ws, all);
-  int n = 0;
-  for (int e = 0; e < count; ++e) {
-    const CalibrationUse& u = r.calibration[static_cast<std::size_t>(e)];
+std::vector<DiagnosticPoint> modelPoints(const Workspace& ws, const ScienceResults& r) {
+  const std::vector<DiagnosticPoint> all = calibrationPoints(ws);
+  std::vector<DiagnosticPoint> points;
+  for (std::size_t e = 0; e < all.size(); ++e) {
+    const CalibrationUse& u = r.calibration[e];
     if (!u.used) continue;
-    points[n] = all[e];
-    points[n].lgBlue = r.measures.of(kBlue, u.blue).lg;
-    points[n].lgGreen = r.measures.of(kGreen, u.green).lg;
-    points[n++].inst = pairMagnitudes(r.measures, u.blue, u.green);
+    DiagnosticPoint& p = points.emplace_back(all[e]);
+    p.lgBlue = r.measures.of(kBlue, u.blue).lg;
+    p.lgGreen = r.measures.of(kGreen, u.green).lg;
+    p.inst = pairMagnitudes(r.measures, u.blue, u.green);
   }
-  return n;
+  return points;
 }
 
 // The magnitude errors the curves give each paired star.
@@ -157,11 +155,11 @@ CurveErrorTable curveErrors(const Workspace& ws, const ScienceResults& r,
   CurveErrorTable t;
   std::vector<double>* out[2] = {&t.B, &t.V};
   for (int filter : {kBlue, kGreen}) {
-    BreloxPoint fit[kMaxCalibrationStars];
+    std::vector<BreloxPoint> fit(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
       fit[i] = filter == kBlue ? BreloxPoint{points[i].lgBlue, points[i].V + points[i].BV}
                                : BreloxPoint{points[i].lgGreen, points[i].V};
-    const CurveUncertainty u = curveUncertainty(fit, n, ws.curves[filter], coefficients);
+    const CurveUncertainty u = curveUncertainty(fit.data(), n, ws.curves[filter], coefficients);
     out[filter]->assign(static_cast<std::size_t>(ws.starCount[kBlue]), NAN);
     for (int k = 0; k < ws.starCount[kBlue]; ++k) {
       const int own = filter == kBlue ? k : star(ws, kBlue, k).partner;
@@ -340,8 +338,9 @@ ScienceStatus finishScience(const Workspace& ws, ScienceResults& r) {
     for (const ImageApertures& a : r.apertures->image)
       if (r.settings.inner > 0 && a.settings.radius > a.settings.inner)
         status = ScienceStatus::AnnulusInsideAperture;
-  DiagnosticPoint points[kMaxCalibrationStars];
-  const int n = modelPoints(ws, r, points);
+  const std::vector<DiagnosticPoint> modelled = modelPoints(ws, r);
+  const DiagnosticPoint* points = modelled.data();
+  const int n = static_cast<int>(modelled.size());
   if (hasBit(ws.progressFlags, PRG_MAGNITUDES)) {
     r.polynomial = diagnoseModel(
         points, n, std::min(ws.algorithm.coefficientCount, kMaxCoefficients), predictPolynomial);

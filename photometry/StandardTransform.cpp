@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "image/Workspace.h"
 
@@ -97,9 +98,9 @@ bool fitLine(const double* x, const double* y, const double* sigma, int n, bool 
 }
 
 bool fitTransform(const CalibrationPoint* points, int n, TransformFit& out) {
-  if (n < 2 || n > kMaxCalibrationStars) return false;
-  double bvX[kMaxCalibrationStars], bvY[kMaxCalibrationStars], bvSigma[kMaxCalibrationStars];
-  double vX[kMaxCalibrationStars], vY[kMaxCalibrationStars], vSigma[kMaxCalibrationStars];
+  if (n < 2) return false;
+  const auto size = static_cast<std::size_t>(n);
+  std::vector<double> bvX(size), bvY(size), bvSigma(size), vX(size), vY(size), vSigma(size);
   for (int i = 0; i < n; ++i) {
     const Instrumental& in = points[i].inst;
     bvX[i] = in.b - in.v;
@@ -110,8 +111,9 @@ bool fitTransform(const CalibrationPoint* points, int n, TransformFit& out) {
     vSigma[i] = in.vError;
   }
   const bool colourTerms = n >= kColourTermPoints;
-  return fitLine(bvX, bvY, bvSigma, n, colourTerms, kNaturalColourScale, out.bv) &&
-         fitLine(vX, vY, vSigma, n, colourTerms, kNaturalVColourTerm, out.v);
+  return fitLine(bvX.data(), bvY.data(), bvSigma.data(), n, colourTerms, kNaturalColourScale,
+                 out.bv) &&
+         fitLine(vX.data(), vY.data(), vSigma.data(), n, colourTerms, kNaturalVColourTerm, out.v);
 }
 
 StandardMagnitudes applyTransform(const TransformFit& fit, const Instrumental& in) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include "base/Number.h"
@@ -11,8 +12,9 @@ namespace orelith {
 namespace {
 
 int entryOf(const Workspace& ws, int blueStar) {
-  for (int e = 0; e < ws.calibration.count; ++e)
-    if (ws.calibration.entries[e].blue == blueStar) return e;
+  const std::span<const CalibrationEntry> list = calibrationEntries(ws);
+  for (std::size_t e = 0; e < list.size(); ++e)
+    if (list[e].blue == blueStar) return static_cast<int>(e);
   return -1;
 }
 
@@ -23,8 +25,7 @@ void acceptCalibrationStar(Workspace& ws, const StarPropertiesEntry& d) {
   blue.magnitudeV = d.v;
   blue.marks |= MARK_CALIBRATION;
   star(ws, kGreen, d.greenStar).marks |= MARK_CALIBRATION;
-  if (entryOf(ws, d.blueStar) < 0)
-    ws.calibration.entries[ws.calibration.count++] = {d.blueStar, d.greenStar};
+  if (entryOf(ws, d.blueStar) < 0) appendCalibrationEntry(ws, {d.blueStar, d.greenStar});
 }
 
 CalibrationEdit withdrawCalibrationStar(Workspace& ws, const StarPropertiesEntry& d) {
@@ -35,10 +36,9 @@ CalibrationEdit withdrawCalibrationStar(Workspace& ws, const StarPropertiesEntry
   if (const int e = entryOf(ws, d.blueStar); e >= 0) {
     // The green star marked when the entry was made, should a later
     // comparison have paired the blue star differently.
-    star(ws, kGreen, ws.calibration.entries[e].green).marks &= ~MARK_CALIBRATION;
-    for (int k = e; k + 1 < ws.calibration.count; ++k)
-      ws.calibration.entries[k] = ws.calibration.entries[k + 1];
-    --ws.calibration.count;
+    star(ws, kGreen, calibrationEntries(ws)[static_cast<std::size_t>(e)].green).marks &=
+        ~MARK_CALIBRATION;
+    removeCalibrationEntry(ws, e);
   }
   if (ws.calibration.count > 0) return CalibrationEdit::Withdrawn;
   ws.progressFlags &= ~PRG_CALIBRATION_STAR;
@@ -73,7 +73,7 @@ Outcome<CalibrationEdit> applyStarProperties(Workspace& ws, const StarProperties
   StarRecord& blue = star(ws, kBlue, entry.blueStar);
   setBit(blue.marks, MARK_IGNORE, entry.ignore);
   if (!entry.calibration || entry.ignore) return {withdrawCalibrationStar(ws, entry), std::nullopt};
-  if (ws.calibration.count == kMaxCalibrationStars)
+  if (ws.calibration.count >= calibrationCapacity(ws))
     return {CalibrationEdit::ListFull, str::TooManyCalibrationStars};
   if (entry.v == 0.0f) return {CalibrationEdit::NoVMagnitude, str::EnterVMagnitude};
   acceptCalibrationStar(ws, entry);

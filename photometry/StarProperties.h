@@ -33,7 +33,7 @@ struct StarPropertiesEntry {
 
 enum class CalibrationEdit {
   Accepted,       // the pair is a calibration star, listed once
-  ListFull,       // refused, nothing listed: 16 stars are listed already
+  ListFull,       // refused, nothing listed: the list holds calibrationCapacity() stars
   NoVMagnitude,   // refused: a calibration star needs a V other than 0
   Withdrawn,      // the pair left the list; others remain
   LastWithdrawn,  // the pair left the list, which is now empty

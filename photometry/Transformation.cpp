@@ -1,5 +1,8 @@
 #include "photometry/Transformation.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace orelith {
 
 const StarMeasure& MeasureTable::of(int which, int k) const {
@@ -15,10 +18,11 @@ Instrumental pairMagnitudes(const MeasureTable& m, int blue, int green) {
 
 std::optional<TransformTable> transformPairs(const Workspace& ws, const MeasureTable& m,
                                              const DiagnosticPoint* points, int n) {
-  CalibrationPoint fitPoints[kMaxCalibrationStars] = {};
-  for (int i = 0; i < n; ++i) fitPoints[i] = {points[i].inst, points[i].V, points[i].BV};
+  std::vector<CalibrationPoint> fitPoints;
+  fitPoints.reserve(static_cast<std::size_t>(std::max(n, 0)));
+  for (int i = 0; i < n; ++i) fitPoints.push_back({points[i].inst, points[i].V, points[i].BV});
   TransformTable table;
-  if (!fitTransform(fitPoints, n, table.fit)) return std::nullopt;
+  if (!fitTransform(fitPoints.data(), n, table.fit)) return std::nullopt;
   table.standard.resize(static_cast<std::size_t>(ws.starCount[kBlue]));
   for (int k = 0; k < ws.starCount[kBlue]; ++k) {
     const int partner = star(ws, kBlue, k).partner;

@@ -13,6 +13,7 @@
 #include "tests/support/ParamName.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestWorkspace.h"
+#include "tools/FieldGenerator.h"
 #include "tools/FitsWriter.h"
 
 namespace orelith {
@@ -338,6 +339,31 @@ TEST_F(Batch, CalibrationIgnoreAndSaving) {
   // Before the comparison a calibration star has no partner.
   EXPECT_EQ(run(kSearched + "--calibration cal.csv --json -"), 2);
   EXPECT_NE(read("err.txt").find("a star without partner"), std::string::npos);
+}
+
+// A generated 600 x 400 FITS pair: its 40 brightest unsaturated stars, imported as standards,
+// are all listed and all fitted (an ST-6 pair stops at 16, as above).
+TEST_F(Batch, FortyStandardsOnAFitsPair) {
+  gen::FieldParams p;
+  p.width = 600, p.height = 400, p.starCount = 150, p.seed = 3;
+  const gen::FieldPair field = gen::generateField(p);
+  for (const auto& [name, plane] : {std::pair{"b.fits", &field.blue}, {"g.fits", &field.green}})
+    ASSERT_EQ(gen::writeFits((dir / name).string(), plane->data(), 600, 400, {}, {}), "");
+  std::string csv = "x,y,V,BV\n";
+  int rows = 0;
+  for (const gen::TrueStar& t : field.truth)  // brightest first
+    if (!t.saturated && rows++ < 40)
+      csv += std::to_string(std::lround(t.x)) + "," + std::to_string(std::lround(t.y)) + "," +
+             std::to_string(t.V) + "," + std::to_string(t.BV) + "\n";
+  write("cal.csv", csv);
+  ASSERT_EQ(run("--blue b.fits --green g.fits --background-blue 1100 --background-green 1100 "
+                "--search --compare --calibration cal.csv --calculate --json -"),
+            0)
+      << read("err.txt");
+  const json s = state();
+  EXPECT_EQ(s["calibration_list"].size(), 40u);
+  EXPECT_EQ(s["diagnostics"]["polynomial"]["stars"].size(), 40u);
+  EXPECT_LT(s["diagnostics"]["polynomial"]["rms_V"].get<double>(), 0.1);
 }
 
 }  // namespace

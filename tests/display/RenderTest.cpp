@@ -329,6 +329,25 @@ TEST_F(Plot, MarkersSetOnlyTheGreenByteOverTheCurveLaterOverEarlier) {
   EXPECT_EQ(pictureAt(*ws, kGreen, 270, 29), (Rgb{0, 253, 0}));
 }
 
+// Past the first 16, markers count down a green of 238 .. 175 with the block of 64 in the red
+// byte: each of a thousand tells its entry. Marker i at column 30 + 50 i, row 116 (B = 12).
+TEST_F(Plot, EachOfAThousandMarkersTellsItsEntry) {
+  const int picked[] = {0, 15, 16, 79, 80, 999};
+  for (int j = 0; j < 1000; ++j) {
+    appendCalibrationEntry(*ws, {j, j});
+    star(*ws, kBlue, j).lgBrightness = std::nanf("");
+  }
+  for (int i = 0; i < 6; ++i) {
+    star(*ws, kBlue, picked[i]).magnitudeB = 12;
+    star(*ws, kBlue, picked[i]).lgBrightness = static_cast<float>(20.5 + 50 * i) * 7 / 365;
+  }
+  renderImage(*ws, kBlue);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(calibrationMarkerAt(*ws, kBlue, 30 + 50 * i, 117), picked[i]);
+    EXPECT_GE(pictureAt(*ws, kBlue, 30 + 50 * i, 117).g, 175);
+  }
+}
+
 TEST_F(Plot, MarkersAreClippedAtThePictureEdgesPixelByPixel) {
   // Centres worked out from the marker formula: (-1, 116), (100, -1),
   // (374, 241), (200, 242); then two that cannot be placed at all.

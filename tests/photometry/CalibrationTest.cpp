@@ -121,6 +121,26 @@ TEST(StarProperties, OkKeepsTheCalibrationList) {
   EXPECT_FALSE(canOpenStarProperties(*ws));
 }
 
+// The list stops at 16 while either frame has an ST-6 frame's size, at 1000 when neither has;
+// `listed` entries of stars beyond the twenty are there before star 0 is ticked.
+TEST(StarProperties, ListHoldsSixteenWithSt6FramesAThousandWithOthers) {
+  using E = CalibrationEdit;
+  for (auto [width, listed, status] : {std::tuple{kImageWidth, 15, E::Accepted},
+                                       {kImageWidth, 16, E::ListFull},
+                                       {400, 16, E::Accepted},
+                                       {400, 999, E::Accepted},
+                                       {400, 1000, E::ListFull}}) {
+    auto ws = test::twentyPairs();
+    for (int image : {kBlue, kGreen}) resizeFrame(*ws, image, width, kImageHeight);
+    for (int k = 0; k < listed; ++k) appendCalibrationEntry(*ws, {100 + k, 300 + k});
+    EXPECT_EQ(calibrate(*ws, 0, "10").status, status) << width << " " << listed;
+    if (status == E::ListFull) continue;
+    EXPECT_EQ(calibrationEntries(*ws)[static_cast<std::size_t>(listed)].green, 100);
+    EXPECT_EQ(calibrate(*ws, 0, "10", "0", false).status, E::Withdrawn);
+    EXPECT_EQ(calibrationEntries(*ws).back().blue, 100 + listed - 1);
+  }
+}
+
 TEST(StarProperties, LeadingNumberReadsDecimalNumbersOnly) {
   const std::pair<const char*, float> rows[] = {
       {"", 0.0f},         {" 12.5mag", 12.5f}, {"-0.25", -0.25f}, {".5", 0.5f},  {"1.5e1", 15.0f},

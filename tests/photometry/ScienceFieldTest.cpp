@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -156,13 +155,12 @@ void tallyCalibration(const test::MeasuredField& m, Workspace& ws, Tally& t) {
   s.gain = m.params.gain;
   ScienceResults r = measureScience(ws, s);
   const auto abscissae = curveAbscissae(ws, r);
-  ASSERT_EQ(calculateMagnitudes(ws, abscissae ? &*abscissae : nullptr).status,
-            CalculateStatus::Ok);
+  ASSERT_EQ(calculateMagnitudes(ws, abscissae ? &*abscissae : nullptr).status, CalculateStatus::Ok);
   ASSERT_EQ(finishScience(ws, r), ScienceStatus::Done);
   tallyFlagsAndFits(m, r, t);
   for (const Warning& w : r.warnings) t.fittedWarnings += w.code == "flagged-standard-fitted";
   const ModelDiagnostics& d = r.transform->diagnostics;
-  for (const CalibrationResidual& c : std::span(d.stars, static_cast<std::size_t>(d.count))) {
+  for (const CalibrationResidual& c : d.stars) {
     t.looV.push_back(c.looV / r.transform->standard[c.blueStar].VError);
     t.looBV.push_back(c.looBV / r.transform->standard[c.blueStar].BVError);
   }
