@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <string>
 
+#include "app/window/BusyCursor.h"
 #include "app/window/CmdWindow.h"
 #include "app/window/ControlFactory.h"
 #include "app/window/PanelFrame.h"
@@ -219,7 +220,10 @@ void MainWindow::resultsStale() {
 }
 
 const ScienceResults& MainWindow::science() {
-  if (scienceStale_) science_ = computeScience(ws_, ws_.science).results;
+  if (scienceStale_) {
+    const BusyCursor busy;
+    science_ = computeScience(ws_, ws_.science).results;
+  }
   scienceStale_ = false;
   return science_;
 }
@@ -231,12 +235,14 @@ void MainWindow::diagramSelectionChanged() {
 }
 
 void MainWindow::command(const CommandEvent& event) {
+  const BusyCursor busy;
   const StepBefore before = beforeStep(ws_);
   dispatchCommand(ws_, *port_, event);
   showStepStatus(*port_, stepStatus(ws_, before, event.id));
 }
 
 void MainWindow::menuChosen(MenuId item) {
+  const BusyCursor busy;
   const StepBefore before = beforeStep(ws_);
   menuCommand(ws_, *port_, item);
   showStepStatus(*port_, stepStatus(ws_, before, item));

@@ -31,6 +31,7 @@
 #include <tuple>
 
 #include "app/dialogs/DialogWindow.h"
+#include "app/window/BusyCursor.h"
 #include "app/window/CmdWindow.h"
 #include "app/window/MainWindow.h"
 #include "app/window/PanelFrame.h"
@@ -301,6 +302,33 @@ TEST_F(Dialogs, EveryCaptionShowsWhole) {
 // The keys of the commands used most, pressed on the window, open what their
 // menu items open (a file dialog, closed again and named here; the boxes of
 // the Help menu, which the fixture takes down).
+// A command shows the wait cursor while it works, the ordinary one over a box
+// it opens (even within a nested command) and none once it is done.
+TEST(BusyCursor, WaitsButNotOverABox) {
+  auto shape = [] {
+    const QCursor* c = QApplication::overrideCursor();
+    return c == nullptr ? -1 : int(c->shape());
+  };
+  std::vector<int> seen;
+  {
+    const BusyCursor busy;
+    seen.push_back(shape());
+    {
+      const BusyCursor nested;
+      QMessageBox box(QMessageBox::Warning, "Orelith", "text", QMessageBox::Ok);
+      QTimer::singleShot(0, &box, [&] {
+        seen.push_back(shape());
+        box.accept();
+      });
+      box.exec();
+      seen.push_back(shape());
+    }
+    seen.push_back(shape());
+  }
+  seen.push_back(shape());
+  EXPECT_EQ(seen, (std::vector<int>{Qt::WaitCursor, -1, Qt::WaitCursor, Qt::WaitCursor, -1}));
+}
+
 TEST_F(Window, ShortcutsAndTheHelpMenu) {
   for (auto [key, opens] : {std::pair{Qt::CTRL | Qt::Key_O, "Open blue image"},
                             std::pair{Qt::CTRL | Qt::SHIFT | Qt::Key_O, "Open green image"}}) {
