@@ -12,6 +12,7 @@
 #include "base/File.h"
 #include "base/Number.h"
 #include "display/DisplayControls.h"
+#include "display/Render.h"
 #include "image/FitsReader.h"
 #include "report/SaveCommand.h"
 
@@ -48,19 +49,30 @@ const CLI::Validator kNotNaN(
 
 }  // namespace
 
-CLI::Validator backgroundCheck(std::function<std::string()> frameFile) {
+namespace {
+
+// A check that takes any number `decimal` accepts when the frame `frameFile`
+// gives is a floating-point FITS frame, and passes every other frame's text
+// to `whole`, which refuses with its own message. Run once every argument is
+// read, so the frame is known wherever its option stands.
+CLI::Validator byFrameKind(std::function<std::string()> frameFile, const CLI::Validator& whole,
+                           std::function<bool(double)> decimal, const std::string& what) {
   return CLI::Validator(
-      [frameFile](std::string& text) {
-        // Checked once every argument is read, so the frame is known
-        // wherever its option stands.
-        if (!holdsFloatFrame(frameFile())) return CLI::Range(0, kMaxBackground)(text);
-        const std::optional<double> level = parseDecimal(text);
-        return level && std::fabs(*level) <= kMaxFloatBackground
-                   ? std::string()
-                   : "a floating-point frame's background is a number from -1e38 to 1e38, not " +
-                         text;
+      [=](std::string& text) {
+        if (!holdsFloatFrame(frameFile())) return whole(text);
+        const std::optional<double> value = parseDecimal(text);
+        return value && decimal(*value) ? std::string() : what + ", not " + text;
       },
       "");
+}
+
+}  // namespace
+
+CLI::Validator backgroundCheck(std::function<std::string()> frameFile) {
+  return byFrameKind(
+      std::move(frameFile), CLI::Range(0, kMaxBackground),
+      [](double v) { return std::fabs(v) <= kMaxFloatBackground; },
+      "a floating-point frame's background is a number from -1e38 to 1e38");
 }
 
 namespace {
@@ -253,10 +265,19 @@ void addOptions(CLI::App& app, Options& o) {
   app.add_flag("--thick", o.thick, "thick stars in the diagram");
   app.add_option("--render-blue", o.renderBlue, "write the blue panel as PNG");
   app.add_option("--render-green", o.renderGreen, "write the green panel as PNG");
-  app.add_option("--range-blue", o.rangeBlue, "blue range slider position")
-      ->check(CLI::Range(1, 1024));
-  app.add_option("--range-green", o.rangeGreen, "green range slider position")
-      ->check(CLI::Range(1, 1024));
+  // A floating-point frame's range is a value span, taken to the nearest
+  // slider step of its range unit.
+  const auto rangeCheck = [&](const CLI::Option* file) {
+    return byFrameKind(
+        frameOf(file), CLI::Range(kMinRange, kMaxRange), [](double v) { return v > 0; },
+        "a floating-point frame's range is a number above 0");
+  };
+  app.add_option("--range-blue", o.rangeBlue,
+                 "blue range slider position (a value span for a floating-point FITS frame)")
+      ->check(rangeCheck(blue));
+  app.add_option("--range-green", o.rangeGreen,
+                 "green range slider position (a value span for a floating-point FITS frame)")
+      ->check(rangeCheck(green));
   app.add_flag("--custom-colors-blue", o.customColorsBlue, "two-colour map in the blue panel");
   app.add_flag("--custom-colors-green", o.customColorsGreen, "two-colour map in the green panel");
   app.add_flag("--move-mode", o.moveMode, "overlay both images in the blue panel");

@@ -38,7 +38,8 @@ struct Options {
   std::string html, cmdMono, cmdColor;
   bool complex = false, thick = false;
   std::string renderBlue, renderGreen;
-  std::optional<int> rangeBlue, rangeGreen;
+  // Slider positions 1..1024, or a floating-point frame's span of values.
+  std::optional<double> rangeBlue, rangeGreen;
   bool customColorsBlue = false, customColorsGreen = false, moveMode = false;
   bool curveBlue = false, curveGreen = false;
   std::string json;  // "-" = standard output

@@ -263,8 +263,12 @@ void saveOutputs(Run& run) {
 void applyDisplay(Run& run) {
   const Options& o = run.o;
   Workspace& ws = run.ws;
-  if (o.rangeBlue) sliderReleased(ws, run.port, ctl::RangeBlue, *o.rangeBlue);
-  if (o.rangeGreen) sliderReleased(ws, run.port, ctl::RangeGreen, *o.rangeGreen);
+  // In the range unit of the frame loaded: 1 for integer frames, whose
+  // positions pass as given.
+  if (o.rangeBlue)
+    sliderReleased(ws, run.port, ctl::RangeBlue, rangePosition(ws, kBlue, *o.rangeBlue));
+  if (o.rangeGreen)
+    sliderReleased(ws, run.port, ctl::RangeGreen, rangePosition(ws, kGreen, *o.rangeGreen));
   const std::pair<bool, ControlId> boxes[] = {{o.customColorsBlue, ctl::CustomColorsBlue},
                                               {o.customColorsGreen, ctl::CustomColorsGreen},
                                               {o.moveMode, ctl::Move},

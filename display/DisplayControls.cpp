@@ -64,6 +64,26 @@ bool fitLevelToFrame(Workspace& ws, int image) {
   return ws.display.backgroundField[image] != field;
 }
 
+void chooseRangeUnit(Workspace& ws, int image) {
+  ws.display.rangeUnit[image] = 1.0;
+  if (!ws.floatFrame[image]) return;
+  float low = INFINITY, high = -INFINITY;
+  for (const float v : ws.frame[image].values) {
+    if (!std::isfinite(v)) continue;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  const double spread = double{high} - double{low};
+  if (!(spread > 0)) return;
+  ws.display.rangeUnit[image] =
+      std::min(1.0, std::pow(10.0, std::ceil(std::log10(spread / kMaxRange))));
+}
+
+int rangePosition(const Workspace& ws, int image, double range) {
+  const double steps = std::round(range / ws.display.rangeUnit[image]);
+  return static_cast<int>(std::clamp(steps, double{kMinRange}, double{kMaxRange}));
+}
+
 void takeRangePosition(Workspace& ws, int image, int position) {
   ws.display.range[image] = std::clamp(position, kMinRange, kMaxRange);
   setBit(ws.optionFlags, image == kBlue ? OPT_RANGE_ONE_BLUE : OPT_RANGE_ONE_GREEN,

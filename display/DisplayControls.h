@@ -39,6 +39,16 @@ double foldBackgroundOffset(Workspace& ws, int image);
 // field's value changed.
 bool fitLevelToFrame(Workspace& ws, int image);
 
+// After a load: the range unit of image's frame. An integer frame's is 1. A
+// floating-point frame's is the power of ten that lets the slider's 1024
+// steps span its values (from the lowest to the highest), at most 1: a frame
+// of values in 0..1 gets 0.001, one of counts keeps 1.
+void chooseRangeUnit(Workspace& ws, int image);
+
+// The range slider position that gives `range` in image's range unit,
+// rounded and held to 1..1024.
+int rangePosition(const Workspace& ws, int image, double range);
+
 // The range slider of image was let go at `position` (1..1024): keeps
 // OPT_RANGE_ONE_BLUE / OPT_RANGE_ONE_GREEN in step (set exactly at 1, no other
 // bit touched).

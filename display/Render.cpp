@@ -116,16 +116,39 @@ class GreyMap {
   std::uint8_t levels_[kMaxRange + 2];
 };
 
+// The grey of one image's values: an integer frame's through the table, a
+// floating-point frame's from each value itself, over its range in the
+// frame's range unit (a fraction for a frame of small values).
+class GreyShade {
+ public:
+  GreyShade(const Workspace& ws, int image)
+      : map_(effectiveBackground(ws, image), clampedRange(ws, image)),
+        direct_(ws.floatFrame[image]),
+        background_(effectiveBackground(ws, image)),
+        range_(effectiveRange(ws, image)) {}
+  std::uint8_t operator()(float v) const {
+    if (!direct_) return map_(levelInput(v));
+    // A masked (NaN) pixel draws as the lowest value, as levelInput makes it.
+    return std::isnan(v) ? std::uint8_t{0} : greyOfValue(v, background_, range_);
+  }
+
+ private:
+  GreyMap map_;
+  bool direct_;
+  double background_;
+  double range_;
+};
+
 // The render loops run down the columns, an order kept from when the image
 // store held a column's pixels together; a 375 x 242 frame and its picture
 // stay in the cache either way.
 void drawGrey(Workspace& ws, int image, const SearchRect& r) {
-  const GreyMap map(effectiveBackground(ws, image), clampedRange(ws, image));
+  const GreyShade shade(ws, image);
   std::uint8_t* picture = ws.picture[image];
   for (int x = r.left; x < r.right; ++x) {
     std::uint8_t* p = pixelPtr(picture, x, r.top);
     for (int y = r.top; y < r.bottom; ++y, p += kPictureStride) {
-      const std::uint8_t g = map(levelInput(pixelAt(ws, image, x, y)));
+      const std::uint8_t g = shade(pixelAt(ws, image, x, y));
       p[0] = g;
       p[1] = g;
       p[2] = g;
@@ -150,14 +173,14 @@ void drawTwoColour(Workspace& ws, int image, const SearchRect& r) {
 // green pixel counts, its green value.
 class GreyOverlay {
  public:
-  GreyOverlay(const GreyMap& blue, const GreyMap& green) : blue_(blue), green_(green) {}
-  Bgr operator()(int blue, int green, bool counts) const {
+  GreyOverlay(const GreyShade& blue, const GreyShade& green) : blue_(blue), green_(green) {}
+  Bgr operator()(float blue, float green, bool counts) const {
     return {blue_(blue), counts ? green_(green) : std::uint8_t{0}, 0};
   }
 
  private:
-  const GreyMap& blue_;
-  const GreyMap& green_;
+  const GreyShade& blue_;
+  const GreyShade& green_;
 };
 
 // The four possible results of the two-colour overlay, picked by two bits:
@@ -173,7 +196,8 @@ class TwoColourOverlay {
     colours_[2] = saturatingAdd(background, green);
     colours_[3] = saturatingAdd(blue, green);
   }
-  Bgr operator()(int blue, int green, bool counts) const {
+  // As the search compares: a masked (NaN) value is above no background.
+  Bgr operator()(float blue, float green, bool counts) const {
     return colours_[(blue > bg0_ ? 1 : 0) | (counts && green > bg1_ ? 2 : 0)];
   }
 
@@ -187,9 +211,8 @@ template <bool kCounts, class Shade>
 void overlaySpan(Workspace& ws, const Shade& shade, int x, int from, int to) {
   std::uint8_t* p = pixelPtr(ws.picture[kBlue], x, from);
   for (int y = from; y < to; ++y, p += kPictureStride) {
-    const auto green =
-        kCounts ? levelInput(pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY)) : 0;
-    put(p, shade(levelInput(pixelAt(ws, kBlue, x, y)), green, kCounts));
+    const float green = kCounts ? pixelAt(ws, kGreen, x + ws.offsetX, y + ws.offsetY) : 0.0f;
+    put(p, shade(pixelAt(ws, kBlue, x, y), green, kCounts));
   }
 }
 
@@ -220,9 +243,8 @@ void drawOverlay(Workspace& ws) {
   if (hasBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE)) {
     drawOverlay(ws, TwoColourOverlay(ws, bg0, bg1));
   } else {
-    const GreyMap blueMap(bg0, clampedRange(ws, kBlue));
-    const GreyMap greenMap(bg1, clampedRange(ws, kGreen));
-    drawOverlay(ws, GreyOverlay(blueMap, greenMap));
+    const GreyShade blueShade(ws, kBlue), greenShade(ws, kGreen);
+    drawOverlay(ws, GreyOverlay(blueShade, greenShade));
   }
 }
 
@@ -401,7 +423,7 @@ void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& 
       const Cover cx = c.columns[static_cast<std::size_t>(px)];
       if (cx.empty()) continue;
       const float m = blockMax(src, cx, c.rows[static_cast<std::size_t>(py)]);
-      if (!std::isnan(m)) put(pixelPtr(picture, px, py), shade(levelInput(m)));
+      if (!std::isnan(m)) put(pixelPtr(picture, px, py), shade(m));
     }
   }
 }
@@ -411,11 +433,11 @@ void drawViewed(Workspace& ws, int image, const PanelView& v, const SearchRect& 
     const double bg = effectiveBackground(ws, image);
     const Bgr above = tableColor(ws, kColorWhite);
     const Bgr other = tableColor(ws, kColorBackground);
-    drawViewed(ws, image, v, r, [&](int value) { return value > bg ? above : other; });
+    drawViewed(ws, image, v, r, [&](float value) { return value > bg ? above : other; });
   } else {
-    const GreyMap map(effectiveBackground(ws, image), clampedRange(ws, image));
-    drawViewed(ws, image, v, r, [&](int value) {
-      const std::uint8_t g = map(value);
+    const GreyShade grey(ws, image);
+    drawViewed(ws, image, v, r, [&](float value) {
+      const std::uint8_t g = grey(value);
       return Bgr{g, g, g};
     });
   }
@@ -442,8 +464,7 @@ void drawOverlayViewed(Workspace& ws, const PanelView& v, const Shade& shade) {
       const bool inside = !g.columns[x].empty() && !g.rows[y].empty();
       const float gv = inside ? blockMax(green, g.columns[x], g.rows[y]) : NAN;
       const bool counts = !std::isnan(gv);
-      put(pixelPtr(ws.picture[kBlue], px, py),
-          shade(levelInput(bv), counts ? levelInput(gv) : 0, counts));
+      put(pixelPtr(ws.picture[kBlue], px, py), shade(bv, counts ? gv : 0.0f, counts));
     }
   }
 }
@@ -454,9 +475,8 @@ void drawOverlayViewed(Workspace& ws, const PanelView& v) {
   if (hasBit(ws.optionFlags, OPT_CUSTOM_COLORS_BLUE)) {
     drawOverlayViewed(ws, v, TwoColourOverlay(ws, bg0, bg1));
   } else {
-    const GreyMap blueMap(bg0, clampedRange(ws, kBlue));
-    const GreyMap greenMap(bg1, clampedRange(ws, kGreen));
-    drawOverlayViewed(ws, v, GreyOverlay(blueMap, greenMap));
+    const GreyShade blueShade(ws, kBlue), greenShade(ws, kGreen);
+    drawOverlayViewed(ws, v, GreyOverlay(blueShade, greenShade));
   }
 }
 
@@ -517,11 +537,19 @@ bool showsPlot(const Workspace& ws, int image) {
 }  // namespace
 
 std::uint8_t greyLevel(int value, double background, int range) {
+  return greyOfValue(value, background, range);
+}
+
+std::uint8_t greyOfValue(double value, double background, double range) {
   double f = value - background;
   if (f < 0) f = 0;
   f /= range;
   if (f > 1) f = 1;
   return static_cast<std::uint8_t>(f * 255 + 0.5);
+}
+
+double effectiveRange(const Workspace& ws, int image) {
+  return clampedRange(ws, image) * ws.display.rangeUnit[image];
 }
 
 double effectiveBackground(const Workspace& ws, int image) {

@@ -15,6 +15,12 @@ inline constexpr int kMaxRange = 1024;
 // `background` with range `range`: (value - background) clamped at 0, divided
 // by the range, clamped at 1, times 255, plus 0.5, truncated.
 std::uint8_t greyLevel(int value, double background, int range);
+// The same rule for any value and range: a floating-point frame's grey.
+std::uint8_t greyOfValue(double value, double background, double range);
+
+// The range slider's position times the image's range unit: the span of
+// values from black to white (display/DisplayControls.h).
+double effectiveRange(const Workspace& ws, int image);
 
 // BackgroundLevel plus the background slider's offset: the background every
 // render of `image` subtracts.

@@ -243,7 +243,9 @@ void enableImageControls(WindowPort& port, int image) {
 // The background field as the loaded frame takes it: digits only for an
 // integer frame, a sign and a point too for a floating-point one; told to
 // the window only when that changes, so loading ST-6 frames does as before.
-void fitBackgroundField(Workspace& ws, WindowPort& port, int image) {
+// The range slider's steps follow the frame's values.
+void fitDisplayToFrame(Workspace& ws, WindowPort& port, int image) {
+  chooseRangeUnit(ws, image);
   if (ws.display.decimalField[image] != ws.floatFrame[image]) {
     ws.display.decimalField[image] = ws.floatFrame[image];
     port.setDecimalInput(backgroundField(image), ws.floatFrame[image]);
@@ -343,6 +345,11 @@ void sliderMoved(Workspace& ws, ControlId slider, int position) {
   }
 }
 
+std::string sliderTip(const Workspace& ws, ControlId slider, int position) {
+  if (!isRangeSlider(slider)) return std::to_string(position);
+  return shortestText(position * ws.display.rangeUnit[imageOfSlider(slider)]);
+}
+
 void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int position) {
   const int image = imageOfSlider(slider);
   if (isRangeSlider(slider)) {
@@ -425,7 +432,7 @@ bool openImageFile(Workspace& ws, WindowPort& port, int image, const std::string
     return false;
   }
   enableImageControls(port, image);
-  fitBackgroundField(ws, port, image);
+  fitDisplayToFrame(ws, port, image);
   if (ws.starCount[1 - image] == 0) port.setMenuEnabled(menu::Save, false);
   // Drawn and listed once the state is final, so the panel shows no
   // highlights of the stars the load discarded.

@@ -37,6 +37,9 @@ void menuCommand(Workspace& ws, WindowPort& port, MenuId item);
 // A slider's thumb moved while dragged: the renderer reads the position live,
 // so a running auto update shows it; nothing is redrawn here.
 void sliderMoved(Workspace& ws, ControlId slider, int position);
+// The tooltip of a slider dragged to `position`: the position, or for a
+// floating-point frame's range slider the span of values it gives.
+std::string sliderTip(const Workspace& ws, ControlId slider, int position);
 // A slider's thumb was released at `position`: the range sliders keep their
 // range bit and redraw; the background sliders fold into the field.
 void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int position);

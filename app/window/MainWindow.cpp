@@ -149,8 +149,9 @@ void MainWindow::wire(ControlId id, QWidget* w) {
   } else if (auto* slider = qobject_cast<QSlider*>(w)) {
     // The renderer reads the position live; only a release reaches the core.
     connect(slider, &QSlider::valueChanged, this, [this, id](int v) { sliderMoved(ws_, id, v); });
-    connect(slider, &QSlider::sliderMoved, slider,
-            [slider](int v) { QToolTip::showText(QCursor::pos(), QString::number(v), slider); });
+    connect(slider, &QSlider::sliderMoved, slider, [this, id, slider](int v) {
+      QToolTip::showText(QCursor::pos(), QString::fromStdString(sliderTip(ws_, id, v)), slider);
+    });
     slider->installEventFilter(this);
   } else if (auto* list = qobject_cast<QTableView*>(w)) {
     // Only a click selects; keyboard moves change the highlight alone.

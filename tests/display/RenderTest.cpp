@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "display/DisplayControls.h"
 #include "display/PanelView.h"
 #include "display/PngWriter.h"
 #include "display/Render.h"
@@ -226,6 +227,27 @@ TEST(Render, MaskedPixelsDrawAsTheLowestValue) {
   renderImage(*ws, kBlue);
   EXPECT_EQ(pictureAt(*ws, kBlue, 30, 30), kBlack);
   EXPECT_EQ(pictureAt(*ws, kBlue, 31, 30), kGrey);
+}
+
+// A floating-point frame of values 0..0.374 (x / 1000): the range slider counts steps of 0.001,
+// the power of ten that lets 1024 steps span them, and each value draws as its own share of the
+// range (by hand, range 0.1 over 0.05: 0.075 gives 0.25 * 255 + 0.5 -> 64). Other frames keep 1.
+TEST(Render, AFloatFramesRangeCountsStepsOfItsUnit) {
+  auto ws = test::makeWorkspace();
+  ws->searchRect[kBlue] = kWholeImage;
+  for (int y = 0; y < kImageHeight; ++y)
+    for (int x = 0; x < kImageWidth; ++x) pixelAt(*ws, kBlue, x, y) = static_cast<float>(x) / 1000;
+  for (const bool floats : {false, true}) {
+    ws->floatFrame[kBlue] = floats;
+    chooseRangeUnit(*ws, kBlue);
+    EXPECT_DOUBLE_EQ(ws->display.rangeUnit[kBlue], floats ? 0.001 : 1.0);
+  }
+  ws->display.range[kBlue] = rangePosition(*ws, kBlue, 0.1);
+  EXPECT_EQ(ws->display.range[kBlue], 100);
+  ws->backgroundLevel[kBlue] = 0.05;
+  renderImage(*ws, kBlue);
+  for (const auto& [x, grey] : {std::pair{50, 0}, {75, 64}, {100, 128}, {150, 255}})
+    EXPECT_EQ(pictureAt(*ws, kBlue, x, 0), (Rgb{grey, grey, grey})) << x;
 }
 
 // "Show flagged stars": a ring round each flagged star, the star itself as it was (hot blue star
