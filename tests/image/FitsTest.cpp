@@ -23,15 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One card: the value right-aligned to column 30 as the fixed format puts numbers and
-// logicals, a quoted string from column 11.
-std::string card(std::string key, std::string value) {
-  key.resize(8, ' ');
-  if (value[0] != '\'' && value.size() < 20) value.insert(0, 20 - value.size(), ' ');
-  std::string c = key + "= " + value;
-  c.resize(80, ' ');
-  return c;
-}
+using test::card;
 
 std::vector<std::string> imageCards(const std::vector<long long>& axes, int bitpix = 16) {
   std::vector<std::string> c = {card("SIMPLE", "T"), card("BITPIX", std::to_string(bitpix)),
@@ -126,15 +118,12 @@ struct BadCase {
 };
 
 std::vector<unsigned char> tableOnly() {
-  const std::vector<std::string> table = {card("XTENSION", "'BINTABLE'"),
-                                          card("BITPIX", "8"),
-                                          card("NAXIS", "2"),
-                                          card("NAXIS1", "4"),
-                                          card("NAXIS2", "1"),
-                                          card("PCOUNT", "0"),
-                                          card("GCOUNT", "1"),
-                                          card("TFIELDS", "1"),
-                                          card("TFORM1", "'J       '")};
+  // clang-format off
+  const std::vector<std::string> table = {
+      card("XTENSION", "'BINTABLE'"), card("BITPIX", "8"), card("NAXIS", "2"), card("NAXIS1", "4"),
+      card("NAXIS2", "1"), card("PCOUNT", "0"), card("GCOUNT", "1"), card("TFIELDS", "1"),
+      card("TFORM1", "'J       '")};
+  // clang-format on
   return hdu(imageCards({})) + hdu(table, std::vector<unsigned char>(4, 0));
 }
 
@@ -330,8 +319,7 @@ TEST(WorldCoordsTest, OnlyEquatorialSystemsCount) {
   EXPECT_FALSE(WorldCoords(joined({card("NAXIS", "2")}), 100).valid());
   EXPECT_FALSE(WorldCoords(with("'GLON-TAN'", "'GLAT-TAN'"), 100).valid());
   EXPECT_FALSE(WorldCoords("", 100).skyAt(1, 1).has_value());
-  // Declination first: FITS pixel (2, 1), one step along the first axis from the reference, is
-  // 0.001 degrees south.
+  // Declination first: FITS pixel (2, 1), a step along the first axis, is 0.001 degrees south.
   const auto swapped = WorldCoords(with("'DEC--TAN'", "'RA---TAN'"), 100).skyAt(1, 99);
   ASSERT_TRUE(swapped.has_value());
   EXPECT_NEAR(swapped->dec, -0.001, 1e-9);

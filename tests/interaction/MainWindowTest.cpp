@@ -1,5 +1,4 @@
-// The main window's rules: commands, controls, pointer, selection and star list, on the
-// core through a recording port.
+// The main window's rules (commands, controls, pointer, selection, star list) on a recording port.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -33,14 +32,15 @@
 namespace orelith {
 namespace {
 
+using test::cx;
+using test::cy;
 using test::PortEvent;
 using test::RecordingPort;
 using Events = std::vector<PortEvent>;
 
-// A small measurement for the window rules: blue stars 0, 1, 2 at (10, 10),
-// (15, 10), (20, 10) with brightness 150, 550, 950; green stars 0 and 1 on
-// the first two and green star 2 alone at (30, 30). Both searched; `paired`
-// compares them at offset (0, 0), which leaves blue 2 and green 2 unpaired.
+// Blue stars 0, 1, 2 at (10, 10), (15, 10), (20, 10), brightness 150, 550, 950; green stars 0 and
+// 1 on the first two, green 2 alone at (30, 30). Both searched; `paired` compares them at offset
+// (0, 0), which leaves blue 2 and green 2 unpaired.
 std::unique_ptr<Workspace> searchedPair(bool paired) {
   auto ws = test::makeWorkspace();
   test::paintPattern(*ws, kBlue, {"1....5....9"}, 10, 10);
@@ -62,9 +62,7 @@ std::unique_ptr<Workspace> searchedPair(bool paired) {
 
 template <class Id = int>
 PortEvent ev(PortEvent::Kind kind, Id id = 0, bool on = false, int value = 0) {
-  PortEvent e{kind, idNumber(id), on, {}};
-  e.value = value;
-  return e;
+  return {kind, idNumber(id), on, {}, MessageOwner::MainWindow, value};
 }
 PortEvent text(ControlId id, std::string t) {
   return {PortEvent::Text, idNumber(id), false, std::move(t)};
@@ -85,8 +83,7 @@ struct CommandRow {
   Events effects;  // everything the window sees, in order
 };
 
-// The command table and the enabling rules of the main window, on a searched,
-// unpaired measurement.
+// The command table and the enabling rules of the main window, on a searched, unpaired measurement.
 TEST(Commands, EachEventHasExactlyItsEffects) {
   constexpr auto Clicked = CommandCode::Clicked;
   // clang-format off
@@ -129,12 +126,11 @@ TEST(Commands, EachEventHasExactlyItsEffects) {
 // no three-pair entry open; the list refill offers it again.
 TEST(Commands, CompareNeedsBothImagesSearched) {
   constexpr std::uint32_t kBoth = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED;
-  const std::tuple<std::uint32_t, std::uint32_t, bool> rows[] = {
-      {kBoth, 0, true},
-      {PRG_BLUE_SEARCHED, 0, false},  // only the blue image searched
-      {PRG_GREEN_SEARCHED, 0, false},
-      {kBoth | PRG_COMPARED, 0, false},
-      {kBoth, OPT_PAIR_ENTRY, false}};
+  const std::tuple<std::uint32_t, std::uint32_t, bool> rows[] = {{kBoth, 0, true},
+                                                                 {PRG_BLUE_SEARCHED, 0, false},
+                                                                 {PRG_GREEN_SEARCHED, 0, false},
+                                                                 {kBoth | PRG_COMPARED, 0, false},
+                                                                 {kBoth, OPT_PAIR_ENTRY, false}};
   for (const auto& [progress, options, offered] : rows) {
     auto ws = searchedPair(false);
     ws->progressFlags = progress;
@@ -178,9 +174,8 @@ TEST(Commands, ArrowsMoveSixteenStepsThenBeep) {
 
 // The three-pair entry through its buttons: "Compare images" makes way for "Set 1".."Set 3"; a
 // "Set" without a complete pending pair, with a star another "Set" took, or with three blue stars
-// on one line, beeps and keeps the entry open; a pair set again replaces the first; the third good
-// pair maps, brings "Compare images" back, greyed, and refills the list. The overlap count is not
-// this mode's.
+// on one line, beeps and keeps the entry open; a pair set again replaces the first; the third
+// maps, brings "Compare images" back, greyed, and refills the list; the overlap count stays.
 TEST(Commands, PairEntryThroughTheButtons) {
   auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}, {10, 50}, {20, 20}},
                                 {{12, 10}, {52, 10}, {32, 30}, {12, 50}, {25, 20}});
@@ -255,14 +250,25 @@ TEST(Commands, RangeSlidersKeepTheirBits) {
   EXPECT_EQ(port.repaints(), (std::vector<int>{0, 0, 0}));
 }
 
+// A workspace, a window and a folder for the commands that read and write files.
+class FileCommands : public testing::Test {
+ protected:
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string flatSt6(const char* name) const {  // every pixel 9
+    test::writeBytes(dir / name, test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
+    return (dir / name).string();
+  }
+  const std::filesystem::path dir = test::makeTempDir();
+  std::unique_ptr<Workspace> ws = test::makeWorkspace();
+  RecordingPort port;
+};
+
 // The open dialogs keep their filter: the colour filters (3 green, 4 blue) follow the image, the
 // others stay, the one chosen is remembered. A refused file shows its message only; a load
 // enables the image's controls, greys "Compare images" (the refill sees the new progress bits: a
 // reloaded image does not offer the comparison) and, while the other image has no stars,
 // "Save...", then redraws its panel and the list, and greys "Calculate magnitudes".
-TEST(Commands, OpenKeepsTheFilterAndEnablesTheImageControls) {
-  auto ws = test::makeWorkspace();
-  RecordingPort port;
+TEST_F(FileCommands, OpenKeepsTheFilterAndEnablesTheImageControls) {
   ws->openFilterIndex = 5;
   openCommand(*ws, port, kGreen);
   ws->openFilterIndex = 4;
@@ -279,10 +285,7 @@ TEST(Commands, OpenKeepsTheFilterAndEnablesTheImageControls) {
                                  ev(PortEvent::SaveFile, str::SaveTitle, false, 0)}));
   EXPECT_EQ(ws->openFilterIndex, 3);  // what the dialog answered
   EXPECT_EQ(ws->progressFlags, 0u);
-  const auto dir = test::makeTempDir();
-  port.nextOpenFile.path = (dir / "frame.g").string();
-  test::writeBytes(port.nextOpenFile.path,
-                   test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
+  port.nextOpenFile.path = flatSt6("frame.g");
   for (int blueStars : {0, 3}) {
     ws->starCount[kBlue] = blueStars;
     ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED;
@@ -298,18 +301,14 @@ TEST(Commands, OpenKeepsTheFilterAndEnablesTheImageControls) {
                              ev(Enable, ctl::CalculateMagnitudes, false)});
     EXPECT_EQ(port.events, want) << blueStars;
   }
-  std::filesystem::remove_all(dir);
 }
 
 // A FITS file the reader refuses shows one error box with the reader's reason below the message;
 // the open dialog offers FITS files after the five ST-6 filters, whose indices stay.
-TEST(Commands, RefusedFitsFileShowsItsReason) {
-  const auto dir = test::makeTempDir();
+TEST_F(FileCommands, RefusedFitsFileShowsItsReason) {
   const std::string path = (dir / "cut.fits").string();
   test::writeBytes(path, std::vector<unsigned char>(
                              {'S', 'I', 'M', 'P', 'L', 'E', ' ', ' ', '=', ' ', ' ', 'T'}));
-  auto ws = test::makeWorkspace();
-  RecordingPort port;
   EXPECT_FALSE(openImageFile(*ws, port, kBlue, path));
   ASSERT_EQ(port.events.size(), 1u);
   EXPECT_EQ(port.events[0].id, int(str::FitsUnreadable));
@@ -319,21 +318,15 @@ TEST(Commands, RefusedFitsFileShowsItsReason) {
   ASSERT_EQ(filters.size(), 6u);
   EXPECT_EQ(filters[3].pattern, "*.b");
   EXPECT_EQ(filters[5].pattern, "*.fits;*.fit;*.fts;*.fits.fz");
-  std::filesystem::remove_all(dir);
 }
 
 // A floating-point frame's background field takes decimals; an integer frame loaded after it
-// takes digits again, and its level becomes the whole one below (0 for -2.5). Each change is told
-// to the window once.
-TEST(Commands, TheBackgroundFieldFollowsTheFramesType) {
-  const auto dir = test::makeTempDir();
-  const std::string floats = (dir / "f.fits").string(), st6 = (dir / "i.b").string();
+// takes digits again, its level the whole one below (0 for -2.5); each change told once.
+TEST_F(FileCommands, TheBackgroundFieldFollowsTheFramesType) {
+  const std::string floats = (dir / "f.fits").string(), st6 = flatSt6("i.b");
   ASSERT_EQ(gen::writeFits(floats, std::vector<std::uint16_t>(256).data(), 16, 16, {},
                            gen::floatLayout()),
             "");
-  test::writeBytes(st6, test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
-  auto ws = test::makeWorkspace();
-  RecordingPort port;
   // Frame, typed after the load, the field's events of the load, the level then.
   constexpr ControlId kField = ctl::BackgroundFieldBlue;
   // clang-format off
@@ -352,17 +345,12 @@ TEST(Commands, TheBackgroundFieldFollowsTheFramesType) {
     if (typed) backgroundFieldChanged(*ws, port, kBlue, typed);
     EXPECT_EQ(ws->backgroundLevel[kBlue], level) << frame;
   }
-  std::filesystem::remove_all(dir);
 }
 
 // Saving over a loaded frame, here under another name of it, asks first: No keeps the frame,
 // Yes writes the report; any other file is written without a question.
-TEST(Commands, SavingOverALoadedFrameAsksFirst) {
-  const auto dir = test::makeTempDir();
-  const std::string frame = (dir / "frame.g").string();
-  test::writeBytes(frame, test::st6Bytes([](int, int) { return std::uint16_t{9}; }));
-  auto ws = test::makeWorkspace();
-  RecordingPort port;
+TEST_F(FileCommands, SavingOverALoadedFrameAsksFirst) {
+  const std::string frame = flatSt6("frame.g");
   ASSERT_TRUE(openImageFile(*ws, port, kGreen, frame));
   for (bool yes : {false, true}) {
     port.clear();
@@ -377,7 +365,6 @@ TEST(Commands, SavingOverALoadedFrameAsksFirst) {
   saveCommand(*ws, port);
   EXPECT_EQ(port.count(PortEvent::Question), 0);
   EXPECT_TRUE(std::filesystem::exists(dir / "report.html"));
-  std::filesystem::remove_all(dir);
 }
 
 // An integer frame's field reads its leading digits up to 65535; a floating-point frame's reads
@@ -433,14 +420,8 @@ TEST(DisplayControls, SliderFoldClampsTheSumAndRepaintsThePanelShowingTheImage) 
   }
 }
 
-// Client point of image pixel (x, y) in panel `image`.
-int cx(int image, int x) { return (image == kBlue ? 6 : 389) + x; }
-int cy(int y) { return 33 + y; }
-
 // What the status bar says after each step, the steps run as the window runs them.
-TEST(StepStatus, SaysWhatEachStepDid) {
-  auto ws = test::makeWorkspace();
-  RecordingPort port;
+TEST_F(FileCommands, StepStatusSaysWhatEachStepDid) {
   auto step = [&](auto id) {
     const StepBefore before = beforeStep(*ws);
     if constexpr (std::is_same_v<decltype(id), MenuId>)
@@ -449,7 +430,7 @@ TEST(StepStatus, SaysWhatEachStepDid) {
       dispatchCommand(*ws, port, cmd(id));
     return stepStatus(*ws, before, id);
   };
-  const auto frame = test::makeTempDir() / "field.b";
+  const auto frame = dir / "field.b";
   test::writeBytes(frame,
                    test::st6Bytes([](int x, int) -> std::uint16_t { return x == 9 ? 900 : 100; }));
   port.nextOpenFile = {true, frame.string(), 1};
@@ -469,9 +450,8 @@ TEST(StepStatus, SaysWhatEachStepDid) {
         applyStarProperties(*ws, {k, k + 100, false, true, 10.0f + static_cast<float>(k), 0.5f})
             .status,
         CalibrationEdit::Accepted);
-  // Three stars and three coefficients: the curves pass through them. The count of the warning
-  // box's paragraphs follows: each curve turns over beyond the stars, and the stars beyond them
-  // are extrapolated.
+  // Three stars, three coefficients: the curves pass through them. The warnings: each curve turns
+  // over beyond the stars, and the stars beyond them are extrapolated.
   EXPECT_EQ(step(ctl::CalculateMagnitudes),
             "Magnitudes of 20 pairs calculated through 3 calibration stars: RMS 0.000 mag in V, "
             "0.000 in B-V. Warnings: 3, as listed in \"Photometry warnings\".");
@@ -552,8 +532,9 @@ TEST(Pointer, ClicksSelectStarsAndDoubleClicksOpenPairs) {
     ws->selectedStar[kBlue] = ws->selectedStar[kGreen] = 0;
     RecordingPort port;
     EXPECT_TRUE(leftButtonReleased(*ws, port, cx(row.image, row.x), cy(row.y))) << row.name;
-    EXPECT_EQ(ws->selectedStar[kBlue], row.blue) << row.name;
-    EXPECT_EQ(ws->selectedStar[kGreen], row.green) << row.name;
+    EXPECT_EQ(std::pair(ws->selectedStar[kBlue], ws->selectedStar[kGreen]),
+              std::pair(row.blue, row.green))
+        << row.name;
     const auto reveal = port.find(PortEvent::Reveal);
     ASSERT_EQ(reveal.has_value(), row.revealed.blue != -9) << row.name;
     if (!reveal) continue;
@@ -575,8 +556,7 @@ TEST(Selection, MarkersAndListRows) {
   leftButtonReleased(*ws, port, cx(1, 6), cy(7));
   EXPECT_EQ(port.count(PortEvent::Reveal), 0);
   leftButtonReleased(*ws, port, cx(1, 5), cy(7));
-  EXPECT_EQ(ws->selectedStar[kBlue], 1);
-  EXPECT_EQ(ws->selectedStar[kGreen], 1);
+  EXPECT_EQ(std::pair(ws->selectedStar[kBlue], ws->selectedStar[kGreen]), std::pair(1, 1));
   port.clear();
   selectStarFromList(*ws, port, std::nullopt);
   selectStarFromList(*ws, port, StarRowKey{1, -1});
@@ -589,14 +569,10 @@ TEST(Selection, MarkersAndListRows) {
   EXPECT_EQ(port.events, (Events{ev(PortEvent::Dialog, dlg::StarProperties), ev(Repaint, 1)}));
 }
 
-// "Calculate magnitudes" refills the list (twice after a fit: the calculation refills it itself)
-// and redraws each panel showing its curve; a refused fit shows its message first.
-TEST(Commands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
-  auto ws = searchedPair(true);
-  RecordingPort port;
+TEST_F(FileCommands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
+  ws = searchedPair(true);
   menuCommand(*ws, port, menu::ImportCalibration);  // the dialog cancelled
   EXPECT_EQ(port.events, (Events{ev(PortEvent::DataFile, int(DataFile::CalibrationStars))}));
-  const std::filesystem::path dir = test::makeTempDir();
   std::ofstream(dir / "calibration.csv") << "x,y,V,BV\n10,10,9.5,0.3\n20,10,10,0.1\n";
   port.clear();
   port.nextDataFile = {true, (dir / "calibration.csv").string(), 1};
@@ -611,8 +587,7 @@ TEST(Commands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
               ev(Enable, ctl::CalculateMagnitudes, true), ev(Enable, ctl::CurveViewBlue, true),
               ev(Enable, ctl::CurveViewGreen, true), ev(PortEvent::ListRefill), note}));
   EXPECT_EQ(ws->calibration.count, 1);
-  // The table of the workspace's science settings, written as the batch
-  // tool writes its --csv.
+  // The table of the workspace's science settings, written as the batch tool writes its --csv.
   ws->science.aperture = true;
   port.clear();
   port.nextDataFile = {true, (dir / "table.csv").string(), 1};
@@ -628,6 +603,8 @@ TEST(Commands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
   EXPECT_EQ(port.events, (Events{ev(PortEvent::Diagram), ev(PortEvent::Dialog, dlg::Photometry)}));
 }
 
+// "Calculate magnitudes" refills the list (twice after a fit: the calculation refills it itself)
+// and redraws each panel showing its curve; a refused fit shows its message first.
 TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
   for (int coefficients : {0, 11}) {  // none fits (every magnitude 0), eleven is refused
     auto ws = test::twentyPairs();
@@ -673,9 +650,8 @@ class Dialogs : public ::testing::Test {
 };
 
 // The dialogs open on the settings: "Rotate images" greyed during the three-pair entry and
-// "Manually" while it is on, "Draw calibration stars" ticked while they are not hidden, a
-// calibration star's V and B-V in "%f" under its information text (by hand from the star
-// information string), the colour bytes.
+// "Manually" while it is on, "Draw calibration stars" ticked while not hidden, a calibration
+// star's V and B-V in "%f" under its information text (by hand), the colour bytes.
 TEST_F(Dialogs, OpenWithTheStateOfTheSettings) {
   ws->optionFlags = OPT_PAIR_ENTRY | OPT_ROTATE_IMAGES;
   StarRecord& blue = star(*ws, kBlue, 4);
@@ -800,11 +776,9 @@ TEST_F(Dialogs, StarPropertiesGreysAndRefuses) {
 // and OK writes what it shows, which the next calculation then uses.
 TEST_F(Dialogs, PhotometryShowsAndWritesTheScienceSettings) {
   auto d = open(dlg::Photometry);
-  for (auto [id, on] : {std::pair{photodlg::Sum, true},
-                        {photodlg::RadiusAutomatic, true},
-                        {photodlg::SaturationAutomatic, true},
-                        {photodlg::Curves, true}})
-    EXPECT_TRUE(shown(*d, id).checked == on && shown(*d, id).enabled) << idNumber(id);
+  for (auto id :
+       {photodlg::Sum, photodlg::RadiusAutomatic, photodlg::SaturationAutomatic, photodlg::Curves})
+    EXPECT_TRUE(shown(*d, id).checked && shown(*d, id).enabled) << idNumber(id);
   EXPECT_FALSE(shown(*d, photodlg::Radius).enabled || shown(*d, photodlg::AnnulusOuter).enabled);
   EXPECT_EQ(shown(*d, photodlg::Gain).text + "/" + shown(*d, photodlg::ReadNoise).text, "1/0");
   for (auto box : {photodlg::Aperture, photodlg::Transform, photodlg::KeepFlagged})
@@ -812,10 +786,10 @@ TEST_F(Dialogs, PhotometryShowsAndWritesTheScienceSettings) {
   for (auto box : {photodlg::RadiusAutomatic, photodlg::AnnulusAutomatic})
     d->boxClicked(idNumber(box), false);
   EXPECT_TRUE(shown(*d, photodlg::AnnulusInner).enabled && !shown(*d, photodlg::Sum).checked);
-  for (auto [field, text] : {std::pair{photodlg::Radius, "3.5"},
-                             {photodlg::AnnulusInner, "6"},
-                             {photodlg::AnnulusOuter, "10.25"},
-                             {photodlg::Gain, "2.5"}})
+  // clang-format off
+  for (auto [field, text] : {std::pair{photodlg::Radius, "3.5"}, {photodlg::AnnulusInner, "6"},
+                             {photodlg::AnnulusOuter, "10.25"}, {photodlg::Gain, "2.5"}})
+    // clang-format on
     d->textChanged(idNumber(field), text);
   EXPECT_EQ(d->buttonPressed(idNumber(photodlg::Ok)), DialogVerdict::Accept);
   const ScienceSettings& s = ws->science;
@@ -902,17 +876,14 @@ TEST(StarList, LayoutsFollowTheProgress) {
   EXPECT_TRUE(texts(*ws).empty());
 
   ws = searchedPair(true);
-  star(*ws, kBlue, 0).magnitudeB = 12.345f;
-  star(*ws, kBlue, 0).magnitudeV = 11.5f;
-  star(*ws, kBlue, 1).magnitudeB = 9.96f;
-  star(*ws, kBlue, 1).magnitudeV = 9.0f;
+  star(*ws, kBlue, 0).magnitudeB = 12.345f, star(*ws, kBlue, 0).magnitudeV = 11.5f;
+  star(*ws, kBlue, 1).magnitudeB = 9.96f, star(*ws, kBlue, 1).magnitudeV = 9.0f;
   ws->progressFlags |= PRG_CALIBRATION_STAR;
   EXPECT_EQ(texts(*ws),
             (std::vector<std::string>{"0,0:1|150|2.1761|1|150|2.1761|1|12.3/11.5|",
                                       "1,1:2|550|2.7404|1|550|2.7404|1|10.0/ 9.0|",
                                       "2,-1:3|950|2.9777|1|||||", "-1,2:3||||350|2.5441|1||"}));
-  // Two blue stars with one partner: two pair rows, no green row; a text
-  // beyond 15 characters is cut.
+  // Two blue stars with one partner: two pair rows, no green row; beyond 15 characters is cut.
   star(*ws, kBlue, 2).partner = 1;
   star(*ws, kBlue, 1).magnitudeB = -12345678.0f;
   const std::vector<std::string> shared = texts(*ws);

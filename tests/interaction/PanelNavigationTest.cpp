@@ -18,12 +18,10 @@
 namespace orelith {
 namespace {
 
+using test::cx;
+using test::cy;
 using test::PortEvent;
 using test::RecordingPort;
-
-// Client point of panel pixel (x, y).
-int cx(int image, int x) { return (image == kBlue ? 6 : 389) + x; }
-int cy(int y) { return 33 + y; }
 
 // Both images 2048 x 2048 and loaded.
 std::unique_ptr<Workspace> largeFrames() {
@@ -134,9 +132,8 @@ TEST(PanelNavigation, PointerWorksInFramePixels) {
   EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}), (std::array{105, 55, 116, 61}));
 }
 
-// Fitted, panel pixel (184, 59) covers frame columns 994..1001 and rows 499..506 (worked from
-// the fitted view): a click there selects the one-pixel star at (1000, 500), one two pixels
-// off does not.
+// Fitted, panel pixel (184, 59) covers frame columns 994..1001 and rows 499..506 (by hand): a
+// click there selects the one-pixel star at (1000, 500), one two pixels off does not.
 TEST(PanelNavigation, AClickZoomedOutFindsTheStarInItsBlock) {
   for (const auto& [px, selected] : {std::pair{184, 0}, {186, -1}}) {
     auto ws = largeFrames();
@@ -151,9 +148,8 @@ TEST(PanelNavigation, AClickZoomedOutFindsTheStarInItsBlock) {
   }
 }
 
-// At 1:1 from the corner, a star at (1500, 1200) chosen in the list is centred: its pixel's
-// centre (1500.5, 1200.5) goes to the panel's centre (187.5, 121); one already shown, at
-// (100, 100), leaves the view alone.
+// At 1:1 from the corner, a star at (1500, 1200) chosen in the list is centred: (1500.5, 1200.5)
+// goes to the panel's centre (187.5, 121); one already shown, at (100, 100), leaves the view.
 TEST(PanelNavigation, AStarChosenInTheListIsBroughtIntoView) {
   for (const auto& [x, y, left, top] :
        {std::array{1500.0, 1200.0, 1313.0, 1079.5}, {100.0, 100.0, 0.0, 0.0}}) {
@@ -170,17 +166,11 @@ TEST(PanelNavigation, AStarChosenInTheListIsBroughtIntoView) {
 }
 
 // Over a frame with celestial coordinates the help gains the sky under the pointer: at the
-// reference pixel the reference values, 83.63308 / 15 h = 5 h 34 min 31.94 s and 22.0145 deg
-// = 22 deg 0' 52.2".
+// reference pixel 83.63308 / 15 h = 5 h 34 min 31.94 s and 22.0145 deg = 22 deg 0' 52.2".
 TEST(PanelNavigation, TheSkyUnderThePointer) {
   // The reference pixel, FITS pixel (1, 2048), is frame pixel (0, 0) of a 2048-row frame.
-  const auto card = [](std::string key, const std::string& value) {
-    key.resize(8, ' ');
-    std::string c = key + "= " + value;
-    c.resize(80, ' ');
-    return c;
-  };
   auto ws = largeFrames();
+  using test::card;
   ws->worldCoords[kBlue] =
       WorldCoords(card("NAXIS", "2") + card("CTYPE1", "'RA---TAN'") + card("CTYPE2", "'DEC--TAN'") +
                       card("CRPIX1", "1") + card("CRPIX2", "2048") + card("CRVAL1", "83.63308") +

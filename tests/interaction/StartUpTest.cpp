@@ -1,5 +1,4 @@
-// The window's command line: which panel each frame goes to, and what is told
-// when it cannot be placed or a step cannot be taken.
+// The window's command line: each frame's panel, and what is told of what cannot be done.
 #include <gtest/gtest.h>
 
 #include <tuple>

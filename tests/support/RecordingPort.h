@@ -11,6 +11,10 @@
 
 namespace orelith::test {
 
+// Client point of panel `image`'s pixel (x, y).
+inline int cx(int image, int x) { return (image == kBlue ? 6 : 389) + x; }
+inline int cy(int y) { return 33 + y; }
+
 // clang-format off
 struct PortEvent {
   enum Kind { Message, Beep, Enable, Visible, Check, Text, Menu, Repaint, ListRefill, Slider,

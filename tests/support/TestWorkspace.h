@@ -22,8 +22,7 @@ std::unique_ptr<Workspace> twentyPairs();
 // Every pixel of `image` labelled as no star.
 void clearLabels(Workspace& ws, int image);
 
-// Both images loaded and searched over the whole image, with one-pixel star k of each at the
-// k-th position given for it.
+// Both images loaded and searched whole, one-pixel star k of each at the k-th position given.
 std::unique_ptr<Workspace> onePixelStars(const std::vector<std::array<int, 2>>& blue,
                                          const std::vector<std::array<int, 2>>& green);
 
@@ -42,5 +41,15 @@ std::filesystem::path makeTempDir();
 std::vector<unsigned char> st6Bytes(std::uint16_t (*pixel)(int x, int y));
 
 void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+
+// One FITS header card: the value right-aligned to column 30 as the fixed format puts numbers and
+// logicals, a quoted string from column 11.
+inline std::string card(std::string key, std::string value) {
+  key.resize(8, ' ');
+  if (value[0] != '\'' && value.size() < 20) value.insert(0, 20 - value.size(), ' ');
+  std::string c = key + "= " + value;
+  c.resize(80, ' ');
+  return c;
+}
 
 }  // namespace orelith::test
