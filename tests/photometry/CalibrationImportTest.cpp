@@ -1,5 +1,5 @@
-// Calibration stars read from a star file and entered as the "Star
-// properties" dialog would enter them, with the rows that could not be placed.
+// Calibration stars read from a star file and entered as the "Star properties" dialog would
+// enter them, with the rows that could not be placed.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,13 +12,11 @@
 namespace orelith {
 namespace {
 
-// Twenty pairs whose blue star k covers pixel (10 + k, 20); blue star 5 has
-// no partner, blue star 6 is ignored.
+// Twenty pairs whose blue star k covers pixel (10 + k, 20); blue 5 unpaired, blue 6 ignored.
 std::unique_ptr<Workspace> labelledPairs() {
   auto ws = test::twentyPairs();
   ws->labelledRect[kBlue] = {0, 0, kImageWidth, kImageHeight};
-  for (int x = 0; x < kImageWidth; ++x)
-    for (int y = 0; y < kImageHeight; ++y) labelAt(*ws, kBlue, x, y) = kLabelNoStar;
+  test::clearLabels(*ws, kBlue);
   for (int k = 0; k < 20; ++k) labelAt(*ws, kBlue, 10 + k, 20) = static_cast<std::uint16_t>(k);
   star(*ws, kGreen, star(*ws, kBlue, 5).partner).partner = -1;
   star(*ws, kBlue, 5).partner = -1;
@@ -49,12 +47,12 @@ TEST(CalibrationImport, EntersEachPlaceableRowAndNamesTheOthers) {
       {6, RowRefusal::Repeated}, {7, RowRefusal::NoVMagnitude}, {23, RowRefusal::ListFull}};
   EXPECT_EQ(refused, expected);
   // As the dialog stores them: V as typed, B = V + (B-V) as a float sum.
-  EXPECT_EQ(star(*ws, kBlue, 0).magnitudeV, 9.5f);
-  EXPECT_EQ(star(*ws, kBlue, 0).magnitudeB, 9.5f + 0.3f);
+  EXPECT_EQ(std::pair(star(*ws, kBlue, 0).magnitudeV, star(*ws, kBlue, 0).magnitudeB),
+            std::pair(9.5f, 9.5f + 0.3f));
   EXPECT_TRUE(hasBit(star(*ws, kGreen, 100).marks, MARK_CALIBRATION));
   EXPECT_EQ(ws->calibration.count, kMaxCalibrationStars);
-  EXPECT_EQ(ws->calibration.entries[1].blue, 1);
-  EXPECT_EQ(ws->calibration.entries[1].green, 101);
+  EXPECT_EQ(std::pair(ws->calibration.entries[1].blue, ws->calibration.entries[1].green),
+            std::pair(1, 101));
   EXPECT_TRUE(hasBit(ws->progressFlags, PRG_CALIBRATION_STAR));
 }
 

@@ -1,40 +1,27 @@
-// The calibration curves and magnitudes, and the star properties operations that keep the
-// calibration list, on stars whose values are written out by hand.
-//
-// Beside them the exact pixel weights against counting a fine grid, and the standard
-// transformation against a three-star case solved by hand. The accuracy on generated frames is
-// ScienceFieldTest's.
+// The calibration curves and magnitudes and the star properties operations that keep the
+// calibration list, on stars written out by hand; the exact pixel weights against a fine grid;
+// the standard transformation against a three-star case solved by hand.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <memory>
 #include <numbers>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "analysis/Correspondence.h"
-#include "analysis/StarSearch.h"
 #include "photometry/Aperture.h"
 #include "photometry/Calibration.h"
-#include "photometry/Science.h"
 #include "photometry/StandardTransform.h"
 #include "photometry/StarProperties.h"
 #include "resources/NumberText.h"
 #include "resources/StringTable.h"
-#include "tests/support/ParamName.h"
 #include "tests/support/TestWorkspace.h"
-#include "tools/FieldGenerator.h"
 
 namespace orelith {
 namespace {
 
-// Stars 0, 3, 6 and 9 are calibration stars on the exact lines
-// B = 20 - 2.5 lgB and V = 19 - 2.5 lgV.
+// Stars 0, 3, 6 and 9 are calibration stars on the exact lines B = 20 - 2.5 lgB, V = 19 - 2.5 lgV.
 std::unique_ptr<Workspace> calibratedWorkspace() {
   auto ws = test::twentyPairs();
   for (int k : {0, 3, 6, 9}) {
@@ -49,11 +36,9 @@ std::unique_ptr<Workspace> calibratedWorkspace() {
   return ws;
 }
 
-// n = 0 gives every star 0; 2 and 3 coefficients find the exact lines. In
-// every case the calibration stars keep what was entered, unpaired stars keep
-// their values and ignored stars are calculated as well. With more
-// coefficients than the library takes the fit refuses with its message, nothing
-// applied and no magnitudes bit.
+// n = 0 gives every star 0; 2 and 3 coefficients find the exact lines; calibration stars keep
+// what was entered, unpaired stars their values, ignored stars are calculated too. Eleven
+// coefficients are refused with the message, nothing applied.
 TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
   for (int n : {0, 2, 3, 11}) {
     auto ws = calibratedWorkspace();
@@ -149,8 +134,7 @@ TEST(StarProperties, LeadingNumberReadsDecimalNumbersOnly) {
   for (const auto& [text, value] : rows) EXPECT_EQ(leadingNumber(text), value) << text;
 }
 
-// printf in the C locale, which the test program never leaves, is the
-// reference of the text written in every locale.
+// printf in the C locale, which the test program never leaves, is the reference in every locale.
 TEST(StarProperties, FixedTextIsPrintfInTheCLocale) {
   std::vector<double> values = {0.0,    -0.0, 0.5,   0.05,         2.5,       -2.25,
                                 0.0625, 1e21, -1e-7, std::nan(""), -INFINITY, 9.9999999};
@@ -180,12 +164,10 @@ double gridOverlap(double x0, double x1, double y0, double y1, double r) {
   return inside * (x1 - x0) * (y1 - y0) / (kSteps * kSteps);
 }
 
-// A star of 1000 counts in one pixel on a flat sky of 100, radius 2 (area
-// 4 pi), gain 4: the annulus 4 <= d < 4.1 holds only the four pixels at
-// distance 4, too few to tell the sky's noise, so it comes from the sky level
-// and the read noise of 8 electrons: 100 / 4 + (8 / 4)^2 = 29 per pixel.
-// Variance by hand: photons 1000 / 4, the sky under the aperture 4 pi * 29,
-// the sky level's own uncertainty (4 pi)^2 * (pi / 2) * 29 / 4.
+// 1000 counts in one pixel on a sky of 100, radius 2 (area 4 pi), gain 4: the annulus
+// 4 <= d < 4.1 holds four pixels, too few for the sky's noise, so it comes from the sky level and
+// the read noise of 8 electrons: 100 / 4 + (8 / 4)^2 = 29 per pixel. Variance by hand: photons
+// 1000 / 4, the sky under the aperture 4 pi * 29, the sky level's own (4 pi)^2 (pi / 2) 29 / 4.
 TEST(Aperture, FluxErrorOfPhotonsSkyAndSkyLevel) {
   auto ws = test::makeWorkspace();
   test::fillPlane(*ws, kBlue, 100);
@@ -210,10 +192,9 @@ TEST(Aperture, ExactWeightsMatchTheGrid) {
   }
 }
 
-// Colours b - v = 0, 0.5, 1 with B-V = 0.10, 0.62, 1.08 and errors 0.03 (b),
-// 0.04 (v): slope 0.49 / 0.5 = 0.98, zero 0.6 - 0.49 = 0.11, var(slope) =
-// 0.0025 / 0.5, var(zero) = 0.0025 (1/3 + 0.25 / 0.5), cov = -0.0025.
-// V - v = -2 + 0.05 (B-V) exactly: var(slope) = 0.0016 / 0.4808,
+// Colours b - v = 0, 0.5, 1 with B-V = 0.10, 0.62, 1.08, errors 0.03 (b), 0.04 (v): slope
+// 0.49 / 0.5 = 0.98, zero 0.6 - 0.49 = 0.11, var(slope) = 0.0025 / 0.5, var(zero) = 0.0025 (1/3 +
+// 0.25 / 0.5), cov = -0.0025. V - v = -2 + 0.05 (B-V) exactly: var(slope) = 0.0016 / 0.4808,
 // var(zero) = 0.0016 (1/3 + 0.36 / 0.4808).
 TEST(StandardTransform, ThreeStarsSolvedByHand) {
   const CalibrationPoint points[] = {{{10.0, 0.03, 10.0, 0.04}, 8.005, 0.10},

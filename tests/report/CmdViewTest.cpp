@@ -1,8 +1,8 @@
-// The diagram's geometry for the window: where each star lands, what lies
-// under the pointer and what is said about a star.
+// The diagram's geometry for the window: where stars land, what is under the pointer, the texts.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "report/CmdView.h"
 #include "tests/support/TestWorkspace.h"
@@ -10,8 +10,7 @@
 namespace orelith {
 namespace {
 
-// Pairs 0 to 3 with magnitudes; pair 1 a calibration star, pair 2 ignored,
-// pair 3 hot in the green image.
+// Pairs 0 to 3 with magnitudes; pair 1 a calibration star, 2 ignored, 3 hot in the green image.
 std::unique_ptr<Workspace> fourPairs() {
   auto ws = test::twentyPairs();
   ws->starCount[kBlue] = 4;
@@ -27,17 +26,21 @@ std::unique_ptr<Workspace> fourPairs() {
   return ws;
 }
 
-TEST(CmdView, StarsLandWhereTheWrittenPlotPutsThemAtAnySize) {
-  const auto ws = fourPairs();
+class CmdView : public testing::Test {
+ protected:
+  std::unique_ptr<Workspace> ws = fourPairs();
   const std::vector<CmdStar> stars = cmdStars(*ws, ScienceResults{});
+  const orelith::CmdView view = cmdView(stars, 400, 300);
+};
+
+TEST_F(CmdView, StarsLandWhereTheWrittenPlotPutsThemAtAnySize) {
   ASSERT_EQ(stars.size(), 3u);  // the ignored pair is not plotted
-  EXPECT_EQ(stars[1].blue, 1);
-  EXPECT_EQ(stars[2].green, 103);
+  EXPECT_EQ(std::pair(stars[1].blue, stars[2].green), std::pair(1, 103));
   EXPECT_TRUE(stars[1].point.calibration);
   EXPECT_FALSE(stars[0].point.flagged);
   EXPECT_TRUE(stars[2].point.flagged);
   // At the written plot's size the place is the written plot's.
-  const CmdView full = cmdView(stars, kPlotWidth, kPlotHeight);
+  const orelith::CmdView full = cmdView(stars, kPlotWidth, kPlotHeight);
   for (const CmdStar& s : stars) {
     double px, py;
     cmdPlotPosition(full.frame, s.point.bv, s.point.v, px, py);
@@ -45,20 +48,15 @@ TEST(CmdView, StarsLandWhereTheWrittenPlotPutsThemAtAnySize) {
     EXPECT_NEAR(full.y(s.point.v), py, 1e-9);
   }
   // By hand: B-V 0.4..1.6 and V 9.7..14.3 over the area (70, 40)-(380, 240).
-  const CmdView small = cmdView(stars, 400, 300);
-  EXPECT_NEAR(small.x(0.5), 70 + 0.1 / 1.2 * 310, 1e-6);
-  EXPECT_NEAR(small.y(10.0), 40 + 0.3 / 4.6 * 200, 1e-4);
-  EXPECT_NEAR(small.y(14.0), 40 + 4.3 / 4.6 * 200, 1e-4);  // fainter: lower
+  EXPECT_NEAR(view.x(0.5), 70 + 0.1 / 1.2 * 310, 1e-6);
+  EXPECT_NEAR(view.y(10.0), 40 + 0.3 / 4.6 * 200, 1e-4);
+  EXPECT_NEAR(view.y(14.0), 40 + 4.3 / 4.6 * 200, 1e-4);  // fainter: lower
 }
 
-TEST(CmdView, ErrorBarsSpanTheErrorsAndVanishWithout) {
-  const auto ws = fourPairs();
-  const std::vector<CmdStar> stars = cmdStars(*ws, ScienceResults{});
-  const CmdView view = cmdView(stars, 400, 300);
+TEST_F(CmdView, ErrorBarsSpanTheErrorsAndVanishWithout) {
   CmdPlotPoint p = stars[0].point;
   const CmdMark bare = cmdMark(view, p);
-  EXPECT_EQ(bare.barLeft, bare.x);
-  EXPECT_EQ(bare.barBottom, bare.y);
+  EXPECT_EQ(std::pair(bare.barLeft, bare.barBottom), std::pair(bare.x, bare.y));
   p.bvError = 0.12;
   p.vError = 0.46;
   const CmdMark m = cmdMark(view, p);
@@ -67,34 +65,26 @@ TEST(CmdView, ErrorBarsSpanTheErrorsAndVanishWithout) {
   EXPECT_LT(m.barTop, m.y);
 }
 
-TEST(CmdView, PointerFindsTheNearestStarWithinReach) {
-  const auto ws = fourPairs();
-  const std::vector<CmdStar> stars = cmdStars(*ws, ScienceResults{});
-  const CmdView view = cmdView(stars, 400, 300);
+TEST_F(CmdView, PointerFindsTheNearestStarWithinReach) {
   const double x = view.x(stars[2].point.bv), y = view.y(stars[2].point.v);
-  struct Case {
-    double dx, dy;
-    int expected;
-  } cases[] = {{0, 0, 2}, {3, -3, 2}, {5, 0, 2}, {5.1, 0, -1}, {40, 40, -1}};
-  for (const Case& c : cases)
-    EXPECT_EQ(cmdStarAt(view, stars, x + c.dx, y + c.dy, 5.0), c.expected) << c.dx << "," << c.dy;
+  for (auto [dx, dy, expected] :
+       {std::tuple{0.0, 0.0, 2}, {3.0, -3.0, 2}, {5.0, 0.0, 2}, {5.1, 0.0, -1}, {40.0, 40.0, -1}})
+    EXPECT_EQ(cmdStarAt(view, stars, x + dx, y + dy, 5.0), expected) << dx << "," << dy;
   EXPECT_EQ(cmdStarAt(view, stars, view.x(0.5), view.y(10.0), 5.0), 0);
 }
 
-TEST(CmdView, TextNamesTheListNumberMagnitudesAndFlags) {
-  const auto ws = fourPairs();
+TEST_F(CmdView, TextNamesTheListNumberMagnitudesAndFlags) {
   ScienceResults science;
   science.flags.image[kBlue].star = {0, FLAG_EXTRAPOLATED, 0, FLAG_EDGE};
-  const std::vector<CmdStar> stars = cmdStars(*ws, science);
-  EXPECT_EQ(cmdStarText(stars[0]), "Star 1\nV 10.000\nB-V 0.500");
-  EXPECT_EQ(cmdStarText(stars[1]), "Star 2\nV 14.000\nB-V 1.500\ncalibration star\nextrapolated");
-  CmdStar s = stars[2];
+  const std::vector<CmdStar> flagged = cmdStars(*ws, science);
+  EXPECT_EQ(cmdStarText(flagged[0]), "Star 1\nV 10.000\nB-V 0.500");
+  EXPECT_EQ(cmdStarText(flagged[1]), "Star 2\nV 14.000\nB-V 1.500\ncalibration star\nextrapolated");
+  CmdStar s = flagged[2];
   s.point.vError = 0.0314;
   EXPECT_EQ(cmdStarText(s), "Star 4\nV 12.500 \u00b1 0.031\nB-V 1.000\nhot, edge");
 }
 
-TEST(CmdView, RowNotesGiveFlagsAndErrorsOfWhatWasComputed) {
-  const auto ws = fourPairs();
+TEST_F(CmdView, RowNotesGiveFlagsAndErrorsOfWhatWasComputed) {
   ScienceResults science;
   EXPECT_EQ(pairNotes(*ws, science, 0, 100), "Flags: none");
   EXPECT_EQ(pairNotes(*ws, science, -1, 103), "Flags: hot");
@@ -120,9 +110,7 @@ TEST(CmdView, RowNotesGiveFlagsAndErrorsOfWhatWasComputed) {
   EXPECT_EQ(pairNotes(*ws, science, 1, 101), "Flags: none");
 }
 
-TEST(CmdView, TicksAndLegendStayInsideTheirMargins) {
-  const auto ws = fourPairs();
-  const CmdView view = cmdView(cmdStars(*ws, ScienceResults{}), 400, 300);
+TEST_F(CmdView, TicksAndLegendStayInsideTheirMargins) {
   const std::vector<CmdTick> bv = cmdTicksBV(view), v = cmdTicksV(view);
   ASSERT_FALSE(bv.empty());
   // The span 1.6 - 0.4 lies a hair above 1.2, so the steps are 0.5.

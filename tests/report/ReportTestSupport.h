@@ -1,5 +1,4 @@
-// Files, pairs and a scratch folder with blank diagram templates for the
-// report tests.
+// Files, pairs and a scratch folder with blank diagram templates for the report tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,9 +41,8 @@ inline std::vector<unsigned char> generatedTemplate(int variant) {
   return variant == kCmdMonochrome ? tools::monochromeTemplate(ink) : tools::colourTemplate(ink);
 }
 
-// The generated template with a blank picture, so that every drawn pixel
-// shows (the real frame would hide arms that reach beyond the plot window),
-// and with its signature spoiled: the writer must put "BM" back.
+// The generated template with a blank picture, so that every drawn pixel shows (the real frame
+// hides arms beyond the plot window), its signature spoiled: the writer must put "BM" back.
 inline std::vector<unsigned char> blankTemplate(int variant) {
   std::vector<unsigned char> t = generatedTemplate(variant);
   std::fill(t.begin() + (variant == kCmdMonochrome ? 62 : 118), t.end(), 0xFF);

@@ -18,8 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The expected texts below are written out by hand from the rules of the
-// report; "\n" ends every line (the file gets "\r\n").
+// The expected texts below are written by hand from the report's rules; "\n" ends every line.
 std::string head(int height) {
   return R"html(<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">
 <html>
@@ -59,14 +58,12 @@ const std::string kComplexHeader =
 const std::string kSimpleHeader = headerRow({"Star #", "Position", "B-V", "V"});
 const std::string kTableEnd = "  \n  </tbody>\n</table>\n";
 
-// Two blue and two green stars: blue 1 / green 2 a plain pair, blue 2 large
-// and unpaired, green 1 unpaired; overlap 3, so height 28 * 4 - 3 = 109; a
-// blue file title with every character that needs escaping.
+// Blue 1 / green 2 a plain pair, blue 2 large and unpaired, green 1 unpaired; overlap 3, so
+// height 28 * 4 - 3 = 109; a blue file title with every character that needs escaping.
 std::unique_ptr<Workspace> smallField() {
   auto ws = test::makeWorkspace();
   ws->starCount[kBlue] = ws->starCount[kGreen] = 2;
-  // lg 1.2345f is 1.23450005 and prints 1.235; the double 1.2345 would print
-  // 1.234, so this shows the float is what gets printed.
+  // lg 1.2345f is 1.23450005 and prints 1.235; the double 1.2345 would print 1.234.
   star(*ws, kBlue, 0) = {5000, 12, 34, 0, 1, 0, 12.5f, 11.75f, 1.2345f, {}};
   star(*ws, kBlue, 1) = {300, 200, 100, 0, -1, MARK_LARGE, 0.0f, 0.0f, 2.477f, {}};
   star(*ws, kGreen, 0) = {250, 5, 6, 0, -1, 0, 0.0f, 0.0f, 2.398f, {}};
@@ -155,8 +152,8 @@ TEST(HtmlReport, UnpairedRowsAreRedOrPlainNeverGreyAndGreenNumbersSkipOne) {
   star(*ws, kGreen, 0) = {40, 4, 4, 0, -1, MARK_LARGE, 0.0f, 0.0f, 1.6f, {}};
   star(*ws, kGreen, 1) = {50, 5, 5, 0, 2, 0, 0.0f, 0.0f, 1.7f, {}};
   star(*ws, kGreen, 2) = {60, 6, 6, 0, -1, 0, 0.0f, 0.0f, 1.8f, {}};
-  // The pair (3) first, then the unpaired blue 1 (ignored: plain) and 2; the
-  // blue count is 3, so the unpaired green stars are 5 and 6. Height 28 * 6.
+  // The pair (3) first, then the unpaired blue 1 (ignored: plain) and 2; the blue count is 3, so
+  // the unpaired green stars are 5 and 6. Height 28 * 6.
   const std::string expected =
       head(168) + kComplexHeader +
       row({"3", "@(3|3)", "30", "1.500", "0.000", "50", "1.700", "0.000", "0.000", "0.000"}) +
@@ -195,9 +192,8 @@ TEST(ExtensionRule, AppendsByFilterOnlyWithoutExtension) {
 constexpr int kMono = kCmdMonochrome;
 constexpr int kColour = kCmdColour;
 
-// The difference of two float magnitudes above 4.8 is a multiple of 2^-21, so
-// it never equals -0.7 or 1.9 exactly: the boundary cases use the last float
-// inside each bound and the first one beyond it.
+// The difference of two float magnitudes above 4.8 is a multiple of 2^-21, never -0.7 or 1.9
+// exactly: the boundary cases use the last float inside each bound and the first one beyond.
 
 struct PixelCase {
   const char* name;
@@ -211,19 +207,18 @@ struct PixelCase {
 float after(float x) { return std::nextafter(x, std::numeric_limits<float>::infinity()); }
 float before(float x) { return std::nextafter(x, -std::numeric_limits<float>::infinity()); }
 
-// With V = 17.4999981 (the float below 17.5) this B gives B - V = 996147 *
-// 2^-19 = 1.8999996, the largest difference below 1.9 at that V.
+// With V = 17.4999981 (the float below 17.5) this B gives B - V = 996147 * 2^-19 = 1.8999996,
+// the largest difference below 1.9 at that V.
 constexpr float kFaintRedB = 19.3999977f;
 
-// Worked by hand with the rule x = 32 + trunc((BV + 0.699999988) * 0.38461539
-// * 507 [+ 0.5]) and y = 488 - trunc((V - 5.5) * 0.083333336 * 467 [+ 0.5]).
+// Worked by hand with the rule x = 32 + trunc((BV + 0.699999988) * 0.38461539 * 507 [+ 0.5])
+// and y = 488 - trunc((V - 5.5) * 0.083333336 * 467 [+ 0.5]).
 const PixelCase kPixelCases[] = {
     // BV = 9.30000019 - 10 = -0.69999981: x product 3.5e-5 -> 32 in both;
     // V 10: 4.5 * 0.083333336 * 467 = 175.125 (175.625 rounded) -> y 313.
     {"JustInsideBlueEdge", 9.3f, 10.0f, true, {32, 313}, {32, 313}},
     {"JustBeyondBlueEdge", before(9.3f), 10.0f, false, {}, {}},
-    // BV = 11.8999996 - 10 = 1.8999996: (2.5999996) * 0.38461539 * 507 =
-    // 506.99992 -> 538 truncated, 539 rounded.
+    // BV = 1.8999996: 2.5999996 * 0.38461539 * 507 = 506.99992 -> 538 truncated, 539 rounded.
     {"JustInsideRedEdge", 11.9f, 10.0f, true, {538, 313}, {539, 313}},
     {"JustBeyondRedEdge", after(11.9f), 10.0f, false, {}, {}},
     // V = 5.50000048: (V - 5.5) * 0.083333336 * 467 = 1.9e-5 -> row 488; BV
@@ -234,8 +229,8 @@ const PixelCase kPixelCases[] = {
     // the faint red corner is (538, 22) in monochrome and (539, 21) in colour.
     {"FaintRedCorner", kFaintRedB, before(17.5f), true, {538, 22}, {539, 21}},
     {"FaintEdge", 18.0f, 17.5f, false, {}, {}},
-    // BV 1.0, V 6.5: x 1.69999999 * 0.38461539 * 507 = 331.50001 -> 363 / 364;
-    // e = 38.916668 -> 38 / 39 -> rows 450 / 449.
+    // BV 1, V 6.5: 1.69999999 * 0.38461539 * 507 = 331.50001 -> x 363 / 364; e = 38.916668 ->
+    // 38 / 39 -> rows 450 / 449.
     {"TruncateOrRound", 7.5f, 6.5f, true, {363, 450}, {364, 449}},
     {"NotANumber", 7.5f, std::numeric_limits<float>::quiet_NaN(), false, {}, {}},
 };
@@ -261,9 +256,8 @@ using PixelSet = std::set<std::tuple<int, int, int>>;  // x, y, new index
 
 class CmdDiagram : public test::ReportFolder {
  protected:
-  // Writes the diagram and returns every pixel that differs from the
-  // template, with its new index; the signature is put back and the rest of
-  // the header and the palette keep their bytes.
+  // Writes the diagram and returns every pixel that differs from the template, with its new
+  // index; the signature is put back and the rest of the header and the palette keep their bytes.
   PixelSet draw(int variant) {
     const std::string out = (dir_ / "cmd.bmp").string();
     EXPECT_EQ(writeDiagram(*ws_, variant, out, {templates()}), WriteOutcome{});
@@ -332,10 +326,9 @@ TEST_F(CmdDiagram, ThickStarsAreClippedAtThePlotEdges) {
 }
 
 // A missing template gives its "Unable to open file" message, an unwritable target "Unable to
-// create file."; neither leaves a file. The template comes from the first folder that has a
-// usable one (with or without a trailing slash): a FIFO (at once, not
-// blocking), a folder, an empty file, one of the right size but not a BMP of
-// the diagram, or a longer one are passed over; a short one is padded with FF.
+// create file."; neither leaves a file. The template comes from the first folder with a usable
+// one (trailing slash or not): a FIFO (not blocking), a folder, an empty file, one of the right
+// size but not the diagram's BMP, or a longer one are passed over; a short one is padded with FF.
 TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   addPair(7.5f, 6.5f);
   const std::string out = (dir_ / "cmd.bmp").string(), nowhere = (dir_ / "nowhere").string();
@@ -368,8 +361,7 @@ TEST_F(CmdDiagram, TemplateSearchAndFailures) {
   EXPECT_EQ(writeDiagram(*ws_, kMono, out, dirs), WriteOutcome{});
   const std::vector<unsigned char> bytes = test::readAll(out);
   ASSERT_EQ(bytes.size(), kCmdMonochromeSize);
-  // "BM", the short file's header and zeros, then FF but for 62 + (544 * 450 + 363) / 8, by
-  // hand, with bit 7 - 363 % 8 cleared.
+  // By hand: "BM", the short file's bytes, then FF but for 62 + (544 * 450 + 363) / 8, bit 4 clear.
   for (std::size_t i = 2; i < bytes.size(); ++i)
     ASSERT_EQ(bytes[i], i < 100 ? shorter[i] : i == 30707 ? 0xFF & ~(0x80 >> 3) : 0xFF) << i;
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
@@ -407,25 +399,19 @@ TEST_F(CmdDiagram, ShippedTemplatesAreTheGeneratedOnesAndNetpbmReadsThem) {
   if (!netpbm) GTEST_SKIP() << "netpbm missing";
 }
 
-class SaveCommand : public test::ReportFolder {
- protected:
-  void SetUp() override {
-    ReportFolder::SetUp();
-    ws_->openFilterIndex = 4;
-    addPair(7.5f, 6.5f);
-  }
-  // The message the save shows, or none.
-  std::optional<StringId> save(const std::string& name, int filter) {
-    return saveOutput(*ws_, (dir_ / "out" / name).string(), filter, {templates()}).message;
-  }
-};
+using SaveCommand = test::ReportFolder;
 
 TEST_F(SaveCommand, EachFilterWritesItsFileUnderTheExtendedName) {
+  ws_->openFilterIndex = 4;
+  addPair(7.5f, 6.5f);
   fs::create_directory(dir_ / "out");
+  const auto save = [&](const std::string& name, int filter) {  // the message shown, or none
+    return saveOutput(*ws_, (dir_ / "out" / name).string(), filter, {templates()}).message;
+  };
   EXPECT_EQ(save("result", 1), std::nullopt);
   EXPECT_EQ(save("mono", 2), std::nullopt);
   EXPECT_EQ(save("colour", 3), std::nullopt);
-  EXPECT_EQ(save("other.html", 7), std::nullopt);             // an unknown filter writes nothing
+  EXPECT_EQ(save("other.html", 7), std::nullopt);   // an unknown filter writes nothing
   EXPECT_EQ(save("bitmap.html", 2), std::nullopt);  // a bitmap filter never writes the report
   EXPECT_EQ(test::dirEntries(dir_ / "out"),
             (std::vector<std::string>{"bitmap.html", "colour.bmp", "mono.bmp", "result.html"}));

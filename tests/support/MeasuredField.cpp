@@ -1,11 +1,9 @@
 #include "tests/support/MeasuredField.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "analysis/Correspondence.h"
 #include "analysis/StarSearch.h"
-#include "photometry/StarProperties.h"
 
 namespace orelith::test {
 
@@ -46,23 +44,6 @@ std::map<int, int> MeasuredField::isolatedPairs() const {
       out[k] = inBlue[k][0];
   }
   return out;
-}
-
-bool calibrate(Workspace& ws, int blue, double v, double bv) {
-  const StarPropertiesEntry entry{blue, star(ws, kBlue, blue).partner, false, true,
-                                  static_cast<float>(v), static_cast<float>(bv)};
-  return applyStarProperties(ws, entry).status == CalibrationEdit::Accepted;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : 0.5 * (v[v.size() / 2 - 1] + v[v.size() / 2]);
-}
-
-double rms(const std::vector<double>& v) {
-  double s = 0;
-  for (double x : v) s += x * x;
-  return std::sqrt(s / static_cast<double>(v.size()));
 }
 
 }  // namespace orelith::test

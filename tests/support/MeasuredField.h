@@ -1,5 +1,4 @@
-// A generated frame pair searched and compared as the window would, and which
-// found stars hold which true stars.
+// A generated frame pair searched and compared as the window would; which found star holds which.
 #pragma once
 
 #include <map>
@@ -17,8 +16,7 @@ struct MeasuredField {
   gen::FieldPair field;
   std::unique_ptr<Workspace> ws;
 
-  // Searched at `level` in both frames (0: the automatic background), then
-  // compared.
+  // Searched at `level` in both frames (0: the automatic background), then compared.
   MeasuredField(const gen::FieldParams& p, int level);
 
   const gen::TrueStar& truth(int i) const { return field.truth[static_cast<std::size_t>(i)]; }
@@ -32,12 +30,5 @@ struct MeasuredField {
   // Found star of `image` -> the true stars under it.
   std::map<int, std::vector<int>> truthOf(int image) const;
 };
-
-// "Star properties" of blue star `blue` (and its partner) with "Calibration
-// star" ticked and V and B-V typed, OK; true when it was accepted.
-bool calibrate(Workspace& ws, int blue, double v, double bv);
-
-double median(std::vector<double> v);
-double rms(const std::vector<double>& v);
 
 }  // namespace orelith::test
