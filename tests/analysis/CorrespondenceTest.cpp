@@ -1,7 +1,6 @@
 // Star correspondence: hand-worked label fields, the fast offset search against the literal
-// procedure on generated fields, the three pairing modes on one generated frame pair and the
-// map through three reference pairs. The arrows and the pair entry as the buttons drive them are
-// MainWindowTest's.
+// procedure on generated fields, the three pairing modes on one generated frame pair, the map
+// through three reference pairs. The arrows and the pair entry's buttons are MainWindowTest's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +12,6 @@
 #include "analysis/StarSearch.h"
 #include "tests/support/LiteralCompare.h"
 #include "tests/support/MeasuredField.h"
-#include "tests/support/ParamName.h"
 #include "tests/support/TestWorkspace.h"
 #include "tools/FieldGenerator.h"
 
@@ -34,9 +32,8 @@ void expectMutual(const Workspace& ws) {
     }
 }
 
-// A rule the literal comparison below also holds, pinned by hand: a 2x2 blue star meets a whole
-// 2x2 green star at (-5,-5) (green 1) and at (2,3) (green 0); of equal counts the first offset
-// stays.
+// A rule the literal comparison below also holds, pinned by hand: a 2x2 blue star meets a whole 2x2
+// green star at (-5,-5) (green 1) and at (2,3) (green 0); of equal counts the first offset stays.
 TEST(Compare, EqualCountsKeepTheFirstOffset) {
   auto ws = test::onePixelStars({}, {});
   for (int d = 0; d < 4; ++d) {
@@ -172,8 +169,7 @@ TEST(Compare, PartnersAreMutualWithTheAutomaticBackground) {
 
 // ---- one field, three modes ----
 
-// A generated frame pair searched in `rect`; the green frame shows blue pixel (x, y) at
-// (x + 3, y - 2).
+// A generated frame pair searched in `rect`; green pixel (x + 3, y - 2) shows blue (x, y).
 std::unique_ptr<Workspace> searchedField(const SearchRect& rect) {
   gen::FieldParams params;
   params.seed = 7;
@@ -207,18 +203,12 @@ void enterPair(Workspace& ws, int slot, int blue, int green) {
   pairByReferencePairs(ws);
 }
 
-struct ModeRow {
-  const char* name;
-  SearchRect rect;
-};
-
-class ThreeModes : public testing::TestWithParam<ModeRow> {};
-
 // The manual offset and the three reference pairs pair exactly where the automatic comparison
-// at the same offset does: pixels beyond what the green search labelled never read as green
-// star 0.
-TEST_P(ThreeModes, AgreeWithAutomaticComparison) {
-  auto ws = searchedField(GetParam().rect);
+// at the same offset does, searched in the whole image, part of it and its corner: pixels beyond
+// what the green search labelled never read as green star 0.
+void threeModes(const SearchRect& rect) {
+  SCOPED_TRACE(rect.right);
+  auto ws = searchedField(rect);
   ASSERT_GT(ws->starCount[B], 10);
   compareImages(*ws);
   ASSERT_EQ((std::array<int, 2>{ws->offsetX, ws->offsetY}), (std::array<int, 2>{3, -2}));
@@ -231,8 +221,7 @@ TEST_P(ThreeModes, AgreeWithAutomaticComparison) {
   compareImages(*ws);
   EXPECT_EQ(bluePartners(*ws), automatic);
 
-  // Three stars the automatic result paired at exactly the shift: the first, middle and last
-  // in row order, not on one line.
+  // Three stars paired at exactly the shift: first, middle and last in row order, not on a line.
   std::vector<int> exact;
   for (int k = 0; k < ws->starCount[B]; ++k) {
     const int g = automatic[static_cast<std::size_t>(k)];
@@ -259,11 +248,11 @@ TEST_P(ThreeModes, AgreeWithAutomaticComparison) {
   EXPECT_GT(paired, ws->starCount[B] / 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Compare, ThreeModes,
-                         testing::Values(ModeRow{"WholeImage", kWholeImage},
-                                         ModeRow{"PartialRectangle", {100, 50, 300, 200}},
-                                         ModeRow{"CornerRectangle", {0, 0, 180, 120}}),
-                         test::ParamName{});
+TEST(Compare, ThreeModesAgreeWithAutomaticComparison) {
+  for (const SearchRect& rect :
+       {kWholeImage, SearchRect{100, 50, 300, 200}, SearchRect{0, 0, 180, 120}})
+    threeModes(rect);
+}
 
 // ---- three reference pairs ----
 
@@ -293,17 +282,15 @@ TEST(Pairs, EveryStarLandsOnItsImage) {
   }
 }
 
-// Blue frame P = (10, 10), u = (10, 0), w = (0, 10); green Q = (0, 0) at half scale. Blue
-// (8, 10) maps to x = -1.0, which plus 0.5 truncates to 0; blue (7, 10) maps to -1.5, giving -1,
-// outside. By hand.
+// By hand: blue frame P = (10, 10), u = (10, 0), w = (0, 10); green Q = (0, 0) at half scale.
+// Blue (8, 10) maps to x = -1.0, plus 0.5 truncated 0; blue (7, 10) to -1.5, giving -1, outside.
 TEST(Pairs, MappedPositionTruncatesTowardsZero) {
   auto ws = test::onePixelStars({{20, 10}, {10, 10}, {10, 20}, {8, 10}, {7, 10}},
                                 {{5, 0}, {0, 0}, {0, 5}});
   ws->optionFlags = OPT_ROTATE_IMAGES;
   compareImages(*ws);
   for (int slot = 0; slot < 3; ++slot) enterPair(*ws, slot, slot, slot);
-  EXPECT_EQ(partnerOf(*ws, B, 3), 1);
-  EXPECT_EQ(partnerOf(*ws, B, 4), -1);
+  EXPECT_EQ(std::pair(partnerOf(*ws, B, 3), partnerOf(*ws, B, 4)), std::pair(1, -1));
   EXPECT_EQ(partnerOf(*ws, G, 1), 3);   // the highest blue star on it wins
   EXPECT_EQ(partnerOf(*ws, B, 1), -1);  // and the other keeps no one-sided link
 }

@@ -75,8 +75,7 @@ TEST(Saturation, FlatTopsDeficitsAndTheLevelFoundFromThem) {
       profile({27100, 20000, 19000}, 675000),
       profile({26600, 16000}, 265000),
       profile({26500, 15000}, 264000),
-      profile({65535, 300, 250}, 900),
-  };
+      profile({65535, 300, 250}, 900)};
   EXPECT_EQ(stars[2].nearPeak, 5);
   EXPECT_EQ(stars[6].peak, 300);
   SaturationResult r = findSaturated(stars, noise, std::nullopt);

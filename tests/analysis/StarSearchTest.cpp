@@ -79,8 +79,7 @@ void gridStars(Workspace& ws, int count) {
   for (int k = 0; k < count; ++k) pixelAt(ws, kBlue, 2 * (k % 180), 2 * (k / 180)) = 10;
 }
 
-// A one-pixel-wide serpentine of `length` pixels from (0, 0), which the fill walks end to end,
-// one level deeper per pixel.
+// A one-pixel-wide serpentine of `length` pixels from (0, 0): the fill goes a level deeper a pixel.
 void path(Workspace& ws, int length) {
   for (int row = 0, placed = 0; placed < length; row += 2) {
     const bool rightwards = (row / 2) % 2 == 0;
@@ -108,19 +107,14 @@ TEST(StarSearch, StarCountDepthAndSizeLimits) {
     int pixels;  // of star 0
     Outcome<SearchStatus> outcome;
   };
-  const Row rows[] = {{"OneStarTooMany",
-                       gridStars,
-                       kMaxStars + 1,
-                       0,
-                       0,
-                       {SearchStatus::TooManyStars, str::TooManyStars}},
-                      {"Path512ReachesDepthLimit",
-                       path,
-                       512,
-                       0,
-                       0,
-                       {SearchStatus::TooManyPixels, str::TooManyPixelInStar}},
-                      {"ShallowCombOf512", comb, 0, 1, 512, {}}};
+  // clang-format off
+  const Row rows[] = {
+      {"OneStarTooMany", gridStars, kMaxStars + 1, 0, 0,
+       {SearchStatus::TooManyStars, str::TooManyStars}},
+      {"Path512ReachesDepthLimit", path, 512, 0, 0,
+       {SearchStatus::TooManyPixels, str::TooManyPixelInStar}},
+      {"ShallowCombOf512", comb, 0, 1, 512, {}}};
+  // clang-format on
   for (const Row& c : rows) {
     auto ws = test::makeWorkspace();
     c.paint(*ws, c.size);
@@ -132,7 +126,6 @@ TEST(StarSearch, StarCountDepthAndSizeLimits) {
   }
 }
 
-// A search ends the calibration and the pairing whether or not it succeeds.
 TEST(StarSearch, EndsCalibrationWhetherOrNotItSucceeds) {
   for (bool fail : {false, true}) {
     auto ws = test::makeWorkspace();

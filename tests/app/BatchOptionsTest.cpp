@@ -27,23 +27,18 @@ ParseOutcome parse(std::vector<std::string> args, std::string* err = nullptr) {
 
 TEST(BatchOptions, AcceptsOrRefuses) {
   using O = ParseOutcome;
+  // clang-format off
   const std::pair<std::vector<std::string>, ParseOutcome> rows[] = {
-      {{}, O::Run},
-      {{"--help"}, O::Exit0},
-      {{"--frobnicate"}, O::UsageError},
-      {{"--rect", "a,b,c,d"}, O::UsageError},
-      {{"--rect", ""}, O::UsageError},
-      {{"--json", ""}, O::UsageError},
-      {{"--background-blue", "65536"}, O::UsageError},
-      {{"--pixel-per-star", "512"}, O::Run},
-      {{"--pixel-per-star", "513"}, O::UsageError},
+      {{}, O::Run}, {{"--help"}, O::Exit0}, {{"--frobnicate"}, O::UsageError},
+      {{"--rect", "a,b,c,d"}, O::UsageError}, {{"--rect", ""}, O::UsageError},
+      {{"--json", ""}, O::UsageError}, {{"--background-blue", "65536"}, O::UsageError},
+      {{"--pixel-per-star", "512"}, O::Run}, {{"--pixel-per-star", "513"}, O::UsageError},
       {{"--coefficients", "11"}, O::UsageError},
-      {{"--offset", "-3,16"}, O::Run},
-      {{"--offset", "17,0"}, O::UsageError},
-      {{"--pairs", "0:1,2:3,4:5"}, O::Run},
-      {{"--pairs", "0:1,2:3"}, O::UsageError},
+      {{"--offset", "-3,16"}, O::Run}, {{"--offset", "17,0"}, O::UsageError},
+      {{"--pairs", "0:1,2:3,4:5"}, O::Run}, {{"--pairs", "0:1,2:3"}, O::UsageError},
       {{"--offset", "1,1", "--pairs", "0:1,2:3,4:5"}, O::UsageError},
       {{"--annulus", "5,3"}, O::UsageError}};
+  // clang-format on
   for (const auto& [args, outcome] : rows)
     EXPECT_EQ(parse(args), outcome) << testing::PrintToString(args);
 }

@@ -1,7 +1,5 @@
 // The shipped samples measured as a user would: orelith-batch laid out by `cmake --install` and
-// run from an empty directory, so that it finds its fit library and diagram templates beside
-// itself. Their accuracy against the generator's truth is
-// photometry/CalibrationTest's (the same field, seed 2026).
+// run from an empty directory, so that it finds its fit library and diagram templates beside it.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -36,11 +36,10 @@ TEST(WindowOptions, TakeTheBatchToolsNamesAndRefuseWhatItRefuses) {
   EXPECT_EQ(std::tie(r.background[0], r.background[1], r.calibrationFile),
             std::tuple(std::optional<int>(), std::optional(70), std::string("c.csv")));
   EXPECT_TRUE(r.search && r.compare && r.calculate);
+  // clang-format off
   for (const std::vector<const char*>& bad : {std::vector{"--background-blue", "65536"},
-                                              {"--background-green", "x"},
-                                              {"--calibration"},
-                                              {"--calibration="},
-                                              {"--html", "r.html"}}) {
+       {"--background-green", "x"}, {"--calibration"}, {"--calibration="}, {"--html", "r.html"}}) {
+    // clang-format on
     StartRequest unused;
     err.clear();
     EXPECT_EQ(parse(bad, unused, err), ParseOutcome::UsageError) << bad[0];

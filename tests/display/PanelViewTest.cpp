@@ -1,7 +1,6 @@
 // Panel views of frames of any size: fitted, zoomed about a point, panned and held at the
-// frame's edges; the map of panel to frame pixels and back; the reduced copies against the
-// largest value of each block found pixel by pixel; pictures drawn through views other than
-// 1:1 at the frame's corner.
+// frame's edges; the map of panel to frame pixels and back; the reduced copies against each
+// block's largest value found pixel by pixel; pictures drawn through views other than 1:1.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -60,8 +59,7 @@ TEST(ReducedCopiesTest, LevelsHoldTheLargestValueOfTheirBlocks) {
   ReducedCopies copies;
   copies.build(frame.data(), w, h);
   ASSERT_EQ(copies.levelFor(1000), 2);  // 1001 -> 501 -> 251: no larger than the panel
-  EXPECT_EQ(copies.levelFor(3.9), 1);
-  EXPECT_EQ(copies.levelFor(1.5), 0);
+  EXPECT_EQ(std::pair(copies.levelFor(3.9), copies.levelFor(1.5)), std::pair(1, 0));
   for (int k = 1; k <= 2; ++k) {
     const ReducedCopies::Level& l = copies.level(k);
     const int step = 1 << k;

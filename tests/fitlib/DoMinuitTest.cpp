@@ -104,13 +104,12 @@ TEST(DoMinuit, CallableFromC) {
   EXPECT_NEAR(c[1], 2.0, 1e-13);
 }
 
-// DoMinuit against an independent least-squares reference on calibration-like data.
-//
-// The reference fits the same points by modified Gram-Schmidt in long double, in the Chebyshev
-// basis of x mapped onto [-1, 1] (well conditioned, unlike the library's monomials in x, and a
-// different factorisation than its Householder QR). Both residual sums are then evaluated in
-// 113-bit floating point, so the comparison sees the polynomials and not the rounding of their
-// evaluation (a degree-9 polynomial on [2, 6] has terms a million times its value).
+// DoMinuit against an independent least-squares reference on calibration-like data: modified
+// Gram-Schmidt in long double, in the Chebyshev basis of x mapped onto [-1, 1] (well conditioned,
+// unlike the library's monomials, and another factorisation than its Householder QR). Both
+// residual sums are evaluated in 113-bit floating point, so the comparison sees the polynomials,
+// not the rounding of their evaluation (a degree-9 polynomial on [2, 6] has terms a million
+// times its value).
 __extension__ typedef __float128 Quad;
 
 constexpr int kMaxPoints = 20;
@@ -118,10 +117,9 @@ constexpr int kMaxCoefficients = 10;
 constexpr int kSeeds = 5;
 // Allowed excess of the library's residual sum over the reference's, relative to it.
 constexpr double kRelativeTolerance = 5e-14;
-// Double coefficients cannot pin a polynomial closer than about a unit in the last place of the
-// largest of its terms c_i x^i (up to 1e10 for ten coefficients through eleven points, where
-// this outweighs the relative tolerance): a residual of four such units per point is allowed
-// on top of the relative tolerance.
+// Double coefficients cannot pin a polynomial closer than about a unit in the last place of its
+// largest term c_i x^i (up to 1e10 for ten coefficients through eleven points, outweighing the
+// relative tolerance): four such units per point are allowed on top.
 constexpr double kTermUlps = 4 * DBL_EPSILON;
 
 struct Fit {
@@ -149,7 +147,6 @@ std::vector<BreloxPoint> calibrationPoints(int count, std::mt19937_64& random) {
 struct Mapping {
   long double middle, half;
 };
-
 Mapping mappingOf(const std::vector<BreloxPoint>& points) {
   auto [low, high] =
       std::minmax_element(points.begin(), points.end(), [](auto& a, auto& b) { return a.x < b.x; });
@@ -212,8 +209,7 @@ Quad referenceResidualSum(const Fit& fit) {
   return sum;
 }
 
-// The residual sum of the library's coefficients c, and the largest sum of |c_i x^i| over the
-// points.
+// The residual sum of the library's coefficients c; termSize: the largest sum of |c_i x^i|.
 Quad libraryResidualSum(const Fit& fit, const double* c, double& termSize) {
   Quad sum = 0;
   termSize = 0;

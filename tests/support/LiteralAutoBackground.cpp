@@ -16,10 +16,8 @@ int literalAutoBackground(Workspace& ws, int image, int lowestLevel) {
     }
   for (int t = maxValue; t > minValue && t >= lowestLevel; --t) {
     ws.backgroundLevel[image] = t;
-    if (scanImage(ws, image) == SearchStatus::Ok && ws.starCount[image] > bestCount) {
-      bestCount = ws.starCount[image];
-      best = t;
-    }
+    if (scanImage(ws, image) == SearchStatus::Ok && ws.starCount[image] > bestCount)
+      bestCount = ws.starCount[image], best = t;
   }
   ws.backgroundLevel[image] = best >= 0 ? best : before;
   return static_cast<int>(ws.backgroundLevel[image]);

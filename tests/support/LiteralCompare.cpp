@@ -11,9 +11,8 @@ namespace {
 
 using Link = std::pair<int, int>;  // (blue, green)
 
-// Where a link is one-sided, each group of stars joined by overlaps pairs by
-// largest overlap, the later met first among equal ones; groups whose links
-// are all mutual stay.
+// Where a link is one-sided, each group of stars joined by overlaps pairs by largest overlap,
+// the later met first among equal ones; groups whose links are all mutual stay.
 void makeOneToOne(Workspace& ws, const std::vector<Link>& met) {
   std::map<Link, std::pair<int, int>> overlap;  // pixels, last met
   for (int i = 0; i < static_cast<int>(met.size()); ++i)
@@ -49,8 +48,7 @@ void makeOneToOne(Workspace& ws, const std::vector<Link>& met) {
   }
 }
 
-// A label names a star only inside the rectangle the image's last search
-// labelled, and only below its star count.
+// A label names a star only inside the rectangle the last search labelled, below the star count.
 int literalStarAt(const Workspace& ws, int image, int x, int y) {
   const SearchRect& r = ws.labelledRect[image];
   if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return -1;
@@ -60,13 +58,11 @@ int literalStarAt(const Workspace& ws, int image, int x, int y) {
 
 }  // namespace
 
-// Transcription of the match: every pixel of the blue rectangle, rows from the
-// top, columns from the left.
+// Transcription of the match: every pixel of the blue rectangle, row by row from the top left.
 int literalMatch(Workspace& ws, bool oneToOne) {
-  for (int n = 0; n < ws.starCount[kBlue]; ++n) star(ws, kBlue, n).partner = -1;
-  for (int n = 0; n < ws.starCount[kGreen]; ++n) star(ws, kGreen, n).partner = -1;
-  const SearchRect& b = ws.searchRect[kBlue];
-  const SearchRect& g = ws.searchRect[kGreen];
+  for (int image : {kBlue, kGreen})
+    for (int n = 0; n < ws.starCount[image]; ++n) star(ws, image, n).partner = -1;
+  const SearchRect &b = ws.searchRect[kBlue], &g = ws.searchRect[kGreen];
   if (b.top >= b.bottom) return 0;
   std::vector<Link> met;
   for (int y = b.top; y < b.bottom; ++y)
@@ -85,23 +81,17 @@ int literalMatch(Workspace& ws, bool oneToOne) {
   return static_cast<int>(met.size());
 }
 
-// Transcription of the automatic comparison: 121 full matches, the first
-// strictly larger count wins, (0, 0) when nothing overlaps; a last match.
+// Transcription of the automatic comparison: 121 full matches, the first strictly larger count
+// wins, (0, 0) when nothing overlaps; a last match.
 int literalAutomaticCompare(Workspace& ws) {
   int best = 0, bestDx = 0, bestDy = 0;
   for (int dx = -5; dx <= 5; ++dx)
     for (int dy = -5; dy <= 5; ++dy) {
-      ws.offsetX = dx;
-      ws.offsetY = dy;
+      ws.offsetX = dx, ws.offsetY = dy;
       const int count = literalMatch(ws, false);
-      if (count > best) {
-        best = count;
-        bestDx = dx;
-        bestDy = dy;
-      }
+      if (count > best) best = count, bestDx = dx, bestDy = dy;
     }
-  ws.offsetX = bestDx;
-  ws.offsetY = bestDy;
+  ws.offsetX = bestDx, ws.offsetY = bestDy;
   ws.overlapCount = literalMatch(ws);
   return best;
 }
