@@ -76,9 +76,8 @@ SearchRect randomRect(std::mt19937& rng) {
   return {l, t, l + uniform(rng, 0, 260), t + uniform(rng, 0, 160)};
 }
 
-// Blobs on both planes, green mostly the blue field shifted and numbered backwards, with random
-// search and labelled rectangles, never-searched pixels at 0 or not, and star counts that leave
-// some labels beyond them.
+// Blobs on both planes, green mostly the blue field shifted and numbered backwards; random search
+// and labelled rectangles, never-searched pixels at 0 or not, counts leaving labels beyond them.
 void generateField(Workspace& ws, std::mt19937& rng) {
   const int stars = uniform(rng, 0, 300), sx = uniform(rng, -6, 6), sy = uniform(rng, -6, 6);
   for (int image : {B, G}) test::clearLabels(ws, image);

@@ -64,8 +64,7 @@ void expectFound(const SkyCase& c) {
 
 // ST-6 frames nearly in place, a quarter of their width apart, with few stars; a smaller and a
 // larger green frame; 20,000 stars on 4096 x 4096; a strip. Then frames of 100 to 3000 pixels a
-// side, the green one 0.7 to 1.3 times the blue one, shifted by up to a quarter of the blue one,
-// 2 to 20 stars in 10,000 pixels.
+// side, the green 0.7 to 1.3 times the blue and shifted up to a quarter, 2 to 20 stars a 100^2.
 TEST(Patterns, OffsetIsFoundOnManySkies) {
   for (const SkyCase& c : {SkyCase{375, 242, 375, 242, 3, -2, 300, 1},
                            {375, 242, 375, 242, -93, 60, 1000, 2},

@@ -57,12 +57,11 @@ TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
 
 INSTANTIATE_TEST_SUITE_P(Fields, StarFlags, testing::ValuesIn(kFlagRows), test::ParamName{});
 
-// Saturation from profiles on a sky of 100 with a noise of 10 and gain 1000 (so the tolerance
-// at a peak of 29000 is 3 * 11.4 + 1 % = 323): round stars reach 0.1 of their flux; a top of
-// five values within 323 of 29000 is flat, a peak of 0.04 of the flux among the frame's
-// highest is clipped, and the level is the lower of their peaks above the sky (28900, 27000)
-// less 2 %: 100 + 0.98 * 27000 = 26560, which catches the star at 26600 but not the one at
-// 26500. A lone hot pixel on a faint star is no peak. By hand.
+// By hand: profiles on a sky of 100, noise 10, gain 1000 (the tolerance at a peak of 29000 is
+// 3 * 11.4 + 1 % = 323): round stars reach 0.1 of their flux; a top of five values within 323 of
+// 29000 is flat, a peak of 0.04 of the flux among the highest is clipped, and the level is the
+// lower of their peaks above the sky (28900, 27000) less 2 %: 100 + 0.98 * 27000 = 26560, which
+// catches the star at 26600, not 26500. A lone hot pixel on a faint star is no peak.
 TEST(Saturation, FlatTopsDeficitsAndTheLevelFoundFromThem) {
   const ProfileNoise noise{100, 10, 1000, 65530};
   const auto profile = [&](std::vector<double> values, double flux) {

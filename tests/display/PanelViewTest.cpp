@@ -35,8 +35,7 @@ TEST(PanelViewTest, FittedZoomedPannedAndHeld) {
   EXPECT_EQ(clampedView({0.5, 0, 0}, 100, 50).zoom, 1.0);  // a small frame not below 1:1
 }
 
-// Each panel column shows the frame column the map names, and a frame column's span holds
-// exactly the panel columns that show it.
+// Each panel column shows the frame column the map names; a column's span holds those showing it.
 TEST(PanelViewTest, SpansInvertTheMap) {
   for (const PanelView& v :
        {PanelView{1, 0, 0}, {3.7, 12.3, -4.1}, {0.031, 100.5, 7}, {32, 5, 5}}) {
@@ -103,8 +102,7 @@ std::unique_ptr<Workspace> frameOf(int width, int height, float value) {
   return ws;
 }
 
-// One to one but moved: each panel pixel is the grey level of the frame pixel 5 columns and 3
-// rows further, as the rule gives it.
+// One to one but moved: each panel pixel is the grey of the frame pixel 5 columns, 3 rows on.
 TEST(PanelViewRender, MovedOneToOneFollowsTheGreyRule) {
   auto ws = frameOf(400, 300, 0);
   std::mt19937 rng(3);

@@ -83,8 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Fits, DoMinuitFits, testing::Values(
     // (12.1 + 11.7 + 12.5 + 12.0 + 11.9) / 5 = 12.04.
     known("MeanForOneCoefficient",
           {{2.1, 12.1}, {2.9, 11.7}, {3.3, 12.5}, {4.0, 12.0}, {5.5, 11.9}}, {12.04}),
-    // sum x = 6, x^2 = 14, y = 16.5, xy = 35.5: c1 = (4 * 35.5 - 6 * 16.5) / 20 = 2.15,
-    // c0 = (16.5 - 6 * 2.15) / 4 = 0.9.
+    // sum x 6, x^2 14, y 16.5, xy 35.5: c1 = (4 * 35.5 - 6 * 16.5) / 20 = 2.15, c0 = 0.9.
     known("LeastSquaresLine", {{0.0, 1.0}, {1.0, 3.0}, {2.0, 5.0}, {3.0, 7.5}}, {0.9, 2.15}),
     // One point, three coefficients: the least-norm answer is the constant.
     known("OnePointIsAConstant", {{3.0, 12.5}}, {12.5, 0.0, 0.0}),

@@ -15,13 +15,6 @@ namespace {
 
 using DoMinuitFunction = int (*)(const BreloxPoint*, double*, int, int);
 
-struct Library {
-  void* handle = dlopen(BRELOX_FILE, RTLD_NOW | RTLD_LOCAL);
-  ~Library() {
-    if (handle != nullptr) dlclose(handle);
-  }
-};
-
 // Defined dynamic symbols of the library file, by name without version suffix; version
 // definitions (absolute symbols such as BRELOX_0) are left out.
 std::set<std::string> exportedSymbols(std::string& listing) {
@@ -41,9 +34,10 @@ std::set<std::string> exportedSymbols(std::string& listing) {
 }
 
 TEST(ForeignCaller, LoadsTheLibraryByFileNameAndSeesOnlyDoMinuit) {
-  Library library;
-  ASSERT_NE(library.handle, nullptr) << dlerror();
-  const auto doMinuit = reinterpret_cast<DoMinuitFunction>(dlsym(library.handle, "DoMinuit"));
+  const std::unique_ptr<void, int (*)(void*)> library(dlopen(BRELOX_FILE, RTLD_NOW | RTLD_LOCAL),
+                                                      dlclose);
+  ASSERT_TRUE(library) << dlerror();
+  const auto doMinuit = reinterpret_cast<DoMinuitFunction>(dlsym(library.get(), "DoMinuit"));
   ASSERT_NE(doMinuit, nullptr) << dlerror();
 
   // y = 4 - 0.5x exactly at four points.

@@ -1,7 +1,6 @@
 // FITS frames: every pixel type read back from the field generator's files, plain or
-// tile-compressed, with blank pixels; the byte layout and the masks against files built here by
-// hand; bad files refused with their reason; RA and Dec against the gnomonic projection worked
-// by hand.
+// tile-compressed, with blank pixels; layout and masks against files built here by hand; bad
+// files refused with their reason; RA and Dec against the gnomonic projection by hand.
 #include <gtest/gtest.h>
 
 #include <algorithm>

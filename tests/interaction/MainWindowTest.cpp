@@ -775,30 +775,27 @@ TEST_F(Dialogs, StarPropertiesGreysAndRefuses) {
 // defaults: the summed brightness, everything automatic, gain 1, read noise 0, the curves),
 // and OK writes what it shows, which the next calculation then uses.
 TEST_F(Dialogs, PhotometryShowsAndWritesTheScienceSettings) {
+  namespace p = photodlg;
   auto d = open(dlg::Photometry);
-  for (auto id :
-       {photodlg::Sum, photodlg::RadiusAutomatic, photodlg::SaturationAutomatic, photodlg::Curves})
+  for (auto id : {p::Sum, p::RadiusAutomatic, p::SaturationAutomatic, p::Curves})
     EXPECT_TRUE(shown(*d, id).checked && shown(*d, id).enabled) << idNumber(id);
-  EXPECT_FALSE(shown(*d, photodlg::Radius).enabled || shown(*d, photodlg::AnnulusOuter).enabled);
-  EXPECT_EQ(shown(*d, photodlg::Gain).text + "/" + shown(*d, photodlg::ReadNoise).text, "1/0");
-  for (auto box : {photodlg::Aperture, photodlg::Transform, photodlg::KeepFlagged})
-    d->boxClicked(idNumber(box), true);
-  for (auto box : {photodlg::RadiusAutomatic, photodlg::AnnulusAutomatic})
-    d->boxClicked(idNumber(box), false);
-  EXPECT_TRUE(shown(*d, photodlg::AnnulusInner).enabled && !shown(*d, photodlg::Sum).checked);
-  // clang-format off
-  for (auto [field, text] : {std::pair{photodlg::Radius, "3.5"}, {photodlg::AnnulusInner, "6"},
-                             {photodlg::AnnulusOuter, "10.25"}, {photodlg::Gain, "2.5"}})
-    // clang-format on
-    d->textChanged(idNumber(field), text);
-  EXPECT_EQ(d->buttonPressed(idNumber(photodlg::Ok)), DialogVerdict::Accept);
+  EXPECT_FALSE(shown(*d, p::Radius).enabled || shown(*d, p::AnnulusOuter).enabled);
+  EXPECT_EQ(shown(*d, p::Gain).text + "/" + shown(*d, p::ReadNoise).text, "1/0");
+  for (auto box : {p::Aperture, p::Transform, p::KeepFlagged}) d->boxClicked(idNumber(box), true);
+  for (auto box : {p::RadiusAutomatic, p::AnnulusAutomatic}) d->boxClicked(idNumber(box), false);
+  EXPECT_TRUE(shown(*d, p::AnnulusInner).enabled && !shown(*d, p::Sum).checked);
+  d->textChanged(idNumber(p::Radius), "3.5");
+  d->textChanged(idNumber(p::AnnulusInner), "6");
+  d->textChanged(idNumber(p::AnnulusOuter), "10.25");
+  d->textChanged(idNumber(p::Gain), "2.5");
+  EXPECT_EQ(d->buttonPressed(idNumber(p::Ok)), DialogVerdict::Accept);
   const ScienceSettings& s = ws->science;
   EXPECT_EQ(std::tuple(s.aperture, s.radius, s.inner, s.outer, s.gain, s.readNoise, s.saturation,
                        s.transform, s.keepFlagged),
             std::tuple(true, 3.5, 6.0, 10.25, 2.5, 0.0, 0, true, true));
   d = open(dlg::Photometry);  // reopened on what OK wrote
-  EXPECT_EQ(shown(*d, photodlg::AnnulusOuter).text, "10.25");
-  EXPECT_TRUE(shown(*d, photodlg::Transform).checked && shown(*d, photodlg::Radius).enabled);
+  EXPECT_EQ(shown(*d, p::AnnulusOuter).text, "10.25");
+  EXPECT_TRUE(shown(*d, p::Transform).checked && shown(*d, p::Radius).enabled);
 }
 
 // A value out of the batch tool's bounds for its option is refused at OK with its message over
@@ -806,29 +803,26 @@ TEST_F(Dialogs, PhotometryShowsAndWritesTheScienceSettings) {
 // whatever its fields hold. A field left to the user but empty or 0 counts as out of bounds.
 TEST_F(Dialogs, PhotometryRefusesWhatTheBatchToolRefuses) {
   using F = std::pair<PhotometryControl, const char*>;
+  namespace p = photodlg;
   const struct {
     std::vector<PhotometryControl> unticked;
     std::vector<F> typed;
     StringId refusal;  // kNoString: accepted
   } rows[] = {
-      {{photodlg::RadiusAutomatic}, {{photodlg::Radius, "0.4"}}, str::BadApertureRadius},
-      {{photodlg::RadiusAutomatic}, {{photodlg::Radius, ""}}, str::BadApertureRadius},
-      {{photodlg::RadiusAutomatic}, {{photodlg::Radius, "0.5"}}, kNoString},
-      {{photodlg::AnnulusAutomatic}, {{photodlg::AnnulusInner, "8"}}, str::BadAnnulus},
-      {{photodlg::AnnulusAutomatic},
-       {{photodlg::AnnulusInner, "8"}, {photodlg::AnnulusOuter, "8"}},
-       str::BadAnnulus},
-      {{photodlg::AnnulusAutomatic, photodlg::RadiusAutomatic},
-       {{photodlg::Radius, "6"}, {photodlg::AnnulusInner, "5"}, {photodlg::AnnulusOuter, "9"}},
+      {{p::RadiusAutomatic}, {{p::Radius, "0.4"}}, str::BadApertureRadius},
+      {{p::RadiusAutomatic}, {{p::Radius, ""}}, str::BadApertureRadius},
+      {{p::RadiusAutomatic}, {{p::Radius, "0.5"}}, kNoString},
+      {{p::AnnulusAutomatic}, {{p::AnnulusInner, "8"}}, str::BadAnnulus},
+      {{p::AnnulusAutomatic}, {{p::AnnulusInner, "8"}, {p::AnnulusOuter, "8"}}, str::BadAnnulus},
+      {{p::AnnulusAutomatic, p::RadiusAutomatic},
+       {{p::Radius, "6"}, {p::AnnulusInner, "5"}, {p::AnnulusOuter, "9"}},
        str::AnnulusInsideAperture},
-      {{photodlg::AnnulusAutomatic},
-       {{photodlg::AnnulusInner, "5"}, {photodlg::AnnulusOuter, "30"}},
-       kNoString},
-      {{}, {{photodlg::Gain, "0.001"}}, str::BadGain},
-      {{}, {{photodlg::ReadNoise, "-1"}}, str::BadReadNoise},
-      {{photodlg::SaturationAutomatic}, {{photodlg::Saturation, "0"}}, str::BadSaturation},
-      {{photodlg::SaturationAutomatic}, {{photodlg::Saturation, "40000"}}, kNoString},
-      {{}, {{photodlg::Radius, "0.1"}, {photodlg::Saturation, "0"}}, kNoString},  // automatic
+      {{p::AnnulusAutomatic}, {{p::AnnulusInner, "5"}, {p::AnnulusOuter, "30"}}, kNoString},
+      {{}, {{p::Gain, "0.001"}}, str::BadGain},
+      {{}, {{p::ReadNoise, "-1"}}, str::BadReadNoise},
+      {{p::SaturationAutomatic}, {{p::Saturation, "0"}}, str::BadSaturation},
+      {{p::SaturationAutomatic}, {{p::Saturation, "40000"}}, kNoString},
+      {{}, {{p::Radius, "0.1"}, {p::Saturation, "0"}}, kNoString},  // automatic
   };
   for (const auto& r : rows) {
     ws->science = ScienceSettings{};
@@ -836,10 +830,10 @@ TEST_F(Dialogs, PhotometryRefusesWhatTheBatchToolRefuses) {
     auto d = open(dlg::Photometry);
     for (PhotometryControl box : r.unticked) d->boxClicked(idNumber(box), false);
     for (const auto& [field, text] : r.typed) d->textChanged(idNumber(field), text);
-    d->boxClicked(idNumber(photodlg::KeepFlagged), true);  // shows whether OK wrote
+    d->boxClicked(idNumber(p::KeepFlagged), true);  // shows whether OK wrote
     const bool refused = r.refusal != kNoString;
     const std::string name = r.typed.front().second;
-    EXPECT_EQ(d->buttonPressed(idNumber(photodlg::Ok)),
+    EXPECT_EQ(d->buttonPressed(idNumber(p::Ok)),
               refused ? DialogVerdict::Stay : DialogVerdict::Accept)
         << name;
     EXPECT_EQ(port.messages(), refused ? std::vector{r.refusal} : std::vector<StringId>{}) << name;

@@ -203,8 +203,8 @@ TEST(RealisticFields, MeetTheTargets) {
     std::printf("V %+d..%+d mag from the faintest standard: median dV %+.3f dBV %+.3f (n %zu)\n",
                 bin, bin + 1, median(d), median(t.dBV[bin]), d.size());
   std::printf(
-      "pull rms %.2f; standards' leave-one-out residuals over their quoted errors: rms V "
-      "%.2f, B-V %.2f\n",
+      "pull rms %.2f; standards' leave-one-out residuals / quoted errors: rms V %.2f, "
+      "B-V %.2f\n",
       rms(t.pulls), rms(t.looV), rms(t.looBV));
   EXPECT_GE(t.saturatedFlagged, 0.95 * t.saturated) << t.saturated;
   EXPECT_LE(t.cleanSaturated, 0.01 * t.clean) << t.clean;
