@@ -57,8 +57,7 @@ TEST_F(AtomicFile, WritesAndReplaces) {
   EXPECT_TRUE(write("a.out", "new\ncontent", {oneByteWrite, ::close}));
   ::umask(old);
   EXPECT_EQ(failure, kNoString);
-  EXPECT_EQ(modeWhileWritten, 0600u);
-  EXPECT_EQ(mode("a.out"), 0640u);
+  EXPECT_EQ(std::pair(modeWhileWritten, mode("a.out")), std::pair(mode_t{0600}, mode_t{0640}));
   test::writeText(dir / "b.out", "old old old");
   ::chmod((dir / "b.out").c_str(), 0604);
   EXPECT_TRUE(write("b.out", "written one byte at a time", {oneByteWrite, ::close}));
