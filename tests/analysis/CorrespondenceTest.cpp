@@ -41,8 +41,7 @@ TEST(Compare, EqualCountsKeepTheFirstOffset) {
     labelAt(*ws, G, 102 + d % 2, 103 + d / 2) = 0;
     labelAt(*ws, G, 95 + d % 2, 95 + d / 2) = 1;
   }
-  ws->starCount[B] = 1;
-  ws->starCount[G] = 2;
+  ws->starCount[B] = 1, ws->starCount[G] = 2;
   EXPECT_EQ(compareImages(*ws), CompareStatus::Paired);
   EXPECT_EQ((std::array{ws->offsetX, ws->offsetY, ws->overlapCount}), (std::array{-5, -5, 4}));
   EXPECT_EQ((std::array{partnerOf(*ws, B, 0), partnerOf(*ws, G, 0), partnerOf(*ws, G, 1)}),
@@ -115,8 +114,7 @@ TEST(FastSearch, EqualsLiteralProcedureOnGeneratedFields) {
     for (int n = 0; n < kMaxStars; ++n)
       for (int image : {B, G}) star(*ws, image, n).partner = static_cast<std::int16_t>(n);
     ws->optionFlags = c % 2 ? std::uint32_t(OPT_MOVE_MANUALLY) : 0u;
-    ws->offsetX = uniform(rng, -20, 20);
-    ws->offsetY = uniform(rng, -20, 20);
+    ws->offsetX = uniform(rng, -20, 20), ws->offsetY = uniform(rng, -20, 20);
     *literal = *ws;
     if (c % 2)
       literal->overlapCount = test::literalMatch(*literal);
@@ -143,8 +141,7 @@ TEST(Compare, PartnersAreOneToOneByLargestOverlap) {
   labelAt(*ws, G, 13, 10) = 1;
   for (int x : {30, 31, 32, 33}) labelAt(*ws, B, x, 20) = x < 32 ? 1 : 2;
   for (int x : {30, 31, 32, 33}) labelAt(*ws, G, x, 20) = 2;
-  ws->starCount[B] = 3;
-  ws->starCount[G] = 3;
+  ws->starCount[B] = ws->starCount[G] = 3;
   ws->optionFlags = OPT_MOVE_MANUALLY;
   compareImages(*ws);
   EXPECT_EQ(ws->overlapCount, 8);
@@ -180,8 +177,7 @@ std::unique_ptr<Workspace> searchedField(const SearchRect& rect) {
       pixelAt(*ws, G, x, y) = field.green[static_cast<std::size_t>(y * kImageWidth + x)];
     }
   for (int image : {B, G}) {
-    ws->searchRect[image] = rect;
-    ws->backgroundLevel[image] = 1150;
+    ws->searchRect[image] = rect, ws->backgroundLevel[image] = 1150;
     searchStars(*ws, image);
   }
   return ws;

@@ -34,8 +34,7 @@ TEST(LargeFrame, FindsManyStarsLargeStarsAndNeverMaskedPixels) {
     for (int x = 100; x < 140; ++x) v[y * 400 + x] = 300.0f;
   for (int k = 0; k < 30; ++k) v[k] = std::numeric_limits<float>::quiet_NaN();
   adoptFrame(*ws, kBlue, 400, 400, std::move(v));
-  ws->searchRect[kBlue] = wholeImage(*ws, kBlue);
-  ws->backgroundLevel[kBlue] = 150;
+  ws->searchRect[kBlue] = wholeImage(*ws, kBlue), ws->backgroundLevel[kBlue] = 150;
   ASSERT_EQ(searchStars(*ws, kBlue).status, SearchStatus::Ok);
   // 40 x 40 grid points, less the 4 x 4 inside the block, plus the block.
   EXPECT_EQ(ws->starCount[kBlue], 1600 - 16 + 1);
@@ -84,8 +83,7 @@ TEST(LargeFrame, FloatFramesMeasureAsTheirIntegerTwin) {
   for (int y = 5; y < 8; ++y)
     for (int x = 5; x < 8; ++x) v[y * 20 + x] = 100.4f;
   adoptFrame(*small, kBlue, 20, 20, std::move(v));
-  small->searchRect[kBlue] = wholeImage(*small, kBlue);
-  small->backgroundLevel[kBlue] = 100;
+  small->searchRect[kBlue] = wholeImage(*small, kBlue), small->backgroundLevel[kBlue] = 100;
   ASSERT_EQ(searchStars(*small, kBlue).status, SearchStatus::Ok);
   EXPECT_EQ(star(*small, kBlue, 0).brightness, 4u);
 }
@@ -137,8 +135,7 @@ TEST(LargeFrame, DeepFillWalksAsTheRecursion) {
     ws[extra] = test::makeWorkspace();
     adoptFrame(*ws[extra], kBlue, w, kImageHeight, std::move(v));
     ws[extra]->searchRect[kBlue] = wholeImage(*ws[extra], kBlue);
-    ws[extra]->backgroundLevel[kBlue] = 1150;
-    ws[extra]->algorithm.pixelPerStar = 6;
+    ws[extra]->backgroundLevel[kBlue] = 1150, ws[extra]->algorithm.pixelPerStar = 6;
     ASSERT_EQ(searchStars(*ws[extra], kBlue).status, SearchStatus::Ok);
   }
   ASSERT_EQ(ws[1]->starCount[kBlue], ws[0]->starCount[kBlue]);

@@ -46,8 +46,7 @@ TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
   const FlagRow& row = GetParam();
   auto ws = test::makeWorkspace();
   test::paintPattern(*ws, kBlue, row.rows, row.left, row.top);
-  ws->searchRect[kBlue] = row.rect;
-  ws->backgroundLevel[kBlue] = 150;
+  ws->searchRect[kBlue] = row.rect, ws->backgroundLevel[kBlue] = 150;
   searchStars(*ws, kBlue);
   ASSERT_EQ(ws->starCount[kBlue], 1);
   const SkyNoise sky = measureSkyNoise(*ws, kBlue);

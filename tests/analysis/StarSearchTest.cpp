@@ -41,8 +41,7 @@ TEST(StarSearch, FindsStarsPositionsAndBrightness) {
   for (const PatternCase& c : cases) {
     auto ws = test::makeWorkspace();
     test::paintPattern(*ws, kBlue, c.rows);
-    ws->searchRect[kBlue] = c.rect;
-    ws->backgroundLevel[kBlue] = 100;
+    ws->searchRect[kBlue] = c.rect, ws->backgroundLevel[kBlue] = 100;
     ws->optionFlags = c.options;
     EXPECT_EQ(searchStars(*ws, kBlue), (Outcome<SearchStatus>{}));
     EXPECT_TRUE(hasBit(ws->progressFlags, PRG_BLUE_SEARCHED));
@@ -63,8 +62,7 @@ TEST(StarSearch, MarksEveryStarAsConfigured) {
   for (const auto& [hot, pixelPerStar, marks] : rows) {
     auto ws = test::makeWorkspace();
     test::paintPattern(*ws, kBlue, {"012", "", "1"});
-    ws->searchRect[kBlue] = kWholeImage;
-    ws->backgroundLevel[kBlue] = 100;
+    ws->searchRect[kBlue] = kWholeImage, ws->backgroundLevel[kBlue] = 100;
     ws->algorithm.hotPixelValue = hot;
     ws->algorithm.pixelPerStar = static_cast<std::uint16_t>(pixelPerStar);
     searchStars(*ws, kBlue);

@@ -75,8 +75,7 @@ TEST(WindowOptions, TheSamplesStartMeasuredAsOrelithBatchMeasuresThem) {
 
   auto alone = test::makeWorkspace();
   batch::Options o;
-  o.blue = blue;
-  o.green = green;
+  o.blue = blue, o.green = green;
   o.backgroundBlue = o.backgroundGreen = 1130;
   o.search = o.compare = o.calculate = true;
   o.calibrationFile = calibration;

@@ -107,8 +107,7 @@ TEST(PanelViewRender, MovedOneToOneFollowsTheGreyRule) {
   auto ws = frameOf(400, 300, 0);
   std::mt19937 rng(3);
   for (float& v : ws->frame[kBlue].values) v = static_cast<float>(rng() % 2000);
-  ws->backgroundLevel[kBlue] = 500;
-  ws->display.range[kBlue] = 700;
+  ws->backgroundLevel[kBlue] = 500, ws->display.range[kBlue] = 700;
   setView(*ws, kBlue, {1, 5, 3});
   renderImage(*ws, kBlue);
   for (int y = 0; y < kPanelHeight; ++y)
@@ -137,8 +136,7 @@ TEST(PanelViewRender, ZoomedOutShowsTheLargestOfEachBlock) {
   EXPECT_EQ(bgrAt(*ws, kBlue, 300, 0), kVoid);
   ws->starCount[kBlue] = 1;
   ws->starPixelPool[kBlue] = {PixelPos{100, 50}};
-  star(*ws, kBlue, 0).pixelStart = 0;
-  star(*ws, kBlue, 0).pixelCount = 1;
+  star(*ws, kBlue, 0).pixelStart = 0, star(*ws, kBlue, 0).pixelCount = 1;
   ws->selectedStar[kBlue] = 0;
   ws->optionFlags |= OPT_SELECTION_SHOWN;
   renderImage(*ws, kBlue);

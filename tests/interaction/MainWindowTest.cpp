@@ -47,8 +47,7 @@ std::unique_ptr<Workspace> searchedPair(bool paired) {
   test::paintPattern(*ws, kGreen, {"1....5"}, 10, 10);
   pixelAt(*ws, kGreen, 30, 30) = 500;
   for (int image : {kBlue, kGreen}) {
-    ws->searchRect[image] = kWholeImage;
-    ws->backgroundLevel[image] = 150;
+    ws->searchRect[image] = kWholeImage, ws->backgroundLevel[image] = 150;
     ws->progressFlags |= kLoadedBit[image];
     searchStars(*ws, image);
   }
@@ -108,8 +107,7 @@ TEST(Commands, EachEventHasExactlyItsEffects) {
   // clang-format on
   for (const CommandRow& row : rows) {
     auto ws = searchedPair(false);
-    ws->optionFlags = row.options;
-    ws->searchRect[kBlue] = {1, 2, 3, 4};
+    ws->optionFlags = row.options, ws->searchRect[kBlue] = {1, 2, 3, 4};
     RecordingPort port;
     EXPECT_EQ(dispatchCommand(*ws, port, row.event), row.handled) << row.name;
     EXPECT_EQ(port.events, row.effects) << row.name;
@@ -133,8 +131,7 @@ TEST(Commands, CompareNeedsBothImagesSearched) {
                                                                  {kBoth, OPT_PAIR_ENTRY, false}};
   for (const auto& [progress, options, offered] : rows) {
     auto ws = searchedPair(false);
-    ws->progressFlags = progress;
-    ws->optionFlags = options;
+    ws->progressFlags = progress, ws->optionFlags = options;
     EXPECT_EQ(canCompare(*ws), offered) << progress << " " << options;
     RecordingPort port;
     refillStarList(*ws, port);
@@ -179,8 +176,7 @@ TEST(Commands, ArrowsMoveSixteenStepsThenBeep) {
 TEST(Commands, PairEntryThroughTheButtons) {
   auto ws = test::onePixelStars({{10, 10}, {50, 10}, {30, 30}, {10, 50}, {20, 20}},
                                 {{12, 10}, {52, 10}, {32, 30}, {12, 50}, {25, 20}});
-  ws->optionFlags = OPT_ROTATE_IMAGES;
-  ws->overlapCount = 33;
+  ws->optionFlags = OPT_ROTATE_IMAGES, ws->overlapCount = 33;
   RecordingPort port;
   dispatchCommand(*ws, port, cmd(ctl::CompareImages));
   EXPECT_EQ(port.events,
@@ -382,8 +378,7 @@ TEST(DisplayControls, BackgroundFieldTakesWholeNumbersOrAFloatFramesDecimals) {
   // clang-format on
   for (const auto& [floats, typed, value, putBack] : rows) {
     auto ws = test::makeWorkspace();
-    ws->floatFrame[kBlue] = floats;
-    ws->backgroundLevel[kBlue] = 777;
+    ws->floatFrame[kBlue] = floats, ws->backgroundLevel[kBlue] = 777;
     test::RecordingPort port;
     backgroundFieldChanged(*ws, port, kBlue, typed);
     EXPECT_EQ(ws->backgroundLevel[kBlue], value) << typed;
@@ -466,8 +461,7 @@ TEST(Pointer, DragCoversPressedAndReleasedPixels) {
                                      {10, 20, 10, 20, 5, 6, 300, 200}};
   for (const auto& r : rows) {
     auto ws = test::makeWorkspace();
-    ws->progressFlags = PRG_BLUE_LOADED;
-    ws->offsetX = 3;
+    ws->progressFlags = PRG_BLUE_LOADED, ws->offsetX = 3;
     ws->searchRect[kBlue] = ws->searchRect[kGreen] = {5, 6, 300, 200};
     RecordingPort port;
     ASSERT_TRUE(leftButtonPressed(*ws, port, cx(0, r[0]), cy(r[1])));
@@ -634,8 +628,7 @@ TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
 class Dialogs : public ::testing::Test {
  protected:
   std::unique_ptr<DialogModel> open(DialogId dialog, int selectedBlue = 4) {
-    ws->selectedStar[kBlue] = selectedBlue;
-    ws->selectedStar[kGreen] = selectedBlue + 100;
+    ws->selectedStar[kBlue] = selectedBlue, ws->selectedStar[kGreen] = selectedBlue + 100;
     return openDialogModel(dialog, *ws, port);
   }
   // The state the model gives control `id`.

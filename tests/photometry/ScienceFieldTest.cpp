@@ -118,8 +118,7 @@ std::vector<std::pair<int, int>> chooseStandards(const test::MeasuredField& m) {
       if (k < 0 || std::any_of(out.begin(), out.end(), [&](auto& e) { return e.first == k; }))
         continue;
       if (best < 0 || std::abs(m.truth(i).V - targetV) < std::abs(m.truth(best).V - targetV)) {
-        best = i;
-        bestStar = k;
+        best = i, bestStar = k;
       }
     }
     if (best >= 0) out.emplace_back(bestStar, best);

@@ -16,8 +16,7 @@ std::unique_ptr<Workspace> fourPairs() {
   ws->starCount[kBlue] = 4;
   const float bv[4] = {0.5f, 1.5f, 0.9f, 1.0f}, v[4] = {10.0f, 14.0f, 12.0f, 12.5f};
   for (int k = 0; k < 4; ++k) {
-    star(*ws, kBlue, k).magnitudeV = v[k];
-    star(*ws, kBlue, k).magnitudeB = v[k] + bv[k];
+    star(*ws, kBlue, k).magnitudeV = v[k], star(*ws, kBlue, k).magnitudeB = v[k] + bv[k];
   }
   star(*ws, kBlue, 1).marks |= MARK_CALIBRATION;
   star(*ws, kBlue, 2).marks |= MARK_IGNORE;
@@ -57,8 +56,7 @@ TEST_F(CmdView, ErrorBarsSpanTheErrorsAndVanishWithout) {
   CmdPlotPoint p = stars[0].point;
   const CmdMark bare = cmdMark(view, p);
   EXPECT_EQ(std::pair(bare.barLeft, bare.barBottom), std::pair(bare.x, bare.y));
-  p.bvError = 0.12;
-  p.vError = 0.46;
+  p.bvError = 0.12, p.vError = 0.46;
   const CmdMark m = cmdMark(view, p);
   EXPECT_NEAR(m.barRight - m.barLeft, 0.24 / 1.2 * 310, 1e-6);
   EXPECT_NEAR(m.barBottom - m.barTop, 0.92 / 4.6 * 200, 1e-6);

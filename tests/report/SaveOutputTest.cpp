@@ -129,8 +129,7 @@ TEST(HtmlReport, PairNumberIsRedForHotOrLargeOfEitherStarThenGreyForIgnored) {
       {"GreenIgnoreDoesNotCount", 0, MARK_IGNORE, nullptr, true}};
   for (const auto& [name, blueMarks, greenMarks, colour, inSimpleForm] : rows) {
     auto ws = smallField();
-    star(*ws, kBlue, 0).marks = blueMarks;
-    star(*ws, kGreen, 1).marks = greenMarks;
+    star(*ws, kBlue, 0).marks = blueMarks, star(*ws, kGreen, 1).marks = greenMarks;
     const std::string cell =
         "      <td valign=\"Top\">" + (colour ? font(colour, "1") : "1") + "<br>\n";
     ws->optionFlags |= OPT_COMPLEX_OUTPUT;

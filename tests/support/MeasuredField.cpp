@@ -14,8 +14,7 @@ MeasuredField::MeasuredField(const gen::FieldParams& p, int level)
     const auto& plane = image == kBlue ? field.blue : field.green;
     for (int i = 0; i < kPixelCount; ++i)
       pixelAt(*ws, image, i % kImageWidth, i / kImageWidth) = plane[static_cast<std::size_t>(i)];
-    ws->searchRect[image] = kWholeImage;
-    ws->backgroundLevel[image] = level;
+    ws->searchRect[image] = kWholeImage, ws->backgroundLevel[image] = level;
     searchStars(*ws, image);
   }
   compareImages(*ws);

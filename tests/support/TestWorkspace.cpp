@@ -11,14 +11,12 @@ std::unique_ptr<Workspace> makeWorkspace() { return std::make_unique<Workspace>(
 
 std::unique_ptr<Workspace> twentyPairs() {
   auto ws = makeWorkspace();
-  ws->starCount[kBlue] = 20;
-  ws->starCount[kGreen] = 120;
+  ws->starCount[kBlue] = 20, ws->starCount[kGreen] = 120;
   for (int k = 0; k < 20; ++k) {
     StarRecord &b = star(*ws, kBlue, k), &g = star(*ws, kGreen, k + 100);
     b.lgBrightness = static_cast<float>(2.0 + 0.3 * k);
     g.lgBrightness = static_cast<float>(2.1 + 0.3 * k);
-    b.partner = static_cast<std::int16_t>(k + 100);
-    g.partner = static_cast<std::int16_t>(k);
+    b.partner = static_cast<std::int16_t>(k + 100), g.partner = static_cast<std::int16_t>(k);
     b.magnitudeB = b.magnitudeV = -1.0f;
   }
   ws->progressFlags = PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED;
