@@ -129,12 +129,10 @@ TEST(StarSearch, EndsCalibrationWhetherOrNotItSucceeds) {
     auto ws = test::makeWorkspace();
     gridStars(*ws, fail ? kMaxStars + 1 : 3);
     ws->searchRect[kBlue] = kWholeImage;
-    ws->calibration.count = 1;
-    ws->calibration.entries[0] = {2, 5};
+    ws->calibration.count = 1, ws->calibration.entries[0] = {2, 5};
     star(*ws, kBlue, 2).marks = MARK_CALIBRATION | MARK_IGNORE;
     star(*ws, kGreen, 5).marks = MARK_CALIBRATION;
-    star(*ws, kBlue, 0).partner = 5;
-    star(*ws, kGreen, 5).partner = 0;
+    star(*ws, kBlue, 0).partner = 5, star(*ws, kGreen, 5).partner = 0;
     ws->starCount[kGreen] = 6;
     ws->progressFlags = PRG_COMPARED | PRG_CALIBRATION_STAR | PRG_MAGNITUDES | PRG_GREEN_SEARCHED;
     searchStars(*ws, kBlue);

@@ -134,8 +134,7 @@ TEST(PanelViewRender, ZoomedOutShowsTheLargestOfEachBlock) {
   EXPECT_EQ(bgrAt(*ws, kBlue, 100, 50), kVoid);
   EXPECT_EQ(bgrAt(*ws, kBlue, 299, 0), kBlack);
   EXPECT_EQ(bgrAt(*ws, kBlue, 300, 0), kVoid);
-  ws->starCount[kBlue] = 1;
-  ws->starPixelPool[kBlue] = {PixelPos{100, 50}};
+  ws->starCount[kBlue] = 1, ws->starPixelPool[kBlue] = {PixelPos{100, 50}};
   star(*ws, kBlue, 0).pixelStart = 0, star(*ws, kBlue, 0).pixelCount = 1;
   ws->selectedStar[kBlue] = 0;
   ws->optionFlags |= OPT_SELECTION_SHOWN;

@@ -90,8 +90,7 @@ TEST_F(St6Files, LoadResetsTheWork) {
   auto ws = test::makeWorkspace();
   ws->progressFlags = PRG_GREEN_LOADED | PRG_BLUE_SEARCHED | PRG_GREEN_SEARCHED | PRG_COMPARED |
                       PRG_CALIBRATION_STAR | PRG_MAGNITUDES;
-  ws->optionFlags = OPT_SELECTION_SHOWN | OPT_MOVE_MODE;
-  ws->starCount[kGreen] = 12;
+  ws->optionFlags = OPT_SELECTION_SHOWN | OPT_MOVE_MODE, ws->starCount[kGreen] = 12;
   ws->searchRect[kBlue] = {5, 5, 9, 9}, ws->searchRect[kGreen] = {6, 6, 8, 8};
   ws->selectedStar[kBlue] = 7;
   ASSERT_EQ(openImage(*ws, kGreen, file("frame.g", test::st6Bytes(ramp))).status, St6Status::Ok);

@@ -542,8 +542,7 @@ TEST(Pointer, ClicksSelectStarsAndDoubleClicksOpenPairs) {
 
 TEST(Selection, MarkersAndListRows) {
   auto ws = searchedPair(true);
-  ws->calibration = {{{0, 0}, {1, 1}}, 2};
-  ws->optionFlags = OPT_CURVE_VIEW_GREEN;
+  ws->calibration = {{{0, 0}, {1, 1}}, 2}, ws->optionFlags = OPT_CURVE_VIEW_GREEN;
   ws->picture[kGreen][7 * kPictureStride + 5 * 3 + 1] = 253;  // marker of entry 1
   ws->picture[kGreen][7 * kPictureStride + 6 * 3 + 1] = 252;  // no entry 2
   RecordingPort port;
@@ -602,8 +601,7 @@ TEST_F(FileCommands, ImportAndExportAskForTheirFilesAndTellTheOutcome) {
 TEST(Commands, CalculateRefillsAndRedrawsTheCurveViews) {
   for (int coefficients : {0, 11}) {  // none fits (every magnitude 0), eleven is refused
     auto ws = test::twentyPairs();
-    ws->calibration = {{{0, 100}}, 1};
-    ws->algorithm.coefficientCount = coefficients;
+    ws->calibration = {{{0, 100}}, 1}, ws->algorithm.coefficientCount = coefficients;
     ws->optionFlags = OPT_CURVE_VIEW_GREEN;
     RecordingPort port;
     dispatchCommand(*ws, port, cmd(ctl::CalculateMagnitudes));
@@ -871,8 +869,7 @@ TEST(StarList, LayoutsFollowTheProgress) {
                                       "1,1:2|550|2.7404|1|550|2.7404|1|10.0/ 9.0|",
                                       "2,-1:3|950|2.9777|1|||||", "-1,2:3||||350|2.5441|1||"}));
   // Two blue stars with one partner: two pair rows, no green row; beyond 15 characters is cut.
-  star(*ws, kBlue, 2).partner = 1;
-  star(*ws, kBlue, 1).magnitudeB = -12345678.0f;
+  star(*ws, kBlue, 2).partner = 1, star(*ws, kBlue, 1).magnitudeB = -12345678.0f;
   const std::vector<std::string> shared = texts(*ws);
   ASSERT_EQ(shared.size(), 4u);
   EXPECT_EQ(shared[1], "1,1:2|550|2.7404|1|550|2.7404|1|-12345678.0/ 9.|");

@@ -140,8 +140,7 @@ TEST(PanelNavigation, AClickZoomedOutFindsTheStarInItsBlock) {
     std::fill(ws->frame[kBlue].labels.begin(), ws->frame[kBlue].labels.end(), kLabelNoStar);
     labelAt(*ws, kBlue, 1000, 500) = 0;
     ws->labelledRect[kBlue] = wholeImage(*ws, kBlue);
-    ws->starCount[kBlue] = 1;
-    ws->progressFlags |= PRG_BLUE_SEARCHED;
+    ws->starCount[kBlue] = 1, ws->progressFlags |= PRG_BLUE_SEARCHED;
     RecordingPort port;
     leftButtonReleased(*ws, port, cx(0, px), cy(59));
     EXPECT_EQ(ws->selectedStar[kBlue], selected) << px;

@@ -43,8 +43,7 @@ TEST(Calibration, FitsTheLinesAndAppliesThemToThePairedStars) {
   for (int n : {0, 2, 3, 11}) {
     auto ws = calibratedWorkspace();
     ws->algorithm.coefficientCount = n;
-    star(*ws, kBlue, 4).partner = -1;
-    star(*ws, kBlue, 5).marks = MARK_IGNORE;
+    star(*ws, kBlue, 4).partner = -1, star(*ws, kBlue, 5).marks = MARK_IGNORE;
     const float enteredB = star(*ws, kBlue, 3).magnitudeB,
                 enteredV = star(*ws, kBlue, 3).magnitudeV;
     const Outcome<CalculateStatus> outcome = calculateMagnitudes(*ws);
