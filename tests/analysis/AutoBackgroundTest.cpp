@@ -115,9 +115,8 @@ TEST_P(AutoBackground, ChoosesTheLiteralLevel) {
     test::fillPlane(*fast, kBlue, 0);
     c.paint(*fast, rng, c.rect);
     for (Workspace* ws : {fast.get(), literal.get()}) {
-      ws->searchRect[kBlue] = c.rect;
+      ws->searchRect[kBlue] = c.rect, ws->backgroundLevel[kBlue] = 4321;
       ws->algorithm.hotPixelValue = c.hotValue;
-      ws->backgroundLevel[kBlue] = 4321;
     }
     literal->frame[kBlue] = fast->frame[kBlue];
     chooseAutoBackground(*fast, kBlue);

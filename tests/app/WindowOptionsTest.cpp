@@ -77,8 +77,7 @@ TEST(WindowOptions, TheSamplesStartMeasuredAsOrelithBatchMeasuresThem) {
   batch::Options o;
   o.blue = blue, o.green = green;
   o.backgroundBlue = o.backgroundGreen = 1130;
-  o.search = o.compare = o.calculate = true;
-  o.calibrationFile = calibration;
+  o.search = o.compare = o.calculate = true, o.calibrationFile = calibration;
   std::ostringstream out, err;
   ASSERT_EQ(batch::runBatch(o, *alone, out, err), 0) << err.str();
   const batch::JsonInputs in{{blue, green}, false, {}, nullptr};

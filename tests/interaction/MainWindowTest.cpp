@@ -350,8 +350,7 @@ TEST_F(FileCommands, SavingOverALoadedFrameAsksFirst) {
   ASSERT_TRUE(openImageFile(*ws, port, kGreen, frame));
   for (bool yes : {false, true}) {
     port.clear();
-    port.yes = yes;
-    port.nextSaveFile = {true, (dir / "." / "frame.g").string(), kSaveFilterHtml};
+    port.yes = yes, port.nextSaveFile = {true, (dir / "." / "frame.g").string(), kSaveFilterHtml};
     saveCommand(*ws, port);
     EXPECT_EQ(port.count(PortEvent::Question), 1);
     EXPECT_EQ(test::readText(frame).starts_with("ST-6"), !yes);
