@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "image/Workspace.h"
 #include "interaction/WindowPort.h"
 
 namespace orelith::test {
