@@ -15,6 +15,10 @@ constexpr int kFlatTopPixels = 3;
 constexpr double kFlatTopSigmas = 50.0;
 constexpr double kBlendSigmas = 5.0;
 
+// A pixel in whole counts, as the flags compare them; a float frame's value
+// beyond two billion is held there, where a conversion would be undefined.
+int wholeValue(float v) { return static_cast<int>(std::clamp(v, -2.0e9f, 2.0e9f)); }
+
 // Sky values (pixels of the rectangle that belong to no star) counted within
 // a window of 4096 values; those below it are only counted. A window
 // anchored at the background level holds both wanted ranks of any usual sky,
@@ -37,7 +41,9 @@ void countSky(const Workspace& ws, int image, const SearchRect& r, int base, Sky
   for (int y = r.top; y < r.bottom; ++y) {
     for (int x = r.left; x < r.right; ++x) {
       if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
-      const int v = static_cast<int>(pixelAt(ws, image, x, y));
+      const float f = pixelAt(ws, image, x, y);
+      if (std::isnan(f)) continue;  // masked: no sky
+      const int v = wholeValue(f);
       ++total;
       // One unsigned test keeps both sides of the window off the usual path.
       const auto d = static_cast<unsigned>(v - base);
@@ -79,7 +85,7 @@ bool saturated(const Workspace& ws, int image, std::span<const PixelPos> pixels,
                const FlagLimits& limits) {
   int peak = 0, atPeak = 0;
   for (const PixelPos p : pixels) {
-    const int v = static_cast<int>(pixelAt(ws, image, p.x, p.y));
+    const int v = wholeValue(pixelAt(ws, image, p.x, p.y));
     if (v > peak) {
       peak = v;
       atPeak = 0;
@@ -173,7 +179,7 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
     ps.parent[i] = i;
     ps.top[i] = i;
     ps.done[i] = false;
-    ps.value[i] = static_cast<int>(pixelAt(ws, image, pixels[i].x, pixels[i].y));
+    ps.value[i] = wholeValue(pixelAt(ws, image, pixels[i].x, pixels[i].y));
   }
   std::sort(ps.order.begin(), ps.order.begin() + ps.count,
             [&](int a, int b) { return ps.value[a] > ps.value[b]; });
@@ -212,7 +218,7 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
   // as most faint ones are, needs no watershed.
   int lowest = 65535, highest = 0;
   for (const PixelPos p : pixels) {
-    const int v = static_cast<int>(pixelAt(ws, image, p.x, p.y));
+    const int v = wholeValue(pixelAt(ws, image, p.x, p.y));
     lowest = std::min(lowest, v);
     highest = std::max(highest, v);
   }

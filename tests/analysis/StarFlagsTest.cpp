@@ -2,6 +2,8 @@
 // digit d is 100 + (d + 1) * 100; the detection level is 150.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "analysis/Saturation.h"
 #include "analysis/StarFlags.h"
 #include "analysis/StarSearch.h"
@@ -55,6 +57,28 @@ TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, StarFlags, testing::ValuesIn(kFlagRows), test::ParamName{});
+
+// Masked pixels (NaN) are no sky: a sky whose lower half repeats its upper
+// half measures the same with that half masked (the shares of every value
+// are the same), and not as the count of NaN as some number would make it.
+TEST(SkyNoise, MaskedPixelsAreNoSky) {
+  auto ws = test::makeWorkspace();
+  ImageFrame& f = ws->frame[kBlue];
+  for (int y = 0; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x)
+      f.values[f.index(x, y)] = float(90 + (x * 7 + y % 121 * 3) % 21);
+  ws->searchRect[kBlue] = kWholeImage;
+  ws->backgroundLevel[kBlue] = 150;
+  searchStars(*ws, kBlue);
+  const SkyNoise whole = measureSkyNoise(*ws, kBlue);
+  for (int y = f.height / 2; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x) f.values[f.index(x, y)] = NAN;
+  searchStars(*ws, kBlue);
+  const SkyNoise half = measureSkyNoise(*ws, kBlue);
+  EXPECT_EQ(whole.level, 100.0);  // the middle of 90..110
+  EXPECT_EQ(half.level, whole.level);
+  EXPECT_EQ(half.sigma, whole.sigma);
+}
 
 // By hand: profiles on a sky of 100, noise 10, gain 1000 (the tolerance at a peak of 29000 is
 // 3 * 11.4 + 1 % = 323): round stars reach 0.1 of their flux; a top of five values within 323 of
