@@ -430,8 +430,9 @@ xd_measure() {
   echo "step: calculate and save"
   xd_click 442 400 # "Calculate magnitudes"
   # The science's warnings come in a box of their own (extrapolated stars
-  # on these frames); OK closes it, as a person reads and closes it.
-  d=$(XD_WAIT=3 xd_wait_title "Photometry warnings")
+  # on these frames); OK closes it, as a person reads and closes it. A busy
+  # machine may take seconds to show it, and Save must not meet it.
+  d=$(XD_WAIT=15 xd_wait_title "Photometry warnings")
   if [ -n "$d" ]; then
     xd_ready "$d"
     xdotool key Return
