@@ -45,8 +45,8 @@ FieldStatus takeBackgroundText(Workspace& ws, int image, std::string_view text) 
 double foldBackgroundOffset(Workspace& ws, int image) {
   const double bound = ws.floatFrame[image] ? kMaxFloatBackground : kMaxBackground;
   const double low = ws.floatFrame[image] ? -bound : 0.0;
-  const double folded = std::clamp(
-      ws.display.backgroundField[image] + ws.display.backgroundOffset[image], low, bound);
+  const double folded =
+      std::clamp(ws.display.backgroundField[image] + backgroundOffsetValue(ws, image), low, bound);
   ws.display.backgroundOffset[image] = 0;
   setBackground(ws, image, folded);
   return folded;

@@ -552,8 +552,12 @@ double effectiveRange(const Workspace& ws, int image) {
   return clampedRange(ws, image) * ws.display.rangeUnit[image];
 }
 
+double backgroundOffsetValue(const Workspace& ws, int image) {
+  return ws.display.backgroundOffset[image] * ws.display.rangeUnit[image];
+}
+
 double effectiveBackground(const Workspace& ws, int image) {
-  return ws.backgroundLevel[image] + ws.display.backgroundOffset[image];
+  return ws.backgroundLevel[image] + backgroundOffsetValue(ws, image);
 }
 
 int panelForGreenDisplay(const Workspace& ws) {

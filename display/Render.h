@@ -26,6 +26,11 @@ double effectiveRange(const Workspace& ws, int image);
 // render of `image` subtracts.
 double effectiveBackground(const Workspace& ws, int image);
 
+// The background slider's offset in the frame's values: a step is worth the
+// range slider's unit, so that a floating-point frame of small values moves
+// its level by fractions too.
+double backgroundOffsetValue(const Workspace& ws, int image);
+
 // The panel that shows the green display parameters: in move mode the green
 // image is part of the overlay in the blue panel.
 int panelForGreenDisplay(const Workspace& ws);

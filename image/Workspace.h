@@ -116,8 +116,9 @@ struct PanelState {
 
 struct DisplayState {
   int range[2] = {1, 1};  // range slider positions, 1..1024
-  // What one step of the range slider is worth: 1 for integer frames, a
-  // power of ten below 1 for a floating-point frame of small values.
+  // What one step of the range and background sliders is worth: 1 for
+  // integer frames, a power of ten below 1 for a floating-point frame of
+  // small values.
   double rangeUnit[2] = {1.0, 1.0};
   int backgroundOffset[2] = {0, 0};    // background slider positions, -128..128
   double backgroundField[2] = {0, 0};  // value shown in the background text field

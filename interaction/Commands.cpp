@@ -346,8 +346,9 @@ void sliderMoved(Workspace& ws, ControlId slider, int position) {
 }
 
 std::string sliderTip(const Workspace& ws, ControlId slider, int position) {
-  if (!isRangeSlider(slider)) return std::to_string(position);
-  return shortestText(position * ws.display.rangeUnit[imageOfSlider(slider)]);
+  const double unit = ws.display.rangeUnit[imageOfSlider(slider)];
+  if (!isRangeSlider(slider) && unit == 1.0) return std::to_string(position);
+  return shortestText(position * unit);
 }
 
 void sliderReleased(Workspace& ws, WindowPort& port, ControlId slider, int position) {

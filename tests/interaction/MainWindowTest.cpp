@@ -392,23 +392,29 @@ TEST(DisplayControls, BackgroundFieldTakesWholeNumbersOrAFloatFramesDecimals) {
 // The fold clamps field + slider offset to the field's bounds without a beep;
 // in move mode the green parameters show in the blue panel.
 TEST(DisplayControls, SliderFoldClampsTheSumAndRepaintsThePanelShowingTheImage) {
-  const std::tuple<int, int, const char*, std::uint32_t, int> rows[] = {
-      {20, -128, "0", 0, 1},
-      {129, -128, "1", 0, 1},
-      {100, 50, "150", OPT_MOVE_MODE, 0},
-      {65500, 100, "65535", 0, 1}};
-  for (const auto& [field, offset, sum, options, panel] : rows) {
+  // A floating-point frame's slider steps by its range unit: 0.25 + 50 x 0.001.
+  const std::tuple<const char*, int, const char*, std::uint32_t, int, double> rows[] = {
+      {"20", -128, "0", 0, 1, 1.0},
+      {"129", -128, "1", 0, 1, 1.0},
+      {"100", 50, "150", OPT_MOVE_MODE, 0, 1.0},
+      {"65500", 100, "65535", 0, 1, 1.0},
+      {"0.25", 50, "0.3", 0, 1, 0.001}};
+  for (const auto& [field, offset, sum, options, panel, unit] : rows) {
     auto ws = test::makeWorkspace();
     ws->optionFlags = options;
+    ws->floatFrame[kGreen] = unit != 1.0;
+    ws->display.rangeUnit[kGreen] = unit;
     test::RecordingPort port;
-    backgroundFieldChanged(*ws, port, kGreen, std::to_string(field));
+    backgroundFieldChanged(*ws, port, kGreen, field);
+    EXPECT_EQ(sliderTip(*ws, ctl::BackgroundSliderGreen, offset),
+              unit == 1.0 ? std::to_string(offset) : "0.05");
     sliderReleased(*ws, port, ctl::BackgroundSliderGreen, offset);
     // The slider goes back to 0 after the fold, as a window that reports it would find it.
     EXPECT_EQ(port.events,
               (Events{ev(Repaint, panel), text(ctl::BackgroundFieldGreen, sum), ev(Repaint, panel),
                       ev(PortEvent::Slider, ctl::BackgroundSliderGreen)}));
-    EXPECT_EQ(ws->backgroundLevel[kGreen], std::stoi(sum));
-    EXPECT_EQ(ws->display.backgroundField[kGreen], std::stoi(sum));
+    EXPECT_EQ(ws->backgroundLevel[kGreen], std::stod(sum));
+    EXPECT_EQ(ws->display.backgroundField[kGreen], std::stod(sum));
     EXPECT_EQ(ws->display.backgroundOffset[kGreen], 0);
     EXPECT_EQ(ws->backgroundLevel[kBlue], 0);
   }
