@@ -1,5 +1,6 @@
 #include "photometry/Psf.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -129,41 +130,70 @@ struct StampModel {
   bool fitShape;
   PsfShape held;
   int params;
+  // The profile's terms of every pixel and star at the parameters last
+  // evaluated. The solver asks for the Jacobian only where it has just
+  // evaluated the residuals (an accepted step), so the profile, most of a
+  // fit's time, is worked out once per step instead of twice. With the shape
+  // fitted, the residuals keep its derivatives too.
+  struct Cache {
+    std::vector<Terms> terms;
+    std::vector<double> at;
+  };
+  mutable Cache cache;
 
-  void operator()(const double* p, double* r, double* J) const {
+  void evaluate(const double* p) const {
+    std::vector<Terms>& terms = cache.terms;
+    if (!cache.at.empty() && std::equal(cache.at.begin(), cache.at.end(), p)) return;
     const PsfShape shape = fitShape ? shapeFrom(p) : held;
     const Moffat moffat(shape);
     const double inner = shape.fwhm();
     const int first = fitShape ? kShapeParams : 0;
+    terms.clear();
+    for (std::size_t k = 0; k < stamps.size(); ++k) {
+      const Stamp& s = stamps[k];
+      const double* star = p + first + static_cast<int>(k) * (1 + perStamp * kStarParams) + 1;
+      for (int j = 0; j < s.height; ++j)
+        for (int i = 0; i < s.width; ++i) {
+          if (std::isnan(s.value[static_cast<std::size_t>(j * s.width + i)])) continue;
+          for (int c = 0; c < perStamp; ++c) {
+            const double* q = star + c * kStarParams;
+            terms.push_back(
+                pixelTerms(moffat, s.left + i - q[1], s.top + j - q[2], 3, inner, fitShape));
+          }
+        }
+    }
+    cache.at.assign(p, p + params);
+  }
+
+  void operator()(const double* p, double* r, double* J) const {
+    evaluate(p);
+    const int first = fitShape ? kShapeParams : 0;
     int row = 0;
+    const Terms* t = cache.terms.data();
     for (std::size_t k = 0; k < stamps.size(); ++k) {
       const Stamp& s = stamps[k];
       const double* block = p + first + static_cast<int>(k) * (1 + perStamp * kStarParams);
       const double* star = block + 1;
-      for (int j = 0; j < s.height; ++j)
-        for (int i = 0; i < s.width; ++i) {
-          const auto at = static_cast<std::size_t>(j * s.width + i);
-          if (std::isnan(s.value[at])) continue;
-          double* jrow = J ? J + static_cast<std::ptrdiff_t>(row) * params : nullptr;
-          if (jrow) std::fill(jrow, jrow + params, 0.0);
-          double model = block[0];
-          if (jrow) jrow[block - p] = -1.0 / s.sigma[at];
-          for (int c = 0; c < perStamp; ++c) {
-            const double* q = star + c * kStarParams;
-            const Terms t =
-                pixelTerms(moffat, s.left + i - q[1], s.top + j - q[2], 3, inner, J && fitShape);
-            model += q[0] * t.m;
-            if (!jrow) continue;
-            const double w = -1.0 / s.sigma[at];
-            const int col = static_cast<int>(q - p);
-            jrow[col] = w * t.m;
-            jrow[col + 1] = -w * q[0] * t.dx;
-            jrow[col + 2] = -w * q[0] * t.dy;
-            if (fitShape)
-              for (int m = 0; m < kShapeParams; ++m) jrow[m] += w * q[0] * t.shape[m];
-          }
-          r[row++] = (s.value[at] - s.sky - model) / s.sigma[at];
+      for (std::size_t at = 0; at < s.value.size(); ++at) {
+        if (std::isnan(s.value[at])) continue;
+        double* jrow = J ? J + static_cast<std::ptrdiff_t>(row) * params : nullptr;
+        if (jrow) std::fill(jrow, jrow + params, 0.0);
+        double model = block[0];
+        if (jrow) jrow[block - p] = -1.0 / s.sigma[at];
+        for (int c = 0; c < perStamp; ++c, ++t) {
+          const double* q = star + c * kStarParams;
+          model += q[0] * t->m;
+          if (!jrow) continue;
+          const double w = -1.0 / s.sigma[at];
+          const int col = static_cast<int>(q - p);
+          jrow[col] = w * t->m;
+          jrow[col + 1] = -w * q[0] * t->dx;
+          jrow[col + 2] = -w * q[0] * t->dy;
+          if (fitShape)
+            for (int m = 0; m < kShapeParams; ++m) jrow[m] += w * q[0] * t->shape[m];
         }
+        r[row++] = (s.value[at] - s.sky - model) / s.sigma[at];
+      }
     }
   }
 };
@@ -222,8 +252,8 @@ std::vector<double> startOf(std::span<const StarGuess> guesses) {
 double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
   const std::vector<double> p = startOf(guesses);
   const int components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
-  const StampModel model{std::span(&stamp, 1), components, false, shape,
-                         static_cast<int>(p.size())};
+  const StampModel model{std::span(&stamp, 1),       components, false, shape,
+                         static_cast<int>(p.size()), {}};
   std::vector<double> r(static_cast<std::size_t>(stamp.pixels()));
   model(p.data(), r.data(), nullptr);
   double chi2 = 0;
@@ -239,7 +269,7 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   const int params = static_cast<int>(p.size());
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;
-  const StampModel model{std::span(&stamp, 1), out.components, false, shape, params};
+  const StampModel model{std::span(&stamp, 1), out.components, false, shape, params, {}};
   const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model, true, 200, stopBelow);
   out.chi2 = r.chi2;
   out.stopped = r.stopped;
@@ -324,7 +354,7 @@ PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess
   const int params = static_cast<int>(p.size());
   const int pixels = pixelCount(stamps);
   if (out.stars == 0 || pixels <= params) return out;
-  const StampModel model{stamps, 1, true, PsfShape{}, params};
+  const StampModel model{stamps, 1, true, PsfShape{}, params, {}};
   const LeastSquaresResult r = solveLeastSquares(pixels, p, model, false);
   out.shape = shapeFrom(p.data());
   out.reducedChi2 = r.chi2 / (pixels - params);
