@@ -82,7 +82,8 @@ void sortValues(float* values, int n) {
     return;
   }
   const auto base = static_cast<int>(*lo), span = static_cast<int>(*hi) - base + 1;
-  int counts[kCountingSpan] = {};
+  int counts[kCountingSpan];
+  std::fill_n(counts, span, 0);
   for (int i = 0; i < n; ++i) ++counts[static_cast<int>(values[i]) - base];
   int at = 0;
   for (int v = 0; v < span; ++v)
@@ -145,8 +146,10 @@ SkyEstimate annulusSky(const Workspace& ws, int image, double cx, double cy,
   const int x1 = std::min(ws.frame[image].width - 1, static_cast<int>(std::ceil(cx + outer)));
   const int y0 = std::max(0, static_cast<int>(std::floor(cy - outer)));
   const int y1 = std::min(ws.frame[image].height - 1, static_cast<int>(std::ceil(cy + outer)));
-  for (int x = x0; x <= x1; ++x) {
-    for (int y = y0; y <= y1; ++y) {
+  // Row by row, as the frame lies in memory; the values are sorted and the
+  // quarters' medians taken, so the order they come in does not matter.
+  for (int y = y0; y <= y1; ++y) {
+    for (int x = x0; x <= x1; ++x) {
       const double d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
       if (d2 < s.inner * s.inner || d2 >= outer * outer) continue;
       if (coveredByStar(ws, image, rect, x, y)) continue;
@@ -228,13 +231,21 @@ double NeighbourLight::others(int x, int y, int self) const {
   return l;
 }
 
-ApertureResult measureAperture(const Workspace& ws, int image, double cx, double cy,
-                               const ApertureSettings& s, const NeighbourLight* light, int self) {
+namespace {
+
+SkyEstimate skyAbout(const Workspace& ws, int image, double cx, double cy,
+                     const ApertureSettings& s, const NeighbourLight* light, int self) {
+  return light != nullptr ? annulusSky<double>(ws, image, cx, cy, s, light, self)
+                          : annulusSky<float>(ws, image, cx, cy, s, light, self);
+}
+
+// The aperture's sum and errors over the sky already measured about it.
+ApertureResult sumAperture(const Workspace& ws, int image, double cx, double cy,
+                           const ApertureSettings& s, const NeighbourLight* light, int self,
+                           const SkyEstimate& sky) {
   ApertureResult out{};
   out.x = cx;
   out.y = cy;
-  const SkyEstimate sky = light != nullptr ? annulusSky<double>(ws, image, cx, cy, s, light, self)
-                                           : annulusSky<float>(ws, image, cx, cy, s, light, self);
   const double r = std::min(s.radius, kMaxApertureRadius);
   double area = 0.0, sum = 0.0;
   const int reach = static_cast<int>(std::ceil(r)) + 1;
@@ -279,6 +290,14 @@ ApertureResult measureAperture(const Workspace& ws, int image, double cx, double
   return out;
 }
 
+}  // namespace
+
+ApertureResult measureAperture(const Workspace& ws, int image, double cx, double cy,
+                               const ApertureSettings& s, const NeighbourLight* light, int self) {
+  return sumAperture(ws, image, cx, cy, s, light, self,
+                     skyAbout(ws, image, cx, cy, s, light, self));
+}
+
 double estimateFwhm(const Workspace& ws, int image, double fallback) {
   const ApertureSettings probe{kProbeRadius, kProbeInner, kProbeOuter, 1.0, 0.0};
   std::vector<double> widths(static_cast<std::size_t>(std::max(ws.starCount[image], 0)));
@@ -288,10 +307,13 @@ double estimateFwhm(const Workspace& ws, int image, double fallback) {
     if (s.marks & (MARK_HOT | MARK_LARGE)) continue;
     double x, y;
     starCentroid(ws, image, k, x, y);
-    const ApertureResult a = measureAperture(ws, image, x, y, probe);
-    const double peak = pixelAt(ws, image, s.x, s.y) - a.sky;
-    // Only stars well clear of the noise tell their width.
-    if (a.clipped || peak < 20.0 * a.skySigma || a.flux <= peak) continue;
+    // Only stars well clear of the noise tell their width; most are not,
+    // and their sky alone tells.
+    const SkyEstimate sky = skyAbout(ws, image, x, y, probe, nullptr, -1);
+    const double peak = pixelAt(ws, image, s.x, s.y) - sky.level;
+    if (peak < 20.0 * sky.sigma) continue;
+    const ApertureResult a = sumAperture(ws, image, x, y, probe, nullptr, -1, sky);
+    if (a.clipped || a.flux <= peak) continue;
     widths[n++] = 2.3548200450309493 * std::sqrt(a.flux / (2.0 * std::numbers::pi * peak));
   }
   if (n == 0) return fallback;
