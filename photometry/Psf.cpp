@@ -149,6 +149,9 @@ struct StampModel {
     const double inner = shape.fwhm();
     const int first = fitShape ? kShapeParams : 0;
     terms.clear();
+    std::size_t size = 0;
+    for (const Stamp& s : stamps) size += s.value.size() * static_cast<std::size_t>(perStamp);
+    terms.reserve(size);
     for (std::size_t k = 0; k < stamps.size(); ++k) {
       const Stamp& s = stamps[k];
       const double* star = p + first + static_cast<int>(k) * (1 + perStamp * kStarParams) + 1;
