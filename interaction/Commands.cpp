@@ -263,7 +263,8 @@ Calculation calculateCommand(Workspace& ws, WindowPort& port) {
     return out;
   }
   ws.scienceWarnings = 0;
-  ScienceResults science = measureScience(ws, ws.science);
+  ScienceResults science;
+  port.whileWorking([&] { science = measureScience(ws, ws.science); });
   const std::optional<CurveAbscissae> abscissae = curveAbscissae(ws, science);
   const CurveAbscissae* lg = abscissae ? &*abscissae : nullptr;
   const Outcome<CalculateStatus> outcome = calculateMagnitudes(ws, lg);
@@ -279,7 +280,7 @@ Calculation calculateCommand(Workspace& ws, WindowPort& port) {
   if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_BLUE)) port.repaint(kBlue);
   if (hasBit(ws.optionFlags, OPT_CURVE_VIEW_GREEN)) port.repaint(kGreen);
   if (outcome.status != CalculateStatus::Ok) return out;
-  finishScience(ws, science);
+  port.whileWorking([&] { finishScience(ws, science); });
   ws.scienceWarnings = static_cast<int>(science.warnings.size());
   if (!science.warnings.empty()) port.showNote(kWarningsCaption, warningsText(science.warnings));
   out.science = std::move(science);

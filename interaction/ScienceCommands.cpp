@@ -26,7 +26,8 @@ CalibrationImport importCalibrationFile(Workspace& ws, WindowPort& port, const s
 void exportCsvCommand(Workspace& ws, WindowPort& port) {
   const FileChoice file = port.askDataFile(DataFile::CsvTable);
   if (!file.chosen) return;
-  const ScienceResults science = computeScience(ws, ws.science).results;
+  ScienceResults science;
+  port.whileWorking([&] { science = computeScience(ws, ws.science).results; });
   StringId failure{};
   if (!writeCsv(ws, science, file.path, failure))
     port.showMessage(failure, MessageOwner::MainWindow);

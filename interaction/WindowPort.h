@@ -2,6 +2,7 @@
 // goes through here, so a recording port sees all of them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "image/StarRowKey.h"
@@ -87,6 +88,10 @@ class WindowPort {
   // The science results of a pair (-1 = no star) in words: its flags and its
   // magnitudes' errors as last computed; empty where nothing is computed.
   virtual std::string scienceNotes(int /*blue*/, int /*green*/) { return {}; }
+  // Runs `work`, which only reads the workspace, and returns once it is
+  // done. The window keeps drawing meanwhile, without taking input: the
+  // science of a large pair takes seconds.
+  virtual void whileWorking(const std::function<void()>& work) { work(); }
 };
 
 // A port that drops everything; for callers that want only the data effects.

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -13,7 +14,10 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolTip>
+#include <exception>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "app/window/BusyCursor.h"
 #include "app/window/CmdWindow.h"
@@ -62,7 +66,10 @@ MainWindow::MainWindow(Workspace& ws) : ws_(ws), port_(std::make_unique<QtWindow
   buildControls();
   for (TimerId id : {timer::AutoUpdateBlue, timer::AutoUpdateGreen}) {
     auto* t = new QTimer(this);
-    connect(t, &QTimer::timeout, this, [this, id] { timerFired(ws_, *port_, id); });
+    // A tick while the window works is skipped, not queued: the next one comes.
+    connect(t, &QTimer::timeout, this, [this, id] {
+      if (!working_) timerFired(ws_, *port_, id);
+    });
     timers_[id] = t;
   }
   watchPointer();
@@ -201,15 +208,18 @@ QTimer* MainWindow::timer(TimerId id) const {
 }
 
 CmdWindow* MainWindow::showDiagram() {
+  // The results first, so that the window opens on its diagram, not on an
+  // empty frame while they are computed.
+  const ScienceResults& results = science();
   if (cmd_ == nullptr) {
     cmd_ = new CmdWindow(this);
     connect(cmd_->diagram(), &CmdDiagram::starClicked, this,
             [this](int blueStar) { selectPlottedStar(ws_, *port_, blueStar); });
   }
+  cmd_->diagram()->setStars(cmdStars(ws_, results), cmdPlotTitle(ws_));
   cmd_->show();
   cmd_->raise();
   cmd_->activateWindow();
-  cmd_->diagram()->setStars(cmdStars(ws_, science()), cmdPlotTitle(ws_));
   diagramSelectionChanged();
   return cmd_;
 }
@@ -220,13 +230,45 @@ void MainWindow::resultsStale() {
     cmd_->diagram()->setStars(cmdStars(ws_, science()), cmdPlotTitle(ws_));
 }
 
+// While some work runs, what is drawn meanwhile (the list's flags) shows the
+// results as they were.
 const ScienceResults& MainWindow::science() {
-  if (scienceStale_) {
-    const BusyCursor busy;
-    science_ = computeScience(ws_, ws_.science).results;
-  }
+  if (!scienceStale_ || working_) return science_;
+  const BusyCursor busy;
+  ScienceResults fresh;
+  whileWorking([&] { fresh = computeScience(ws_, ws_.science).results; });
+  science_ = std::move(fresh);
   scienceStale_ = false;
   return science_;
+}
+
+void MainWindow::whileWorking(const std::function<void()>& work) {
+  if (working_) {
+    work();
+    return;
+  }
+  QEventLoop loop;
+  std::exception_ptr failure;
+  {
+    working_ = true;
+    const struct Done {
+      bool& working;
+      ~Done() { working = false; }
+    } done{working_};
+    const std::jthread worker([&] {
+      try {
+        work();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  // After the command that asked for the work, as they would have come.
+  for (std::function<void()>& call : std::exchange(afterWork_, {}))
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+  if (failure) std::rethrow_exception(failure);
 }
 
 void MainWindow::diagramSelectionChanged() {
@@ -250,6 +292,11 @@ void MainWindow::menuChosen(MenuId item) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // Closed while it works, the window would free what the work reads.
+  if (working_) {
+    event->ignore();
+    return;
+  }
   shutdown(ws_, *port_);
   event->accept();
 }
@@ -262,7 +309,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     const ControlId id = controlId(slider);
     QMetaObject::invokeMethod(
-        this, [this, id, slider] { sliderReleased(ws_, *port_, id, slider->value()); },
+        this,
+        [this, id, slider] {
+          const int position = slider->value();
+          auto release = [this, id, position] { sliderReleased(ws_, *port_, id, position); };
+          if (working_)
+            afterWork_.push_back(release);
+          else
+            release();
+        },
         Qt::QueuedConnection);
   }
   return QMainWindow::eventFilter(watched, event);

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "image/Workspace.h"
 #include "interaction/Commands.h"
@@ -58,6 +60,10 @@ class MainWindow : public QMainWindow {
   // The stars or their magnitudes may have changed: the science results are
   // computed again when next asked for, the open diagram at once.
   void resultsStale();
+  // Runs `work`, which only reads the workspace, on a thread of its own and
+  // returns once it is done; meanwhile the window draws, and its input waits.
+  void whileWorking(const std::function<void()>& work);
+  bool working() const { return working_; }
   // The selection may have changed: the diagram rings it again.
   void diagramSelectionChanged();
   // The flags, aperture photometry and transformation of the current state.
@@ -90,6 +96,10 @@ class MainWindow : public QMainWindow {
   CmdWindow* cmd_ = nullptr;
   ScienceResults science_;
   bool scienceStale_ = true;
+  bool working_ = false;
+  // Calls that came while some work ran, queued again once it is done: they
+  // change the workspace the work reads.
+  std::vector<std::function<void()>> afterWork_;
 };
 
 }  // namespace orelith::gui

@@ -210,6 +210,8 @@ void QtWindowPort::showNote(const std::string& title, const std::string& text) {
 
 void QtWindowPort::showDiagram() { window_.showDiagram(); }
 
+void QtWindowPort::whileWorking(const std::function<void()>& work) { window_.whileWorking(work); }
+
 std::string QtWindowPort::scienceNotes(int blue, int green) {
   return pairNotes(window_.workspace(), window_.science(), blue, green);
 }

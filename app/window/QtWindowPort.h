@@ -41,6 +41,7 @@ class QtWindowPort : public WindowPort {
   void showNote(const std::string& title, const std::string& text) override;
   void showDiagram() override;
   std::string scienceNotes(int blue, int green) override;
+  void whileWorking(const std::function<void()>& work) override;
 
  private:
   MainWindow& window_;

@@ -24,10 +24,14 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <atomic>
+#include <chrono>
 #include <clocale>
 #include <cmath>
 #include <functional>
 #include <set>
+#include <stdexcept>
+#include <thread>
 #include <tuple>
 
 #include "app/dialogs/DialogWindow.h"
@@ -402,19 +406,29 @@ TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
   QTableView* list = window->starList();
   const char* typed[3][2] = {{"9.1640", "0.0687"}, {"9.4359", "0.0419"}, {"9.9615", "0.0986"}};
   for (int row = 0; row < 3; ++row) {
-    // "Star properties" of a double-clicked row, as a user fills it in.
-    QTimer::singleShot(0, [&] {
-      auto& d = dynamic_cast<DialogWindow&>(*qApp->activeModalWidget());
-      gui::click(d, props::CalibrationStar);
-      retype(d, props::VMagnitude, typed[row][0]);
-      retype(d, props::BMinusV, typed[row][1]);
-      gui::click(d, props::Ok);
+    // "Star properties" of a double-clicked row, as a user fills it in once it shows (the
+    // pair's science is computed first).
+    QTimer filler;
+    QObject::connect(&filler, &QTimer::timeout, [&] {
+      auto* d = dynamic_cast<DialogWindow*>(qApp->activeModalWidget());
+      if (d == nullptr) return;
+      filler.stop();
+      gui::click(*d, props::CalibrationStar);
+      retype(*d, props::VMagnitude, typed[row][0]);
+      retype(*d, props::BMinusV, typed[row][1]);
+      gui::click(*d, props::Ok);
     });
+    filler.start(1);
     const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
   }
+  bool worked = false;  // the science ran while the window's loop went on
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] { worked = worked || window->working(); });
+  watch.start(1);
   click(ctl::CalculateMagnitudes);
+  EXPECT_TRUE(worked);
   EXPECT_EQ(star(*ws, kBlue, window->listModel()->key(0).blue).magnitudeV, 9.164f);
   const QString cell = list->model()->index(5, 7).data().toString();
   EXPECT_TRUE(QRegularExpression("^ *-?\\d+\\.\\d/ *-?\\d+\\.\\d$").match(cell).hasMatch())
@@ -422,6 +436,42 @@ TEST_F(Window, MagnitudesKeepTheirDecimalsUnderACommaLocale) {
   // Three stars through three coefficients: the warnings' box says what that is worth.
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("not monotonic"), std::string::npos) << messages[0];
+}
+
+// Work runs on a thread of its own while the window's loop goes on (a large pair's science
+// takes seconds); a close meanwhile is refused, and a failure of the work reaches the caller.
+TEST_F(Window, WorkRunsBesideTheEventLoop) {
+  std::atomic<int> ticks = 0;
+  std::atomic<bool> closeTried = false;
+  bool closed = true;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(1);
+  auto waitFor = [](auto done) {  // up to 20 s on a slow machine
+    for (int i = 0; i < 20000 && !done(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  std::thread::id worker;
+  window->whileWorking([&] {
+    worker = std::this_thread::get_id();
+    waitFor([&] { return ticks >= 3; });
+    QMetaObject::invokeMethod(
+        window.get(),
+        [&] {
+          closed = window->close();
+          closeTried = true;
+        },
+        Qt::QueuedConnection);
+    waitFor([&] { return closeTried.load(); });
+  });
+  EXPECT_NE(worker, std::this_thread::get_id());
+  EXPECT_GE(ticks, 3);
+  EXPECT_TRUE(closeTried);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_THROW(window->whileWorking([] { throw std::runtime_error("no memory"); }),
+               std::runtime_error);
+  EXPECT_FALSE(window->working());
 }
 
 TEST_F(Window, DiagramDrawsEachPairWhereItBelongsAndSelectsBothWays) {
