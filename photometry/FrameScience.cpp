@@ -163,9 +163,8 @@ void findBlends(const FrameView& frame, const Workspace& ws, int image, const Fr
     const double gate = stamp.pixels() + kPairGain;
     // The fit only lowers the chi-square of its start: about half the stars
     // start below the gate already and need no fit, and most others pass
-    // below it within a step or two, where the fit can stop (the fits are
-    // most of the science's time on a crowded frame).
-    if (startChi2(f.psf.shape, stamp, std::span(&guess, 1)) < gate - kRoundingMargin) continue;
+    // below it within a step or two, where the fit stops (the fits are most
+    // of the science's time on a crowded frame).
     const PsfStarFit single =
         fitStars(f.psf.shape, stamp, std::span(&guess, 1), gate - kRoundingMargin);
     if (single.stopped || single.chi2 < gate) continue;

@@ -88,6 +88,8 @@ LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
   const gsl_vector* x = gsl_multifit_nlinear_position(w);
   for (std::size_t k = 0; k < p; ++k) params[k] = gsl_vector_get(x, k);
   out.chi2 = chi2Of(w);
+  const gsl_vector* residual = gsl_multifit_nlinear_residual(w);
+  for (std::size_t i = 0; i < n; ++i) out.residuals.push_back(gsl_vector_get(residual, i));
   out.iterations = static_cast<int>(gsl_multifit_nlinear_niter(w));
   int covStatus = GSL_SUCCESS;
   if (covariance && !out.stopped) {

@@ -19,6 +19,7 @@ struct LeastSquaresResult {
   std::vector<double> covariance;  // params x params, (J^T J)^-1 at the solution, when asked
   int iterations = 0;
   bool stopped = false;  // below `stopBelow` before converging: neither converged nor a covariance
+  std::vector<double> residuals;  // at the solution
 };
 
 // Starts at `params` and leaves the solution there. Every step taken lowers

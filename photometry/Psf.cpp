@@ -252,16 +252,24 @@ std::vector<double> startOf(std::span<const StarGuess> guesses) {
 
 }  // namespace
 
+namespace {
+
+double chi2At(const StampModel& model, const std::vector<double>& p, int pixels) {
+  std::vector<double> r(static_cast<std::size_t>(pixels));
+  model(p.data(), r.data(), nullptr);
+  double chi2 = 0;
+  for (double v : r) chi2 += v * v;
+  return chi2;
+}
+
+}  // namespace
+
 double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
   const std::vector<double> p = startOf(guesses);
   const int components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
   const StampModel model{std::span(&stamp, 1),       components, false, shape,
                          static_cast<int>(p.size()), {}};
-  std::vector<double> r(static_cast<std::size_t>(stamp.pixels()));
-  model(p.data(), r.data(), nullptr);
-  double chi2 = 0;
-  for (double v : r) chi2 += v * v;
-  return chi2;
+  return chi2At(model, p, stamp.pixels());
 }
 
 PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
@@ -273,14 +281,20 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;
   const StampModel model{std::span(&stamp, 1), out.components, false, shape, params, {}};
+  // Below already at its start, the fit need not run (the solver starts
+  // from the profile worked out here).
+  if (stopBelow > -INFINITY) {
+    out.chi2 = chi2At(model, p, out.pixels);
+    out.stopped = out.chi2 < stopBelow;
+    if (out.stopped) return out;
+  }
   const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model, true, 200, stopBelow);
   out.chi2 = r.chi2;
   out.stopped = r.stopped;
   out.reducedChi2 = r.chi2 / (out.pixels - params);
   out.converged = r.converged;
   const double widen = 1.0;
-  std::vector<double> residuals(static_cast<std::size_t>(out.pixels));
-  model(p.data(), residuals.data(), nullptr);
+  const std::vector<double>& residuals = r.residuals;
   double unexplained = 0, light = 0;
   for (std::size_t i = 0, at = 0; i < stamp.value.size(); ++i)
     if (!std::isnan(stamp.value[i])) unexplained += std::abs(residuals[at++]) * stamp.sigma[i];
