@@ -26,6 +26,15 @@ struct StarCollector {
   // may be fractions of a count (float frames), sum exactly and round once.
   double sum = 0;
 
+  // The lg of the exact sum, not of the rounded one: on a frame of small
+  // values (electrons a second) a faint star's sum of 2.4 or 0.3 would lose
+  // a tenth of its light, or all of it. Whole sums give the lg of before.
+  void finish() {
+    if (!started || limits.maxStars == kMaxStars) return;
+    star(ws, image, ws.starCount[image]).lgBrightness =
+        static_cast<float>(std::log10(static_cast<long double>(std::max(sum, 0.0))));
+  }
+
   SearchStatus operator()(int x, int y, float value, int depth) {
     const int n = ws.starCount[image];
     if (n == limits.maxStars || n >= starCapacity(ws, image)) return SearchStatus::TooManyStars;
@@ -82,11 +91,19 @@ SearchStatus fillStar(Workspace& ws, int image, int x, int y, int depth) {
   ImageLabels labels{ws, image};
   const SearchLimits limits = searchLimits(ws, image);
   StarCollector collect{ws, image, level, limits};
-  if (limits.maxFillDepth <= kMaxFillDepth)
-    return fillTraversal(ws, image, r, level, x, y, depth, labels, collect);
   thread_local std::vector<FillVisit> stack;
-  return deepFillTraversal(ws, image, r, level, x, y, depth, limits.maxFillDepth, labels, collect,
-                           stack);
+  const SearchStatus status = limits.maxFillDepth <= kMaxFillDepth
+                                  ? fillTraversal(ws, image, r, level, x, y, depth, labels, collect)
+                                  : deepFillTraversal(ws, image, r, level, x, y, depth,
+                                                      limits.maxFillDepth, labels, collect, stack);
+  collect.finish();
+  return status;
+}
+
+double summedLight(const Workspace& ws, int image, int k) {
+  const StarRecord& s = star(ws, image, k);
+  return ws.floatFrame[image] ? std::pow(10.0, static_cast<double>(s.lgBrightness))
+                              : static_cast<double>(s.brightness);
 }
 
 SearchStatus scanImage(Workspace& ws, int image) {
@@ -121,10 +138,12 @@ Outcome<SearchStatus> searchStars(Workspace& ws, int image) {
     ws.progressFlags &= ~kSearchedBit[image];
   } else {
     ws.progressFlags |= kSearchedBit[image];
-    for (int k = 0; k < ws.starCount[image]; ++k) {
-      StarRecord& s = star(ws, image, k);
-      s.lgBrightness = static_cast<float>(std::log10(static_cast<long double>(s.brightness)));
-    }
+    // Other frames' stars took theirs from the exact sum.
+    if (searchLimits(ws, image).maxStars == kMaxStars)
+      for (int k = 0; k < ws.starCount[image]; ++k) {
+        StarRecord& s = star(ws, image, k);
+        s.lgBrightness = static_cast<float>(std::log10(static_cast<long double>(s.brightness)));
+      }
   }
   endCalibrationStage(ws);
   if (status == SearchStatus::Ok) return {status, std::nullopt};

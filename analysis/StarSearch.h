@@ -11,6 +11,10 @@ namespace orelith {
 // StarCount of `image`. Ok, or why the scan must stop.
 SearchStatus fillStar(Workspace& ws, int image, int x, int y, int depth);
 
+// A star's summed light as its lg tells it: on a floating-point frame the
+// exact sum, which `brightness` holds rounded to a whole count.
+double summedLight(const Workspace& ws, int image, int k);
+
 // One pass over the image's search rectangle at its current background,
 // numbering stars in row order.
 SearchStatus scanImage(Workspace& ws, int image);

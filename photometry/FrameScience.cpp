@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/StarSearch.h"
 #include "image/StarLabels.h"
 
 namespace orelith {
@@ -319,7 +320,7 @@ void scalePsf(const FrameView& frame, const Workspace& ws, int image, const Fram
         measureAperture(ws, image, fit.x[0], fit.y[0], f.aperture, lightOf(f), k);
     if (!fitUsable(fit) || a.flux <= 0) continue;
     ratios.push_back(a.flux * f.growth.correction / fit.flux[0]);
-    sums.push_back(star(ws, image, k).brightness / fit.flux[0]);
+    sums.push_back(summedLight(ws, image, k) / fit.flux[0]);
   }
   if (ratios.empty()) return;
   f.psfScale = median(ratios);

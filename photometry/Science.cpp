@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/StarSearch.h"
 #include "photometry/CurveErrors.h"
 
 namespace orelith {
@@ -74,7 +75,7 @@ StarMeasure plainMeasure(const Workspace& ws, const ScienceResults& r, int image
   if (!std::isfinite(s.lgBrightness)) return m;
   m.lg = s.lgBrightness;
   m.mag = -2.5 * static_cast<double>(s.lgBrightness);
-  const double flux = s.brightness;
+  const double flux = summedLight(ws, image, k);
   if (flux > 0)
     m.error = kMagPerLn * std::sqrt(flux / r.settings.gain + s.pixelCount * sigma * sigma) / flux;
   return m;

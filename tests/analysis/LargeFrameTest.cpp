@@ -47,7 +47,8 @@ TEST(LargeFrame, FindsManyStarsLargeStarsAndNeverMaskedPixels) {
 
 // One generated field written as 16-bit integers and as 32-bit floats reads to the same values:
 // the same stars with the same sums and aperture magnitudes. Fractions of a count are summed
-// exactly: nine pixels 0.4 above the level give 4 (3.6 rounded), where whole counts gave 0.
+// exactly: nine pixels 0.4 above the level give 4 (3.6 rounded), where whole counts gave 0, and
+// the lg is that of 3.6; four pixels 0.05 above give 0 and the lg of 0.2, not that of 0.
 TEST(LargeFrame, FloatFramesMeasureAsTheirIntegerTwin) {
   gen::FieldParams p;
   p.width = 300, p.height = 200, p.starCount = 60, p.seed = 5;
@@ -82,10 +83,23 @@ TEST(LargeFrame, FloatFramesMeasureAsTheirIntegerTwin) {
   std::vector<float> v(20 * 20, 100.0f);
   for (int y = 5; y < 8; ++y)
     for (int x = 5; x < 8; ++x) v[y * 20 + x] = 100.4f;
+  for (int y = 14; y < 16; ++y)
+    for (int x = 14; x < 16; ++x) v[y * 20 + x] = 100.05f;
   adoptFrame(*small, kBlue, 20, 20, std::move(v));
+  small->floatFrame[kBlue] = true;  // as a FITS frame of BITPIX -32 loads
   small->searchRect[kBlue] = wholeImage(*small, kBlue), small->backgroundLevel[kBlue] = 100;
   ASSERT_EQ(searchStars(*small, kBlue).status, SearchStatus::Ok);
-  EXPECT_EQ(star(*small, kBlue, 0).brightness, 4u);
+  ASSERT_EQ(small->starCount[kBlue], 2);
+  // The sums of what the floats hold (100.4f is 100.40000153, 100.05f is 100.05000305).
+  const struct {
+    std::uint32_t brightness;
+    double sum;
+  } rows[] = {{4, 9 * (double{100.4f} - 100)}, {0, 4 * (double{100.05f} - 100)}};
+  for (int k : {0, 1}) {
+    EXPECT_EQ(star(*small, kBlue, k).brightness, rows[k].brightness) << k;
+    EXPECT_NEAR(star(*small, kBlue, k).lgBrightness, std::log10(rows[k].sum), 1e-6) << k;
+    EXPECT_NEAR(summedLight(*small, kBlue, k), rows[k].sum, 1e-6) << k;
+  }
 }
 
 // A floating-point frame holding (counts - zero) * scale, its sky below 0, searched at the
@@ -112,9 +126,14 @@ TEST(LargeFrame, FloatFramesTakeFractionalAndNegativeLevels) {
     EXPECT_TRUE(ws->floatFrame[kBlue]);
     EXPECT_EQ(ws->frame[kBlue].labels, whole->frame[kBlue].labels) << zero;
     ASSERT_EQ(ws->starCount[kBlue], whole->starCount[kBlue]) << zero;
-    for (int n = 0; n < ws->starCount[kBlue]; ++n)
+    // The lg is the integer frame's plus that of the scale, to a float's precision, where the
+    // rounded sums gave a star of 5 counts at scale 0.25 the lg of 1, not of 1.25.
+    for (int n = 0; n < ws->starCount[kBlue]; ++n) {
+      const StarRecord& s = star(*whole, kBlue, n);
       EXPECT_EQ(star(*ws, kBlue, n).brightness,
-                std::round(static_cast<double>(star(*whole, kBlue, n).brightness) * scale));
+                std::round(static_cast<double>(s.brightness) * scale));
+      EXPECT_NEAR(star(*ws, kBlue, n).lgBrightness, s.lgBrightness + std::log10(scale), 2e-6);
+    }
   }
   std::filesystem::remove_all(dir);
 }
