@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -15,9 +16,18 @@ constexpr int kFlatTopPixels = 3;
 constexpr double kFlatTopSigmas = 50.0;
 constexpr double kBlendSigmas = 5.0;
 
-// A pixel in whole counts, as the flags compare them; a float frame's value
-// beyond two billion is held there, where a conversion would be undefined.
+// A pixel in whole counts, as the sky is counted on an integer frame; a
+// value beyond two billion is held there, where a conversion would be
+// undefined.
 int wholeValue(float v) { return static_cast<int>(std::clamp(v, -2.0e9f, 2.0e9f)); }
+
+// A pixel as the flags compare it: in whole counts on an integer frame, as
+// it is on a floating-point frame, whose values may all lie within a count
+// (electrons a second).
+double flagValue(const Workspace& ws, int image, int x, int y) {
+  const float v = pixelAt(ws, image, x, y);
+  return ws.floatFrame[image] ? double{v} : wholeValue(v);
+}
 
 // Sky values (pixels of the rectangle that belong to no star) counted within
 // a window of 4096 values; those below it are only counted. A window
@@ -83,9 +93,10 @@ bool touchesBorder(std::span<const PixelPos> pixels, const SearchRect& r) {
 
 bool saturated(const Workspace& ws, int image, std::span<const PixelPos> pixels,
                const FlagLimits& limits) {
-  int peak = 0, atPeak = 0;
+  double peak = -INFINITY;
+  int atPeak = 0;
   for (const PixelPos p : pixels) {
-    const int v = wholeValue(pixelAt(ws, image, p.x, p.y));
+    const double v = flagValue(ws, image, p.x, p.y);
     if (v > peak) {
       peak = v;
       atPeak = 0;
@@ -108,7 +119,7 @@ struct PeakSearch {
   std::vector<int> order;
   std::vector<int> parent;
   std::vector<int> top;  // highest pixel of each component root
-  std::vector<int> value;
+  std::vector<double> value;
   std::vector<char> done;
   // Grid cell (x - gridLeft) + (y - gridTop) * gridWidth holds the pixel at
   // (x, y) or -1; gridWidth 0 when the keys are used instead.
@@ -169,8 +180,9 @@ void sortKeys(std::span<const PixelPos> pixels, PeakSearch& ps) {
 void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, PeakSearch& ps) {
   ps.count = static_cast<int>(pixels.size());
   if (ps.order.size() < pixels.size()) {
-    for (auto* v : {&ps.order, &ps.parent, &ps.top, &ps.value, &ps.key, &ps.keyIndex})
+    for (auto* v : {&ps.order, &ps.parent, &ps.top, &ps.key, &ps.keyIndex})
       v->resize(pixels.size());
+    ps.value.resize(pixels.size());
     ps.done.resize(pixels.size());
   }
   ps.frameWidth = ws.frame[image].width;
@@ -179,17 +191,47 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
     ps.parent[i] = i;
     ps.top[i] = i;
     ps.done[i] = false;
-    ps.value[i] = wholeValue(pixelAt(ws, image, pixels[i].x, pixels[i].y));
+    ps.value[i] = flagValue(ws, image, pixels[i].x, pixels[i].y);
   }
   std::sort(ps.order.begin(), ps.order.begin() + ps.count,
             [&](int a, int b) { return ps.value[a] > ps.value[b]; });
   if (!buildGrid(pixels, ps)) sortKeys(pixels, ps);
 }
 
+// A floating-point frame's sky in its own values, from the same ranks: its
+// noise may be a small fraction of a count. Beyond 4 million sky pixels every
+// k-th row is taken, which tells the percentiles as well.
+SkyNoise floatSkyNoise(const Workspace& ws, int image, const SearchRect& r) {
+  constexpr std::int64_t kMaxValues = 4'000'000;
+  const std::int64_t area = std::int64_t{r.right - r.left} * (r.bottom - r.top);
+  const int step = static_cast<int>(std::max<std::int64_t>(1, area / kMaxValues + 1));
+  std::vector<float> sky;
+  for (int y = r.top; y < r.bottom; y += step)
+    for (int x = r.left; x < r.right; ++x) {
+      const float v = pixelAt(ws, image, x, y);
+      if (labelAt(ws, image, x, y) == kLabelNoStar && !std::isnan(v)) sky.push_back(v);
+    }
+  if (sky.empty()) return {ws.backgroundLevel[image], 1.0};
+  auto percentile = [&](double share) {
+    const auto at =
+        sky.begin() + static_cast<std::ptrdiff_t>(share * static_cast<double>(sky.size()));
+    std::nth_element(sky.begin(), at, sky.end());
+    return double{*at};
+  };
+  const double median = percentile(0.5), low = percentile(0.15866);
+  // A sky without spread (a constant, a frame made up) has the noise of a
+  // float's last digit, or of one count where that is none.
+  double sigma = median - low;
+  if (sigma <= 0)
+    sigma = std::numeric_limits<float>::epsilon() * std::max(std::abs(median), std::abs(low));
+  return {median, sigma > 0 ? sigma : 1.0};
+}
+
 }  // namespace
 
 SkyNoise measureSkyNoise(const Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
+  if (ws.floatFrame[image]) return floatSkyNoise(ws, image, r);
   SkyWindow w;
   // The sky counts in whole values (a floating-point frame's truncated); the
   // window ends at the whole value at or below the level, which may be
@@ -216,9 +258,9 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
   // No prominence exceeds the star's whole depth, and no noise below is
   // smaller than that of the sky alone: a star too shallow for that bound,
   // as most faint ones are, needs no watershed.
-  int lowest = 65535, highest = 0;
+  double lowest = INFINITY, highest = -INFINITY;
   for (const PixelPos p : pixels) {
-    const int v = wholeValue(pixelAt(ws, image, p.x, p.y));
+    const double v = flagValue(ws, image, p.x, p.y);
     lowest = std::min(lowest, v);
     highest = std::max(highest, v);
   }
@@ -235,7 +277,7 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
         int a = ps.find(i), b = ps.find(j);
         if (a == b) continue;
         if (a != i) {
-          const int lowTop = std::min(ps.value[ps.top[a]], ps.value[ps.top[b]]);
+          const double lowTop = std::min(ps.value[ps.top[a]], ps.value[ps.top[b]]);
           const double signal = std::max(0.0, lowTop - limits.sky.level) / limits.gain;
           const double noise = std::sqrt(2.0 * (skyVar + signal));
           if (lowTop - ps.value[i] > kBlendSigmas * noise) return true;

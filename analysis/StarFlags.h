@@ -27,9 +27,9 @@ struct SkyNoise {
 SkyNoise measureSkyNoise(const Workspace& ws, int image);
 
 struct FlagLimits {
-  int saturation;   // peak value that counts as saturated
-  SkyNoise sky;     // of the star's image
-  double gain = 1;  // electrons per count, for the photon noise of a peak
+  double saturation;  // peak value that counts as saturated
+  SkyNoise sky;       // of the star's image
+  double gain = 1;    // electrons per count, for the photon noise of a peak
 };
 
 // FLAG_SATURATED, FLAG_EDGE and FLAG_BLENDED of star `number` of `image`.

@@ -33,7 +33,9 @@ FlagTable flagStars(const Workspace& ws, const FrameScience frames[2], double ga
     if (!hasBit(ws.progressFlags, kSearchedBit[image])) continue;
     const FrameScience& f = frames[image];
     flags.sky = f.sky;
-    const int level = static_cast<int>(std::min(65535.0, std::ceil(f.saturation.level)));
+    // Whole counts compare with the level rounded up, within 16 bits.
+    const double level = ws.floatFrame[image] ? f.saturation.level
+                                              : std::min(65535.0, std::ceil(f.saturation.level));
     const FlagLimits limits{level, flags.sky, gain};
     for (int k = 0; k < ws.starCount[image]; ++k) {
       flags.star[k] = starShapeFlags(ws, image, k, limits);

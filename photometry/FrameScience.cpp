@@ -106,7 +106,8 @@ Stamp stampOf(const FrameView& frame, const Workspace& ws, int image, int k, con
 // The brightest clean, isolated, linear stars.
 std::vector<int> choosePsfStars(const Workspace& ws, int image, const FrameScience& f,
                                 const FrameOptions& o) {
-  const FlagLimits limits{static_cast<int>(f.saturation.level), f.sky, o.gain};
+  const double level = ws.floatFrame[image] ? f.saturation.level : std::trunc(f.saturation.level);
+  const FlagLimits limits{level, f.sky, o.gain};
   const double linear = f.sky.level + kLinearShare * (f.saturation.level - f.sky.level);
   std::vector<int> chosen;
   for (int k = 0; k < ws.starCount[image]; ++k) {

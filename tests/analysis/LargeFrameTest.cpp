@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "analysis/Correspondence.h"
+#include "analysis/StarFlags.h"
 #include "analysis/StarSearch.h"
 #include "image/OpenImage.h"
 #include "photometry/Aperture.h"
@@ -136,6 +137,43 @@ TEST(LargeFrame, FloatFramesTakeFractionalAndNegativeLevels) {
     }
   }
   std::filesystem::remove_all(dir);
+}
+
+// A floating-point frame holding an integer frame's counts times 2^-10 (electrons a second, say)
+// measures its sky and flags its stars as the integer frame does, scaled exactly. The flags
+// compared whole counts, so such a frame had its sky noise at the floor of 1 and its
+// saturated and blended stars unflagged.
+TEST(LargeFrame, FloatFramesOfSmallValuesFlagAsTheirIntegerTwin) {
+  gen::FieldParams p;
+  p.width = 300, p.height = 200, p.starCount = 80, p.seed = 3, p.fullWell = 40000;
+  p.blends = 10, p.blendSeparation = 4.5, p.blendRatio = 0.5, p.moffatBeta = 3;
+  const gen::FieldPair field = gen::generateField(p);
+  constexpr double kScale = 1.0 / 1024;
+  std::unique_ptr<Workspace> ws[2] = {test::makeWorkspace(), test::makeWorkspace()};
+  loadPlane(*ws[0], kBlue, field.blue, 300, 200);
+  const auto dir = test::makeTempDir();
+  const std::string path = (dir / "small.fits").string();
+  ASSERT_EQ(gen::writeFits(path, field.blue.data(), 300, 200, {}, gen::floatLayout(0, kScale)), "");
+  ASSERT_EQ(openImage(*ws[1], kBlue, path).status, St6Status::Ok);
+  std::filesystem::remove_all(dir);
+  SkyNoise sky[2];
+  for (int k : {0, 1}) {
+    ws[k]->backgroundLevel[kBlue] = 1100 * (k ? kScale : 1.0);
+    ASSERT_EQ(searchStars(*ws[k], kBlue).status, SearchStatus::Ok);
+    sky[k] = measureSkyNoise(*ws[k], kBlue);
+  }
+  ASSERT_EQ(ws[1]->starCount[kBlue], ws[0]->starCount[kBlue]);
+  EXPECT_EQ(sky[1].level, sky[0].level * kScale);
+  EXPECT_EQ(sky[1].sigma, sky[0].sigma * kScale);
+  const FlagLimits limits[2] = {{40000, sky[0], 1.0}, {40000 * kScale, sky[1], 1 / kScale}};
+  int saturated = 0, blended = 0;
+  for (int n = 0; n < ws[0]->starCount[kBlue]; ++n) {
+    const std::uint32_t flags = starShapeFlags(*ws[0], kBlue, n, limits[0]);
+    EXPECT_EQ(starShapeFlags(*ws[1], kBlue, n, limits[1]), flags) << n;
+    saturated += (flags & FLAG_SATURATED) != 0, blended += (flags & FLAG_BLENDED) != 0;
+  }
+  EXPECT_GT(saturated, 0);
+  EXPECT_GT(blended, 0);
 }
 
 // The heap-stack fill walks as the recursive one: a generated ST-6 field searched as it is

@@ -53,7 +53,7 @@ TEST_P(StarFlags, FirstStarCarriesExactlyItsFlags) {
   ASSERT_EQ(ws->starCount[kBlue], 1);
   const SkyNoise sky = measureSkyNoise(*ws, kBlue);
   EXPECT_EQ(sky.level, 100.0);
-  EXPECT_EQ(starShapeFlags(*ws, kBlue, 0, {row.saturation, sky, 1.0}), row.expected);
+  EXPECT_EQ(starShapeFlags(*ws, kBlue, 0, {double(row.saturation), sky, 1.0}), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, StarFlags, testing::ValuesIn(kFlagRows), test::ParamName{});
