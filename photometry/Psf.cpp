@@ -254,6 +254,18 @@ std::vector<double> startOf(std::span<const StarGuess> guesses) {
 
 namespace {
 
+// The sky offset and the stars where the parameters `p` put them.
+PsfStarFit& placeStars(const std::vector<double>& p, PsfStarFit& out) {
+  out.sky = p[0];
+  for (int c = 0; c < out.components; ++c) {
+    const auto at = static_cast<std::size_t>(1 + c * kStarParams);
+    out.flux[c] = p[at];
+    out.x[c] = p[at + 1];
+    out.y[c] = p[at + 2];
+  }
+  return out;
+}
+
 double chi2At(const StampModel& model, const std::vector<double>& p, int pixels) {
   std::vector<double> r(static_cast<std::size_t>(pixels));
   model(p.data(), r.data(), nullptr);
@@ -286,7 +298,7 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   if (stopBelow > -INFINITY) {
     out.chi2 = chi2At(model, p, out.pixels);
     out.stopped = out.chi2 < stopBelow;
-    if (out.stopped) return out;
+    if (out.stopped) return placeStars(p, out);
   }
   const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model, true, 200, stopBelow);
   out.chi2 = r.chi2;
@@ -301,17 +313,11 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   for (int c = 0; c < out.components; ++c)
     light += std::abs(p[static_cast<std::size_t>(1 + c * kStarParams)]);
   out.unexplained = light > 0 ? unexplained / light : INFINITY;
-  out.sky = p[0];
-  for (int c = 0; c < out.components; ++c) {
+  for (int c = 0; c < out.components && !r.stopped; ++c) {
     const int at = 1 + c * kStarParams;
-    out.flux[c] = p[at];
-    out.x[c] = p[at + 1];
-    out.y[c] = p[at + 2];
-    if (!r.stopped)
-      out.fluxError[c] =
-          std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
+    out.fluxError[c] = std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
   }
-  return out;
+  return placeStars(p, out);
 }
 
 PsfStarFit fitWithNeighbour(const PsfShape& shape, const Stamp& stamp, const PsfStarFit& single) {

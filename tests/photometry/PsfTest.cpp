@@ -124,6 +124,9 @@ TEST(Psf, FitNeverRisesAboveItsStart) {
     ASSERT_EQ(stopping.stopped, fit.chi2 < gate) << n;
     if (stopping.stopped) {
       EXPECT_LT(stopping.chi2, gate) << n;
+      if (start < gate) {
+        EXPECT_EQ(stopping.x[0], guess.x) << n;  // stopped where it started
+      }
       ++stopped;
     } else {
       EXPECT_EQ(stopping.chi2, fit.chi2) << n;
