@@ -233,9 +233,8 @@ SkyNoise measureSkyNoise(const Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   if (ws.floatFrame[image]) return floatSkyNoise(ws, image, r);
   SkyWindow w;
-  // The sky counts in whole values (a floating-point frame's truncated); the
-  // window ends at the whole value at or below the level, which may be
-  // negative or a fraction there, and far off any frame's values.
+  // An integer frame's sky counts in whole values; the window ends at the
+  // whole value at or below the level.
   const double level = ws.backgroundLevel[image];
   const int top = static_cast<int>(std::clamp(std::floor(level), -1.0e9, 1.0e9));
   countSky(ws, image, r, top - (kSkyWindow - 1), w);

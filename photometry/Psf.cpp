@@ -276,14 +276,6 @@ double chi2At(const StampModel& model, const std::vector<double>& p, int pixels)
 
 }  // namespace
 
-double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses) {
-  const std::vector<double> p = startOf(guesses);
-  const int components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
-  const StampModel model{std::span(&stamp, 1),       components, false, shape,
-                         static_cast<int>(p.size()), {}};
-  return chi2At(model, p, stamp.pixels());
-}
-
 PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
                     double stopBelow) {
   PsfStarFit out;

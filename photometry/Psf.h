@@ -65,16 +65,13 @@ struct PsfStarFit {
   bool stopped = false;  // its chi-square fell below the caller's `stopBelow`: not converged
 };
 
-// Flux and centre of one or two stars in a stamp, the shape held. A caller
-// that only asks whether the chi-square ends below a value passes it as
-// `stopBelow`, and the fit stops once it is there.
+// Flux and centre of one or two stars in a stamp, the shape held, starting
+// from the guesses and no sky offset. Its solver takes only steps that lower
+// the chi-square, so a caller that only asks whether the chi-square ends
+// below a value passes it as `stopBelow`, and the fit stops once it is there,
+// at its start too (with INFINITY it returns the start's chi-square).
 PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
                     double stopBelow = -INFINITY);
-
-// The chi-square of fitStars at its start: the guesses and no sky offset.
-// Its solver takes only steps that lower the chi-square, so the fit's never
-// exceeds this (but for rounding).
-double startChi2(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses);
 
 // The single fit's stars and a second one started at the pixel where the
 // single fit leaves the most light, all fitted together.
