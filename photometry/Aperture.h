@@ -71,7 +71,8 @@ ApertureResult measureAperture(const Workspace& ws, int image, double x, double 
                                const NeighbourLight* light = nullptr, int self = -1);
 
 // FWHM of a Gaussian star with the flux and peak of the star: the median over
-// the stars of the image that carry no mark, or `fallback` when none has one.
+// the stars of the image that carry no mark (every k-th star of a frame of
+// more than 2048), or `fallback` when none has one.
 double estimateFwhm(const Workspace& ws, int image, double fallback);
 
 struct ImageApertures {

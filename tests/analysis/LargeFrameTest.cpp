@@ -233,6 +233,31 @@ void pairsThroughTheStarPatterns(int greenW, int greenH, int dx, int dy) {
   EXPECT_GE(paired, 100);  // of 120 stars, faint ones may stay below the level
 }
 
+// A frame of more stars than the width estimate takes (2048) tells its width from a sample spread
+// over the frame: it agrees with the same field's smaller crop, where every star counts, and both
+// with the generator's FWHM of 2.2 (the estimate's Gaussian of flux and peak, pixelised, runs a
+// little wide).
+TEST(LargeFrame, AFrameOfManyStarsTellsItsWidthFromASample) {
+  gen::FieldParams p;
+  p.width = p.height = 1400, p.starCount = 6000, p.seed = 3, p.gaussianAbove = 100;
+  const gen::FieldPair field = gen::generateField(p);
+  auto whole = test::makeWorkspace(), crop = test::makeWorkspace();
+  loadPlane(*whole, kBlue, field.blue, 1400, 1400);
+  std::vector<std::uint16_t> part(400 * 400);
+  for (int y = 0; y < 400; ++y)
+    std::copy_n(field.blue.begin() + y * 1400, 400, part.begin() + y * 400);
+  loadPlane(*crop, kBlue, part, 400, 400);
+  for (Workspace* ws : {whole.get(), crop.get()}) {
+    ws->backgroundLevel[kBlue] = 1100;
+    ASSERT_EQ(searchStars(*ws, kBlue).status, SearchStatus::Ok);
+  }
+  ASSERT_GT(whole->starCount[kBlue], 2 * 2048);
+  ASSERT_LT(crop->starCount[kBlue], 2048);
+  const double sampled = estimateFwhm(*whole, kBlue, 0), all = estimateFwhm(*crop, kBlue, 0);
+  EXPECT_NEAR(sampled, all, 0.01 * all);
+  EXPECT_NEAR(sampled, 2.2, 0.25);
+}
+
 TEST(LargeFrame, ShiftedFramesPairThroughTheStarPatterns) {
   pairsThroughTheStarPatterns(512, 384, 100, -60);
   pairsThroughTheStarPatterns(448, 352, -9, 7);
