@@ -42,7 +42,8 @@ double chi2Of(const gsl_multifit_nlinear_workspace* w) {
 // GSL's own driver loop, which cannot stop early: iterate until the steps,
 // the gradient or the iterations run out. A first iteration without progress
 // means no step lowers the chi-square.
-int iterate(gsl_multifit_nlinear_workspace* w, int maxIterations, double stopBelow, bool& stopped) {
+int iterate(gsl_multifit_nlinear_workspace* w, int maxIterations, double stopBelow,
+            const GiveUpTest& giveUp, LeastSquaresResult& out) {
   constexpr double kTolerance = 1e-8;
   int status = GSL_CONTINUE, info = 0, done = 0;
   do {
@@ -50,7 +51,11 @@ int iterate(gsl_multifit_nlinear_workspace* w, int maxIterations, double stopBel
     if (status == GSL_ENOPROG && done == 0) return GSL_EMAXITER;
     ++done;
     if (chi2Of(w) < stopBelow) {
-      stopped = true;
+      out.stopped = true;
+      return GSL_CONTINUE;
+    }
+    if (giveUp && giveUp(gsl_multifit_nlinear_position(w)->data)) {
+      out.gaveUp = true;
       return GSL_CONTINUE;
     }
     status = gsl_multifit_nlinear_test(kTolerance, kTolerance, 0.0, &info, w);
@@ -63,7 +68,7 @@ int iterate(gsl_multifit_nlinear_workspace* w, int maxIterations, double stopBel
 
 LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
                                      const ResidualFunction& f, bool covariance, int maxIterations,
-                                     double stopBelow) {
+                                     double stopBelow, const GiveUpTest& giveUp) {
   LeastSquaresResult out;
   const std::size_t n = static_cast<std::size_t>(residuals), p = params.size();
   if (p == 0 || n < p) return out;
@@ -84,7 +89,7 @@ LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
       gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, p);
   gsl_vector_view start = gsl_vector_view_array(params.data(), p);
   int status = gsl_multifit_nlinear_init(&start.vector, &fdf, w);
-  if (status == GSL_SUCCESS) status = iterate(w, maxIterations, stopBelow, out.stopped);
+  if (status == GSL_SUCCESS) status = iterate(w, maxIterations, stopBelow, giveUp, out);
   const gsl_vector* x = gsl_multifit_nlinear_position(w);
   for (std::size_t k = 0; k < p; ++k) params[k] = gsl_vector_get(x, k);
   out.chi2 = chi2Of(w);

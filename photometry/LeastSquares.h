@@ -20,13 +20,19 @@ struct LeastSquaresResult {
   int iterations = 0;
   bool stopped = false;  // below `stopBelow` before converging: neither converged nor a covariance
   std::vector<double> residuals;  // at the solution
+  bool gaveUp = false;  // `giveUp` held at a step: where it stood, not converged
 };
+
+// Whether a fit, at the parameters of its latest step, has gone where it
+// never settles.
+using GiveUpTest = std::function<bool(const double* p)>;
 
 // Starts at `params` and leaves the solution there. Every step taken lowers
 // the chi-square, so a caller that only asks whether the fit ends below a
 // value can stop it once it is there (`stopBelow`).
 LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
                                      const ResidualFunction& f, bool covariance = true,
-                                     int maxIterations = 200, double stopBelow = -INFINITY);
+                                     int maxIterations = 200, double stopBelow = -INFINITY,
+                                     const GiveUpTest& giveUp = nullptr);
 
 }  // namespace orelith

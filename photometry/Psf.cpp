@@ -25,6 +25,11 @@ constexpr double kPairExcessShare = 0.2;
 constexpr double kPairDistance = 0.5;
 constexpr double kPairFluxShare = 0.05;
 constexpr double kPairSigmas = 5.0;
+// Stars of a Gaussian profile drive beta towards infinity, where the shape
+// fit never settles. At this beta a Moffat profile is the Gaussian of its
+// width to within a tenth of a per cent of its peak, so the fit gives up beyond it
+// and fits the shape again with beta held there.
+constexpr double kMaxBeta = 200.0;
 
 // The profile and its derivatives by dx, dy and the four shape parameters.
 struct Terms {
@@ -103,31 +108,33 @@ Terms pixelTerms(const Moffat& p, double dx, double dy, int sub, double inner, b
   return sum;
 }
 
-PsfShape shapeFrom(const double* p) {
+// The shape's first `shaped` parameters from p (4: all; 3: beta held).
+PsfShape shapeFrom(const double* p, int shaped = kShapeParams, double heldBeta = 0) {
   PsfShape s;
   s.q11 = std::exp(p[0]);
   s.q22 = std::exp(p[1]);
   s.rho = std::tanh(p[2]);
-  s.beta = 1.0 + std::exp(p[3]);
+  s.beta = shaped == kShapeParams ? 1.0 + std::exp(p[3]) : heldBeta;
   return s;
 }
 
-void shapeTo(const PsfShape& s, double* p) {
+void shapeTo(const PsfShape& s, double* p, int shaped = kShapeParams) {
   p[0] = std::log(s.q11);
   p[1] = std::log(s.q22);
   p[2] = std::atanh(s.rho);
-  p[3] = std::log(s.beta - 1.0);
+  if (shaped == kShapeParams) p[3] = std::log(s.beta - 1.0);
 }
 
 // Residuals (value - sky - offset - model) / sigma over the stamps' pixels
 // and their Jacobian. Stamp k has its block of parameters after the shape's
 // (when fitted): its sky offset, then flux, x, y of each of its `perStamp`
 // stars. The offset frees the profile's wings from an error of the sky: a
-// sky too high by a count steepens every wing fitted.
+// sky too high by a count steepens every wing fitted. The shape is held
+// (`shaped` 0), fitted whole (4) or with `held`'s beta (3).
 struct StampModel {
   std::span<const Stamp> stamps;
   int perStamp;
-  bool fitShape;
+  int shaped;
   PsfShape held;
   int params;
   // The profile's terms of every pixel and star at the parameters last
@@ -144,10 +151,11 @@ struct StampModel {
   void evaluate(const double* p) const {
     std::vector<Terms>& terms = cache.terms;
     if (!cache.at.empty() && std::equal(cache.at.begin(), cache.at.end(), p)) return;
-    const PsfShape shape = fitShape ? shapeFrom(p) : held;
+    const bool fitShape = shaped > 0;
+    const PsfShape shape = fitShape ? shapeFrom(p, shaped, held.beta) : held;
     const Moffat moffat(shape);
     const double inner = shape.fwhm();
-    const int first = fitShape ? kShapeParams : 0;
+    const int first = shaped;
     terms.clear();
     std::size_t size = 0;
     for (const Stamp& s : stamps) size += s.value.size() * static_cast<std::size_t>(perStamp);
@@ -170,7 +178,7 @@ struct StampModel {
 
   void operator()(const double* p, double* r, double* J) const {
     evaluate(p);
-    const int first = fitShape ? kShapeParams : 0;
+    const int first = shaped;
     int row = 0;
     const Terms* t = cache.terms.data();
     for (std::size_t k = 0; k < stamps.size(); ++k) {
@@ -192,14 +200,25 @@ struct StampModel {
           jrow[col] = w * t->m;
           jrow[col + 1] = -w * q[0] * t->dx;
           jrow[col + 2] = -w * q[0] * t->dy;
-          if (fitShape)
-            for (int m = 0; m < kShapeParams; ++m) jrow[m] += w * q[0] * t->shape[m];
+          for (int m = 0; m < shaped; ++m) jrow[m] += w * q[0] * t->shape[m];
         }
         r[row++] = (s.value[at] - s.sky - model) / s.sigma[at];
       }
     }
   }
 };
+
+// The profile of beta kMaxBeta as wide as `s`: the Gaussian that stars of a
+// Gaussian profile drive the shape towards.
+PsfShape gaussianOf(const PsfShape& s) {
+  // The FWHM goes as sqrt((2^(1/beta) - 1) / q) at a given ellipse.
+  const double scale = (std::pow(2.0, 1.0 / kMaxBeta) - 1.0) / (std::pow(2.0, 1.0 / s.beta) - 1.0);
+  PsfShape g = s;
+  g.q11 *= scale;
+  g.q22 *= scale;
+  g.beta = kMaxBeta;
+  return g;
+}
 
 int pixelCount(std::span<const Stamp> stamps) {
   int n = 0;
@@ -284,7 +303,7 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   const int params = static_cast<int>(p.size());
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;
-  const StampModel model{std::span(&stamp, 1), out.components, false, shape, params, {}};
+  const StampModel model{std::span(&stamp, 1), out.components, 0, shape, params, {}};
   // Below already at its start, the fit need not run (the solver starts
   // from the profile worked out here).
   if (stopBelow > -INFINITY) {
@@ -369,10 +388,19 @@ PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess
   const int params = static_cast<int>(p.size());
   const int pixels = pixelCount(stamps);
   if (out.stars == 0 || pixels <= params) return out;
-  const StampModel model{stamps, 1, true, PsfShape{}, params, {}};
-  const LeastSquaresResult r = solveLeastSquares(pixels, p, model, false);
+  const StampModel model{stamps, 1, kShapeParams, PsfShape{}, params, {}};
+  const auto runaway = [](const double* q) { return q[3] > std::log(kMaxBeta - 1.0); };
+  LeastSquaresResult r = solveLeastSquares(pixels, p, model, false, 200, -INFINITY, runaway);
   out.shape = shapeFrom(p.data());
-  out.reducedChi2 = r.chi2 / (pixels - params);
+  if (r.gaveUp) {
+    out.shape = gaussianOf(out.shape);
+    p.erase(p.begin() + kShapeParams - 1);
+    shapeTo(out.shape, p.data(), kShapeParams - 1);
+    const StampModel held{stamps, 1, kShapeParams - 1, out.shape, params - 1, {}};
+    r = solveLeastSquares(pixels, p, held, false);
+    out.shape = shapeFrom(p.data(), kShapeParams - 1, kMaxBeta);
+  }
+  out.reducedChi2 = r.chi2 / (pixels - static_cast<int>(p.size()));
   out.converged = r.converged;
   return out;
 }

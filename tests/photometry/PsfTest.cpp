@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -95,6 +96,43 @@ TEST(Psf, ShapeFromStarsAtDifferentPlaces) {
                                   {fit.shape.rho, kShape.rho},
                                   {fit.shape.beta, kShape.beta}})
     EXPECT_NEAR(got, want, 1e-5 * std::max(1.0, want));
+}
+
+// Stars of a Gaussian profile (FWHM 2.4, each pixel the mean of 8 x 8 samples) drive beta on
+// without end; the shape fit gives up beyond beta 200 and settles there, on the Gaussian's FWHM
+// and the stars' places.
+TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
+  const double sigma = 2.4 / 2.3548200450309493;
+  const auto gaussian = [&](double dx, double dy) {
+    double sum = 0;
+    for (int i = 0; i < 8; ++i)
+      for (int j = 0; j < 8; ++j) {
+        const double x = dx + (i + 0.5) / 8 - 0.5, y = dy + (j + 0.5) / 8 - 0.5;
+        sum += std::exp(-(x * x + y * y) / (2 * sigma * sigma));
+      }
+    return sum / 64 / (2 * std::numbers::pi * sigma * sigma);
+  };
+  std::vector<Stamp> stamps;
+  std::vector<StarGuess> guesses;
+  for (int k = 0; k < 5; ++k) {
+    const StarGuess star{19.7 + 0.15 * k, 20.2 - 0.1 * k, 1e4 * (k + 1)};
+    Stamp s = makeStars(kShape, {});
+    for (int j = 0; j < s.height; ++j)
+      for (int i = 0; i < s.width; ++i)
+        s.value[static_cast<std::size_t>(j * s.width + i)] +=
+            star.flux * gaussian(s.left + i - star.x, s.top + j - star.y);
+    stamps.push_back(s);
+    guesses.push_back({20, 20, star.flux * 0.8});
+  }
+  const PsfShapeFit fit = fitPsfShape(stamps, guesses, 3.0);
+  ASSERT_TRUE(fit.converged);
+  EXPECT_EQ(fit.shape.beta, 200.0);
+  EXPECT_NEAR(fit.shape.fwhm(), 2.4, 0.01);
+  EXPECT_NEAR(fit.shape.rho, 0.0, 1e-3);
+  const StarGuess start{20, 20, 4e4};
+  const PsfStarFit last = fitStars(fit.shape, stamps[4], std::span(&start, 1));
+  EXPECT_NEAR(last.x[0], 20.3, 1e-3);
+  EXPECT_NEAR(last.flux[0], 5e4, 0.002 * 5e4);
 }
 
 // The blend search skips the fit of a star whose start is below its gate and stops a fit once
