@@ -224,8 +224,6 @@ void searchOffset(Workspace& ws) {
   ws.offsetY = bestDy;
 }
 
-bool isSt6Frame(const ImageFrame& f) { return f.width == kImageWidth && f.height == kImageHeight; }
-
 std::vector<ListedStar> listedStars(const Workspace& ws, int image) {
   std::vector<ListedStar> list;
   for (int k = 0; k < validCount(ws, image); ++k) {

@@ -10,18 +10,12 @@ SearchRect clippedToImage(const Workspace& ws, int image, const SearchRect& r) {
           std::min(r.bottom, f.height)};
 }
 
-namespace {
-
-bool st6Sized(const ImageFrame& f) { return f.width == kImageWidth && f.height == kImageHeight; }
-
-}  // namespace
-
 SearchLimits searchLimits(const Workspace& ws, int image) {
-  return st6Sized(ws.frame[image]) ? kSt6Limits : kFrameLimits;
+  return isSt6Frame(ws.frame[image]) ? kSt6Limits : kFrameLimits;
 }
 
 int calibrationCapacity(const Workspace& ws) {
-  return st6Sized(ws.frame[kBlue]) || st6Sized(ws.frame[kGreen]) ? kMaxCalibrationStars
+  return isSt6Frame(ws.frame[kBlue]) || isSt6Frame(ws.frame[kGreen]) ? kMaxCalibrationStars
                                                                  : kMaxFrameCalibrationStars;
 }
 

@@ -163,6 +163,11 @@ struct ImageFrame {
   std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * width + x; }
 };
 
+// A frame of the ST-6 camera's fixed size, which keeps that camera's limits.
+inline bool isSt6Frame(const ImageFrame& f) {
+  return f.width == kImageWidth && f.height == kImageHeight;
+}
+
 // How far one search of a frame may go before it fails.
 struct SearchLimits {
   int maxStars;

@@ -168,9 +168,9 @@ void findBlends(const FrameView& frame, const Workspace& ws, int image, const Fr
     // below it within a step or two, where the fit stops (the fits are most
     // of the science's time on a crowded frame).
     const PsfStarFit single =
-        fitStars(f.psf.shape, stamp, std::span(&guess, 1), gate - kRoundingMargin);
+        fitStars(f.profile, stamp, std::span(&guess, 1), gate - kRoundingMargin);
     if (single.stopped || single.chi2 < gate) continue;
-    const PsfStarFit pair = fitWithNeighbour(f.psf.shape, stamp, single);
+    const PsfStarFit pair = fitWithNeighbour(f.profile, stamp, single);
     // The second star lies on the star's own pixels: the search found both
     // as one.
     if (!secondStarFound(single, pair, f.fwhm) ||
@@ -188,7 +188,7 @@ void findBlends(const FrameView& frame, const Workspace& ws, int image, const Fr
 }
 
 // Share of a fitted star's light in the pixels its fit could not see.
-double unseenShare(const FrameView& frame, const PsfShape& shape, const PsfStarFit& fit,
+double unseenShare(const FrameView& frame, const PsfProfile& profile, const PsfStarFit& fit,
                    const Stamp& stamp) {
   double unseen = 0;
   for (int j = 0; j < stamp.height; ++j)
@@ -197,7 +197,7 @@ double unseenShare(const FrameView& frame, const PsfShape& shape, const PsfStarF
       if (!std::isnan(stamp.value[static_cast<std::size_t>(j * stamp.width + i)]) ||
           std::isnan(frame(x, y)))
         continue;
-      unseen += psfPixel(shape, x - fit.x[0], y - fit.y[0]);
+      unseen += profile.pixel(x - fit.x[0], y - fit.y[0]);
     }
   return unseen;
 }
@@ -213,10 +213,10 @@ void fitWings(const FrameView& frame, const Workspace& ws, int image, const Fram
     const Stamp stamp = stampOf(frame, ws, image, k, f, o, 3.0, clipAt);
     // The plateau's centre starts the fit; its light is unknown, the sum a floor.
     const StarGuess guess = guessOf(ws, image, k, 2.0 * s.profile.flux);
-    s.fit = fitStars(f.psf.shape, stamp, std::span(&guess, 1));
+    s.fit = fitStars(f.profile, stamp, std::span(&guess, 1));
     // The profile carries the fit across the clipped core; what it puts
     // there is only as good as the profile.
-    s.systematic = kProfileAccuracy * unseenShare(frame, f.psf.shape, s.fit, stamp);
+    s.systematic = kProfileAccuracy * unseenShare(frame, f.profile, s.fit, stamp);
   }
 }
 
@@ -316,7 +316,7 @@ void scalePsf(const FrameView& frame, const Workspace& ws, int image, const Fram
     const Stamp stamp = stampOf(frame, ws, image, k, f, o, 2.0, INFINITY);
     const StarGuess guess =
         guessOf(ws, image, k, f.stars[static_cast<std::size_t>(k)].profile.flux);
-    const PsfStarFit fit = fitStars(f.psf.shape, stamp, std::span(&guess, 1));
+    const PsfStarFit fit = fitStars(f.profile, stamp, std::span(&guess, 1));
     const ApertureResult a =
         measureAperture(ws, image, fit.x[0], fit.y[0], f.aperture, lightOf(f), k);
     if (!fitUsable(fit) || a.flux <= 0) continue;
@@ -360,7 +360,7 @@ void fitIncomplete(const FrameView& frame, const Workspace& ws, int image, const
     if (!s.incomplete || !f.psfUsable) continue;
     const Stamp stamp = stampOf(frame, ws, image, k, f, o, 2.0, INFINITY);
     const StarGuess guess = guessOf(ws, image, k, s.profile.flux);
-    s.fit = fitStars(f.psf.shape, stamp, std::span(&guess, 1));
+    s.fit = fitStars(f.profile, stamp, std::span(&guess, 1));
   }
 }
 
@@ -389,6 +389,8 @@ FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& o)
   fitShape(frame, ws, image, o, f);
   if (f.psfUsable) {
     f.fwhm = f.psf.shape.fwhm();
+    f.profile = isSt6Frame(ws.frame[image]) ? PsfProfile(f.psf.shape)
+                                            : PsfProfile::tabulated(f.psf.shape);
     findBlends(frame, ws, image, o, f);
     fitWings(frame, ws, image, o, f);
   }

@@ -61,6 +61,10 @@ struct FrameScience {
   double fwhm = 0;
   PsfShapeFit psf;
   bool psfUsable = false;
+  // The stars' fits take the shape from it. A frame of the fixed ST-6 size
+  // works it out at every pixel, as it always has; a larger frame, of
+  // thousands of stars, reads it from a table.
+  PsfProfile profile{PsfShape{}};
   std::vector<int> psfStars;  // the stars the shape was fitted to
   // Every star's light as the PSF spreads it, out to where it falls below a
   // quarter of the sky noise; apertures and annuli are freed of their

@@ -30,6 +30,13 @@ constexpr double kPairSigmas = 5.0;
 // width to within a tenth of a per cent of its peak, so the fit gives up beyond it
 // and fits the shape again with beta held there.
 constexpr double kMaxBeta = 200.0;
+// Pixels within the FWHM of a star are the mean of 3 x 3 samples.
+constexpr int kSubSamples = 3;
+// The profile's table: nodes a FWHM apart over its steps, out to 3 FWHM
+// (the widest stamp) and a margin for the star's place in it.
+constexpr double kTableSteps = 48.0;
+constexpr double kTableReach = 3.0;
+constexpr double kTableMargin = 4.0;
 
 // The profile and its derivatives by dx, dy and the four shape parameters.
 struct Terms {
@@ -108,6 +115,74 @@ Terms pixelTerms(const Moffat& p, double dx, double dy, int sub, double inner, b
   return sum;
 }
 
+}  // namespace
+
+// The pixel means of a held shape and their slopes by x and y on a square
+// grid about the star, one for pixels sampled finely (within the FWHM) and
+// one for the rest, each interpolated between its four nearest nodes. Every
+// pixel beyond the grids is worked out.
+struct PsfProfile::Table {
+  struct Grid {
+    double reach = 0;  // the grid spans [-reach, reach] in x and y
+    int side = 0;      // nodes a row
+    std::vector<Terms> nodes;
+  };
+  Moffat moffat;
+  double inner, step;
+  Grid fine, coarse;
+
+  Table(const PsfShape& shape, double reach)
+      : moffat(shape), inner(shape.fwhm()), step(inner / kTableSteps) {
+    // Each grid holds one rule, also a node beyond where the rule applies,
+    // so that no cell mixes the two.
+    fill(fine, inner + 2 * step, kSubSamples, INFINITY);
+    fill(coarse, reach, 1, 0.0);
+  }
+
+  void fill(Grid& g, double reach, int sub, double subWithin) {
+    g.reach = reach;
+    g.side = static_cast<int>(std::ceil(2 * reach / step)) + 2;
+    g.nodes.resize(static_cast<std::size_t>(g.side) * g.side);
+    for (int j = 0; j < g.side; ++j)
+      for (int i = 0; i < g.side; ++i)
+        g.nodes[static_cast<std::size_t>(j * g.side + i)] =
+            pixelTerms(moffat, i * step - reach, j * step - reach, sub, subWithin, false);
+  }
+
+  Terms at(double dx, double dy) const {
+    const Grid& g = dx * dx + dy * dy <= inner * inner ? fine : coarse;
+    const double u = (dx + g.reach) / step, v = (dy + g.reach) / step;
+    if (!(u >= 0 && v >= 0 && u < g.side - 1 && v < g.side - 1))
+      return pixelTerms(moffat, dx, dy, kSubSamples, inner, false);
+    const int i = static_cast<int>(u), j = static_cast<int>(v);
+    const double a = u - i, b = v - j;
+    const Terms* n = &g.nodes[static_cast<std::size_t>(j * g.side + i)];
+    const auto mix = [&](double Terms::*field) {
+      return (1 - b) * ((1 - a) * n[0].*field + a * n[1].*field) +
+             b * ((1 - a) * n[g.side].*field + a * n[g.side + 1].*field);
+    };
+    Terms t;
+    t.m = mix(&Terms::m);
+    t.dx = mix(&Terms::dx);
+    t.dy = mix(&Terms::dy);
+    return t;
+  }
+};
+
+PsfProfile::PsfProfile(const PsfShape& shape) : shape_(shape) {}
+
+PsfProfile PsfProfile::tabulated(const PsfShape& shape) {
+  PsfProfile p(shape);
+  p.table_ = std::make_shared<const Table>(shape, kTableReach * shape.fwhm() + kTableMargin);
+  return p;
+}
+
+double PsfProfile::pixel(double dx, double dy) const {
+  return table_ != nullptr ? table_->at(dx, dy).m : psfPixel(shape_, dx, dy);
+}
+
+namespace {
+
 // The shape's first `shaped` parameters from p (4: all; 3: beta held).
 PsfShape shapeFrom(const double* p, int shaped = kShapeParams, double heldBeta = 0) {
   PsfShape s;
@@ -136,6 +211,7 @@ struct StampModel {
   int perStamp;
   int shaped;
   PsfShape held;
+  const PsfProfile::Table* table;  // the held shape's, when tabulated
   int params;
   // The profile's terms of every pixel and star at the parameters last
   // evaluated. The solver asks for the Jacobian only where it has just
@@ -168,8 +244,9 @@ struct StampModel {
           if (std::isnan(s.value[static_cast<std::size_t>(j * s.width + i)])) continue;
           for (int c = 0; c < perStamp; ++c) {
             const double* q = star + c * kStarParams;
-            terms.push_back(
-                pixelTerms(moffat, s.left + i - q[1], s.top + j - q[2], 3, inner, fitShape));
+            const double dx = s.left + i - q[1], dy = s.top + j - q[2];
+            terms.push_back(table != nullptr ? table->at(dx, dy)
+                                             : pixelTerms(moffat, dx, dy, kSubSamples, inner, fitShape));
           }
         }
     }
@@ -295,7 +372,7 @@ double chi2At(const StampModel& model, const std::vector<double>& p, int pixels)
 
 }  // namespace
 
-PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
+PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp, std::span<const StarGuess> guesses,
                     double stopBelow) {
   PsfStarFit out;
   out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
@@ -303,7 +380,8 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   const int params = static_cast<int>(p.size());
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;
-  const StampModel model{std::span(&stamp, 1), out.components, 0, shape, params, {}};
+  const StampModel model{
+      std::span(&stamp, 1), out.components, 0, profile.shape(), profile.table(), params, {}};
   // Below already at its start, the fit need not run (the solver starts
   // from the profile worked out here).
   if (stopBelow > -INFINITY) {
@@ -331,7 +409,8 @@ PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const S
   return placeStars(p, out);
 }
 
-PsfStarFit fitWithNeighbour(const PsfShape& shape, const Stamp& stamp, const PsfStarFit& single) {
+PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
+                            const PsfStarFit& single) {
   if (single.components != 1) return PsfStarFit{};
   // The pixel of the largest residual at least a pixel from the first star.
   double best = 0, bx = single.x[0], by = single.y[0];
@@ -342,17 +421,17 @@ PsfStarFit fitWithNeighbour(const PsfShape& shape, const Stamp& stamp, const Psf
       if (std::isnan(stamp.value[at]) || std::hypot(x - single.x[0], y - single.y[0]) < 1.0)
         continue;
       const double rest = stamp.value[at] - stamp.sky -
-                          single.flux[0] * psfPixel(shape, x - single.x[0], y - single.y[0]);
+                          single.flux[0] * profile.pixel(x - single.x[0], y - single.y[0]);
       if (rest > best) {
         best = rest;
         bx = x;
         by = y;
       }
     }
-  const double peakShare = psfPixel(shape, 0, 0);
+  const double peakShare = profile.pixel(0, 0);
   const StarGuess guesses[2] = {{single.x[0], single.y[0], single.flux[0]},
                                 {bx, by, peakShare > 0 ? best / peakShare : 0.0}};
-  return fitStars(shape, stamp, guesses);
+  return fitStars(profile, stamp, guesses);
 }
 
 bool secondStarFound(const PsfStarFit& single, const PsfStarFit& pair, double fwhm) {
@@ -388,7 +467,7 @@ PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess
   const int params = static_cast<int>(p.size());
   const int pixels = pixelCount(stamps);
   if (out.stars == 0 || pixels <= params) return out;
-  const StampModel model{stamps, 1, kShapeParams, PsfShape{}, params, {}};
+  const StampModel model{stamps, 1, kShapeParams, PsfShape{}, nullptr, params, {}};
   const auto runaway = [](const double* q) { return q[3] > std::log(kMaxBeta - 1.0); };
   LeastSquaresResult r = solveLeastSquares(pixels, p, model, false, 200, -INFINITY, runaway);
   out.shape = shapeFrom(p.data());
@@ -396,7 +475,7 @@ PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess
     out.shape = gaussianOf(out.shape);
     p.erase(p.begin() + kShapeParams - 1);
     shapeTo(out.shape, p.data(), kShapeParams - 1);
-    const StampModel held{stamps, 1, kShapeParams - 1, out.shape, params - 1, {}};
+    const StampModel held{stamps, 1, kShapeParams - 1, out.shape, nullptr, params - 1, {}};
     r = solveLeastSquares(pixels, p, held, false);
     out.shape = shapeFrom(p.data(), kShapeParams - 1, kMaxBeta);
   }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -30,6 +31,27 @@ struct PsfShape {
 // Mean of the profile over the pixel whose centre lies (dx, dy) from the
 // star, from sub x sub samples near the centre.
 double psfPixel(const PsfShape& shape, double dx, double dy, int sub = 3);
+
+// A held shape's profile as the star fits take it: worked out at every
+// pixel, or read from a table. A frame of tens of thousands of stars fits
+// most of them, and the profile's sub-samples are most of a fit's time; the
+// table holds the pixel means and their slopes on a grid of a 48th of the
+// FWHM out to 3 FWHM + 4 pixels (beyond, they are worked out), interpolated
+// to within a thousandth of the peak.
+class PsfProfile {
+ public:
+  struct Table;
+  PsfProfile(const PsfShape& shape);  // worked out at every pixel
+  static PsfProfile tabulated(const PsfShape& shape);
+
+  const PsfShape& shape() const { return shape_; }
+  const Table* table() const { return table_.get(); }
+  double pixel(double dx, double dy) const;  // psfPixel(shape(), dx, dy), or from the table
+
+ private:
+  PsfShape shape_;
+  std::shared_ptr<const Table> table_;
+};
 
 // A patch of the frame about one star.
 struct Stamp {
@@ -70,12 +92,13 @@ struct PsfStarFit {
 // the chi-square, so a caller that only asks whether the chi-square ends
 // below a value passes it as `stopBelow`, and the fit stops once it is there,
 // at its start too (with INFINITY it returns the start's chi-square).
-PsfStarFit fitStars(const PsfShape& shape, const Stamp& stamp, std::span<const StarGuess> guesses,
+PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp, std::span<const StarGuess> guesses,
                     double stopBelow = -INFINITY);
 
 // The single fit's stars and a second one started at the pixel where the
 // single fit leaves the most light, all fitted together.
-PsfStarFit fitWithNeighbour(const PsfShape& shape, const Stamp& stamp, const PsfStarFit& single);
+PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
+                            const PsfStarFit& single);
 
 // Whether the pair fit finds a second star: it explains far more than the
 // noise (a chi-square drop of 25 and a fifth of the single fit's excess),
