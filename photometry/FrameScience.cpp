@@ -246,7 +246,7 @@ double haloRadius(const FrameScience& f, double flux, double level) {
 
 // Each star's light from its fit where it has one, else its summed light
 // scaled as the PSF stars' fits find it.
-void buildLight(const Workspace& ws, int image, FrameScience& f) {
+void buildLight(const Workspace& ws, int image, FrameScience& f, std::vector<double>&& store) {
   if (!f.psfUsable) return;
   std::vector<double> scale;
   for (int k : f.psfStars) {
@@ -258,6 +258,7 @@ void buildLight(const Workspace& ws, int image, FrameScience& f) {
   f.light.shape = f.psf.shape;
   f.light.width = ws.frame[image].width;
   f.light.height = ws.frame[image].height;
+  f.light.total = std::move(store);
   f.light.total.assign(ws.frame[image].pixels(), 0.0);
   for (int k = 0; k < ws.starCount[image]; ++k) {
     const StarScience& s = f.stars[static_cast<std::size_t>(k)];
@@ -366,7 +367,8 @@ void fitIncomplete(const FrameView& frame, const Workspace& ws, int image, const
 
 }  // namespace
 
-FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& o) {
+FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& o,
+                          std::vector<double>&& lightStore) {
   FrameScience f;
   FrameView frame = frameView(ws, image);
   f.sky = measureSkyNoise(ws, image);
@@ -394,7 +396,7 @@ FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& o)
     findBlends(frame, ws, image, o, f);
     fitWings(frame, ws, image, o, f);
   }
-  buildLight(ws, image, f);
+  buildLight(ws, image, f, std::move(lightStore));
   chooseRadius(ws, image, o, f);
   fitIncomplete(frame, ws, image, o, f);
   if (f.psfUsable) scalePsf(frame, ws, image, o, f);

@@ -80,7 +80,12 @@ struct FrameScience {
   std::vector<StarScience> stars;
 };
 
-FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& options);
+// `lightStore` becomes the neighbours' light: a plane a frame before has
+// used, whose memory is already the program's (a large frame's plane is
+// over a hundred megabytes, and the system hands out fresh memory a page at
+// a time).
+FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& options,
+                          std::vector<double>&& lightStore = {});
 
 // How a flagged star's fit measured it (Wings, Pair, Psf), or None.
 Measured fittedMeasure(const StarScience& s);

@@ -122,10 +122,13 @@ Terms pixelTerms(const Moffat& p, double dx, double dy, int sub, double inner, b
 // one for the rest, each interpolated between its four nearest nodes. Every
 // pixel beyond the grids is worked out.
 struct PsfProfile::Table {
+  struct Node {
+    double m, dx, dy;
+  };
   struct Grid {
     double reach = 0;  // the grid spans [-reach, reach] in x and y
     int side = 0;      // nodes a row
-    std::vector<Terms> nodes;
+    std::vector<Node> nodes;
   };
   Moffat moffat;
   double inner, step;
@@ -144,9 +147,11 @@ struct PsfProfile::Table {
     g.side = static_cast<int>(std::ceil(2 * reach / step)) + 2;
     g.nodes.resize(static_cast<std::size_t>(g.side) * g.side);
     for (int j = 0; j < g.side; ++j)
-      for (int i = 0; i < g.side; ++i)
-        g.nodes[static_cast<std::size_t>(j * g.side + i)] =
+      for (int i = 0; i < g.side; ++i) {
+        const Terms t =
             pixelTerms(moffat, i * step - reach, j * step - reach, sub, subWithin, false);
+        g.nodes[static_cast<std::size_t>(j * g.side + i)] = {t.m, t.dx, t.dy};
+      }
   }
 
   Terms at(double dx, double dy) const {
@@ -156,15 +161,15 @@ struct PsfProfile::Table {
       return pixelTerms(moffat, dx, dy, kSubSamples, inner, false);
     const int i = static_cast<int>(u), j = static_cast<int>(v);
     const double a = u - i, b = v - j;
-    const Terms* n = &g.nodes[static_cast<std::size_t>(j * g.side + i)];
-    const auto mix = [&](double Terms::*field) {
+    const Node* n = &g.nodes[static_cast<std::size_t>(j * g.side + i)];
+    const auto mix = [&](double Node::*field) {
       return (1 - b) * ((1 - a) * n[0].*field + a * n[1].*field) +
              b * ((1 - a) * n[g.side].*field + a * n[g.side + 1].*field);
     };
     Terms t;
-    t.m = mix(&Terms::m);
-    t.dx = mix(&Terms::dx);
-    t.dy = mix(&Terms::dy);
+    t.m = mix(&Node::m);
+    t.dx = mix(&Node::dx);
+    t.dy = mix(&Node::dy);
     return t;
   }
 };

@@ -278,6 +278,7 @@ ScienceResults measureScience(const Workspace& ws, const ScienceSettings& settin
   r.settings = settings;
   const FrameOptions o = frameOptions(ws, settings);
   if (settings.aperture) r.apertures.emplace();
+  std::vector<double> lightStore;
   for (int image : {kBlue, kGreen}) {
     if (!searched(ws, image)) {
       if (r.apertures)
@@ -285,11 +286,13 @@ ScienceResults measureScience(const Workspace& ws, const ScienceSettings& settin
       continue;
     }
     FrameScience& f = r.frames[image];
-    f = analyseFrame(ws, image, o);
+    f = analyseFrame(ws, image, o, std::move(lightStore));
     if (r.apertures) r.apertures->image[image] = measureFrameApertures(ws, image, f);
     // The neighbours' light, a frame's worth of numbers, has served the
-    // apertures: a large pair would otherwise hold two until the window closes.
-    std::vector<double>().swap(f.light.total);
+    // apertures: a large pair would otherwise hold two until the window
+    // closes. The next frame's takes its place.
+    lightStore = std::move(f.light.total);
+    f.light.total = {};
   }
   r.flags = flagStars(ws, r.frames, settings.gain);
   if (r.apertures) {
