@@ -125,52 +125,110 @@ struct PsfProfile::Table {
   struct Node {
     double m, dx, dy;
   };
+  // Nodes at whole-pixel offsets k in [-reach, reach] plus a phase p/n of a
+  // pixel, p in 0..n (phase n is the next pixel's phase 0, so that a cell
+  // never wraps). A star's pixels share its phase, so the nodes of a row of
+  // its pixels lie side by side, each phase pair's offsets in a plane of
+  // their own: a fit reads its nodes in order, not across the table.
   struct Grid {
-    double reach = 0;  // the grid spans [-reach, reach] in x and y
-    int side = 0;      // nodes a row
+    int reach = 0;
+    int side = 0;  // offsets a row of a plane
     std::vector<Node> nodes;
+
+    std::size_t index(int px, int py, int kx, int ky, int n) const {
+      const auto plane = static_cast<std::size_t>(py * (n + 1) + px);
+      return (plane * side + static_cast<std::size_t>(ky + reach)) * side +
+             static_cast<std::size_t>(kx + reach);
+    }
+    const Node& at(int px, int py, int kx, int ky, int n) const {
+      return nodes[index(px, py, kx, ky, n)];
+    }
   };
   Moffat moffat;
-  double inner, step;
+  double inner;
+  int n;  // phases a pixel
   Grid fine, coarse;
 
   Table(const PsfShape& shape, double reach)
-      : moffat(shape), inner(shape.fwhm()), step(inner / kTableSteps) {
-    // Each grid holds one rule, also a node beyond where the rule applies,
-    // so that no cell mixes the two.
-    fill(fine, inner + 2 * step, kSubSamples, INFINITY);
-    fill(coarse, reach, 1, 0.0);
+      : moffat(shape),
+        inner(shape.fwhm()),
+        n(std::max(1, static_cast<int>(std::ceil(kTableSteps / inner)))) {
+    // Each grid holds one rule, the fine one only within the FWHM and the
+    // nodes of its cells, so that no cell mixes the two.
+    fill(fine, static_cast<int>(std::ceil(inner)) + 1, kSubSamples, inner + 2.0 / n);
+    fill(coarse, static_cast<int>(std::ceil(reach)), 1, INFINITY);
   }
 
-  void fill(Grid& g, double reach, int sub, double subWithin) {
+  void fill(Grid& g, int reach, int sub, double within) {
     g.reach = reach;
-    g.side = static_cast<int>(std::ceil(2 * reach / step)) + 2;
-    g.nodes.resize(static_cast<std::size_t>(g.side) * g.side);
-    for (int j = 0; j < g.side; ++j)
-      for (int i = 0; i < g.side; ++i) {
-        const Terms t =
-            pixelTerms(moffat, i * step - reach, j * step - reach, sub, subWithin, false);
-        g.nodes[static_cast<std::size_t>(j * g.side + i)] = {t.m, t.dx, t.dy};
-      }
+    g.side = 2 * reach + 1;
+    g.nodes.resize(static_cast<std::size_t>((n + 1) * (n + 1)) * g.side * g.side);
+    for (int py = 0; py <= n; ++py)
+      for (int px = 0; px <= n; ++px)
+        for (int ky = -reach; ky <= reach; ++ky)
+          for (int kx = -reach; kx <= reach; ++kx) {
+            const double dx = kx + static_cast<double>(px) / n, dy = ky + static_cast<double>(py) / n;
+            if (dx * dx + dy * dy > within * within) continue;
+            const Terms t = pixelTerms(moffat, dx, dy, sub, INFINITY, false);
+            g.nodes[g.index(px, py, kx, ky, n)] = {t.m, t.dx, t.dy};
+          }
   }
 
-  Terms at(double dx, double dy) const {
-    const Grid& g = dx * dx + dy * dy <= inner * inner ? fine : coarse;
-    const double u = (dx + g.reach) / step, v = (dy + g.reach) / step;
-    if (!(u >= 0 && v >= 0 && u < g.side - 1 && v < g.side - 1))
+  // A grid's nodes about a star at (x, y): pixel (column, row) reads the
+  // nodes at (column + kx, row + ky) of the four planes of the star's phase.
+  struct Placed {
+    const Grid* grid;
+    const Node* plane[4];  // phases (p, q), (p + 1, q), (p, q + 1), (p + 1, q + 1)
+    double a, b;           // weights of the second phase in x and y
+    int kx, ky;
+  };
+  using Star = Placed[2];  // the fine grid's and the coarse one's
+
+  static int floorDiv(int v, int d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
+
+  Placed place(const Grid& g, double x, double y) const {
+    const double u = std::floor(-x * n), v = std::floor(-y * n);
+    Placed p{&g, {}, -x * n - u, -y * n - v, 0, 0};
+    const int qu = static_cast<int>(u), qv = static_cast<int>(v);
+    p.kx = floorDiv(qu, n);
+    p.ky = floorDiv(qv, n);
+    const int px = qu - p.kx * n, py = qv - p.ky * n;
+    for (int k = 0; k < 4; ++k)
+      p.plane[k] = &g.nodes[g.index(px + k % 2, py + k / 2, -g.reach, -g.reach, n)];
+    return p;
+  }
+
+  void place(double x, double y, Star& star) const {
+    star[0] = place(fine, x, y);
+    star[1] = place(coarse, x, y);
+  }
+
+  // The terms at pixel (column, row), (dx, dy) from the star.
+  Terms at(const Star& star, int column, int row, double dx, double dy) const {
+    const Placed& p = star[dx * dx + dy * dy <= inner * inner ? 0 : 1];
+    const int reach = p.grid->reach;
+    const int kx = column + p.kx, ky = row + p.ky;
+    if (kx < -reach || ky < -reach || kx > reach || ky > reach)
       return pixelTerms(moffat, dx, dy, kSubSamples, inner, false);
-    const int i = static_cast<int>(u), j = static_cast<int>(v);
-    const double a = u - i, b = v - j;
-    const Node* n = &g.nodes[static_cast<std::size_t>(j * g.side + i)];
+    const auto at = static_cast<std::size_t>((ky + reach) * p.grid->side + kx + reach);
+    const Node &n00 = p.plane[0][at], &n10 = p.plane[1][at], &n01 = p.plane[2][at],
+               &n11 = p.plane[3][at];
+    const double a = p.a, b = p.b;
     const auto mix = [&](double Node::*field) {
-      return (1 - b) * ((1 - a) * n[0].*field + a * n[1].*field) +
-             b * ((1 - a) * n[g.side].*field + a * n[g.side + 1].*field);
+      return (1 - b) * ((1 - a) * n00.*field + a * n10.*field) +
+             b * ((1 - a) * n01.*field + a * n11.*field);
     };
     Terms t;
     t.m = mix(&Node::m);
     t.dx = mix(&Node::dx);
     t.dy = mix(&Node::dy);
     return t;
+  }
+
+  Terms at(double dx, double dy) const {
+    Star star;
+    place(-dx, -dy, star);
+    return at(star, 0, 0, dx, dy);
   }
 };
 
@@ -241,17 +299,22 @@ struct StampModel {
     std::size_t size = 0;
     for (const Stamp& s : stamps) size += s.value.size() * static_cast<std::size_t>(perStamp);
     terms.reserve(size);
+    PsfProfile::Table::Star placed[2];
     for (std::size_t k = 0; k < stamps.size(); ++k) {
       const Stamp& s = stamps[k];
       const double* star = p + first + static_cast<int>(k) * (1 + perStamp * kStarParams) + 1;
+      for (int c = 0; c < perStamp && table != nullptr; ++c)
+        table->place(star[c * kStarParams + 1], star[c * kStarParams + 2], placed[c]);
       for (int j = 0; j < s.height; ++j)
         for (int i = 0; i < s.width; ++i) {
           if (std::isnan(s.value[static_cast<std::size_t>(j * s.width + i)])) continue;
           for (int c = 0; c < perStamp; ++c) {
             const double* q = star + c * kStarParams;
-            const double dx = s.left + i - q[1], dy = s.top + j - q[2];
-            terms.push_back(table != nullptr ? table->at(dx, dy)
-                                             : pixelTerms(moffat, dx, dy, kSubSamples, inner, fitShape));
+            const int column = s.left + i, row = s.top + j;
+            const double dx = column - q[1], dy = row - q[2];
+            terms.push_back(table != nullptr
+                                ? table->at(placed[c], column, row, dx, dy)
+                                : pixelTerms(moffat, dx, dy, kSubSamples, inner, fitShape));
           }
         }
     }
