@@ -91,7 +91,9 @@ struct PsfStarFit {
 // from the guesses and no sky offset. Its solver takes only steps that lower
 // the chi-square, so a caller that only asks whether the chi-square ends
 // below a value passes it as `stopBelow`, and the fit stops once it is there,
-// at its start too (with INFINITY it returns the start's chi-square).
+// at its start too (with INFINITY it returns the start's chi-square), or, a
+// single star, at its start with the flux and sky offset that fit best
+// there.
 PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp, std::span<const StarGuess> guesses,
                     double stopBelow = -INFINITY);
 
