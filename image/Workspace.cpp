@@ -16,7 +16,7 @@ SearchLimits searchLimits(const Workspace& ws, int image) {
 
 int calibrationCapacity(const Workspace& ws) {
   return isSt6Frame(ws.frame[kBlue]) || isSt6Frame(ws.frame[kGreen]) ? kMaxCalibrationStars
-                                                                 : kMaxFrameCalibrationStars;
+                                                                     : kMaxFrameCalibrationStars;
 }
 
 void appendCalibrationEntry(Workspace& ws, CalibrationEntry entry) {

@@ -216,20 +216,68 @@ void starCentroid(const Workspace& ws, int image, int number, double& x, double&
   y = sw > 0.0 ? sy / sw : s.y;
 }
 
+namespace {
+
+// The pixels a source spreads its light onto: the square about it, within
+// the frame.
+struct Reach {
+  int x0, x1, y0, y1;
+  Reach(const NeighbourLight::Source& s, int width, int height)
+      : x0(std::max(0, static_cast<int>(std::floor(s.x - s.radius)))),
+        x1(std::min(width - 1, static_cast<int>(std::ceil(s.x + s.radius)))),
+        y0(std::max(0, static_cast<int>(std::floor(s.y - s.radius)))),
+        y1(std::min(height - 1, static_cast<int>(std::ceil(s.y + s.radius)))) {}
+  bool holds(int x, int y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+}  // namespace
+
+void NeighbourLight::start(const PsfShape& s, int w, int h, bool plane,
+                           std::vector<double>&& store) {
+  shape = s;
+  width = w;
+  height = h;
+  active = true;
+  sources.clear();
+  total.clear();
+  cells.clear();
+  if (plane) {
+    total = std::move(store);
+    total.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0.0);
+  } else {
+    cellsWide = (w + kCell - 1) / kCell;
+    cells.resize(static_cast<std::size_t>(cellsWide) *
+                 static_cast<std::size_t>((h + kCell - 1) / kCell));
+  }
+}
+
 void NeighbourLight::add(const Source& s) {
+  const int number = static_cast<int>(sources.size());
   sources.push_back(s);
-  const int x0 = std::max(0, static_cast<int>(std::floor(s.x - s.radius)));
-  const int x1 = std::min(width - 1, static_cast<int>(std::ceil(s.x + s.radius)));
-  const int y0 = std::max(0, static_cast<int>(std::floor(s.y - s.radius)));
-  const int y1 = std::min(height - 1, static_cast<int>(std::ceil(s.y + s.radius)));
-  for (int y = y0; y <= y1; ++y)
-    for (int x = x0; x <= x1; ++x)
+  const Reach r(s, width, height);
+  if (total.empty()) {
+    for (int cy = r.y0 / kCell; cy <= r.y1 / kCell; ++cy)
+      for (int cx = r.x0 / kCell; cx <= r.x1 / kCell; ++cx)
+        cells[static_cast<std::size_t>(cy * cellsWide + cx)].push_back(number);
+    return;
+  }
+  for (int y = r.y0; y <= r.y1; ++y)
+    for (int x = r.x0; x <= r.x1; ++x)
       total[static_cast<std::size_t>(y * width + x)] += sourceLight(shape, s, x, y);
 }
 
 double NeighbourLight::others(int x, int y, int self) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return 0;
-  double l = total[static_cast<std::size_t>(y * width + x)];
+  double l = 0;
+  if (total.empty()) {
+    // The plane's sum: from 0, the sources that reach the pixel in the order added.
+    for (int k : cells[static_cast<std::size_t>(y / kCell * cellsWide + x / kCell)]) {
+      const Source& s = sources[static_cast<std::size_t>(k)];
+      if (Reach(s, width, height).holds(x, y)) l += sourceLight(shape, s, x, y);
+    }
+  } else {
+    l = total[static_cast<std::size_t>(y * width + x)];
+  }
   if (self >= 0 && self < static_cast<int>(sources.size()))
     l -= sourceLight(shape, sources[static_cast<std::size_t>(self)], x, y);
   return l;

@@ -48,15 +48,26 @@ void starCentroid(const Workspace& ws, int image, int number, double& x, double&
 // The light of a frame's stars as the point-spread function spreads it, so
 // that a star's aperture and sky annulus can be freed of its neighbours'
 // (their halos reach far on real frames).
+// Where every star's aperture is measured, the light is spread once onto a
+// plane of the frame; where only a few are, each pixel asked sums the
+// sources that reach it, in the same order, to the same value.
 struct NeighbourLight {
   struct Source {
     double x, y, flux, radius;  // the light is spread within `radius`
   };
   PsfShape shape;
   int width = 0, height = 0;
-  std::vector<double> total;    // row-major, every source
+  bool active = false;          // false: no light known
+  std::vector<double> total;    // row-major, every source; empty: summed where asked
   std::vector<Source> sources;  // by star number
+  // Without the plane: the sources whose square about them meets each cell
+  // of kCell x kCell pixels, row-major, by star number.
+  static constexpr int kCell = 32;
+  int cellsWide = 0;
+  std::vector<std::vector<int>> cells;
 
+  // `store` becomes the plane when `plane` holds: memory the program already has.
+  void start(const PsfShape& s, int w, int h, bool plane, std::vector<double>&& store = {});
   void add(const Source& s);
   // The light at (x, y) of every source but `self` (-1: none).
   double others(int x, int y, int self) const;

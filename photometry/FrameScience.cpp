@@ -83,9 +83,7 @@ double median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-const NeighbourLight* lightOf(const FrameScience& f) {
-  return f.light.total.empty() ? nullptr : &f.light;
-}
+const NeighbourLight* lightOf(const FrameScience& f) { return f.light.active ? &f.light : nullptr; }
 
 int halfSize(double fwhm, double reach) { return static_cast<int>(std::ceil(reach * fwhm)) + 1; }
 
@@ -246,7 +244,8 @@ double haloRadius(const FrameScience& f, double flux, double level) {
 
 // Each star's light from its fit where it has one, else its summed light
 // scaled as the PSF stars' fits find it.
-void buildLight(const Workspace& ws, int image, FrameScience& f, std::vector<double>&& store) {
+void buildLight(const Workspace& ws, int image, FrameScience& f, bool everyAperture,
+                std::vector<double>&& store) {
   if (!f.psfUsable) return;
   std::vector<double> scale;
   for (int k : f.psfStars) {
@@ -255,11 +254,8 @@ void buildLight(const Workspace& ws, int image, FrameScience& f, std::vector<dou
       scale.push_back(s.fit.flux[0] / s.profile.flux);
   }
   const double toTotal = scale.empty() ? 1.0 : median(scale);
-  f.light.shape = f.psf.shape;
-  f.light.width = ws.frame[image].width;
-  f.light.height = ws.frame[image].height;
-  f.light.total = std::move(store);
-  f.light.total.assign(ws.frame[image].pixels(), 0.0);
+  f.light.start(f.psf.shape, ws.frame[image].width, ws.frame[image].height, everyAperture,
+                std::move(store));
   for (int k = 0; k < ws.starCount[image]; ++k) {
     const StarScience& s = f.stars[static_cast<std::size_t>(k)];
     double x = 0, y = 0, flux = s.profile.flux * toTotal * (s.saturated ? kClippedLight : 1.0);
@@ -391,12 +387,12 @@ FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& o,
   fitShape(frame, ws, image, o, f);
   if (f.psfUsable) {
     f.fwhm = f.psf.shape.fwhm();
-    f.profile = isSt6Frame(ws.frame[image]) ? PsfProfile(f.psf.shape)
-                                            : PsfProfile::tabulated(f.psf.shape);
+    f.profile =
+        isSt6Frame(ws.frame[image]) ? PsfProfile(f.psf.shape) : PsfProfile::tabulated(f.psf.shape);
     findBlends(frame, ws, image, o, f);
     fitWings(frame, ws, image, o, f);
   }
-  buildLight(ws, image, f, std::move(lightStore));
+  buildLight(ws, image, f, o.everyAperture, std::move(lightStore));
   chooseRadius(ws, image, o, f);
   fitIncomplete(frame, ws, image, o, f);
   if (f.psfUsable) scalePsf(frame, ws, image, o, f);

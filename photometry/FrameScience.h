@@ -25,6 +25,9 @@ struct FrameOptions {
   double radius = 0;  // aperture radius; 0: from the curve of growth
   double inner = 0;   // sky annulus; 0 0: three to five FWHM
   double outer = 0;
+  // Every star's aperture will be measured with its neighbours' light
+  // taken off: the light is spread onto a plane of the frame once.
+  bool everyAperture = false;
 };
 
 // How the flux of a star was measured.
@@ -68,7 +71,7 @@ struct FrameScience {
   std::vector<int> psfStars;  // the stars the shape was fitted to
   // Every star's light as the PSF spreads it, out to where it falls below a
   // quarter of the sky noise; apertures and annuli are freed of their
-  // neighbours' with it. Empty without a usable PSF.
+  // neighbours' with it. Not active without a usable PSF.
   NeighbourLight light;
   GrowthChoice growth;
   ApertureSettings aperture{};
@@ -80,10 +83,10 @@ struct FrameScience {
   std::vector<StarScience> stars;
 };
 
-// `lightStore` becomes the neighbours' light: a plane a frame before has
-// used, whose memory is already the program's (a large frame's plane is
-// over a hundred megabytes, and the system hands out fresh memory a page at
-// a time).
+// `lightStore` becomes the plane of the neighbours' light, where there is
+// one: a plane a frame before has used, whose memory is already the
+// program's (a large frame's plane is over a hundred megabytes, and the
+// system hands out fresh memory a page at a time).
 FrameScience analyseFrame(const Workspace& ws, int image, const FrameOptions& options,
                           std::vector<double>&& lightStore = {});
 

@@ -20,7 +20,7 @@ struct LeastSquaresResult {
   int iterations = 0;
   bool stopped = false;  // below `stopBelow` before converging: neither converged nor a covariance
   std::vector<double> residuals;  // at the solution
-  bool gaveUp = false;  // `giveUp` held at a step: where it stood, not converged
+  bool gaveUp = false;            // `giveUp` held at a step: where it stood, not converged
 };
 
 // Whether a fit, at the parameters of its latest step, has gone where it

@@ -167,7 +167,8 @@ struct PsfProfile::Table {
       for (int px = 0; px <= n; ++px)
         for (int ky = -reach; ky <= reach; ++ky)
           for (int kx = -reach; kx <= reach; ++kx) {
-            const double dx = kx + static_cast<double>(px) / n, dy = ky + static_cast<double>(py) / n;
+            const double dx = kx + static_cast<double>(px) / n,
+                         dy = ky + static_cast<double>(py) / n;
             if (dx * dx + dy * dy > within * within) continue;
             const Terms t = pixelTerms(moffat, dx, dy, sub, INFINITY, false);
             g.nodes[g.index(px, py, kx, ky, n)] = {t.m, t.dx, t.dy};
@@ -461,7 +462,8 @@ bool bestLinearStart(const StampModel& model, const Stamp& stamp, std::vector<do
   chi2 = 0;
   for (std::size_t i = 0, at = 0; i < stamp.value.size(); ++i) {
     if (std::isnan(stamp.value[i])) continue;
-    const double r = (stamp.value[i] - stamp.sky - offset - flux * c.terms[at++].m) / stamp.sigma[i];
+    const double r =
+        (stamp.value[i] - stamp.sky - offset - flux * c.terms[at++].m) / stamp.sigma[i];
     chi2 += r * r;
   }
   return true;
@@ -469,16 +471,16 @@ bool bestLinearStart(const StampModel& model, const Stamp& stamp, std::vector<do
 
 }  // namespace
 
-PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp, std::span<const StarGuess> guesses,
-                    double stopBelow) {
+PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
+                    std::span<const StarGuess> guesses, double stopBelow) {
   PsfStarFit out;
   out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
   std::vector<double> p = startOf(guesses);
   const int params = static_cast<int>(p.size());
   out.pixels = stamp.pixels();
   if (out.components == 0 || out.pixels <= params) return out;
-  const StampModel model{
-      std::span(&stamp, 1), out.components, 0, profile.shape(), profile.table(), params, {}};
+  const StampModel model{std::span(&stamp, 1), out.components, 0, profile.shape(),
+                         profile.table(),      params,         {}};
   // Below already at its start, the fit need not run (the solver starts
   // from the profile worked out here).
   if (stopBelow > -INFINITY) {

@@ -94,8 +94,8 @@ struct PsfStarFit {
 // at its start too (with INFINITY it returns the start's chi-square), or, a
 // single star, at its start with the flux and sky offset that fit best
 // there.
-PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp, std::span<const StarGuess> guesses,
-                    double stopBelow = -INFINITY);
+PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
+                    std::span<const StarGuess> guesses, double stopBelow = -INFINITY);
 
 // The single fit's stars and a second one started at the pixel where the
 // single fit leaves the most light, all fitted together.

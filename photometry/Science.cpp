@@ -26,6 +26,7 @@ FrameOptions frameOptions(const Workspace& ws, const ScienceSettings& s) {
   o.radius = s.radius;
   o.inner = s.inner;
   o.outer = s.outer;
+  o.everyAperture = s.aperture;
   return o;
 }
 
@@ -39,8 +40,8 @@ ImageApertures measureFrameApertures(const Workspace& ws, int image, const Frame
   for (int k = 0; k < ws.starCount[image]; ++k) {
     double x, y;
     starCentroid(ws, image, k, x, y);
-    info.star[k] = measureAperture(ws, image, x, y, info.settings,
-                                   f.light.total.empty() ? nullptr : &f.light, k);
+    info.star[k] =
+        measureAperture(ws, image, x, y, info.settings, f.light.active ? &f.light : nullptr, k);
   }
   return info;
 }
@@ -292,7 +293,7 @@ ScienceResults measureScience(const Workspace& ws, const ScienceSettings& settin
     // apertures: a large pair would otherwise hold two until the window
     // closes. The next frame's takes its place.
     lightStore = std::move(f.light.total);
-    f.light.total = {};
+    f.light = {};
   }
   r.flags = flagStars(ws, r.frames, settings.gain);
   if (r.apertures) {
