@@ -42,13 +42,22 @@ struct SkyWindow {
   std::uint32_t count[kSkyWindow];
 };
 
+// Beyond 4 million pixels the sky is taken from every k-th row, which tells
+// its percentiles as well as every row; a frame of the ST-6 size counts all.
+int skyRowStep(const SearchRect& r) {
+  constexpr std::int64_t kMaxValues = 4'000'000;
+  const std::int64_t area = std::int64_t{r.right - r.left} * (r.bottom - r.top);
+  return static_cast<int>(std::max<std::int64_t>(1, area / kMaxValues + 1));
+}
+
 void countSky(const Workspace& ws, int image, const SearchRect& r, int base, SkyWindow& w) {
   w.base = base;
   std::fill(std::begin(w.count), std::end(w.count), 0u);
   std::uint64_t below = 0, total = 0;
   // Row by row, as the frame lies in memory: a column walk misses the cache
   // on every pixel of a wide frame. The counts do not depend on the order.
-  for (int y = r.top; y < r.bottom; ++y) {
+  const int step = skyRowStep(r);
+  for (int y = r.top; y < r.bottom; y += step) {
     for (int x = r.left; x < r.right; ++x) {
       if (labelAt(ws, image, x, y) != kLabelNoStar) continue;
       const float f = pixelAt(ws, image, x, y);
@@ -198,13 +207,10 @@ void prepare(const Workspace& ws, int image, std::span<const PixelPos> pixels, P
   if (!buildGrid(pixels, ps)) sortKeys(pixels, ps);
 }
 
-// A floating-point frame's sky in its own values, from the same ranks: its
-// noise may be a small fraction of a count. Beyond 4 million sky pixels every
-// k-th row is taken, which tells the percentiles as well.
+// A floating-point frame's sky in its own values, from the same ranks and
+// rows: its noise may be a small fraction of a count.
 SkyNoise floatSkyNoise(const Workspace& ws, int image, const SearchRect& r) {
-  constexpr std::int64_t kMaxValues = 4'000'000;
-  const std::int64_t area = std::int64_t{r.right - r.left} * (r.bottom - r.top);
-  const int step = static_cast<int>(std::max<std::int64_t>(1, area / kMaxValues + 1));
+  const int step = skyRowStep(r);
   std::vector<float> sky;
   for (int y = r.top; y < r.bottom; y += step)
     for (int x = r.left; x < r.right; ++x) {

@@ -18,7 +18,8 @@ enum StarFlagBits : std::uint32_t {
 
 // Sky of one image from the pixels of its search rectangle that belong to no
 // star: the median, and the noise from the lower half of the distribution,
-// which the detection level does not cut.
+// which the detection level does not cut. A rectangle of more than 4 million
+// pixels gives every k-th row's.
 struct SkyNoise {
   double level;
   double sigma;
