@@ -471,8 +471,12 @@ bool bestLinearStart(const StampModel& model, const Stamp& stamp, std::vector<do
 
 }  // namespace
 
-PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
-                    std::span<const StarGuess> guesses, double stopBelow) {
+namespace {
+
+// fitStars, given up once `giveUp` holds at a step (not converged then).
+PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
+                         std::span<const StarGuess> guesses, double stopBelow,
+                         const GiveUpTest& giveUp) {
   PsfStarFit out;
   out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
   std::vector<double> p = startOf(guesses);
@@ -498,7 +502,8 @@ PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
       return placeStars(best, out);
     }
   }
-  const LeastSquaresResult r = solveLeastSquares(out.pixels, p, model, true, 200, stopBelow);
+  const LeastSquaresResult r =
+      solveLeastSquares(out.pixels, p, model, true, 200, stopBelow, giveUp);
   out.chi2 = r.chi2;
   out.stopped = r.stopped;
   out.reducedChi2 = r.chi2 / (out.pixels - params);
@@ -516,6 +521,13 @@ PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
     out.fluxError[c] = std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
   }
   return placeStars(p, out);
+}
+
+}  // namespace
+
+PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
+                    std::span<const StarGuess> guesses, double stopBelow) {
+  return fitStarsUntil(profile, stamp, guesses, stopBelow, nullptr);
 }
 
 PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
@@ -540,7 +552,15 @@ PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
   const double peakShare = profile.pixel(0, 0);
   const StarGuess guesses[2] = {{single.x[0], single.y[0], single.flux[0]},
                                 {bx, by, peakShare > 0 ? best / peakShare : 0.0}};
-  return fitStars(profile, stamp, guesses);
+  // A second star that leaves the stamp explains light beyond it, never a
+  // companion on the star's pixels; such fits wander outwards for hundreds
+  // of steps, so the fit gives up there.
+  const auto leaves = [&](const double* q) {
+    const double x = q[1 + kStarParams + 1], y = q[1 + kStarParams + 2];
+    return !(x >= stamp.left - 0.5 && x <= stamp.left + stamp.width - 0.5 &&
+             y >= stamp.top - 0.5 && y <= stamp.top + stamp.height - 0.5);
+  };
+  return fitStarsUntil(profile, stamp, guesses, -INFINITY, leaves);
 }
 
 bool secondStarFound(const PsfStarFit& single, const PsfStarFit& pair, double fwhm) {
