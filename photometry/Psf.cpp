@@ -26,9 +26,11 @@ constexpr double kPairDistance = 0.5;
 constexpr double kPairFluxShare = 0.05;
 constexpr double kPairSigmas = 5.0;
 // Stars of a Gaussian profile drive beta towards infinity, where the shape
-// fit never settles. At this beta a Moffat profile is the Gaussian of its
-// width to within a tenth of a per cent of its peak, so the fit gives up beyond it
-// and fits the shape again with beta held there.
+// fit never settles. No star seen through the air has a beta beyond 50 (it
+// is near 4 to 5), so a fit that passes it is running off: it gives up and
+// fits the shape again with beta held at 200, where a Moffat profile is the
+// Gaussian of its width to within a tenth of a per cent of its peak.
+constexpr double kRunawayBeta = 50.0;
 constexpr double kMaxBeta = 200.0;
 // Pixels within the FWHM of a star are the mean of 3 x 3 samples.
 constexpr int kSubSamples = 3;
@@ -597,7 +599,7 @@ PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess
   const int pixels = pixelCount(stamps);
   if (out.stars == 0 || pixels <= params) return out;
   const StampModel model{stamps, 1, kShapeParams, PsfShape{}, nullptr, params, {}};
-  const auto runaway = [](const double* q) { return q[3] > std::log(kMaxBeta - 1.0); };
+  const auto runaway = [](const double* q) { return q[3] > std::log(kRunawayBeta - 1.0); };
   LeastSquaresResult r = solveLeastSquares(pixels, p, model, false, 200, -INFINITY, runaway);
   out.shape = shapeFrom(p.data());
   if (r.gaveUp) {

@@ -140,8 +140,8 @@ TEST(Psf, TableFollowsTheWorkedOutProfile) {
 }
 
 // Stars of a Gaussian profile (FWHM 2.4, each pixel the mean of 8 x 8 samples) drive beta on
-// without end; the shape fit gives up beyond beta 200 and settles there, on the Gaussian's FWHM
-// and the stars' places.
+// without end; the shape fit gives up beyond beta 50 and settles with beta 200, on the Gaussian's
+// FWHM and the stars' places. Moffat stars of beta 30 keep theirs.
 TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
   const double sigma = 2.4 / 2.3548200450309493;
   const auto gaussian = [&](double dx, double dy) {
@@ -174,6 +174,15 @@ TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
   const PsfStarFit last = fitStars(fit.shape, stamps[4], std::span(&start, 1));
   EXPECT_NEAR(last.x[0], 20.3, 1e-3);
   EXPECT_NEAR(last.flux[0], 5e4, 0.002 * 5e4);
+
+  const PsfShape steep = PsfShape::round(2.4, 30.0);
+  for (int k = 0; k < 5; ++k) {
+    const StarGuess star{19.7 + 0.15 * k, 20.2 - 0.1 * k, 1e4 * (k + 1)};
+    stamps[static_cast<std::size_t>(k)] = makeStars(steep, {star});
+  }
+  const PsfShapeFit moffat = fitPsfShape(stamps, guesses, 3.0);
+  ASSERT_TRUE(moffat.converged);
+  EXPECT_NEAR(moffat.shape.beta, 30.0, 0.01);
 }
 
 // The blend search skips the fit of a star whose start is below its gate, or falls below it with
