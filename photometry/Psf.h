@@ -98,7 +98,8 @@ PsfStarFit fitStars(const PsfProfile& profile, const Stamp& stamp,
                     std::span<const StarGuess> guesses, double stopBelow = -INFINITY);
 
 // The single fit's stars and a second one started at the pixel where the
-// single fit leaves the most light, all fitted together.
+// single fit leaves the most light, all fitted together; not converged when
+// the second star leaves the stamp.
 PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
                             const PsfStarFit& single);
 

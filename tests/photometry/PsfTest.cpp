@@ -79,6 +79,13 @@ TEST(Psf, FitsTheWingsAndFindsTheNeighbour) {
   const Stamp alone = makeStars(kShape, {star});
   const PsfStarFit one = fitStars(kShape, alone, std::span(&start, 1));
   EXPECT_FALSE(secondStarFound(one, fitWithNeighbour(kShape, alone, one), 3.0));
+  // A bright star 8 pixels off, beyond the stamp's edge 5 pixels off, lights its side: the
+  // second star goes after it and leaves the stamp, where the pair fit gives up.
+  const Stamp lit = makeStars(kShape, {star, {28.3, 19.6, 1e6}}, 5);
+  const PsfStarFit lone = fitStars(kShape, lit, std::span(&start, 1));
+  const PsfStarFit chase = fitWithNeighbour(kShape, lit, lone);
+  EXPECT_FALSE(chase.converged);
+  EXPECT_GT(chase.x[1], 25.5);
 }
 
 TEST(Psf, ShapeFromStarsAtDifferentPlaces) {
