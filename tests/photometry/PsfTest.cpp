@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <random>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "photometry/Psf.h"
 #include "photometry/StandardTransform.h"
 #include "photometry/Warnings.h"
+#include "tools/FieldGenerator.h"
 
 namespace orelith {
 namespace {
@@ -146,20 +146,10 @@ TEST(Psf, TableFollowsTheWorkedOutProfile) {
   }
 }
 
-// Stars of a Gaussian profile (FWHM 2.4, each pixel the mean of 8 x 8 samples) drive beta on
-// without end; the shape fit gives up beyond beta 50 and settles with beta 200, on the Gaussian's
-// FWHM and the stars' places. Moffat stars of beta 30 keep theirs.
+// Stars of a Gaussian profile (FWHM 2.4, the generator's pixel integrals) drive beta on without
+// end; the shape fit gives up beyond beta 50 and settles with beta 200, on the Gaussian's FWHM and
+// the stars' places. Moffat stars of beta 30 keep theirs.
 TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
-  const double sigma = 2.4 / 2.3548200450309493;
-  const auto gaussian = [&](double dx, double dy) {
-    double sum = 0;
-    for (int i = 0; i < 8; ++i)
-      for (int j = 0; j < 8; ++j) {
-        const double x = dx + (i + 0.5) / 8 - 0.5, y = dy + (j + 0.5) / 8 - 0.5;
-        sum += std::exp(-(x * x + y * y) / (2 * sigma * sigma));
-      }
-    return sum / 64 / (2 * std::numbers::pi * sigma * sigma);
-  };
   std::vector<Stamp> stamps;
   std::vector<StarGuess> guesses;
   for (int k = 0; k < 5; ++k) {
@@ -168,7 +158,7 @@ TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
     for (int j = 0; j < s.height; ++j)
       for (int i = 0; i < s.width; ++i)
         s.value[static_cast<std::size_t>(j * s.width + i)] +=
-            star.flux * gaussian(s.left + i - star.x, s.top + j - star.y);
+            star.flux * gen::pixelFraction(2.4, s.left + i - star.x, s.top + j - star.y);
     stamps.push_back(s);
     guesses.push_back({20, 20, star.flux * 0.8});
   }
