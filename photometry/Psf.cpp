@@ -34,8 +34,8 @@ constexpr double kRunawayBeta = 50.0;
 constexpr double kMaxBeta = 200.0;
 // Pixels within the FWHM of a star are the mean of 3 x 3 samples.
 constexpr int kSubSamples = 3;
-// The profile's table: nodes a FWHM apart over its steps, out to 3 FWHM
-// (the widest stamp) and a margin for the star's place in it.
+// The profile's table: nodes at most a 48th of the FWHM apart, out to 3
+// FWHM (the widest stamp) and a margin for the star's place in it.
 constexpr double kTableSteps = 48.0;
 constexpr double kTableReach = 3.0;
 constexpr double kTableMargin = 4.0;
@@ -141,9 +141,6 @@ struct PsfProfile::Table {
       const auto plane = static_cast<std::size_t>(py * (n + 1) + px);
       return (plane * side + static_cast<std::size_t>(ky + reach)) * side +
              static_cast<std::size_t>(kx + reach);
-    }
-    const Node& at(int px, int py, int kx, int ky, int n) const {
-      return nodes[index(px, py, kx, ky, n)];
     }
   };
   Moffat moffat;
@@ -471,10 +468,6 @@ bool bestLinearStart(const StampModel& model, const Stamp& stamp, std::vector<do
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // fitStars, given up once `giveUp` holds at a step (not converged then).
 PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
                          std::span<const StarGuess> guesses, double stopBelow,
@@ -559,8 +552,8 @@ PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
   // of steps, so the fit gives up there.
   const auto leaves = [&](const double* q) {
     const double x = q[1 + kStarParams + 1], y = q[1 + kStarParams + 2];
-    return !(x >= stamp.left - 0.5 && x <= stamp.left + stamp.width - 0.5 &&
-             y >= stamp.top - 0.5 && y <= stamp.top + stamp.height - 0.5);
+    return !(x >= stamp.left - 0.5 && x <= stamp.left + stamp.width - 0.5 && y >= stamp.top - 0.5 &&
+             y <= stamp.top + stamp.height - 0.5);
   };
   return fitStarsUntil(profile, stamp, guesses, -INFINITY, leaves);
 }
