@@ -340,18 +340,27 @@ int matchAtOffset(Workspace& ws) {
   const int dx = ws.offsetX;
   const int dy = ws.offsetY;
   // Only columns and rows whose shifted position lies in the green rectangle
-  // can match; the visiting order stays row-major, which decides the partners.
-  const int xFrom = std::max(b.left, g.left - dx);
-  const int xTo = std::min(b.right, g.right - dx);
-  const int yFrom = std::max(b.top, g.top - dy);
-  const int yTo = std::min(b.bottom, g.bottom - dy);
+  // can match, and only pixels that the last searches labelled name stars;
+  // the visiting order stays row-major, which decides the partners.
+  const SearchRect lb = clippedToImage(ws, kBlue, ws.labelledRect[kBlue]);
+  const SearchRect lg = clippedToImage(ws, kGreen, ws.labelledRect[kGreen]);
+  const int xFrom = std::max({b.left, g.left - dx, lb.left, lg.left - dx});
+  const int xTo = std::min({b.right, g.right - dx, lb.right, lg.right - dx});
+  const int yFrom = std::max({b.top, g.top - dy, lb.top, lg.top - dy});
+  const int yTo = std::min({b.bottom, g.bottom - dy, lb.bottom, lg.bottom - dy});
+  const ImageFrame& fb = ws.frame[kBlue];
+  const ImageFrame& fg = ws.frame[kGreen];
+  // Labels at or beyond the count (no star, unvisited) name no star.
+  const int blueCount = ws.starCount[kBlue], greenCount = ws.starCount[kGreen];
   std::vector<std::pair<int, int>> pixelPairs;
   for (int y = yFrom; y < yTo; ++y) {
+    const std::uint16_t* blueRow = &fb.labels[fb.index(0, y)];
+    const std::uint16_t* greenRow = &fg.labels[fg.index(0, y + dy)];
     for (int x = xFrom; x < xTo; ++x) {
-      const int blue = starAtPixel(ws, kBlue, x, y);
-      if (blue < 0) continue;
-      const int green = starAtPixel(ws, kGreen, x + dx, y + dy);
-      if (green < 0) continue;
+      const int blue = blueRow[x];
+      if (blue >= blueCount) continue;
+      const int green = greenRow[x + dx];
+      if (green >= greenCount) continue;
       linkPartners(ws, blue, green);
       pixelPairs.emplace_back(blue, green);
     }

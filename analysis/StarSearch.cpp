@@ -109,16 +109,21 @@ double summedLight(const Workspace& ws, int image, int k) {
 SearchStatus scanImage(Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   noteLabelledRect(ws, image, r);
+  ImageFrame& frame = ws.frame[image];
   for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x) labelAt(ws, image, x, y) = kLabelUnvisited;
+    std::fill_n(&frame.labels[frame.index(r.left, y)], r.right - r.left, kLabelUnvisited);
   ws.starCount[image] = 0;
   const double level = ws.backgroundLevel[image];
   for (int y = r.top; y < r.bottom; ++y) {
+    // A row's labels and values by pointer: the scan reads every pixel of a
+    // large frame, and the fills below write only labels.
+    std::uint16_t* labels = &frame.labels[frame.index(0, y)];
+    const float* values = &frame.values[frame.index(0, y)];
     for (int x = r.left; x < r.right; ++x) {
       // Most pixels are sky or already taken: skip the call for them.
-      std::uint16_t& label = labelAt(ws, image, x, y);
+      std::uint16_t& label = labels[x];
       if (label != kLabelUnvisited) continue;
-      if (!aboveLevel(pixelAt(ws, image, x, y), level)) {
+      if (!aboveLevel(values[x], level)) {
         label = kLabelNoStar;
         continue;
       }

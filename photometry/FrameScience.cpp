@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
+#include <utility>
+#include <vector>
 
 #include "analysis/StarSearch.h"
 #include "image/StarLabels.h"
@@ -328,17 +331,25 @@ void scalePsf(const FrameView& frame, const Workspace& ws, int image, const Fram
   f.psfScaleScatter = 1.4826 * median(spread);
 }
 
+// The offsets from a star's peak of the pixels within `radius` + 1, which
+// every star's aperture test reads: worked out once a frame, not per star.
+std::vector<std::pair<int, int>> apertureReach(double radius) {
+  const int reach = static_cast<int>(std::ceil(radius)) + 1;
+  std::vector<std::pair<int, int>> offsets;
+  for (int dy = -reach; dy <= reach; ++dy)
+    for (int dx = -reach; dx <= reach; ++dx)
+      if (std::hypot(dx, dy) <= radius + 1.0) offsets.emplace_back(dx, dy);
+  return offsets;
+}
+
 // Whether the aperture about the star's peak meets the frame's edge or a
 // pixel without a measurement.
-bool apertureIncomplete(const FrameView& frame, const StarRecord& s, double radius,
-                        double hotValue) {
-  const int reach = static_cast<int>(std::ceil(radius)) + 1;
-  for (int y = s.y - reach; y <= s.y + reach; ++y)
-    for (int x = s.x - reach; x <= s.x + reach; ++x) {
-      if (std::hypot(x - s.x, y - s.y) > radius + 1.0) continue;
-      const double v = frame(x, y);
-      if (std::isnan(v) || v >= hotValue) return true;
-    }
+bool apertureIncomplete(const FrameView& frame, const StarRecord& s,
+                        std::span<const std::pair<int, int>> reach, double hotValue) {
+  for (const auto& [dx, dy] : reach) {
+    const double v = frame(s.x + dx, s.y + dy);
+    if (std::isnan(v) || v >= hotValue) return true;
+  }
   return false;
 }
 
@@ -346,6 +357,7 @@ bool apertureIncomplete(const FrameView& frame, const StarRecord& s, double radi
 void fitIncomplete(const FrameView& frame, const Workspace& ws, int image, const FrameOptions& o,
                    FrameScience& f) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
+  const std::vector<std::pair<int, int>> reach = apertureReach(f.aperture.radius);
   for (int k = 0; k < ws.starCount[image]; ++k) {
     StarScience& s = f.stars[static_cast<std::size_t>(k)];
     if (s.saturated || s.blended) continue;
@@ -353,7 +365,7 @@ void fitIncomplete(const FrameView& frame, const Workspace& ws, int image, const
       s.incomplete = s.incomplete || p.x == r.left || p.x == r.right - 1 || p.y == r.top ||
                      p.y == r.bottom - 1;
     s.incomplete = s.incomplete ||
-                   apertureIncomplete(frame, star(ws, image, k), f.aperture.radius, o.hotValue);
+                   apertureIncomplete(frame, star(ws, image, k), reach, o.hotValue);
     if (!s.incomplete || !f.psfUsable) continue;
     const Stamp stamp = stampOf(frame, ws, image, k, f, o, 2.0, INFINITY);
     const StarGuess guess = guessOf(ws, image, k, s.profile.flux);
