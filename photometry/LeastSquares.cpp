@@ -13,6 +13,7 @@ namespace {
 struct Problem {
   const ResidualFunction* f;
   std::size_t params;
+  std::vector<double> r, j;  // the Jacobian's evaluation, kept for the next call
 };
 
 int residualsAt(const gsl_vector* x, void* data, gsl_vector* r) {
@@ -23,13 +24,19 @@ int residualsAt(const gsl_vector* x, void* data, gsl_vector* r) {
   return GSL_SUCCESS;
 }
 
-// GSL's matrices are row-major with a stride (tda) that may exceed the width.
+// GSL's matrices are row-major with a stride (tda) that may exceed the
+// width; a matrix without one takes the Jacobian as it is worked out.
 int jacobianAt(const gsl_vector* x, void* data, gsl_matrix* J) {
-  const auto* p = static_cast<const Problem*>(data);
-  std::vector<double> r(J->size1), j(J->size1 * J->size2);
-  (*p->f)(x->data, r.data(), j.data());
+  auto* p = static_cast<Problem*>(data);
+  p->r.resize(J->size1);
+  if (J->tda == J->size2) {
+    (*p->f)(x->data, p->r.data(), J->data);
+    return GSL_SUCCESS;
+  }
+  p->j.resize(J->size1 * J->size2);
+  (*p->f)(x->data, p->r.data(), p->j.data());
   for (std::size_t i = 0; i < J->size1; ++i)
-    std::copy_n(j.data() + i * J->size2, J->size2, J->data + i * J->tda);
+    std::copy_n(p->j.data() + i * J->size2, J->size2, J->data + i * J->tda);
   return GSL_SUCCESS;
 }
 
@@ -50,7 +57,7 @@ int iterate(gsl_multifit_nlinear_workspace* w, int maxIterations, double stopBel
     status = gsl_multifit_nlinear_iterate(w);
     if (status == GSL_ENOPROG && done == 0) return GSL_EMAXITER;
     ++done;
-    if (chi2Of(w) < stopBelow) {
+    if (stopBelow > -INFINITY && chi2Of(w) < stopBelow) {
       out.stopped = true;
       return GSL_CONTINUE;
     }
@@ -74,7 +81,7 @@ LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
   if (p == 0 || n < p) return out;
   // A failing fit is reported through the result, never by aborting.
   gsl_error_handler_t* previous = gsl_set_error_handler_off();
-  Problem problem{&f, p};
+  Problem problem{&f, p, {}, {}};
   gsl_multifit_nlinear_fdf fdf{};
   fdf.f = residualsAt;
   fdf.df = jacobianAt;
