@@ -110,23 +110,21 @@ SearchStatus scanImage(Workspace& ws, int image) {
   const SearchRect r = clippedToImage(ws, image, ws.searchRect[image]);
   noteLabelledRect(ws, image, r);
   ImageFrame& frame = ws.frame[image];
-  for (int y = r.top; y < r.bottom; ++y)
-    std::fill_n(&frame.labels[frame.index(r.left, y)], r.right - r.left, kLabelUnvisited);
-  ws.starCount[image] = 0;
   const double level = ws.backgroundLevel[image];
+  // A pixel at or below the level is no star's, whichever fill reaches it:
+  // one pass over the rows marks those and leaves the rest unvisited, and
+  // the scan starts a fill at each unvisited pixel no earlier fill took.
   for (int y = r.top; y < r.bottom; ++y) {
-    // A row's labels and values by pointer: the scan reads every pixel of a
-    // large frame, and the fills below write only labels.
     std::uint16_t* labels = &frame.labels[frame.index(0, y)];
     const float* values = &frame.values[frame.index(0, y)];
+    for (int x = r.left; x < r.right; ++x)
+      labels[x] = aboveLevel(values[x], level) ? kLabelUnvisited : kLabelNoStar;
+  }
+  ws.starCount[image] = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    const std::uint16_t* labels = &frame.labels[frame.index(0, y)];
     for (int x = r.left; x < r.right; ++x) {
-      // Most pixels are sky or already taken: skip the call for them.
-      std::uint16_t& label = labels[x];
-      if (label != kLabelUnvisited) continue;
-      if (!aboveLevel(values[x], level)) {
-        label = kLabelNoStar;
-        continue;
-      }
+      if (labels[x] != kLabelUnvisited) continue;
       const int n = ws.starCount[image];
       if (SearchStatus rc = fillStar(ws, image, x, y, 1); rc != SearchStatus::Ok) return rc;
       if (star(ws, image, n).pixelCount > 0) ws.starCount[image] = n + 1;
