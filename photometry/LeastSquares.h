@@ -1,6 +1,7 @@
-// Nonlinear least squares through GSL's trust-region solver
-// (gsl_multifit_nlinear, Levenberg-Marquardt steps), for the fits of the
-// point-spread function.
+// Nonlinear least squares for the fits of the point-spread function:
+// through GSL's trust-region solver (gsl_multifit_nlinear,
+// Levenberg-Marquardt steps), or, for small fits that sum their own normal
+// equations, the same steps on those.
 #pragma once
 
 #include <cmath>
@@ -34,5 +35,27 @@ LeastSquaresResult solveLeastSquares(int residuals, std::vector<double>& params,
                                      const ResidualFunction& f, bool covariance = true,
                                      int maxIterations = 200, double stopBelow = -INFINITY,
                                      const GiveUpTest& giveUp = nullptr);
+
+// The normal equations of a fit at its parameters: J^T J (params x params,
+// row-major) and J^T r, the chi-square's half gradient.
+struct NormalEquations {
+  std::vector<double> jtj;
+  std::vector<double> jtr;
+};
+
+// The chi-square at p and, when `normal` is not null, the normal equations
+// there.
+using NormalFunction = std::function<double(const double* p, NormalEquations* normal)>;
+
+// The same fit for a model that sums its normal equations itself: a few
+// parameters over many residuals (a star's flux and place over its pixels),
+// where the general solver's work over every residual costs as much as the
+// model. Levenberg-Marquardt steps on the scaled normal equations, with the
+// same tolerances, stops and covariance as solveLeastSquares; no residuals
+// in the result.
+LeastSquaresResult solveNormalEquations(std::vector<double>& params, const NormalFunction& f,
+                                        bool covariance = true, int maxIterations = 200,
+                                        double stopBelow = -INFINITY,
+                                        const GiveUpTest& giveUp = nullptr);
 
 }  // namespace orelith

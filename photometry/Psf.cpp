@@ -1,6 +1,7 @@
 #include "photometry/Psf.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr int kShapeParams = 4;  // ln q11, ln q22, atanh rho, ln (beta - 1)
 constexpr int kStarParams = 3;   // flux, x, y
+constexpr int kMaxStarFitParams = 1 + 2 * kStarParams;  // a sky offset and two stars
 // Fit acceptance: pixels beyond the parameters, residuals near the noise
 // (a profile that is not quite a Moffat leaves some), flux known to 20 %.
 constexpr int kSparePixels = 10;
@@ -321,10 +323,13 @@ struct StampModel {
     cache.at.assign(p, p + params);
   }
 
-  void operator()(const double* p, double* r, double* J) const {
+  // Pixel by pixel, the residual and, where `jrow` is given, its row of the
+  // Jacobian there; `next(residual, jrow)` takes them and gives the row for
+  // the next pixel.
+  template <class Next>
+  void walk(const double* p, double* jrow, Next&& next) const {
     evaluate(p);
     const int first = shaped;
-    int row = 0;
     const Terms* t = cache.terms.data();
     for (std::size_t k = 0; k < stamps.size(); ++k) {
       const Stamp& s = stamps[k];
@@ -332,7 +337,6 @@ struct StampModel {
       const double* star = block + 1;
       for (std::size_t at = 0; at < s.value.size(); ++at) {
         if (std::isnan(s.value[at])) continue;
-        double* jrow = J ? J + static_cast<std::ptrdiff_t>(row) * params : nullptr;
         if (jrow) std::fill(jrow, jrow + params, 0.0);
         double model = block[0];
         if (jrow) jrow[block - p] = -1.0 / s.sigma[at];
@@ -347,9 +351,42 @@ struct StampModel {
           jrow[col + 2] = -w * q[0] * t->dy;
           for (int m = 0; m < shaped; ++m) jrow[m] += w * q[0] * t->shape[m];
         }
-        r[row++] = (s.value[at] - s.sky - model) / s.sigma[at];
+        jrow = next((s.value[at] - s.sky - model) / s.sigma[at], jrow);
       }
     }
+  }
+
+  void operator()(const double* p, double* r, double* J) const {
+    walk(p, J, [&](double residual, double* jrow) {
+      *r++ = residual;
+      return jrow ? jrow + params : nullptr;
+    });
+  }
+
+  // The chi-square and, with `ne`, the normal equations, summed pixel by
+  // pixel without the Jacobian as a whole; only for the fits of stars in a
+  // held shape (at most kMaxStarFitParams parameters).
+  double normal(const double* p, NormalEquations* ne) const {
+    std::array<double, kMaxStarFitParams> row{};
+    const auto n = static_cast<std::size_t>(params);
+    if (ne) {
+      ne->jtj.assign(n * n, 0.0);
+      ne->jtr.assign(n, 0.0);
+    }
+    double chi2 = 0;
+    walk(p, ne ? row.data() : nullptr, [&](double residual, double* jrow) {
+      chi2 += residual * residual;
+      if (!jrow) return jrow;
+      for (std::size_t a = 0; a < n; ++a) {
+        ne->jtr[a] += jrow[a] * residual;
+        for (std::size_t b = 0; b <= a; ++b) ne->jtj[a * n + b] += jrow[a] * jrow[b];
+      }
+      return jrow;
+    });
+    if (ne)
+      for (std::size_t a = 0; a < n; ++a)
+        for (std::size_t b = 0; b < a; ++b) ne->jtj[b * n + a] = ne->jtj[a * n + b];
+    return chi2;
   }
 };
 
@@ -468,6 +505,34 @@ bool bestLinearStart(const StampModel& model, const Stamp& stamp, std::vector<do
   return true;
 }
 
+// Whether (x, y) lies on one of the stamp's pixels.
+bool insideStamp(const Stamp& stamp, double x, double y) {
+  return x >= stamp.left - 0.5 && x <= stamp.left + stamp.width - 0.5 && y >= stamp.top - 0.5 &&
+         y <= stamp.top + stamp.height - 0.5;
+}
+
+// A star fit in a tabulated profile (a large frame's many stars) sums its
+// normal equations as it reads the table; the worked-out profile keeps GSL's
+// solver.
+LeastSquaresResult solve(const StampModel& model, int pixels, std::vector<double>& p,
+                         double stopBelow, const GiveUpTest& giveUp) {
+  if (model.table == nullptr)
+    return solveLeastSquares(pixels, p, model, true, 200, stopBelow, giveUp);
+  return solveNormalEquations(
+      p, [&](const double* q, NormalEquations* ne) { return model.normal(q, ne); }, true, 200,
+      stopBelow, giveUp);
+}
+
+// The residuals at the solution: GSL's solver keeps them, the other is
+// asked once more.
+std::vector<double> residualsOf(const StampModel& model, const LeastSquaresResult& r,
+                                const std::vector<double>& p, int pixels) {
+  if (!r.residuals.empty()) return r.residuals;
+  std::vector<double> out(static_cast<std::size_t>(pixels));
+  model(p.data(), out.data(), nullptr);
+  return out;
+}
+
 // fitStars, given up once `giveUp` holds at a step (not converged then).
 PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
                          std::span<const StarGuess> guesses, double stopBelow,
@@ -497,14 +562,19 @@ PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
       return placeStars(best, out);
     }
   }
-  const LeastSquaresResult r =
-      solveLeastSquares(out.pixels, p, model, true, 200, stopBelow, giveUp);
+  const LeastSquaresResult r = solve(model, out.pixels, p, stopBelow, giveUp);
   out.chi2 = r.chi2;
   out.stopped = r.stopped;
   out.reducedChi2 = r.chi2 / (out.pixels - params);
-  out.converged = r.converged;
-  const double widen = 1.0;
-  const std::vector<double>& residuals = r.residuals;
+  // A star whose centre left the stamp explains light beyond it, never its
+  // own: its flux and place mean nothing, however settled the fit.
+  bool inside = true;
+  for (int c = 0; c < out.components; ++c) {
+    const auto at = static_cast<std::size_t>(1 + c * kStarParams);
+    inside = inside && insideStamp(stamp, p[at + 1], p[at + 2]);
+  }
+  out.converged = r.converged && inside;
+  const std::vector<double> residuals = residualsOf(model, r, p, out.pixels);
   double unexplained = 0, light = 0;
   for (std::size_t i = 0, at = 0; i < stamp.value.size(); ++i)
     if (!std::isnan(stamp.value[i])) unexplained += std::abs(residuals[at++]) * stamp.sigma[i];
@@ -513,7 +583,7 @@ PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
   out.unexplained = light > 0 ? unexplained / light : INFINITY;
   for (int c = 0; c < out.components && !r.stopped; ++c) {
     const int at = 1 + c * kStarParams;
-    out.fluxError[c] = std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)] * widen);
+    out.fluxError[c] = std::sqrt(r.covariance[static_cast<std::size_t>(at * params + at)]);
   }
   return placeStars(p, out);
 }
@@ -551,9 +621,7 @@ PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
   // companion on the star's pixels; such fits wander outwards for hundreds
   // of steps, so the fit gives up there.
   const auto leaves = [&](const double* q) {
-    const double x = q[1 + kStarParams + 1], y = q[1 + kStarParams + 2];
-    return !(x >= stamp.left - 0.5 && x <= stamp.left + stamp.width - 0.5 && y >= stamp.top - 0.5 &&
-             y <= stamp.top + stamp.height - 0.5);
+    return !insideStamp(stamp, q[1 + kStarParams + 1], q[1 + kStarParams + 2]);
   };
   return fitStarsUntil(profile, stamp, guesses, -INFINITY, leaves);
 }

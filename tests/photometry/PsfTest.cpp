@@ -185,8 +185,12 @@ TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
 // The blend search skips the fit of a star whose start is below its gate, or falls below it with
 // the start's best flux and sky offset, and stops a fit once below: on 300 noisy stars and pairs
 // (guesses off by up to half a pixel and 30 % in flux) the chi-square never exceeds the start's,
-// and the stopped fit decides as the whole fit does.
-TEST(Psf, FitNeverRisesAboveItsStart) {
+// and the stopped fit decides as the whole fit does: with the worked-out profile (GSL's solver)
+// and with its table (the normal equations').
+class FitStart : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FitStart, NeverRisesAboveItsStart) {
+  const PsfProfile profile = GetParam() ? PsfProfile::tabulated(kShape) : PsfProfile(kShape);
   std::mt19937 random(7);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::normal_distribution<double> noise(0.0, 1.0);
@@ -200,13 +204,13 @@ TEST(Psf, FitNeverRisesAboveItsStart) {
     for (double& v : stamp.value) v += noise(random);
     const StarGuess guess{truth.x + unit(random) - 0.5, truth.y + unit(random) - 0.5,
                           truth.flux * (0.7 + 0.6 * unit(random))};
-    const double start = fitStars(kShape, stamp, std::span(&guess, 1), INFINITY).chi2;
-    const PsfStarFit fit = fitStars(kShape, stamp, std::span(&guess, 1));
+    const double start = fitStars(profile, stamp, std::span(&guess, 1), INFINITY).chi2;
+    const PsfStarFit fit = fitStars(profile, stamp, std::span(&guess, 1));
     ASSERT_LE(fit.chi2, start * (1 + 1e-12)) << n;
     const double gate = stamp.pixels() + 25.0;
     EXPECT_TRUE(start >= gate || fit.chi2 < gate) << n;  // below the gate stays below
     skipped += start < gate;
-    const PsfStarFit stopping = fitStars(kShape, stamp, std::span(&guess, 1), gate);
+    const PsfStarFit stopping = fitStars(profile, stamp, std::span(&guess, 1), gate);
     ASSERT_EQ(stopping.stopped, fit.chi2 < gate) << n;
     if (stopping.stopped) {
       EXPECT_LT(stopping.chi2, gate) << n;
@@ -226,6 +230,29 @@ TEST(Psf, FitNeverRisesAboveItsStart) {
   EXPECT_GT(stopped, 0);    // and so is the stop
   EXPECT_GT(solved, 0);     // and the solved start
   EXPECT_LT(stopped, 300);  // some fits end above the gate
+}
+INSTANTIATE_TEST_SUITE_P(Psf, FitStart, ::testing::Bool());
+
+// A fit follows light wherever it leads: here the wing of a star centred 2 pixels beyond the
+// stamp's edge (the stamp spans 13..27 in x), started at the edge. Its centre then lies off the
+// stamp, and the fit, however settled, measures that other star: not converged, with either
+// profile. The same star 2 pixels inside the edge converges.
+TEST(Psf, StarLeavingItsStampIsNotMeasured) {
+  const PsfShape shape = PsfShape::round(2.2, 4.0);
+  std::mt19937 random(1);
+  std::normal_distribution<double> noise(0.0, 8.0);
+  for (const PsfProfile& profile : {PsfProfile(shape), PsfProfile::tabulated(shape)}) {
+    for (double x : {29.5, 25.5}) {
+      Stamp stamp = makeStars(shape, {{x, 20.3, 1e5}}, 7);
+      for (double& v : stamp.value) v += noise(random);
+      for (double& sigma : stamp.sigma) sigma = 8;
+      const StarGuess guess{26, 20, 5e4};
+      const PsfStarFit fit = fitStars(profile, stamp, std::span(&guess, 1));
+      EXPECT_NEAR(fit.x[0], x, 0.2);
+      EXPECT_NEAR(fit.flux[0], 1e5, 2e4);
+      EXPECT_EQ(fit.converged, x < 27.5) << x;
+    }
+  }
 }
 
 // Enclosed light 1 - (1 + r^2)^-2 (a Moffat of beta 3, alpha 1) at radii 1..8: by hand it
