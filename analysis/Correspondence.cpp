@@ -353,10 +353,15 @@ int matchAtOffset(Workspace& ws) {
   // Labels at or beyond the count (no star, unvisited) name no star.
   const int blueCount = ws.starCount[kBlue], greenCount = ws.starCount[kGreen];
   std::vector<std::pair<int, int>> pixelPairs;
+  pixelPairs.reserve(ws.starPixelPool[kBlue].size());
   for (int y = yFrom; y < yTo; ++y) {
     const std::uint16_t* blueRow = &fb.labels[fb.index(0, y)];
     const std::uint16_t* greenRow = &fg.labels[fg.index(0, y + dy)];
     for (int x = xFrom; x < xTo; ++x) {
+      if (x + 4 <= xTo && fourWithoutStar(blueRow + x)) {
+        x += 3;
+        continue;
+      }
       const int blue = blueRow[x];
       if (blue >= blueCount) continue;
       const int green = greenRow[x + dx];

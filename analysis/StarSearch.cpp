@@ -124,6 +124,10 @@ SearchStatus scanImage(Workspace& ws, int image) {
   for (int y = r.top; y < r.bottom; ++y) {
     const std::uint16_t* labels = &frame.labels[frame.index(0, y)];
     for (int x = r.left; x < r.right; ++x) {
+      if (x + 4 <= r.right && fourWithoutStar(labels + x)) {
+        x += 3;
+        continue;
+      }
       if (labels[x] != kLabelUnvisited) continue;
       const int n = ws.starCount[image];
       if (SearchStatus rc = fillStar(ws, image, x, y, 1); rc != SearchStatus::Ok) return rc;

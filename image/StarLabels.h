@@ -1,6 +1,9 @@
 // Which star a pixel belongs to, as the label planes say.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "image/Workspace.h"
 
 namespace orelith {
@@ -19,6 +22,15 @@ inline int starAtPixel(const Workspace& ws, int image, int x, int y) {
     return -1;
   const int label = labelAt(ws, image, x, y);
   return label < ws.starCount[image] ? label : -1;
+}
+
+// Whether the four labels from `at` on all mark no star: one word's test
+// that lets a scan of a searched frame pass its sky four pixels at a time.
+inline bool fourWithoutStar(const std::uint16_t* at) {
+  constexpr std::uint64_t kFour = 0x0001000100010001ULL * kLabelNoStar;
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word == kFour;
 }
 
 // The search of `image` is about to label the pixels of `r` (clipped).
