@@ -142,16 +142,6 @@ void maskMissing(Frame& frame, bool clipped) {
   }
 }
 
-template <class T>
-void flipRows(std::vector<T>& plane, int width, int height) {
-  if (plane.empty()) return;
-  for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-    std::swap_ranges(plane.begin() + static_cast<std::ptrdiff_t>(top) * width,
-                     plane.begin() + static_cast<std::ptrdiff_t>(top + 1) * width,
-                     plane.begin() + static_cast<std::ptrdiff_t>(bottom) * width);
-  }
-}
-
 // An uncompressed image's pixels must all lie in the file; CFITSIO would
 // only find out, with a vaguer error, once the memory is taken.
 FitsOutcome checkLength(fitsfile* f, const std::string& path, const Frame& frame) {
@@ -167,21 +157,41 @@ FitsOutcome checkLength(fitsfile* f, const std::string& path, const Frame& frame
   return {};
 }
 
+// The file holds the bottom row first and the picture the top row: chunks
+// of rows are read from the picture's top down and each row is appended in
+// picture order, so that the frame is neither cleared first nor turned over
+// afterwards.
 FitsOutcome readPixels(fitsfile* f, Frame& frame) {
-  const LONGLONG count = static_cast<LONGLONG>(frame.width) * frame.height;
-  frame.values.assign(static_cast<std::size_t>(count), 0.0f);
-  LONGLONG first[kMaxAxes];
-  std::fill(std::begin(first), std::end(first), 1);
+  constexpr std::size_t kChunkValues = 1 << 18;
+  const auto width = static_cast<std::size_t>(frame.width);
+  const int height = frame.height;
+  frame.values.clear();
+  frame.values.reserve(width * static_cast<std::size_t>(height));
+  const int chunk = static_cast<int>(std::clamp<std::size_t>(kChunkValues / width, 1, height));
+  std::vector<float> rows(width * static_cast<std::size_t>(chunk));
   float blank = std::numeric_limits<float>::quiet_NaN();
-  int anyBlank = 0;
-  int status = 0;
-  fits_read_pixll(f, TFLOAT, first, count, &blank, frame.values.data(), &anyBlank, &status);
-  const bool clipped = status == NUM_OVERFLOW;
-  if (status != 0 && !clipped) return cfitsioFailure(status);
+  bool anyBlank = false, clipped = false;
+  for (int top = 0; top < height; top += chunk) {
+    const int n = std::min(chunk, height - top);
+    // Picture row y is the file's row height - y (counted from 1): the
+    // chunk's rows top .. top + n - 1 start at the file's row height - top - n + 1.
+    LONGLONG first[kMaxAxes];
+    std::fill(std::begin(first), std::end(first), 1);
+    first[1] = height - top - n + 1;
+    int blankHere = 0;
+    int status = 0;
+    fits_read_pixll(f, TFLOAT, first, static_cast<LONGLONG>(width) * n, &blank, rows.data(),
+                    &blankHere, &status);
+    clipped = clipped || status == NUM_OVERFLOW;
+    if (status != 0 && status != NUM_OVERFLOW) return cfitsioFailure(status);
+    anyBlank = anyBlank || blankHere != 0;
+    for (int r = n - 1; r >= 0; --r) {
+      const float* row = rows.data() + static_cast<std::size_t>(r) * width;
+      frame.values.insert(frame.values.end(), row, row + width);
+    }
+  }
   // Scaled integers are finite: only blanks, floats and clipped values need the pass.
-  if (anyBlank != 0 || frame.bitpix < 0 || clipped) maskMissing(frame, clipped);
-  flipRows(frame.values, frame.width, frame.height);
-  flipRows(frame.mask, frame.width, frame.height);
+  if (anyBlank || frame.bitpix < 0 || clipped) maskMissing(frame, clipped);
   return {};
 }
 
