@@ -164,15 +164,27 @@ struct PsfProfile::Table {
     g.reach = reach;
     g.side = 2 * reach + 1;
     g.nodes.resize(static_cast<std::size_t>((n + 1) * (n + 1)) * g.side * g.side);
+    std::vector<bool> done(g.nodes.size(), false);
     for (int py = 0; py <= n; ++py)
       for (int px = 0; px <= n; ++px)
         for (int ky = -reach; ky <= reach; ++ky)
           for (int kx = -reach; kx <= reach; ++kx) {
+            const std::size_t at = g.index(px, py, kx, ky, n);
             const double dx = kx + static_cast<double>(px) / n,
                          dy = ky + static_cast<double>(py) / n;
-            if (dx * dx + dy * dy > within * within) continue;
+            if (done[at] || dx * dx + dy * dy > within * within) continue;
             const Terms t = pixelTerms(moffat, dx, dy, sub, INFINITY, false);
-            g.nodes[g.index(px, py, kx, ky, n)] = {t.m, t.dx, t.dy};
+            g.nodes[at] = {t.m, t.dx, t.dy};
+            // The profile is the same at (-dx, -dy) and its slopes turn;
+            // that node, phase (n - px, n - py) at (-kx - 1, -ky - 1), is
+            // taken from here where it lies on the grid. The mean of 3 x 3
+            // samples is not quite symmetric in its rounding: the fine
+            // grid works out each node.
+            const int mx = -kx - 1, my = -ky - 1;
+            if (sub > 1 || mx < -reach || my < -reach) continue;
+            const std::size_t mirror = g.index(n - px, n - py, mx, my, n);
+            g.nodes[mirror] = {t.m, -t.dx, -t.dy};
+            done[mirror] = true;
           }
   }
 
