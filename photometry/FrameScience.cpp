@@ -139,7 +139,7 @@ void fitShape(const FrameView& frame, const Workspace& ws, int image, const Fram
       stamps.push_back(stampOf(frame, ws, image, k, f, o, 2.0, INFINITY));
       guesses.push_back(guessOf(ws, image, k, f.stars[static_cast<std::size_t>(k)].profile.flux));
     }
-    f.psf = fitPsfShape(stamps, guesses, f.fwhm);
+    f.psf = fitPsfShape(stamps, guesses, f.fwhm, !isSt6Frame(ws.frame[image]));
     f.psfUsable = f.psf.converged && f.psf.stars >= kMinPsfStars;
     if (!f.psfUsable || round == 1) return;
     std::vector<int> kept;

@@ -400,6 +400,38 @@ struct StampModel {
         for (std::size_t b = 0; b < a; ++b) ne->jtj[b * n + a] = ne->jtj[a * n + b];
     return chi2;
   }
+
+  // The same sums for a shape fit through many stars' stamps. A pixel moves
+  // only the shape's parameters and its own stamp's, so the rest of its row
+  // is 0 and stays out of the sums, which are most of the work otherwise.
+  double sparseNormal(const double* p, NormalEquations* ne) const {
+    const auto n = static_cast<std::size_t>(params);
+    std::vector<double> row(n);
+    std::vector<std::size_t> moved;
+    moved.reserve(n);
+    if (ne) {
+      ne->jtj.assign(n * n, 0.0);
+      ne->jtr.assign(n, 0.0);
+    }
+    double chi2 = 0;
+    walk(p, ne ? row.data() : nullptr, [&](double residual, double* jrow) {
+      chi2 += residual * residual;
+      if (!jrow) return jrow;
+      moved.clear();
+      for (std::size_t a = 0; a < n; ++a)
+        if (jrow[a] != 0) moved.push_back(a);
+      for (std::size_t i = 0; i < moved.size(); ++i) {
+        const std::size_t a = moved[i];
+        ne->jtr[a] += jrow[a] * residual;
+        for (std::size_t j = 0; j <= i; ++j) ne->jtj[a * n + moved[j]] += jrow[a] * jrow[moved[j]];
+      }
+      return jrow;
+    });
+    if (ne)
+      for (std::size_t a = 0; a < n; ++a)
+        for (std::size_t b = 0; b < a; ++b) ne->jtj[b * n + a] = ne->jtj[a * n + b];
+    return chi2;
+  }
 };
 
 // The profile of beta kMaxBeta as wide as `s`: the Gaussian that stars of a
@@ -659,8 +691,20 @@ bool fitUsable(const PsfStarFit& f) {
   return true;
 }
 
+namespace {
+
+LeastSquaresResult solveShape(const StampModel& model, int pixels, std::vector<double>& p,
+                              bool summed, const GiveUpTest& giveUp) {
+  if (!summed) return solveLeastSquares(pixels, p, model, false, 200, -INFINITY, giveUp);
+  return solveNormalEquations(
+      p, [&](const double* q, NormalEquations* ne) { return model.sparseNormal(q, ne); }, false,
+      200, -INFINITY, giveUp);
+}
+
+}  // namespace
+
 PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess> guesses,
-                        double fwhm) {
+                        double fwhm, bool summed) {
   PsfShapeFit out;
   out.stars = static_cast<int>(std::min(stamps.size(), guesses.size()));
   stamps = stamps.first(static_cast<std::size_t>(out.stars));
@@ -673,14 +717,14 @@ PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess
   if (out.stars == 0 || pixels <= params) return out;
   const StampModel model{stamps, 1, kShapeParams, PsfShape{}, nullptr, params, {}};
   const auto runaway = [](const double* q) { return q[3] > std::log(kRunawayBeta - 1.0); };
-  LeastSquaresResult r = solveLeastSquares(pixels, p, model, false, 200, -INFINITY, runaway);
+  LeastSquaresResult r = solveShape(model, pixels, p, summed, runaway);
   out.shape = shapeFrom(p.data());
   if (r.gaveUp) {
     out.shape = gaussianOf(out.shape);
     p.erase(p.begin() + kShapeParams - 1);
     shapeTo(out.shape, p.data(), kShapeParams - 1);
     const StampModel held{stamps, 1, kShapeParams - 1, out.shape, nullptr, params - 1, {}};
-    r = solveLeastSquares(pixels, p, held, false);
+    r = solveShape(held, pixels, p, summed, nullptr);
     out.shape = shapeFrom(p.data(), kShapeParams - 1, kMaxBeta);
   }
   out.reducedChi2 = r.chi2 / (pixels - static_cast<int>(p.size()));

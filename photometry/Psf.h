@@ -123,9 +123,11 @@ struct PsfShapeFit {
 };
 
 // The shape shared by the stars of `stamps` (one star each, `guesses` in the
-// same order), starting from a round profile of `fwhm`.
+// same order), starting from a round profile of `fwhm`. Through GSL's
+// solver, or, `summed`, with the same steps on normal equations summed over
+// each pixel's own parameters (a large frame's: a fraction of the work).
 PsfShapeFit fitPsfShape(std::span<const Stamp> stamps, std::span<const StarGuess> guesses,
-                        double fwhm);
+                        double fwhm, bool summed = false);
 
 // ---- template definition ----
 

@@ -88,6 +88,7 @@ TEST(Psf, FitsTheWingsAndFindsTheNeighbour) {
   EXPECT_GT(chase.x[1], 25.5);
 }
 
+// Through GSL's solver and on the summed normal equations alike.
 TEST(Psf, ShapeFromStarsAtDifferentPlaces) {
   std::vector<Stamp> stamps;
   std::vector<StarGuess> guesses;
@@ -96,13 +97,15 @@ TEST(Psf, ShapeFromStarsAtDifferentPlaces) {
     stamps.push_back(makeStars(kShape, {s}));
     guesses.push_back({20, 20, s.flux * 0.8});
   }
-  const PsfShapeFit fit = fitPsfShape(stamps, guesses, 2.5);
-  ASSERT_TRUE(fit.converged);
-  for (const auto& [got, want] : {std::pair{fit.shape.q11, kShape.q11},
-                                  {fit.shape.q22, kShape.q22},
-                                  {fit.shape.rho, kShape.rho},
-                                  {fit.shape.beta, kShape.beta}})
-    EXPECT_NEAR(got, want, 1e-5 * std::max(1.0, want));
+  for (bool summed : {false, true}) {
+    const PsfShapeFit fit = fitPsfShape(stamps, guesses, 2.5, summed);
+    ASSERT_TRUE(fit.converged) << summed;
+    for (const auto& [got, want] : {std::pair{fit.shape.q11, kShape.q11},
+                                    {fit.shape.q22, kShape.q22},
+                                    {fit.shape.rho, kShape.rho},
+                                    {fit.shape.beta, kShape.beta}})
+      EXPECT_NEAR(got, want, 1e-5 * std::max(1.0, want)) << summed;
+  }
 }
 
 // The tabulated profile against the one worked out at every pixel (its reference) for shapes
@@ -148,7 +151,7 @@ TEST(Psf, TableFollowsTheWorkedOutProfile) {
 
 // Stars of a Gaussian profile (FWHM 2.4, the generator's pixel integrals) drive beta on without
 // end; the shape fit gives up beyond beta 50 and settles with beta 200, on the Gaussian's FWHM and
-// the stars' places. Moffat stars of beta 30 keep theirs.
+// the stars' places. Moffat stars of beta 30 keep theirs. Through either solver.
 TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
   std::vector<Stamp> stamps;
   std::vector<StarGuess> guesses;
@@ -162,24 +165,28 @@ TEST(Psf, GaussianStarsSettleOnTheLargestBeta) {
     stamps.push_back(s);
     guesses.push_back({20, 20, star.flux * 0.8});
   }
-  const PsfShapeFit fit = fitPsfShape(stamps, guesses, 3.0);
-  ASSERT_TRUE(fit.converged);
-  EXPECT_EQ(fit.shape.beta, 200.0);
-  EXPECT_NEAR(fit.shape.fwhm(), 2.4, 0.01);
-  EXPECT_NEAR(fit.shape.rho, 0.0, 1e-3);
-  const StarGuess start{20, 20, 4e4};
-  const PsfStarFit last = fitStars(fit.shape, stamps[4], std::span(&start, 1));
-  EXPECT_NEAR(last.x[0], 20.3, 1e-3);
-  EXPECT_NEAR(last.flux[0], 5e4, 0.002 * 5e4);
+  for (bool summed : {false, true}) {
+    const PsfShapeFit fit = fitPsfShape(stamps, guesses, 3.0, summed);
+    ASSERT_TRUE(fit.converged) << summed;
+    EXPECT_EQ(fit.shape.beta, 200.0);
+    EXPECT_NEAR(fit.shape.fwhm(), 2.4, 0.01);
+    EXPECT_NEAR(fit.shape.rho, 0.0, 1e-3);
+    const StarGuess start{20, 20, 4e4};
+    const PsfStarFit last = fitStars(fit.shape, stamps[4], std::span(&start, 1));
+    EXPECT_NEAR(last.x[0], 20.3, 1e-3);
+    EXPECT_NEAR(last.flux[0], 5e4, 0.002 * 5e4);
+  }
 
   const PsfShape steep = PsfShape::round(2.4, 30.0);
   for (int k = 0; k < 5; ++k) {
     const StarGuess star{19.7 + 0.15 * k, 20.2 - 0.1 * k, 1e4 * (k + 1)};
     stamps[static_cast<std::size_t>(k)] = makeStars(steep, {star});
   }
-  const PsfShapeFit moffat = fitPsfShape(stamps, guesses, 3.0);
-  ASSERT_TRUE(moffat.converged);
-  EXPECT_NEAR(moffat.shape.beta, 30.0, 0.01);
+  for (bool summed : {false, true}) {
+    const PsfShapeFit moffat = fitPsfShape(stamps, guesses, 3.0, summed);
+    ASSERT_TRUE(moffat.converged) << summed;
+    EXPECT_NEAR(moffat.shape.beta, 30.0, 0.01);
+  }
 }
 
 // The blend search skips the fit of a star whose start is below its gate, or falls below it with
