@@ -295,12 +295,14 @@ bool hasSecondPeak(const Workspace& ws, int image, int number, const FlagLimits&
   return false;
 }
 
-std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const FlagLimits& limits) {
+std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const FlagLimits& limits,
+                             int secondPeak) {
   const std::span<const PixelPos> pixels = starPixels(ws, image, number);
   std::uint32_t flags = 0;
   if (saturated(ws, image, pixels, limits)) flags |= FLAG_SATURATED;
   if (touchesBorder(pixels, clippedToImage(ws, image, ws.searchRect[image]))) flags |= FLAG_EDGE;
-  if (hasSecondPeak(ws, image, number, limits)) flags |= FLAG_BLENDED;
+  if (secondPeak < 0 ? hasSecondPeak(ws, image, number, limits) : secondPeak == 1)
+    flags |= FLAG_BLENDED;
   return flags;
 }
 

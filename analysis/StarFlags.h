@@ -33,8 +33,10 @@ struct FlagLimits {
   double gain = 1;    // electrons per count, for the photon noise of a peak
 };
 
-// FLAG_SATURATED, FLAG_EDGE and FLAG_BLENDED of star `number` of `image`.
-std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const FlagLimits& limits);
+// FLAG_SATURATED, FLAG_EDGE and FLAG_BLENDED of star `number` of `image`;
+// `secondPeak`, where 0 or 1, is what hasSecondPeak already said of it.
+std::uint32_t starShapeFlags(const Workspace& ws, int image, int number, const FlagLimits& limits,
+                             int secondPeak = -1);
 
 // Whether the star holds a second local maximum whose height above the saddle
 // joining it to the higher one exceeds five times the noise of that

@@ -38,8 +38,10 @@ FlagTable flagStars(const Workspace& ws, const FrameScience frames[2], double ga
                                               : std::min(65535.0, std::ceil(f.saturation.level));
     const FlagLimits limits{level, flags.sky, gain};
     for (int k = 0; k < ws.starCount[image]; ++k) {
-      flags.star[k] = starShapeFlags(ws, image, k, limits);
-      if (k >= static_cast<int>(f.stars.size())) continue;
+      const bool known = k < static_cast<int>(f.stars.size());
+      flags.star[k] = starShapeFlags(ws, image, k, limits,
+                                     known ? f.stars[static_cast<std::size_t>(k)].secondPeak : -1);
+      if (!known) continue;
       const StarScience& s = f.stars[static_cast<std::size_t>(k)];
       if (s.saturated) flags.star[k] |= FLAG_SATURATED;
       if (s.blended) flags.star[k] |= FLAG_BLENDED;

@@ -105,19 +105,19 @@ Stamp stampOf(const FrameView& frame, const Workspace& ws, int image, int k, con
 }
 
 // The brightest clean, isolated, linear stars.
-std::vector<int> choosePsfStars(const Workspace& ws, int image, const FrameScience& f,
+std::vector<int> choosePsfStars(const Workspace& ws, int image, FrameScience& f,
                                 const FrameOptions& o) {
   const double level = ws.floatFrame[image] ? f.saturation.level : std::trunc(f.saturation.level);
   const FlagLimits limits{level, f.sky, o.gain};
   const double linear = f.sky.level + kLinearShare * (f.saturation.level - f.sky.level);
   std::vector<int> chosen;
   for (int k = 0; k < ws.starCount[image]; ++k) {
-    const StarScience& s = f.stars[static_cast<std::size_t>(k)];
+    StarScience& s = f.stars[static_cast<std::size_t>(k)];
     if (!s.profile.bright || s.saturated || s.profile.peak > linear) continue;
     if (star(ws, image, k).marks & (MARK_HOT | MARK_LARGE)) continue;
-    if (!isolated(ws, image, k, halfSize(f.fwhm, 2.5)) || hasSecondPeak(ws, image, k, limits))
-      continue;
-    chosen.push_back(k);
+    if (!isolated(ws, image, k, halfSize(f.fwhm, 2.5))) continue;
+    s.secondPeak = hasSecondPeak(ws, image, k, limits) ? 1 : 0;
+    if (s.secondPeak == 0) chosen.push_back(k);
   }
   std::sort(chosen.begin(), chosen.end(), [&](int a, int b) {
     return f.stars[static_cast<std::size_t>(a)].profile.flux >

@@ -5,6 +5,7 @@
 // function.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,10 @@ struct StarScience {
   // Touches the image or rectangle border, or its aperture meets the frame's
   // edge or a pixel without a measurement (dead or hot).
   bool incomplete = false;
+  // What the peak test (hasSecondPeak) said of the star where the choice of
+  // the PSF stars asked it, for the flags to take: 1 a second peak, 0 none,
+  // -1 not asked.
+  std::int8_t secondPeak = -1;
   // The fit of a flagged star: its wings, the pair, or the pixels inside the
   // frame; fitted says whether it measures the star (fitUsable).
   PsfStarFit fit;
