@@ -27,6 +27,12 @@ constexpr double kPairExcessShare = 0.2;
 constexpr double kPairDistance = 0.5;
 constexpr double kPairFluxShare = 0.05;
 constexpr double kPairSigmas = 5.0;
+// A fit takes at most 200 steps; a pair fit 50. A pair that has not settled
+// by then is two stars sharing one place's light, or one of negative light,
+// creeping along a valley of nearly equal fits: never a star and its
+// companion, which settle in a few steps.
+constexpr int kMaxFitSteps = 200;
+constexpr int kMaxPairSteps = 50;
 // Stars of a Gaussian profile drive beta towards infinity, where the shape
 // fit never settles. No star seen through the air has a beta beyond 50 (it
 // is near 4 to 5), so a fit that passes it is running off: it gives up and
@@ -563,11 +569,11 @@ bool insideStamp(const Stamp& stamp, double x, double y) {
 // normal equations as it reads the table; the worked-out profile keeps GSL's
 // solver.
 LeastSquaresResult solve(const StampModel& model, int pixels, std::vector<double>& p,
-                         double stopBelow, const GiveUpTest& giveUp) {
+                         double stopBelow, const GiveUpTest& giveUp, int steps) {
   if (model.table == nullptr)
-    return solveLeastSquares(pixels, p, model, true, 200, stopBelow, giveUp);
+    return solveLeastSquares(pixels, p, model, true, steps, stopBelow, giveUp);
   return solveNormalEquations(
-      p, [&](const double* q, NormalEquations* ne) { return model.normal(q, ne); }, true, 200,
+      p, [&](const double* q, NormalEquations* ne) { return model.normal(q, ne); }, true, steps,
       stopBelow, giveUp);
 }
 
@@ -581,10 +587,11 @@ std::vector<double> residualsOf(const StampModel& model, const LeastSquaresResul
   return out;
 }
 
-// fitStars, given up once `giveUp` holds at a step (not converged then).
+// fitStars, given up once `giveUp` holds at a step or after `steps` steps
+// (not converged then).
 PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
                          std::span<const StarGuess> guesses, double stopBelow,
-                         const GiveUpTest& giveUp) {
+                         const GiveUpTest& giveUp, int steps = kMaxFitSteps) {
   PsfStarFit out;
   out.components = static_cast<int>(std::min<std::size_t>(guesses.size(), 2));
   std::vector<double> p = startOf(guesses);
@@ -610,7 +617,7 @@ PsfStarFit fitStarsUntil(const PsfProfile& profile, const Stamp& stamp,
       return placeStars(best, out);
     }
   }
-  const LeastSquaresResult r = solve(model, out.pixels, p, stopBelow, giveUp);
+  const LeastSquaresResult r = solve(model, out.pixels, p, stopBelow, giveUp, steps);
   out.chi2 = r.chi2;
   out.stopped = r.stopped;
   out.reducedChi2 = r.chi2 / (out.pixels - params);
@@ -671,7 +678,7 @@ PsfStarFit fitWithNeighbour(const PsfProfile& profile, const Stamp& stamp,
   const auto leaves = [&](const double* q) {
     return !insideStamp(stamp, q[1 + kStarParams + 1], q[1 + kStarParams + 2]);
   };
-  return fitStarsUntil(profile, stamp, guesses, -INFINITY, leaves);
+  return fitStarsUntil(profile, stamp, guesses, -INFINITY, leaves, kMaxPairSteps);
 }
 
 bool secondStarFound(const PsfStarFit& single, const PsfStarFit& pair, double fwhm) {
