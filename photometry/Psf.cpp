@@ -386,29 +386,38 @@ struct StampModel {
   }
 
   // The chi-square and, with `ne`, the normal equations, summed pixel by
-  // pixel without the Jacobian as a whole; only for the fits of stars in a
-  // held shape (at most kMaxStarFitParams parameters).
-  double normal(const double* p, NormalEquations* ne) const {
-    std::array<double, kMaxStarFitParams> row{};
+  // pixel without the Jacobian as a whole: `add(jrow, residual)` adds a
+  // pixel's row (kept in `row`) to J^T r and J^T J's lower triangle.
+  template <class Add>
+  double sumNormal(const double* p, NormalEquations* ne, double* row, Add&& add) const {
     const auto n = static_cast<std::size_t>(params);
     if (ne) {
       ne->jtj.assign(n * n, 0.0);
       ne->jtr.assign(n, 0.0);
     }
     double chi2 = 0;
-    walk(p, ne ? row.data() : nullptr, [&](double residual, double* jrow) {
+    walk(p, ne ? row : nullptr, [&](double residual, double* jrow) {
       chi2 += residual * residual;
-      if (!jrow) return jrow;
-      for (std::size_t a = 0; a < n; ++a) {
-        ne->jtr[a] += jrow[a] * residual;
-        for (std::size_t b = 0; b <= a; ++b) ne->jtj[a * n + b] += jrow[a] * jrow[b];
-      }
+      if (jrow) add(jrow, residual);
       return jrow;
     });
     if (ne)
       for (std::size_t a = 0; a < n; ++a)
         for (std::size_t b = 0; b < a; ++b) ne->jtj[b * n + a] = ne->jtj[a * n + b];
     return chi2;
+  }
+
+  // The sums of a fit of stars in a held shape (at most kMaxStarFitParams
+  // parameters, each moved by every pixel).
+  double normal(const double* p, NormalEquations* ne) const {
+    std::array<double, kMaxStarFitParams> row{};
+    const auto n = static_cast<std::size_t>(params);
+    return sumNormal(p, ne, row.data(), [&](const double* jrow, double residual) {
+      for (std::size_t a = 0; a < n; ++a) {
+        ne->jtr[a] += jrow[a] * residual;
+        for (std::size_t b = 0; b <= a; ++b) ne->jtj[a * n + b] += jrow[a] * jrow[b];
+      }
+    });
   }
 
   // The same sums for a shape fit through many stars' stamps. A pixel moves
@@ -419,14 +428,7 @@ struct StampModel {
     std::vector<double> row(n);
     std::vector<std::size_t> moved;
     moved.reserve(n);
-    if (ne) {
-      ne->jtj.assign(n * n, 0.0);
-      ne->jtr.assign(n, 0.0);
-    }
-    double chi2 = 0;
-    walk(p, ne ? row.data() : nullptr, [&](double residual, double* jrow) {
-      chi2 += residual * residual;
-      if (!jrow) return jrow;
+    return sumNormal(p, ne, row.data(), [&](const double* jrow, double residual) {
       moved.clear();
       for (std::size_t a = 0; a < n; ++a)
         if (jrow[a] != 0) moved.push_back(a);
@@ -435,12 +437,7 @@ struct StampModel {
         ne->jtr[a] += jrow[a] * residual;
         for (std::size_t j = 0; j <= i; ++j) ne->jtj[a * n + moved[j]] += jrow[a] * jrow[moved[j]];
       }
-      return jrow;
     });
-    if (ne)
-      for (std::size_t a = 0; a < n; ++a)
-        for (std::size_t b = 0; b < a; ++b) ne->jtj[b * n + a] = ne->jtj[a * n + b];
-    return chi2;
   }
 };
 
